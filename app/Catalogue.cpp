@@ -1,0 +1,115 @@
+// The script catalogue of the main window: the list of ".orx" files of the
+// working directory, their short and long descriptions, and the selection.
+#include "app/FormMain.h"
+
+#include "app/Strings.h"
+#include "binds/BindParser.h"
+#include "binds/Bindary.h"
+#include "core/ScriptText.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QPlainTextEdit>
+
+#include <dirent.h>
+
+#include <memory>
+
+namespace orvexa {
+namespace {
+
+// What the controls take: a description box holds at most 64K characters, as
+// a rich edit does by default, and a list entry at most 1K. Laying out a line
+// of megabytes would freeze the window for minutes.
+constexpr qsizetype kDescriptionCapacity = 64 * 1024;
+constexpr qsizetype kListEntryCapacity = 1024;
+
+// The working directory's entries whose names end in ".orx" (any case), in
+// the order the file system returns them: hidden entries and directories
+// included, nothing sorted.
+QStringList ScriptEntries() {
+    QStringList names;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir("."), &closedir);
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir.get())) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name == u"." || name == u"..")
+            continue;
+        if (name.endsWith(strings::ScriptPattern(), Qt::CaseInsensitive))
+            names.append(name);
+    }
+    return names;
+}
+
+}  // namespace
+
+void TFormMain::LoadScriptsCombo() {
+    ComboBoxScript->clear();
+    ScriptPaths.clear();
+    // Entries added before a file that cannot be read stay in the list.
+    for (const QString& name : ScriptEntries()) {
+        ComboBoxScript->addItem(GetShortDesc(name).left(kListEntryCapacity));
+        ScriptPaths.append(name);
+    }
+    if (ComboBoxScript->count() > 0)
+        ComboBoxScript->setCurrentIndex(0);
+    ComboBoxScriptChange();
+}
+
+QString TFormMain::GetShortDesc(const QString& fileName) const {
+    QString result = TrimControl(fileName);
+    if (!FileExists(fileName))
+        return result;
+    const QString marker = strings::ShortDescMarker();
+    for (const QString& line : ReadScriptLines(fileName)) {
+        const qsizetype p = line.indexOf(marker);
+        if (p >= 0)
+            result = TrimControl(QStringView(line).mid(p + marker.size()));
+    }
+    return result;
+}
+
+void TFormMain::LoadLongDesc(const QString& fileName) {
+    RichEditDesc->clear();
+    if (!FileExists(fileName))
+        return;
+    const QStringList lines = ReadScriptLines(fileName);
+    qsizetype i = 0;
+    while (i < lines.size() && !lines[i].contains(strings::LongDescMarker()))
+        ++i;
+    if (i == lines.size())
+        return;
+    QString shown;
+    bool first = true;
+    for (++i; i < lines.size() && !lines[i].contains(strings::EndLongDescMarker()); ++i) {
+        if (!first)
+            shown += u'\n';
+        first = false;
+        shown += QStringView(lines[i]).left(kDescriptionCapacity - shown.size());
+        if (shown.size() >= kDescriptionCapacity)
+            break;
+    }
+    if (!shown.isEmpty())
+        RichEditDesc->setPlainText(shown);
+}
+
+void TFormMain::ComboBoxScriptChange() {
+    CurrentScript.clear();
+    const int i = ComboBoxScript->currentIndex();
+    if (i < 0 || i >= ScriptPaths.size())
+        return;
+    const QString name = ScriptPaths.at(i);
+    if (!FileExists(name))
+        return;
+    CurrentScript = name;
+    LoadLongDesc(name);
+    ParseBinds(name);
+}
+
+void TFormMain::ParseBinds(const QString& fileName) {
+    if (Binds)
+        orvexa::ParseBinds(*Binds, fileName);
+}
+
+}  // namespace orvexa

@@ -1,0 +1,251 @@
+#include "app/FormMain.h"
+
+#include "app/Strings.h"
+#include "automation/BindGlobals.h"
+#include "binds/Bindary.h"
+#include "core/ScriptText.h"
+#include "editor/ScriptEdit.h"
+#include "extension/output.h"
+#include "platform/Dialogs.h"
+#include "platform/Services.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace orvexa {
+namespace {
+// The layout's client width; ButtonRun keeps its distance to the right edge.
+constexpr int kDesignClientWidth = 347;
+constexpr int kRunLeft = 271;
+constexpr int kRunRightGap = kDesignClientWidth - kRunLeft - 75;
+}  // namespace
+
+TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(strings::AppTitle());
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    setFont(font);
+
+    CreateMenus();
+    CreateWidgets();
+    ConnectHandlers();
+    resize(kDesignClientWidth, 294);
+    FormCreate();
+}
+
+TFormMain::~TFormMain() { FormDestroy(); }
+
+void TFormMain::CreateMenus() {
+    MenuFile = menuBar()->addMenu(strings::MenuFile());
+    MenuFileRun = MenuFile->addAction(strings::Run());
+    MenuFileEdit = MenuFile->addAction(strings::MenuFileEdit());
+    MenuFileDelete = MenuFile->addAction(strings::MenuFileDelete());
+    MenuFileExit = MenuFile->addAction(strings::MenuFileExit());
+    MenuWindows = menuBar()->addMenu(strings::MenuWindows());
+    MenuWindowsOutput = MenuWindows->addAction(strings::MenuWindowsOutput());
+    MenuHelp = menuBar()->addMenu(strings::MenuHelp());
+    MenuHelpViewHelp = MenuHelp->addAction(strings::MenuHelpViewHelp());
+    MenuHelpAbout = MenuHelp->addAction(strings::MenuHelpAbout());
+}
+
+void TFormMain::CreateWidgets() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    PanelTop = new QWidget(central);
+    PanelTop->setObjectName(QStringLiteral("PanelTop"));
+    PanelTop->setFixedHeight(41);
+    PanelTop->installEventFilter(this);
+
+    LabelScript = new QLabel(strings::ScriptLabel(), PanelTop);
+    LabelScript->setObjectName(QStringLiteral("LabelScript"));
+    LabelScript->move(7, 14);
+
+    ComboBoxScript = new QComboBox(PanelTop);
+    ComboBoxScript->setObjectName(QStringLiteral("ComboBoxScript"));
+    ComboBoxScript->setEditable(false);
+    ComboBoxScript->setGeometry(41, 10, 206, 21);
+
+    ButtonRun = new QPushButton(strings::Run(), PanelTop);
+    ButtonRun->setObjectName(QStringLiteral("ButtonRun"));
+    ButtonRun->setGeometry(kRunLeft, 9, 75, 25);
+    setTabOrder(ComboBoxScript, ButtonRun);
+
+    RichEditDesc = new QPlainTextEdit(central);
+    RichEditDesc->setObjectName(QStringLiteral("RichEditDesc"));
+    RichEditDesc->setReadOnly(true);
+    RichEditDesc->setFocusPolicy(Qt::ClickFocus);
+    RichEditDesc->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    RichEditDesc->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEditDesc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QPalette palette = RichEditDesc->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    RichEditDesc->setPalette(palette);
+
+    layout->addWidget(PanelTop);
+    layout->addWidget(RichEditDesc, 1);
+    setCentralWidget(central);
+}
+
+void TFormMain::ConnectHandlers() {
+    connect(ComboBoxScript, &QComboBox::activated, this, [this] { ComboBoxScriptChange(); });
+    connect(ButtonRun, &QPushButton::clicked, this, &TFormMain::MenuFileRunClick);
+    connect(MenuFileRun, &QAction::triggered, this, &TFormMain::MenuFileRunClick);
+    connect(MenuFileEdit, &QAction::triggered, this, &TFormMain::MenuFileEditClick);
+    connect(MenuFileDelete, &QAction::triggered, this, &TFormMain::MenuFileDeleteClick);
+    connect(MenuFileExit, &QAction::triggered, this, &TFormMain::MenuFileExitClick);
+    connect(MenuWindowsOutput, &QAction::triggered, this, &TFormMain::MenuWindowsOutputClick);
+}
+
+void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
+    editor_ = editor;
+    output_ = output;
+    if (editor)
+        editor->SetHost(this);
+}
+
+void TFormMain::FormCreate() { FirstShow = true; }
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    FormShow();
+}
+
+void TFormMain::FormShow() {
+    if (!FirstShow)
+        return;
+    // Centred on the screen when first shown.
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - frameGeometry().center() + pos());
+    ScriptPaths.clear();
+    Binds = std::make_unique<TBindary>(executor_);
+    Running = false;
+    // A file that cannot be read fails the listing; the rest of the
+    // first-show work is still done, once, and the failure is reported after.
+    std::exception_ptr failure;
+    try {
+        LoadScriptsCombo();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    FirstShow = false;
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PanelTop && event->type() == QEvent::Resize) {
+        // ButtonRun is anchored to the top and right edges of PanelTop.
+        ButtonRun->move(PanelTop->width() - kRunRightGap - ButtonRun->width(), ButtonRun->y());
+        FormResize();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormMain::FormResize() {
+    ComboBoxScript->resize(ButtonRun->x() - 50, ComboBoxScript->height());
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    // Closing the main window ends the program, whatever other window shows.
+    if (event->isAccepted())
+        QCoreApplication::quit();
+}
+
+void TFormMain::FormDestroy() {
+    if (destroyed_)
+        return;
+    destroyed_ = true;
+    SetRunning(false);
+    ScriptPaths.clear();
+    Binds.reset();
+}
+
+void TFormMain::MenuFileRunClick() { SetRunning(!Running); }
+
+void TFormMain::SetRunning(bool value) {
+    Running = value;
+    SetControls();
+    if (!Binds)
+        return;
+    if (value) {
+        BindGlobals().Clear();
+        Binds->DispatchEvent(QStringLiteral("MAIN"), QString());
+        // Running is not looked at again: a Stop pressed while MAIN still
+        // ran leaves the window stopped with the timers started.
+        if (Binds)
+            Binds->StartTimers();
+    } else {
+        Binds->StopTimers();
+    }
+}
+
+void TFormMain::SetControls() {
+    const QString caption = Running ? strings::Stop() : strings::Run();
+    MenuFileRun->setText(caption);
+    ButtonRun->setText(caption);
+    MenuFileEdit->setEnabled(!Running);
+    MenuFileDelete->setEnabled(!Running);
+    ComboBoxScript->setEnabled(!Running);
+}
+
+void TFormMain::MenuFileEditClick() {
+    if (!editor_)
+        return;
+    if (output_)
+        output_->hide();
+    editor_->EditFileName = CurrentScript;
+    editor_->exec();
+    ExitScriptEdit();
+}
+
+void TFormMain::ExitScriptEdit() {
+    LoadScriptsCombo();
+    const QString wanted = editor_ ? editor_->EditFileName : QString();
+    for (qsizetype i = 0; i < ScriptPaths.size(); ++i) {
+        if (ScriptPaths.at(i).compare(wanted, Qt::CaseInsensitive) == 0) {
+            ComboBoxScript->setCurrentIndex(static_cast<int>(i));
+            ComboBoxScriptChange();
+            return;
+        }
+    }
+}
+
+void TFormMain::MenuFileDeleteClick() {
+    if (!FileExists(CurrentScript))
+        return;
+    if (!platform::dialogs().Confirm(strings::DeleteQuestion(CurrentScript)))
+        return;
+    QFile::remove(CurrentScript);  // a failed deletion is not reported
+    LoadScriptsCombo();
+}
+
+void TFormMain::MenuFileExitClick() { close(); }
+
+void TFormMain::MenuWindowsOutputClick() {
+    if (output_)
+        output_->ShowFor(this);
+}
+
+}  // namespace orvexa

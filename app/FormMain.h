@@ -1,0 +1,101 @@
+#pragma once
+
+#include "editor/ScriptHost.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+
+namespace orvexa {
+
+class TBindary;
+class TFormOutput;
+class TFormScriptEditor;
+class LineExecutor;
+
+// The main window: the script list, the selected script's description, and
+// the switch between stopped and running.
+class TFormMain : public QMainWindow, public ScriptHost {
+    Q_OBJECT
+public:
+    explicit TFormMain(QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // The other two windows, created after this one.
+    void SetPeers(TFormScriptEditor* editor, TFormOutput* output);
+    // What executes bind code (the interpreter engine).
+    void SetExecutor(LineExecutor* executor) { executor_ = executor; }
+
+    // Handlers and operations.
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void FormDestroy();
+    void ComboBoxScriptChange();
+    void MenuFileRunClick();
+    void SetRunning(bool value) override;
+    void SetControls();
+    void MenuFileEditClick();
+    void ExitScriptEdit() override;
+    void MenuFileDeleteClick();
+    void MenuFileExitClick();
+    void MenuWindowsOutputClick();
+
+    // The catalogue.
+    void LoadScriptsCombo();
+    QString GetShortDesc(const QString& fileName) const;
+    void LoadLongDesc(const QString& fileName);
+    void ParseBinds(const QString& fileName);
+
+    // State.
+    bool FirstShow = true;
+    bool Running = false;
+    QStringList ScriptPaths;
+    std::unique_ptr<TBindary> Binds;
+    QString CurrentScript;
+
+    // Controls.
+    QWidget* PanelTop = nullptr;
+    QLabel* LabelScript = nullptr;
+    QComboBox* ComboBoxScript = nullptr;
+    QPushButton* ButtonRun = nullptr;
+    QPlainTextEdit* RichEditDesc = nullptr;
+    QMenu* MenuFile = nullptr;
+    QAction* MenuFileRun = nullptr;
+    QAction* MenuFileEdit = nullptr;
+    QAction* MenuFileDelete = nullptr;
+    QAction* MenuFileExit = nullptr;
+    QMenu* MenuWindows = nullptr;
+    QAction* MenuWindowsOutput = nullptr;
+    QMenu* MenuHelp = nullptr;
+    QAction* MenuHelpViewHelp = nullptr;
+    QAction* MenuHelpAbout = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateWidgets();
+    void ConnectHandlers();
+
+    QPointer<TFormScriptEditor> editor_;
+    QPointer<TFormOutput> output_;
+    LineExecutor* executor_ = nullptr;
+    bool destroyed_ = false;
+};
+
+}  // namespace orvexa

@@ -1,0 +1,42 @@
+#include "app/OrvexaApplication.h"
+
+#include "app/Strings.h"
+#include "core/Exception.h"
+#include "platform/Dialogs.h"
+#include "platform/Services.h"
+
+namespace orvexa {
+
+OrvexaApplication::OrvexaApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(strings::AppTitle());
+    setApplicationDisplayName(strings::AppTitle());
+}
+
+bool OrvexaApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ShowCurrentException();
+        return false;
+    }
+}
+
+void OrvexaApplication::ShowCurrentException() {
+    QString message;
+    try {
+        throw;
+    } catch (const Exception& e) {
+        message = e.Message();
+    } catch (const std::exception& e) {
+        message = QString::fromUtf8(e.what());
+    } catch (...) {
+        message = QStringLiteral("Unknown error");
+    }
+    try {
+        platform::dialogs().ShowError(WithFullStop(message));
+    } catch (...) {
+        // A box that cannot be shown must not end the program either.
+    }
+}
+
+}  // namespace orvexa

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+
+namespace orvexa {
+
+class TFormMain;
+class TFormOutput;
+class TFormScriptEditor;
+
+// The program's windows, created in start-up order. Destroying the set
+// destroys them in reverse order.
+struct Windows {
+    std::unique_ptr<TFormMain> FormMain;
+    std::unique_ptr<TFormScriptEditor> FormScriptEditor;
+    std::unique_ptr<TFormOutput> FormOutput;
+
+    Windows();
+    Windows(Windows&&) noexcept;
+    Windows& operator=(Windows&&) noexcept;
+    ~Windows();
+
+    // Destroys the windows, the main window last.
+    void Reset();
+};
+
+// Creates the windows in the order main window, script editor, Output window
+// and wires them together. The application object must exist.
+Windows CreateWindows();
+
+}  // namespace orvexa

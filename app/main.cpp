@@ -1,0 +1,27 @@
+#include "app/FormMain.h"
+#include "app/OrvexaApplication.h"
+#include "app/Startup.h"
+#include "platform/Services.h"
+#include "platform/qt/QtDialogs.h"
+
+int main(int argc, char** argv) {
+    using namespace orvexa;
+
+    // 1. Process-wide objects.
+    platform::Services services;
+    services.dialogs = platform::CreateQtDialogs();
+    platform::Install(std::move(services));
+
+    // 2. The application object, titled "Orvexa".
+    OrvexaApplication app(argc, argv);
+
+    // 3. The windows: main window, script editor, Output window.
+    Windows windows = CreateWindows();
+
+    // 4. The message loop shows the main window.
+    windows.FormMain->show();
+    const int code = app.exec();
+    windows = Windows();
+    platform::Install(platform::Services());
+    return code;
+}

@@ -1,0 +1,222 @@
+// The main window's state: captions, enabled states, resize rule, first
+// show, delete, the editor hand-over, exit while running, the error box.
+#include "app/OrvexaApplication.h"
+#include "automation/BindGlobals.h"
+#include "binds/Bindary.h"
+#include "core/Exception.h"
+#include "editor/ScriptEdit.h"
+#include "extension/output.h"
+#include "tests/support/AppFixture.h"
+#include "tests/support/FakeExecutor.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+#include <QPushButton>
+#include <QTest>
+
+using namespace orvexa;
+
+namespace {
+class FormMain : public test::AppFixture {};
+}  // namespace
+
+TEST_F(FormMain, WindowHasItsCaptionsAndMenus) {
+    Start();
+    EXPECT_EQ(main()->windowTitle(), QStringLiteral("Orvexa"));
+    EXPECT_EQ(main()->LabelScript->text(), QStringLiteral("Script:"));
+    QStringList menu;
+    for (QMenu* m : {main()->MenuFile, main()->MenuWindows, main()->MenuHelp}) {
+        menu.append(m->title());
+        for (QAction* a : m->actions())
+            menu.append(a->text());
+    }
+    EXPECT_EQ(menu, (QStringList{"&File", "&Run", "&Edit", "&Delete", "&Exit", "&Windows", "&Output",
+                                 "&Help", "&View Help", "&About"}));
+    EXPECT_FALSE(windows.FormScriptEditor->isVisible());
+    EXPECT_FALSE(windows.FormOutput->isVisible());
+}
+
+TEST_F(FormMain, RunAndStopToggleCaptionsAndEnabledStates) {
+    Start();
+    main()->MenuFileRunClick();
+    EXPECT_TRUE(main()->Running);
+    EXPECT_EQ(main()->ButtonRun->text(), QStringLiteral("&Stop"));
+    EXPECT_EQ(main()->MenuFileRun->text(), QStringLiteral("&Stop"));
+    EXPECT_FALSE(main()->ComboBoxScript->isEnabled());
+    EXPECT_FALSE(main()->MenuFileEdit->isEnabled());
+    EXPECT_FALSE(main()->MenuFileDelete->isEnabled());
+    EXPECT_TRUE(main()->ButtonRun->isEnabled());
+    EXPECT_TRUE(main()->MenuFileRun->isEnabled());
+    QTest::mouseClick(main()->ButtonRun, Qt::LeftButton);
+    EXPECT_FALSE(main()->Running);
+    EXPECT_EQ(main()->ButtonRun->text(), QStringLiteral("&Run"));
+    EXPECT_EQ(main()->MenuFileRun->text(), QStringLiteral("&Run"));
+    EXPECT_TRUE(main()->ComboBoxScript->isEnabled());
+    EXPECT_TRUE(main()->MenuFileEdit->isEnabled());
+    EXPECT_TRUE(main()->MenuFileDelete->isEnabled());
+}
+
+TEST_F(FormMain, RunClearsBindGlobalsRunsMainAndStartsTimers) {
+    test::FakeExecutor engine;
+    dir.Write(QStringLiteral("s.orx"), "//BIND MAIN\nmain\n//BIND TIMER 1000\ntick\n//BIND MAIN\nsecond\n");
+    windows = CreateWindows();
+    main()->SetExecutor(&engine);
+    main()->show();
+    BindGlobals().Set(QStringLiteral("left"), QStringLiteral("over"));
+    bool stoppedInsideMain = false;
+    engine.onExecute = [&](const QStringList&) {
+        main()->SetRunning(false);  // Stop pressed while MAIN still runs
+        stoppedInsideMain = true;
+    };
+    main()->SetRunning(true);
+    EXPECT_TRUE(stoppedInsideMain);
+    EXPECT_TRUE(BindGlobals().Lines().isEmpty());
+    ASSERT_EQ(engine.executed.size(), 1u);
+    EXPECT_EQ(engine.executed[0], QStringList{"main"});
+    EXPECT_FALSE(main()->Running);
+    EXPECT_TRUE(main()->Binds->GetBind(1)->TimerEnabled()) << "timers start all the same";
+    main()->SetRunning(false);
+    EXPECT_FALSE(main()->Binds->GetBind(1)->TimerEnabled());
+}
+
+TEST_F(FormMain, ResizeKeepsListWidthAtRunButtonMinus50) {
+    Start();
+    for (int width : {200, 347, 500, 1000, 355, 120}) {
+        main()->resize(width, 300);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(main()->ComboBoxScript->width(), main()->ButtonRun->x() - 50) << width;
+        EXPECT_EQ(main()->PanelTop->width() - main()->ButtonRun->geometry().right(),
+                  main()->PanelTop->width() - (main()->ButtonRun->x() + 75) + 1)
+            << "button keeps its size";
+    }
+    const int right = main()->PanelTop->width() - main()->ButtonRun->x();
+    main()->resize(800, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main()->PanelTop->width() - main()->ButtonRun->x(), right) << "anchored right";
+}
+
+TEST_F(FormMain, SecondShowDoesNothing) {
+    dir.Write(QStringLiteral("a.orx"), "//SHORTDESC: a\n");
+    Start();
+    ASSERT_EQ(Items(), QStringList{"a"});
+    dir.Write(QStringLiteral("b.orx"), "//SHORTDESC: b\n");
+    TBindary* binds = main()->Binds.get();
+    main()->hide();
+    main()->show();
+    EXPECT_EQ(Items(), QStringList{"a"});
+    EXPECT_EQ(main()->Binds.get(), binds);
+}
+
+TEST_F(FormMain, DeleteAsksAndOnlyYesDeletes) {
+    dir.Write(QStringLiteral("a.orx"), "//SHORTDESC: a\n//LONGDESC:\nA text\n//ENDLONGDESC\n//BIND MAIN\nx\n");
+    Start();
+    ASSERT_EQ(main()->CurrentScript, QStringLiteral("a.orx"));
+
+    dialogs->confirmAnswers.push_back(false);
+    main()->MenuFileDeleteClick();
+    EXPECT_EQ(dialogs->TextsOf(QStringLiteral("confirm")),
+              QStringList{"Are you sure you want to delete the file \"a.orx\"?"});
+    EXPECT_TRUE(QFile::exists(QStringLiteral("a.orx")));
+
+    dialogs->confirmAnswers.push_back(true);
+    main()->MenuFileDeleteClick();
+    EXPECT_FALSE(QFile::exists(QStringLiteral("a.orx")));
+    // The last script is gone: nothing selected, but the description and the
+    // binds stay, so Run still runs them.
+    EXPECT_TRUE(Items().isEmpty());
+    EXPECT_EQ(main()->CurrentScript, QString());
+    EXPECT_EQ(Description(), QStringLiteral("A text"));
+    EXPECT_EQ(main()->Binds->BindCount(), 1);
+
+    // Nothing selected: Delete asks nothing.
+    main()->MenuFileDeleteClick();
+    EXPECT_EQ(dialogs->TextsOf(QStringLiteral("confirm")).size(), 2);
+}
+
+TEST_F(FormMain, DeleteReloadsAndSelectsTheFirstEntry) {
+    dir.Write(QStringLiteral("a.orx"), "//SHORTDESC: a\n");
+    dir.Write(QStringLiteral("b.orx"), "//SHORTDESC: b\n");
+    Start();
+    const QString victim = main()->CurrentScript;
+    dialogs->confirmAnswers.push_back(true);
+    main()->MenuFileDeleteClick();
+    ASSERT_EQ(main()->ScriptPaths.size(), 1);
+    EXPECT_NE(main()->ScriptPaths.at(0), victim);
+    EXPECT_EQ(main()->CurrentScript, main()->ScriptPaths.at(0));
+    EXPECT_EQ(main()->ComboBoxScript->currentIndex(), 0);
+}
+
+TEST_F(FormMain, ExitScriptEditReselectsTheEditorsFileIgnoringCase) {
+    dir.Write(QStringLiteral("a.orx"), "//SHORTDESC: a\n");
+    dir.Write(QStringLiteral("b.orx"), "//SHORTDESC: b\n");
+    dir.Write(QStringLiteral("c.orx"), "//SHORTDESC: c\n");
+    Start();
+    for (const QString& name : {QStringLiteral("B.ORX"), QStringLiteral("c.orx")}) {
+        windows.FormScriptEditor->EditFileName = name;
+        main()->ExitScriptEdit();
+        EXPECT_EQ(main()->CurrentScript.toLower(), name.toLower());
+    }
+    windows.FormScriptEditor->EditFileName = QStringLiteral("new7.orx");
+    main()->ExitScriptEdit();
+    EXPECT_EQ(main()->ComboBoxScript->currentIndex(), 0);
+    EXPECT_EQ(main()->CurrentScript, main()->ScriptPaths.at(0));
+}
+
+TEST_F(FormMain, EditHandsTheSelectedFileToTheEditorAndHidesOutput) {
+    dir.Write(QStringLiteral("a.orx"), "//SHORTDESC: a\n");
+    Start();
+    windows.FormOutput->show();
+    QString seen;
+    bool outputHidden = false;
+    QTimer::singleShot(0, windows.FormScriptEditor.get(), [&] {
+        seen = windows.FormScriptEditor->EditFileName;
+        outputHidden = !windows.FormOutput->isVisible();
+        windows.FormScriptEditor->reject();
+    });
+    main()->MenuFileEditClick();
+    EXPECT_EQ(seen, QStringLiteral("a.orx"));
+    EXPECT_TRUE(outputHidden);
+    EXPECT_EQ(main()->CurrentScript, QStringLiteral("a.orx"));
+}
+
+TEST_F(FormMain, OutputMenuShowsTheOutputWindow) {
+    Start();
+    main()->MenuWindowsOutputClick();
+    EXPECT_TRUE(windows.FormOutput->isVisible());
+    windows.FormOutput->close();  // the close box only hides
+    EXPECT_FALSE(windows.FormOutput->isVisible());
+}
+
+TEST_F(FormMain, ExitWhileRunningDisarmsBeforeTheEnd) {
+    test::FakeExecutor engine;
+    dir.Write(QStringLiteral("s.orx"), "//BIND TIMER 10\ntick\n");
+    windows = CreateWindows();
+    main()->SetExecutor(&engine);
+    main()->show();
+    main()->SetRunning(true);
+    TBindObj* timer = main()->Binds->GetBind(0);
+    ASSERT_TRUE(timer->TimerEnabled());
+    main()->MenuFileExitClick();
+    EXPECT_FALSE(main()->isVisible());
+    windows.FormMain.reset();  // what the end of the program does
+    const size_t ticks = engine.executed.size();
+    QTest::qWait(60);
+    EXPECT_EQ(engine.executed.size(), ticks);
+}
+
+TEST_F(FormMain, UncaughtExceptionShowsTheGeneralErrorBox) {
+    try {
+        throw Exception(QStringLiteral("Cannot open file x.orx"));
+    } catch (...) {
+        OrvexaApplication::ShowCurrentException();
+    }
+    try {
+        throw Exception(QStringLiteral("Is it?"));
+    } catch (...) {
+        OrvexaApplication::ShowCurrentException();
+    }
+    EXPECT_EQ(dialogs->TextsOf(QStringLiteral("error")),
+              (QStringList{"Cannot open file x.orx.", "Is it?."}));
+}
