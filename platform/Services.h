@@ -4,19 +4,40 @@
 
 namespace orvexa::platform {
 
+// One interface per concern, each declared in its own header at the top of
+// this folder, with its backends in qt/, x11/, sdl/ and fake/.
 class Dialogs;
+class KeyStore;
+class KeyCapture;
+class InputSynth;
+class Screen;
+class WaveAudio;
+class Shell;
 
 // The process-wide set of platform services. main() installs the real
-// backends; tests install fakes. Each service is owned here.
+// backends; tests install fakes. A service may be missing (no X server):
+// the accessors below throw std::logic_error then, and users that can go on
+// without a service test the pointer in Current() first.
 struct Services {
-    std::unique_ptr<Dialogs> dialogs;
+    std::shared_ptr<Dialogs> dialogs;
+    std::shared_ptr<KeyStore> keyStore;
+    std::shared_ptr<KeyCapture> keyCapture;
+    std::shared_ptr<InputSynth> input;
+    std::shared_ptr<Screen> screen;
+    std::shared_ptr<WaveAudio> wave;
+    std::shared_ptr<Shell> shell;
 };
 
 // The installed services. Installing replaces (and frees) the previous set.
 Services& Current();
 void Install(Services services);
 
-// Shorthands for the services every layer uses.
 Dialogs& dialogs();
+KeyStore& keyStore();
+KeyCapture& keyCapture();
+InputSynth& input();
+Screen& screen();
+WaveAudio& wave();
+Shell& shell();
 
 }  // namespace orvexa::platform
