@@ -1,0 +1,74 @@
+#include "tests/e2e/OrvexaProcess.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <stdexcept>
+
+namespace orvexa::test {
+
+QString RunTool(const QString& program, const QStringList& args, int* exitCode, int timeoutMs) {
+    QProcess tool;
+    tool.start(program, args);
+    const bool finished = tool.waitForStarted(timeoutMs) && tool.waitForFinished(timeoutMs);
+    if (!finished)
+        tool.kill();
+    if (exitCode)
+        *exitCode = finished && tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
+OrvexaProcess::OrvexaProcess(const QString& workingDir) {
+    const QString binary = qEnvironmentVariable("ORVEXA_BINARY");
+    if (binary.isEmpty())
+        throw std::runtime_error("ORVEXA_BINARY is not set");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // a real window on the X server
+    process_.setProcessEnvironment(env);
+    process_.setWorkingDirectory(workingDir);
+    process_.start(binary, {});
+    if (!process_.waitForStarted(10000))
+        throw std::runtime_error("orvexa did not start");
+}
+
+OrvexaProcess::~OrvexaProcess() {
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+}
+
+QString OrvexaProcess::WaitForMainWindow(int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs && process_.state() == QProcess::Running) {
+        const QString pid = QString::number(process_.processId());
+        const QString ids = RunTool(QStringLiteral("xdotool"),
+                                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                     QStringLiteral("--pid"), pid, QStringLiteral("--name"),
+                                     QStringLiteral("^Orvexa$")});
+        if (!ids.isEmpty())
+            return ids.split(u'\n').constFirst();
+        process_.waitForFinished(200);
+    }
+    stderr_ += QString::fromUtf8(process_.readAllStandardError());
+    return QString();
+}
+
+void OrvexaProcess::Keys(const QString& window, const QStringList& keys) {
+    RunTool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    for (const QString& key : keys) {
+        RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), key});
+        QThread::msleep(150);
+    }
+}
+
+int OrvexaProcess::WaitForExit(int timeoutMs) {
+    const bool ended = process_.waitForFinished(timeoutMs);
+    stderr_ += QString::fromUtf8(process_.readAllStandardError());
+    if (!ended || process_.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process_.exitCode();
+}
+
+}  // namespace orvexa::test
