@@ -115,8 +115,10 @@ void TFormMain::ConnectHandlers() {
 void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
     editor_ = editor;
     output_ = output;
-    if (editor)
+    if (editor) {
         editor->SetHost(this);
+        editor->SetOutputWindow(output);
+    }
 }
 
 void TFormMain::FormCreate() { FirstShow = true; }

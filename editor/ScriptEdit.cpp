@@ -1,11 +1,285 @@
 #include "editor/ScriptEdit.h"
 
+#include "core/Exception.h"
+#include "core/ScriptText.h"
+#include "editor/ScriptHost.h"
+#include "platform/Dialogs.h"
+#include "platform/Services.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QStringDecoder>
+#include <QVBoxLayout>
+
 namespace orvexa {
+namespace {
+
+QString NotSavedQuestion() { return QStringLiteral("You have not saved your work, are you sure?"); }
+QString SaveAndRunQuestion() { return QStringLiteral("You have not saved your work, save and run?"); }
+QString ScriptFilter() { return QStringLiteral("Orvexa Script (*.orx)"); }
+
+// A picked file's folder becomes the working directory; the bare name is
+// what the editor keeps.
+QString AdoptFolderOf(const QString& picked) {
+    const QFileInfo info(picked);
+    if (info.isAbsolute() || picked.contains(u'/'))
+        QDir::setCurrent(info.absolutePath());
+    return info.fileName();
+}
+
+}  // namespace
 
 TFormScriptEditor::TFormScriptEditor(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormScriptEditor"));
-    setWindowTitle(QStringLiteral("Edit"));
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    setFont(font);
+    CreateMenus();
+    CreateWidgets();
     resize(529, 473);
+    FormCreate();
+}
+
+void TFormScriptEditor::CreateMenus() {
+    MainMenu1 = new QMenuBar(this);
+    QMenu* file = MainMenu1->addMenu(QStringLiteral("&File"));
+    MenuFileNew = file->addAction(QStringLiteral("&New"));
+    MenuFileOpen = file->addAction(QStringLiteral("&Open"));
+    MenuFileSave = file->addAction(QStringLiteral("&Save"));
+    MenuFileSaveAs = file->addAction(QStringLiteral("Save &As"));
+    MenuFileRun = file->addAction(QStringLiteral("&Run"));
+    QMenu* windows = MainMenu1->addMenu(QStringLiteral("&Windows"));
+    MenuWindowsOutput = windows->addAction(QStringLiteral("&Output"));
+
+    connect(MenuFileNew, &QAction::triggered, this, &TFormScriptEditor::MenuFileNewClick);
+    connect(MenuFileOpen, &QAction::triggered, this, &TFormScriptEditor::MenuFileOpenClick);
+    connect(MenuFileSave, &QAction::triggered, this, &TFormScriptEditor::MenuFileSaveClick);
+    connect(MenuFileSaveAs, &QAction::triggered, this, &TFormScriptEditor::MenuFileSaveAsClick);
+    connect(MenuFileRun, &QAction::triggered, this, &TFormScriptEditor::MenuFileRunClick);
+    connect(MenuWindowsOutput, &QAction::triggered, this, &TFormScriptEditor::MenuWindowsOutputClick);
+}
+
+void TFormScriptEditor::CreateWidgets() {
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setFixedHeight(28);
+    ButtonRun = new QPushButton(QStringLiteral("&Run"), Panel1);
+    ButtonRun->setObjectName(QStringLiteral("ButtonRun"));
+    ButtonRun->setGeometry(1, 1, 33, 25);
+    ButtonOutput = new QPushButton(QStringLiteral("&Output"), Panel1);
+    ButtonOutput->setObjectName(QStringLiteral("ButtonOutput"));
+    ButtonOutput->setGeometry(34, 1, 75, 25);
+
+    RichEditScript = new QPlainTextEdit(this);
+    RichEditScript->setObjectName(QStringLiteral("RichEditScript"));
+    QFont mono(QStringLiteral("Courier"));
+    mono.setStyleHint(QFont::TypeWriter);
+    mono.setPixelSize(11);
+    RichEditScript->setFont(mono);
+    RichEditScript->setLineWrapMode(QPlainTextEdit::NoWrap);
+    RichEditScript->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEditScript->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(MainMenu1);
+    layout->addWidget(Panel1);
+    layout->addWidget(RichEditScript, 1);
+
+    connect(ButtonRun, &QPushButton::clicked, this, &TFormScriptEditor::MenuFileRunClick);
+    connect(ButtonOutput, &QPushButton::clicked, this, &TFormScriptEditor::MenuWindowsOutputClick);
+    connect(RichEditScript, &QPlainTextEdit::textChanged, this, &TFormScriptEditor::RichEditScriptChange);
+}
+
+void TFormScriptEditor::FormCreate() {
+    setWindowTitle(QStringLiteral("Edit"));
+    Modified = false;
+    TestRunning = false;
+}
+
+void TFormScriptEditor::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - frameGeometry().center() + pos());
+    FormShow();
+}
+
+void TFormScriptEditor::FormShow() {
+    LoadScript(EditFileName);
+    // Showing always ends editable, with the main window stopped.
+    TestRunning = true;
+    MenuFileRunClick();
+}
+
+void TFormScriptEditor::RichEditScriptChange() { Modified = true; }
+
+bool TFormScriptEditor::ConfirmDiscard() {
+    return !Modified || platform::dialogs().Confirm(NotSavedQuestion());
+}
+
+void TFormScriptEditor::MenuFileNewClick() {
+    if (!ConfirmDiscard())
+        return;
+    LoadScript(QString());
+}
+
+void TFormScriptEditor::MenuFileOpenClick() {
+    if (!ConfirmDiscard())
+        return;
+    const QString picked = platform::dialogs().OpenFileName(this, ScriptFilter());
+    if (picked.isEmpty())
+        return;
+    LoadScript(picked);
+}
+
+void TFormScriptEditor::MenuFileSaveClick() {
+    if (EditFileName.isEmpty()) {
+        MenuFileSaveAsClick();
+        return;
+    }
+    SaveScript(EditFileName);
+}
+
+void TFormScriptEditor::MenuFileSaveAsClick() {
+    const QString picked =
+        platform::dialogs().SaveFileName(this, ScriptFilter(), QStringLiteral("orx"), EditFileName);
+    if (picked.isEmpty())
+        return;
+    SaveScript(picked);
+}
+
+void TFormScriptEditor::LoadScript(const QString& name) {
+    RichEditScript->clear();
+    if (!name.isEmpty() && FileExists(name)) {
+        EditFileName = AdoptFolderOf(name);
+        Modified = false;
+        QFile file(EditFileName);
+        if (!file.open(QIODevice::ReadOnly))
+            throw Exception(QStringLiteral("Cannot open file %1").arg(EditFileName));
+        const QByteArray bytes = file.readAll();
+        // UTF-8 when the bytes are UTF-8; otherwise each byte is a character,
+        // and saving writes the same bytes back.
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QString text = utf8.decode(bytes);
+        latin1_ = utf8.hasError();
+        if (latin1_)
+            text = QString::fromLatin1(bytes);
+        crlf_ = text.contains(QStringLiteral("\r\n"));
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        RichEditScript->setPlainText(text);
+    } else {
+        for (int n = 0;; ++n) {
+            const QString candidate = QStringLiteral("new%1.orx").arg(n);
+            if (!QFileInfo::exists(candidate)) {
+                EditFileName = candidate;
+                break;
+            }
+        }
+        latin1_ = false;
+        crlf_ = false;
+    }
+    setWindowTitle(QStringLiteral("Edit - ") + EditFileName);
+    Modified = false;
+}
+
+void TFormScriptEditor::SaveScript(const QString& name) {
+    EditFileName = AdoptFolderOf(name);
+    QString text = RichEditScript->toPlainText();
+    if (crlf_)
+        text.replace(u'\n', QStringLiteral("\r\n"));
+    const QByteArray bytes = latin1_ ? text.toLatin1() : text.toUtf8();
+    // Written in full or not at all: a failed save leaves the old file.
+    QSaveFile file(EditFileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw Exception(QStringLiteral("Cannot create file %1").arg(EditFileName));
+    // Only a save that reached the disk clears the unsaved-work question.
+    Modified = false;
+    setWindowTitle(QStringLiteral("Edit - ") + EditFileName);
+}
+
+void TFormScriptEditor::SetFileCommandsEnabled(bool enabled) {
+    for (QAction* action : {MenuFileNew, MenuFileOpen, MenuFileSave, MenuFileSaveAs})
+        action->setEnabled(enabled);
+}
+
+void TFormScriptEditor::SetTextState(bool readOnly) {
+    RichEditScript->setReadOnly(readOnly);
+    QPalette palette = RichEditScript->palette();
+    palette.setColor(QPalette::Text, readOnly ? QColor(128, 128, 128) : QColor(0, 0, 0));
+    RichEditScript->setPalette(palette);
+    RichEditScript->viewport()->repaint();
+}
+
+void TFormScriptEditor::MenuFileRunClick() {
+    if (!TestRunning) {
+        if (Modified && !platform::dialogs().Confirm(SaveAndRunQuestion()))
+            return;
+        TestRunning = true;
+        try {
+            SaveScript(EditFileName);
+        } catch (...) {
+            TestRunning = false;  // nothing was started: stay in editing
+            throw;
+        }
+        SetFileCommandsEnabled(false);
+        SetTextState(true);
+        MenuFileRun->setText(QStringLiteral("&Stop"));
+        ButtonRun->setText(QStringLiteral("&Stop"));
+        if (host_) {
+            host_->ExitScriptEdit();
+            host_->SetRunning(true);
+        }
+        return;
+    }
+    TestRunning = false;
+    SetFileCommandsEnabled(true);
+    SetTextState(false);
+    MenuFileRun->setText(QStringLiteral("&Run"));
+    ButtonRun->setText(QStringLiteral("&Run"));
+    if (host_)
+        host_->SetRunning(false);
+}
+
+void TFormScriptEditor::MenuWindowsOutputClick() {
+    if (!output_)
+        return;
+    output_->show();
+    output_->raise();
+    activateWindow();
+    setFocus();
+}
+
+bool TFormScriptEditor::FormCloseQuery() { return ConfirmDiscard(); }
+
+void TFormScriptEditor::FormClose() {
+    TestRunning = true;
+    MenuFileRunClick();
+    if (output_)
+        output_->hide();
+}
+
+void TFormScriptEditor::reject() { close(); }
+
+void TFormScriptEditor::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+    QDialog::reject();  // ends the modal loop
 }
 
 }  // namespace orvexa

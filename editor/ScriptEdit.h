@@ -4,25 +4,79 @@
 #include <QPointer>
 #include <QString>
 
+class QAction;
+class QFrame;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+
 namespace orvexa {
 
 class ScriptHost;
 
-// The script editor window. The main window writes EditFileName before it
-// shows the editor modally and reads it back when the editor closes.
+// The built-in editor for script files. The main window writes EditFileName
+// before it shows the editor modally and reads it back when it closes. A
+// test run saves the file and arms it in the main window.
 class TFormScriptEditor : public QDialog {
     Q_OBJECT
 public:
     explicit TFormScriptEditor(QWidget* parent = nullptr);
 
     void SetHost(ScriptHost* host) { host_ = host; }
+    // The Output window that the editor shows and hides.
+    void SetOutputWindow(QWidget* output) { output_ = output; }
+
+    void FormCreate();
+    void FormShow();
+    void RichEditScriptChange();
+    void MenuFileNewClick();
+    void MenuFileOpenClick();
+    void MenuFileSaveClick();
+    void MenuFileSaveAsClick();
+    void MenuFileRunClick();
+    void MenuWindowsOutputClick();
+    bool FormCloseQuery();
+    void FormClose();
+    void LoadScript(const QString& name);
+    void SaveScript(const QString& name);
 
     QString EditFileName;
     bool Modified = false;
     bool TestRunning = false;
 
+    QFrame* Panel1 = nullptr;
+    QPushButton* ButtonRun = nullptr;
+    QPushButton* ButtonOutput = nullptr;
+    QPlainTextEdit* RichEditScript = nullptr;
+    QMenuBar* MainMenu1 = nullptr;
+    QAction* MenuFileNew = nullptr;
+    QAction* MenuFileOpen = nullptr;
+    QAction* MenuFileSave = nullptr;
+    QAction* MenuFileSaveAs = nullptr;
+    QAction* MenuFileRun = nullptr;
+    QAction* MenuWindowsOutput = nullptr;
+
+public slots:
+    // Escape and the close box both go through the close question.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void CreateMenus();
+    void CreateWidgets();
+    void SetTextState(bool readOnly);
+    void SetFileCommandsEnabled(bool enabled);
+    bool ConfirmDiscard();
+
     ScriptHost* host_ = nullptr;
+    QPointer<QWidget> output_;
+    // How the loaded file was written, so that saving writes it back alike.
+    bool latin1_ = false;
+    bool crlf_ = false;
 };
 
 }  // namespace orvexa
