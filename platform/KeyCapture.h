@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace orvexa::platform {
+
+// The modifiers that were down at the moment of one key event, as the
+// capture tracked them from the events it saw. Naming a key press from this
+// snapshot, rather than from the keyboard as it is when the press is finally
+// handled, keeps a fast Ctrl+Shift+A typed while the GUI thread is busy
+// named CONTROL-SHIFT-A.
+struct KeyModifiers {
+    bool shift = false;
+    bool control = false;
+    bool alt = false;
+
+    friend bool operator==(const KeyModifiers&, const KeyModifiers&) = default;
+};
+
+// One key event in Windows terms: the virtual-key code and the keystroke
+// flags of a WM_KEYDOWN/WM_KEYUP lParam (repeat count 1, bit 29 Alt down,
+// bit 30 the key's previous state, bit 31 set on release).
+struct KeyEvent {
+    std::uint32_t virtualKey = 0;
+    std::uint32_t flags = 0;
+    KeyModifiers modifiers;
+
+    bool Released() const { return (flags & kReleasedBit) != 0; }
+    bool WasDown() const { return (flags & kPreviousStateBit) != 0; }
+
+    static constexpr std::uint32_t kRepeatCountOne = 1;
+    static constexpr std::uint32_t kAltDownBit = 1u << 29;
+    static constexpr std::uint32_t kPreviousStateBit = 1u << 30;
+    static constexpr std::uint32_t kReleasedBit = 1u << 31;
+};
+
+// A global key capture: reports every key event on the desktop, whichever
+// window it goes to. The keystrokes it reports are the user's typing: a
+// backend never stores, logs or prints them, and holds nothing once stopped.
+class KeyCapture {
+public:
+    using Callback = std::function<void(const KeyEvent&)>;
+
+    KeyCapture() = default;
+    KeyCapture(const KeyCapture&) = delete;
+    KeyCapture& operator=(const KeyCapture&) = delete;
+    virtual ~KeyCapture() = default;
+
+    // Starts reporting every key event to callback, which may be called on a
+    // thread of the backend's own and must return at once. When Start
+    // returns true the capture is live: every later key event is reported.
+    // False when no capture can be had (no display, no capture extension, or
+    // already started); nothing is reported then.
+    virtual bool Start(Callback callback) = 0;
+
+    // Stops reporting. When Stop returns the callback is not called again
+    // and the capture holds no key state. Stopping a stopped capture does
+    // nothing.
+    virtual void Stop() = 0;
+};
+
+}  // namespace orvexa::platform

@@ -1,0 +1,73 @@
+#include "platform/KeyStateTable.h"
+
+#include <algorithm>
+
+namespace orvexa::platform {
+namespace {
+
+constexpr std::uint8_t kDown = 0x80;
+constexpr std::uint8_t kShift = 0x01;
+constexpr std::uint8_t kControl = 0x02;
+constexpr std::uint8_t kAlt = 0x04;
+
+// The generic and the sided codes of the three modifiers (winuser.h values).
+std::uint8_t ModifierClass(std::uint32_t virtualKey) {
+    switch (virtualKey) {
+    case 0x10: case 0xA0: case 0xA1:  // VK_SHIFT, VK_LSHIFT, VK_RSHIFT
+        return kShift;
+    case 0x11: case 0xA2: case 0xA3:  // VK_CONTROL, VK_LCONTROL, VK_RCONTROL
+        return kControl;
+    case 0x12: case 0xA4: case 0xA5:  // VK_MENU, VK_LMENU, VK_RMENU
+        return kAlt;
+    default:
+        return 0;
+    }
+}
+
+bool InRange(int key) { return key >= 0 && key < KeyStateTable::kKeys; }
+
+}  // namespace
+
+void KeyStateTable::Seed(int key, std::uint32_t virtualKey) {
+    if (InRange(key))
+        down_[static_cast<size_t>(key)] = kDown | ModifierClass(virtualKey);
+}
+
+KeyEvent KeyStateTable::Apply(int key, std::uint32_t virtualKey, bool pressed) {
+    bool wasDown = false;
+    if (InRange(key)) {
+        std::uint8_t& slot = down_[static_cast<size_t>(key)];
+        wasDown = slot != 0;
+        slot = pressed ? static_cast<std::uint8_t>(kDown | ModifierClass(virtualKey)) : 0;
+    }
+    KeyEvent event;
+    event.virtualKey = virtualKey;
+    event.modifiers = Modifiers();
+    event.flags = KeyEvent::kRepeatCountOne;
+    if (event.modifiers.alt)
+        event.flags |= KeyEvent::kAltDownBit;
+    if (wasDown)
+        event.flags |= KeyEvent::kPreviousStateBit;
+    if (!pressed)
+        event.flags |= KeyEvent::kReleasedBit;
+    return event;
+}
+
+KeyModifiers KeyStateTable::Modifiers() const {
+    std::uint8_t bits = 0;
+    for (const std::uint8_t slot : down_)
+        bits |= slot;
+    KeyModifiers modifiers;
+    modifiers.shift = (bits & kShift) != 0;
+    modifiers.control = (bits & kControl) != 0;
+    modifiers.alt = (bits & kAlt) != 0;
+    return modifiers;
+}
+
+bool KeyStateTable::AnyDown() const {
+    return std::any_of(down_.begin(), down_.end(), [](std::uint8_t slot) { return slot != 0; });
+}
+
+void KeyStateTable::Clear() { down_.fill(0); }
+
+}  // namespace orvexa::platform

@@ -1,0 +1,116 @@
+#include "platform/fake/FakeKeyCapture.h"
+
+#include <charconv>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace orvexa::platform {
+namespace {
+
+struct NamedKey {
+    std::string_view name;
+    std::uint32_t virtualKey;
+};
+
+constexpr NamedKey kNamedKeys[] = {
+    {"BS", 0x08},        {"TAB", 0x09},       {"ENTER", 0x0D},     {"SHIFT", 0x10},
+    {"CONTROL", 0x11},   {"ALT", 0x12},       {"CAPITAL", 0x14},   {"ESCAPE", 0x1B},
+    {"SPACE", 0x20},     {"LEFT", 0x25},      {"MULTIPLY", 0x6A},  {"ADD", 0x6B},
+    {"SEPARATOR", 0x6C}, {"SUBTRACT", 0x6D},  {"DECIMAL", 0x6E},   {"DIVIDE", 0x6F},
+    {"NUMLOCK", 0x90},   {"LSHIFT", 0xA0},    {"RSHIFT", 0xA1},    {"LCONTROL", 0xA2},
+    {"RCONTROL", 0xA3},  {"LALT", 0xA4},      {"RALT", 0xA5},
+};
+
+std::invalid_argument BadStep(std::string_view what) {
+    return std::invalid_argument("fake key row: " + std::string(what));
+}
+
+std::uint32_t Number(std::string_view digits, std::string_view whole) {
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+        throw BadStep(whole);
+    return value;
+}
+
+}  // namespace
+
+bool FakeKeyCapture::Start(Callback callback) {
+    if (!available || started_)
+        return false;
+    ++startCount;
+    callback_ = std::move(callback);
+    started_ = true;
+    // As the real backend does: what is held when the capture starts counts.
+    for (int key = 0; key < KeyStateTable::kKeys; ++key)
+        if (keyboard_[static_cast<size_t>(key)] >= 0)
+            table_.Seed(key, static_cast<std::uint32_t>(keyboard_[static_cast<size_t>(key)]));
+    return true;
+}
+
+void FakeKeyCapture::Stop() {
+    started_ = false;
+    callback_ = nullptr;
+    table_.Clear();
+}
+
+void FakeKeyCapture::Press(std::uint32_t virtualKey, int key) { Step(virtualKey, key, true); }
+
+void FakeKeyCapture::Release(std::uint32_t virtualKey, int key) { Step(virtualKey, key, false); }
+
+void FakeKeyCapture::Step(std::uint32_t virtualKey, int key, bool pressed) {
+    if (key < 0)
+        key = static_cast<int>(virtualKey);
+    if (key >= KeyStateTable::kKeys)
+        throw BadStep("key number out of range");
+    keyboard_[static_cast<size_t>(key)] = pressed ? static_cast<int>(virtualKey) : -1;
+    if (!started_)
+        return;
+    const KeyEvent event = table_.Apply(key, virtualKey, pressed);
+    if (callback_)
+        callback_(event);
+}
+
+std::uint32_t FakeKeyCapture::VirtualKeyOf(std::string_view name) {
+    if (name.size() == 1 && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9')))
+        return static_cast<std::uint32_t>(name[0]);
+    if (name.size() > 1 && name[0] == '#')
+        return Number(name.substr(1), name);
+    for (const NamedKey& named : kNamedKeys)
+        if (named.name == name)
+            return named.virtualKey;
+    if (name.starts_with("NUMPAD") && name.size() == 7 && name[6] >= '0' && name[6] <= '9')
+        return 0x60 + static_cast<std::uint32_t>(name[6] - '0');
+    if (name.size() >= 2 && name[0] == 'F') {
+        const std::uint32_t n = Number(name.substr(1), name);
+        if (n >= 1 && n <= 24)
+            return 0x70 + n - 1;
+    }
+    throw BadStep(name);
+}
+
+void FakeKeyCapture::Feed(std::string_view rows) {
+    size_t at = 0;
+    while (at < rows.size()) {
+        const size_t start = rows.find_first_not_of(' ', at);
+        if (start == std::string_view::npos)
+            break;
+        size_t end = rows.find(' ', start);
+        if (end == std::string_view::npos)
+            end = rows.size();
+        const std::string_view step = rows.substr(start, end - start);
+        at = end;
+        if (step.size() < 2 || (step[0] != '+' && step[0] != '-'))
+            throw BadStep(step);
+        std::string_view name = step.substr(1);
+        int key = -1;
+        if (const size_t sign = name.find('@'); sign != std::string_view::npos) {
+            key = static_cast<int>(Number(name.substr(sign + 1), step));
+            name = name.substr(0, sign);
+        }
+        Step(VirtualKeyOf(name), key, step[0] == '+');
+    }
+}
+
+}  // namespace orvexa::platform

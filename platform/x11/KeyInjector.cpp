@@ -1,0 +1,43 @@
+#include "platform/x11/KeyInjector.h"
+
+#include "platform/x11/VirtualKeys.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+namespace orvexa::platform {
+
+KeyInjector::KeyInjector() {
+    display_ = XOpenDisplay(nullptr);
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (display_ && !XTestQueryExtension(display_, &eventBase, &errorBase, &major, &minor)) {
+        XCloseDisplay(display_);
+        display_ = nullptr;
+    }
+}
+
+KeyInjector::~KeyInjector() {
+    if (display_)
+        XCloseDisplay(display_);
+}
+
+unsigned KeyInjector::KeycodeOf(int virtualKey) const {
+    return display_ ? x11::VirtualKeyToKeycode(display_, virtualKey) : 0;
+}
+
+bool KeyInjector::Key(int virtualKey, bool press) { return Keycode(KeycodeOf(virtualKey), press); }
+
+bool KeyInjector::Keycode(unsigned keycode, bool press) {
+    if (!display_ || keycode == 0)
+        return false;
+    const bool sent = XTestFakeKeyEvent(display_, keycode, press ? True : False, CurrentTime) != 0;
+    XFlush(display_);
+    return sent;
+}
+
+void KeyInjector::Sync() {
+    if (display_)
+        XSync(display_, False);
+}
+
+}  // namespace orvexa::platform

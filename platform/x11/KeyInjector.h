@@ -1,0 +1,35 @@
+#pragma once
+
+struct _XDisplay;
+typedef struct _XDisplay Display;
+
+namespace orvexa::platform {
+
+// Presses and releases keys through XTEST on a connection of its own, the way
+// another program on the desktop would. For tests and benchmarks of the key
+// capture; the program's own key synthesis is the input service.
+class KeyInjector {
+public:
+    KeyInjector();  // connects to the display named by DISPLAY
+    ~KeyInjector();
+    KeyInjector(const KeyInjector&) = delete;
+    KeyInjector& operator=(const KeyInjector&) = delete;
+
+    // False without a display or without XTEST; every other call then fails.
+    bool Ok() const { return display_ != nullptr; }
+
+    // The keycode that carries the virtual key's symbol, 0 when none does.
+    unsigned KeycodeOf(int virtualKey) const;
+
+    // One press or release of the key of a virtual key, sent at once.
+    bool Key(int virtualKey, bool press);
+    bool Keycode(unsigned keycode, bool press);
+
+    // Returns once the server has handled everything sent so far.
+    void Sync();
+
+private:
+    Display* display_ = nullptr;
+};
+
+}  // namespace orvexa::platform

@@ -1,0 +1,262 @@
+// Key capture over X RECORD.
+//
+// Three connections, each used by one thread only (Xlib is not safe on one
+// connection from two threads):
+// - control (GUI thread): creates, disables and frees the recording context;
+// - data (capture thread): blocks in XRecordEnableContext, which calls
+//   Intercept for every recorded event until the control connection
+//   disables the context;
+// - lookup (capture thread): the keyboard map that turns a keycode into a
+//   virtual-key code, and the key state the table is seeded from. It follows
+//   keyboard map changes through the XKB map notifications it receives.
+//
+// The key-state table is seeded when recording has begun (the start-of-data
+// record), not before: an event that happens between the seed and its
+// record being read is applied after the seed, and since each event sets its
+// key's state outright the table is right again after it. Seeding first
+// would lose a key that went down between the seed and the start.
+#include "platform/x11/X11KeyCapture.h"
+
+#include "platform/KeyStateTable.h"
+#include "platform/x11/VirtualKeys.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/Xproto.h>
+#include <X11/extensions/record.h>
+
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace orvexa::platform {
+namespace {
+
+// Catches the X errors of one connection while a request is checked, so that
+// a server that refuses recording fails the start instead of ending the
+// process through Xlib's default handler. Errors of other connections go to
+// whoever handled them before.
+class ErrorTrap {
+public:
+    explicit ErrorTrap(Display* display) {
+        trapped_ = display;
+        failed_ = false;
+        previous_ = XSetErrorHandler(&ErrorTrap::Handle);
+    }
+    ~ErrorTrap() {
+        XSetErrorHandler(previous_);
+        trapped_ = nullptr;
+    }
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+
+    bool Failed() const {
+        XSync(trapped_, False);
+        return failed_;
+    }
+
+private:
+    static int Handle(Display* display, XErrorEvent* error) {
+        if (display == trapped_) {
+            failed_ = true;
+            return 0;
+        }
+        return previous_ ? previous_(display, error) : 0;
+    }
+
+    static inline Display* trapped_ = nullptr;
+    static inline bool failed_ = false;
+    static inline XErrorHandler previous_ = nullptr;
+};
+
+class X11KeyCapture final : public KeyCapture {
+public:
+    ~X11KeyCapture() override { Stop(); }
+
+    bool Start(Callback callback) override;
+    void Stop() override;
+
+private:
+    enum class Phase { Waiting, Live, Failed };
+
+    bool OpenConnections();
+    bool CreateContext();
+    void CloseConnections();
+    void Run();
+    static void Intercept(XPointer self, XRecordInterceptData* data);
+    void OnStartOfData();
+    void OnKeyEvent(const unsigned char* wire);
+    void FollowKeyboardMap();
+    void SetPhase(Phase phase);
+
+    Display* control_ = nullptr;
+    Display* data_ = nullptr;
+    Display* lookup_ = nullptr;
+    XRecordContext context_ = 0;
+    std::thread thread_;
+    Callback callback_;
+    // Written by the capture thread only while it runs; cleared after it ends.
+    KeyStateTable table_;
+
+    std::mutex mutex_;
+    std::condition_variable phaseChanged_;
+    Phase phase_ = Phase::Waiting;
+};
+
+bool X11KeyCapture::OpenConnections() {
+    control_ = XOpenDisplay(nullptr);
+    data_ = control_ ? XOpenDisplay(nullptr) : nullptr;
+    lookup_ = data_ ? XOpenDisplay(nullptr) : nullptr;
+    if (!lookup_)
+        return false;
+    int major = 0;
+    int minor = 0;
+    if (!XRecordQueryVersion(control_, &major, &minor))
+        return false;
+    // The lookup connection keeps its keyboard map current from these.
+    XkbSelectEvents(lookup_, XkbUseCoreKbd, XkbMapNotifyMask, XkbMapNotifyMask);
+    return true;
+}
+
+bool X11KeyCapture::CreateContext() {
+    XRecordRange* range = XRecordAllocRange();
+    if (!range)
+        return false;
+    range->device_events.first = KeyPress;
+    range->device_events.last = KeyRelease;
+    XRecordClientSpec clients = XRecordAllClients;
+    ErrorTrap trap(control_);
+    context_ = XRecordCreateContext(control_, 0, &clients, 1, &range, 1);
+    XFree(range);
+    if (trap.Failed())
+        context_ = 0;
+    return context_ != 0;
+}
+
+void X11KeyCapture::CloseConnections() {
+    for (Display** display : {&lookup_, &data_, &control_}) {
+        if (*display)
+            XCloseDisplay(*display);
+        *display = nullptr;
+    }
+}
+
+bool X11KeyCapture::Start(Callback callback) {
+    if (thread_.joinable() || !callback)
+        return false;
+    if (!OpenConnections() || !CreateContext()) {
+        CloseConnections();
+        return false;
+    }
+    callback_ = std::move(callback);
+    phase_ = Phase::Waiting;
+    thread_ = std::thread(&X11KeyCapture::Run, this);
+    Phase phase;
+    {
+        std::unique_lock lock(mutex_);
+        phaseChanged_.wait(lock, [this] { return phase_ != Phase::Waiting; });
+        phase = phase_;
+    }
+    if (phase == Phase::Live)
+        return true;
+    Stop();
+    return false;
+}
+
+void X11KeyCapture::Stop() {
+    if (!thread_.joinable())
+        return;
+    // Ends XRecordEnableContext on the data connection; a context that never
+    // became enabled makes the thread return by itself.
+    {
+        ErrorTrap trap(control_);
+        XRecordDisableContext(control_, context_);
+        (void)trap.Failed();  // a context that never went live has nothing to disable
+    }
+    thread_.join();
+    {
+        ErrorTrap trap(control_);
+        XRecordFreeContext(control_, context_);
+        (void)trap.Failed();
+    }
+    context_ = 0;
+    CloseConnections();
+    callback_ = nullptr;
+    table_.Clear();
+}
+
+void X11KeyCapture::SetPhase(Phase phase) {
+    {
+        std::lock_guard lock(mutex_);
+        phase_ = phase;
+    }
+    phaseChanged_.notify_all();
+}
+
+void X11KeyCapture::Run() {
+    XRecordEnableContext(data_, context_, &X11KeyCapture::Intercept, reinterpret_cast<XPointer>(this));
+    // Either the context was disabled after it went live, or enabling failed.
+    std::lock_guard lock(mutex_);
+    if (phase_ == Phase::Waiting) {
+        phase_ = Phase::Failed;
+        phaseChanged_.notify_all();
+    }
+}
+
+void X11KeyCapture::Intercept(XPointer self, XRecordInterceptData* data) {
+    auto* capture = reinterpret_cast<X11KeyCapture*>(self);
+    switch (data->category) {
+    case XRecordStartOfData:
+        capture->OnStartOfData();
+        break;
+    case XRecordFromServer:
+        if (data->data && data->data_len * 4 >= sizeof(xEvent))
+            capture->OnKeyEvent(data->data);
+        break;
+    default:
+        break;
+    }
+    XRecordFreeData(data);
+}
+
+void X11KeyCapture::OnStartOfData() {
+    char keys[32] = {};
+    XQueryKeymap(lookup_, keys);
+    for (unsigned keycode = 8; keycode < 256; ++keycode) {
+        if (keys[keycode / 8] & (1 << (keycode % 8)))
+            table_.Seed(static_cast<int>(keycode),
+                        static_cast<std::uint32_t>(x11::KeycodeToVirtualKey(lookup_, keycode)));
+    }
+    SetPhase(Phase::Live);
+}
+
+void X11KeyCapture::FollowKeyboardMap() {
+    // Reading the notifications is what updates Xlib's copy of the map.
+    while (XEventsQueued(lookup_, QueuedAfterReading) > 0) {
+        XEvent event;
+        XNextEvent(lookup_, &event);
+        if (event.type == MappingNotify)
+            XRefreshKeyboardMapping(&event.xmapping);
+    }
+}
+
+void X11KeyCapture::OnKeyEvent(const unsigned char* wire) {
+    xEvent event;
+    std::memcpy(&event, wire, sizeof event);
+    const int type = event.u.u.type & 0x7F;
+    if (type != KeyPress && type != KeyRelease)
+        return;
+    FollowKeyboardMap();
+    const unsigned keycode = event.u.u.detail;
+    const unsigned state = event.u.keyButtonPointer.state;
+    const auto virtualKey = static_cast<std::uint32_t>(x11::KeycodeToVirtualKey(lookup_, keycode, state));
+    const KeyEvent key = table_.Apply(static_cast<int>(keycode), virtualKey, type == KeyPress);
+    callback_(key);
+}
+
+}  // namespace
+
+std::shared_ptr<KeyCapture> CreateX11KeyCapture() { return std::make_shared<X11KeyCapture>(); }
+
+}  // namespace orvexa::platform

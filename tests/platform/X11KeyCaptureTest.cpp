@@ -1,0 +1,241 @@
+// The RECORD key capture against a real X server (Xvfb): keys injected
+// through XTEST from a connection of their own arrive with their
+// virtual-key codes and the modifiers that were down at each press.
+#include "platform/x11/KeyInjector.h"
+#include "platform/x11/X11KeyCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace orvexa::platform;
+using namespace std::chrono_literals;
+
+namespace {
+constexpr int kShift = 0x10, kControl = 0x11, kAlt = 0x12, kCapital = 0x14, kEnd = 0x23;
+constexpr int kNumpad1 = 0x61, kNumLock = 0x90, kF12 = 0x7B;
+
+// Collects what the capture thread reports.
+class Collector {
+public:
+    KeyCapture::Callback Callback() {
+        return [this](const KeyEvent& e) {
+            {
+                std::lock_guard lock(mutex_);
+                events_.push_back(e);
+            }
+            arrived_.notify_all();
+        };
+    }
+    // The first n events, once they are there (fewer after 5 s).
+    std::vector<KeyEvent> Wait(size_t n) {
+        return WaitUntil([n](const std::vector<KeyEvent>& events) { return events.size() >= n; });
+    }
+    // The events so far, once done(events) holds (or after 5 s).
+    template <typename Done>
+    std::vector<KeyEvent> WaitUntil(Done done) {
+        std::unique_lock lock(mutex_);
+        arrived_.wait_for(lock, 5s, [&] { return done(events_); });
+        return events_;
+    }
+    std::vector<KeyEvent> Now() {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+    void Clear() {
+        std::lock_guard lock(mutex_);
+        events_.clear();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::vector<KeyEvent> events_;
+};
+
+class X11KeyCaptureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "runs under Xvfb";
+        ASSERT_TRUE(keys.Ok()) << "XTEST is needed to inject keys";
+        capture = CreateX11KeyCapture();
+    }
+    void TearDown() override {
+        capture->Stop();
+        // Leave no key or lock held for the next test.
+        for (int vk : {kShift, kControl, kAlt, int('A')})
+            keys.Key(vk, false);
+        keys.Sync();
+    }
+    void Tap(int vk) {
+        keys.Key(vk, true);
+        keys.Key(vk, false);
+    }
+    static std::vector<std::uint32_t> Codes(const std::vector<KeyEvent>& events) {
+        std::vector<std::uint32_t> codes;
+        for (const KeyEvent& e : events)
+            codes.push_back(e.virtualKey);
+        return codes;
+    }
+
+    KeyInjector keys;
+    std::shared_ptr<KeyCapture> capture;
+    Collector seen;
+};
+}  // namespace
+
+TEST_F(X11KeyCaptureTest, ReportsAFastCombinationWithTheModifiersOfEachPress) {
+    ASSERT_TRUE(capture->Start(seen.Callback()));
+    // Sent in one burst: by the time the events are read, every key is up.
+    for (auto [vk, press] : {std::pair{kControl, true}, {kShift, true}, {int('A'), true},
+                             {int('A'), false}, {kShift, false}, {kControl, false}})
+        keys.Key(vk, press);
+    keys.Sync();
+    const std::vector<KeyEvent> events = seen.Wait(6);
+    ASSERT_EQ(events.size(), 6u);
+    EXPECT_EQ(Codes(events), (std::vector<std::uint32_t>{kControl, kShift, 'A', 'A', kShift, kControl}));
+    for (size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(events[i].Released(), i >= 3) << i;
+    EXPECT_EQ(events[0].modifiers, (KeyModifiers{false, true, false}));
+    EXPECT_EQ(events[1].modifiers, (KeyModifiers{true, true, false}));
+    EXPECT_EQ(events[2].modifiers, (KeyModifiers{true, true, false}));
+    EXPECT_EQ(events[2].flags, KeyEvent::kRepeatCountOne);
+    EXPECT_EQ(events[5].modifiers, KeyModifiers{});
+}
+
+TEST_F(X11KeyCaptureTest, AltSetsTheContextBit) {
+    ASSERT_TRUE(capture->Start(seen.Callback()));
+    keys.Key(kAlt, true);
+    Tap('A');
+    keys.Key(kAlt, false);
+    keys.Sync();
+    const std::vector<KeyEvent> events = seen.Wait(4);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(Codes(events), (std::vector<std::uint32_t>{kAlt, 'A', 'A', kAlt}));
+    EXPECT_TRUE(events[1].modifiers.alt);
+    EXPECT_NE(events[1].flags & KeyEvent::kAltDownBit, 0u);
+    EXPECT_EQ(events[3].flags & KeyEvent::kAltDownBit, 0u);
+}
+
+TEST_F(X11KeyCaptureTest, AutoRepeatArrivesAsPressesOfAKeyAlreadyDown) {
+    ASSERT_TRUE(capture->Start(seen.Callback()));
+    keys.Key('A', true);
+    keys.Sync();
+    // The server repeats a held key after its delay (660 ms by default).
+    std::vector<KeyEvent> events = seen.Wait(3);
+    keys.Key('A', false);
+    keys.Sync();
+    ASSERT_GE(events.size(), 3u) << "no auto-repeat within 5 s";
+    events = seen.WaitUntil([](const std::vector<KeyEvent>& all) { return all.back().Released(); });
+    ASSERT_GE(events.size(), 4u);
+    EXPECT_FALSE(events.front().WasDown());
+    for (size_t i = 1; i + 1 < events.size(); ++i) {
+        EXPECT_FALSE(events[i].Released()) << i << ": a repeat comes without a release";
+        EXPECT_TRUE(events[i].WasDown()) << i;
+    }
+    EXPECT_TRUE(events.back().Released());
+}
+
+TEST_F(X11KeyCaptureTest, KeypadFollowsNumLockAndCapsLockChangesNoCode) {
+    ASSERT_TRUE(capture->Start(seen.Callback()));
+    const unsigned keypad1 = keys.KeycodeOf(kNumpad1);
+    ASSERT_NE(keypad1, 0u);
+    Tap(kNumLock);  // on
+    keys.Keycode(keypad1, true);
+    keys.Keycode(keypad1, false);
+    Tap(kNumLock);  // off again
+    keys.Keycode(keypad1, true);
+    keys.Keycode(keypad1, false);
+    Tap(kCapital);
+    Tap('A');
+    Tap(kCapital);
+    Tap(kF12);
+    keys.Sync();
+    std::vector<KeyEvent> presses;
+    for (const KeyEvent& e : seen.Wait(16))
+        if (!e.Released())
+            presses.push_back(e);
+    EXPECT_EQ(Codes(presses), (std::vector<std::uint32_t>{kNumLock, kNumpad1, kNumLock, kEnd, kCapital,
+                                                          'A', kCapital, kF12}));
+}
+
+TEST_F(X11KeyCaptureTest, KeysHeldAtStartCountFromTheFirstPress) {
+    keys.Key(kShift, true);
+    keys.Sync();
+    ASSERT_TRUE(capture->Start(seen.Callback()));
+    Tap('A');
+    keys.Key(kShift, false);
+    keys.Sync();
+    const std::vector<KeyEvent> events = seen.Wait(3);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].virtualKey, std::uint32_t('A'));
+    EXPECT_TRUE(events[0].modifiers.shift) << "seeded from the server's key state";
+    EXPECT_TRUE(events[2].WasDown());
+    EXPECT_FALSE(events[2].modifiers.shift);
+}
+
+TEST_F(X11KeyCaptureTest, ReportsNothingAfterStopAndStartsAgain) {
+    ASSERT_TRUE(capture->Start(seen.Callback()));
+    EXPECT_FALSE(capture->Start(seen.Callback())) << "already started";
+    Tap('A');
+    keys.Sync();
+    ASSERT_EQ(seen.Wait(2).size(), 2u);
+    capture->Stop();
+    seen.Clear();
+    Tap('A');
+    keys.Sync();
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(seen.Now().empty());
+
+    // Nothing is remembered across a stop: Control held then, released
+    // while stopped, does not count after the restart.
+    keys.Key(kControl, true);
+    keys.Sync();
+    capture->Stop();
+    ASSERT_TRUE(capture->Start(seen.Callback()));
+    keys.Key(kControl, false);
+    Tap('A');
+    keys.Sync();
+    const std::vector<KeyEvent> events = seen.Wait(3);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_FALSE(events[1].modifiers.control);
+}
+
+TEST(X11KeyCaptureUnavailable, NoServerOrNoRecordExtensionMeansNoCapture) {
+    const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+    auto capture = CreateX11KeyCapture();
+    int calls = 0;
+    const auto count = [&](const KeyEvent&) { ++calls; };
+
+    setenv("DISPLAY", ":4093", 1);  // no server there
+    EXPECT_FALSE(capture->Start(count));
+
+    // A server of its own without RECORD.
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    ASSERT_FALSE(xvfb.isEmpty());
+    QProcess server;
+    server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-extension"),
+                        QStringLiteral("RECORD"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    ASSERT_TRUE(server.waitForStarted());
+    QByteArray number;
+    while (!number.contains('\n') && server.waitForReadyRead(10000))
+        number += server.readAllStandardOutput();
+    ASSERT_TRUE(number.contains('\n'));
+    setenv("DISPLAY", (":" + number.trimmed()).constData(), 1);
+    EXPECT_FALSE(capture->Start(count));
+    server.terminate();
+    server.waitForFinished();
+
+    setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_EQ(calls, 0);
+    capture->Stop();  // nothing to stop
+}
