@@ -1,6 +1,16 @@
-# X11 backends of input synthesis and the screen, and the translation between
-# Windows virtual-key codes and X keys (shared with the global key capture).
+# X11 backends of input synthesis and the screen (XTEST, XGetImage, XRandR)
+# on one shared connection, and the translation between Windows virtual-key
+# codes and X keys (shared with the global key capture).
 target_sources(orvexa_platform PRIVATE
   x11/VirtualKeys.cpp
+  x11/X11Connection.cpp
+  x11/X11Screen.cpp
+  x11/X11Input.cpp
+  x11/X11Backend.cpp
 )
 target_link_libraries(orvexa_platform PRIVATE PkgConfig::X11)
+
+target_sources(orvexa_platform_fake PRIVATE
+  fake/FakeInputSynth.cpp
+  fake/FakeScreen.cpp
+)

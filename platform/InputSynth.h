@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+
+namespace orvexa::platform {
+
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+};
+
+// Synthetic mouse and keyboard input, with the calling surface of the Win32
+// calls the automation primitives are written against (mouse_event,
+// keybd_event, VkKeyScanA, GetCursorPos). The input goes into the desktop's
+// input stream as if a user typed or moved the mouse. Nothing is reported:
+// input the platform refuses is lost.
+class InputSynth {
+public:
+    // mouse_event flags.
+    static constexpr unsigned kMouseMove = 0x0001;
+    static constexpr unsigned kMouseLeftDown = 0x0002;
+    static constexpr unsigned kMouseLeftUp = 0x0004;
+    static constexpr unsigned kMouseRightDown = 0x0008;
+    static constexpr unsigned kMouseRightUp = 0x0010;
+    static constexpr unsigned kMouseMiddleDown = 0x0020;
+    static constexpr unsigned kMouseMiddleUp = 0x0040;
+    static constexpr unsigned kMouseAbsolute = 0x8000;
+    // keybd_event flags.
+    static constexpr unsigned kKeyExtended = 0x0001;
+    static constexpr unsigned kKeyUp = 0x0002;
+    // VkKeyScanA's answer for a character that no key types.
+    static constexpr std::uint16_t kNoKey = 0xFFFF;
+
+    InputSynth() = default;
+    InputSynth(const InputSynth&) = delete;
+    InputSynth& operator=(const InputSynth&) = delete;
+    virtual ~InputSynth() = default;
+
+    // With kMouseMove | kMouseAbsolute, (dx, dy) are normalised coordinates
+    // of the primary screen (0 and 65535 its two edges; values beyond them
+    // reach past the edges); kMouseMove alone moves by (dx, dy) pixels.
+    // Button flags act where the cursor is after the move, in the order
+    // left down, left up, right down, right up, middle down, middle up.
+    virtual void MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) = 0;
+
+    // A press (no kKeyUp) or a release of the key of a virtual-key code.
+    // The scan code is carried for completeness; the key is chosen by the
+    // virtual-key code alone. A code with no key here sends nothing.
+    virtual void KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, unsigned flags) = 0;
+
+    // The key that types `character` in the current keyboard layout: its
+    // virtual-key code in the low byte, the shift state in the high byte
+    // (1: with Shift), kNoKey when no key types it.
+    virtual std::uint16_t VkKeyScan(char character) = 0;
+
+    // The cursor position in screen pixels.
+    virtual ScreenPoint CursorPosition() = 0;
+};
+
+}  // namespace orvexa::platform

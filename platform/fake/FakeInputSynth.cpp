@@ -1,0 +1,79 @@
+#include "platform/fake/FakeInputSynth.h"
+
+#include <algorithm>
+#include <ios>
+#include <string_view>
+
+namespace orvexa::platform {
+
+namespace {
+// A United States layout: the characters of each key, unshifted and
+// shifted, with the key's virtual-key code.
+struct KeyRow {
+    char plain;
+    char shifted;
+    std::uint16_t virtualKey;
+};
+constexpr KeyRow kPunctuation[] = {
+    {'1', '!', '1'},  {'2', '@', '2'},  {'3', '#', '3'},  {'4', '$', '4'},  {'5', '%', '5'},
+    {'6', '^', '6'},  {'7', '&', '7'},  {'8', '*', '8'},  {'9', '(', '9'},  {'0', ')', '0'},
+    {';', ':', 0xBA}, {'=', '+', 0xBB}, {',', '<', 0xBC}, {'-', '_', 0xBD}, {'.', '>', 0xBE},
+    {'/', '?', 0xBF}, {'`', '~', 0xC0}, {'[', '{', 0xDB}, {'\\', '|', 0xDC}, {']', '}', 0xDD},
+    {'\'', '"', 0xDE},
+};
+}  // namespace
+
+FakeInputSynth::FakeInputSynth() {
+    for (char c = 'a'; c <= 'z'; ++c) {
+        const auto code = static_cast<std::uint16_t>(c - 'a' + 'A');
+        layout_[static_cast<unsigned char>(c)] = code;
+        layout_[static_cast<unsigned char>(c - 'a' + 'A')] = code | 0x100;
+    }
+    for (const KeyRow& row : kPunctuation) {
+        layout_[static_cast<unsigned char>(row.plain)] = row.virtualKey;
+        layout_[static_cast<unsigned char>(row.shifted)] = row.virtualKey | 0x100;
+    }
+    layout_[' '] = 0x20;
+    layout_['\t'] = 0x09;
+    layout_['\r'] = 0x0D;
+    layout_['\b'] = 0x08;
+}
+
+void FakeInputSynth::MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) {
+    events.push_back(Mouse(flags, dx, dy));
+}
+
+void FakeInputSynth::KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, unsigned flags) {
+    events.push_back({Event::Kind::Key, flags, virtualKey, scanCode});
+}
+
+std::uint16_t FakeInputSynth::VkKeyScan(char character) {
+    const auto found = layout_.find(static_cast<unsigned char>(character));
+    return found == layout_.end() ? kNoKey : found->second;
+}
+
+std::vector<int> FakeInputSynth::HeldKeys() const {
+    std::vector<int> held;
+    for (const Event& event : events) {
+        if (event.kind != Event::Kind::Key)
+            continue;
+        const int code = static_cast<int>(event.a);
+        const auto at = std::find(held.begin(), held.end(), code);
+        if (event.flags & kKeyUp) {
+            if (at != held.end())
+                held.erase(at);
+        } else if (at == held.end()) {
+            held.push_back(code);
+        }
+    }
+    return held;
+}
+
+std::ostream& operator<<(std::ostream& out, const FakeInputSynth::Event& event) {
+    const std::string_view kind =
+        event.kind == FakeInputSynth::Event::Kind::Mouse ? "mouse" : "key";
+    return out << kind << "(flags 0x" << std::hex << event.flags << std::dec << ", " << event.a
+               << ", " << event.b << ")";
+}
+
+}  // namespace orvexa::platform

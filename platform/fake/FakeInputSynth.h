@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/InputSynth.h"
+
+#include <map>
+#include <ostream>
+#include <vector>
+
+namespace orvexa::platform {
+
+// Records every synthesised event in order, for logic tests with no X
+// server. The cursor stays where the test puts it; VkKeyScan answers as a
+// United States layout does.
+class FakeInputSynth final : public InputSynth {
+public:
+    struct Event {
+        enum class Kind { Mouse, Key };
+        Kind kind = Kind::Mouse;
+        unsigned flags = 0;
+        std::int64_t a = 0;  // mouse: dx; key: virtual-key code
+        std::int64_t b = 0;  // mouse: dy; key: scan code
+        friend bool operator==(const Event&, const Event&) = default;
+    };
+    static Event Mouse(unsigned flags, std::int64_t dx, std::int64_t dy) {
+        return {Event::Kind::Mouse, flags, dx, dy};
+    }
+    static Event KeyDown(int virtualKey) { return {Event::Kind::Key, 0, virtualKey, 0}; }
+    static Event KeyUp(int virtualKey) { return {Event::Kind::Key, kKeyUp, virtualKey, 0}; }
+
+    FakeInputSynth();
+
+    void MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) override;
+    void KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, unsigned flags) override;
+    std::uint16_t VkKeyScan(char character) override;
+    ScreenPoint CursorPosition() override {
+        ++cursorReads;
+        return cursor;
+    }
+
+    // Keys pressed and not released, by virtual-key code.
+    std::vector<int> HeldKeys() const;
+
+    ScreenPoint cursor;
+    std::vector<Event> events;
+    int cursorReads = 0;
+
+private:
+    std::map<unsigned char, std::uint16_t> layout_;
+};
+
+std::ostream& operator<<(std::ostream& out, const FakeInputSynth::Event& event);
+
+}  // namespace orvexa::platform

@@ -1,0 +1,95 @@
+#include "platform/sdl/SdlWaveAudio.h"
+
+#include "platform/sdl/AudioDeviceCloser.h"
+
+#include <QFile>
+
+#include <SDL.h>
+
+namespace orvexa::platform::sdl {
+
+namespace {
+// Samples per device buffer: short enough that a sound starts at once and
+// that a closing device drains quickly.
+constexpr Uint16 kBufferSamples = 1024;
+
+QString LastError() {
+    QString text = QString::fromUtf8(SDL_GetError());
+    if (text.isEmpty())
+        text = QStringLiteral("The wave-audio device could not be opened");
+    return text;
+}
+}  // namespace
+
+SdlWaveAudio::SdlWaveAudio() : closer_(std::make_unique<AudioDeviceCloser>()) {}
+
+SdlWaveAudio::~SdlWaveAudio() {
+    Close();
+    closer_.reset();  // waits for the devices still closing
+    if (initialised_)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+QString SdlWaveAudio::EnsureInitialised() {
+    if (initialised_)
+        return QString();
+    // A GUI process keeps its own signal handling.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return LastError();
+    initialised_ = true;
+    return QString();
+}
+
+QString SdlWaveAudio::Open(const QString& fileName) {
+    Close();
+    if (QString error = EnsureInitialised(); !error.isEmpty())
+        return error;
+
+    SDL_AudioSpec wanted{};
+    Uint8* samples = nullptr;
+    Uint32 length = 0;
+    const QByteArray path = QFile::encodeName(fileName);
+    if (SDL_LoadWAV(path.constData(), &wanted, &samples, &length) == nullptr)
+        return LastError();
+    wanted.samples = kBufferSamples;
+    wanted.callback = nullptr;  // samples are queued
+    wanted.userdata = nullptr;
+    SDL_AudioSpec obtained{};
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (device == 0) {
+        const QString error = LastError();
+        SDL_FreeWAV(samples);
+        return error;
+    }
+    device_ = device;
+    samples_ = samples;
+    length_ = length;
+    return QString();
+}
+
+void SdlWaveAudio::Play() {
+    if (device_ == 0)
+        return;
+    SDL_PauseAudioDevice(device_, 1);
+    SDL_ClearQueuedAudio(device_);
+    SDL_QueueAudio(device_, samples_, length_);  // a failure here is not reported
+    SDL_PauseAudioDevice(device_, 0);
+}
+
+void SdlWaveAudio::Close() {
+    if (device_ == 0)
+        return;
+    // Stop now; the device itself is released by the closer.
+    SDL_PauseAudioDevice(device_, 1);
+    SDL_ClearQueuedAudio(device_);
+    closer_->Close(device_);
+    device_ = 0;
+    SDL_FreeWAV(samples_);
+    samples_ = nullptr;
+    length_ = 0;
+}
+
+std::shared_ptr<WaveAudio> CreateSdlWaveAudio() { return std::make_shared<SdlWaveAudio>(); }
+
+}  // namespace orvexa::platform::sdl

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/WaveAudio.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace orvexa::platform::sdl {
+
+class AudioDeviceCloser;
+
+// The wave-audio device over SDL2's audio subsystem: the whole file is
+// queued on an output device opened in the file's own format, and SDL
+// converts where the hardware needs it. Closing an SDL device blocks for a
+// few buffer lengths, so devices are closed on a worker thread; the caller
+// only stops the sound.
+class SdlWaveAudio final : public WaveAudio {
+public:
+    SdlWaveAudio();
+    ~SdlWaveAudio() override;
+
+    QString Open(const QString& fileName) override;
+    void Play() override;
+    void Close() override;
+    bool IsOpen() const override { return device_ != 0; }
+
+private:
+    QString EnsureInitialised();
+
+    bool initialised_ = false;
+    std::uint32_t device_ = 0;
+    std::uint8_t* samples_ = nullptr;
+    std::uint32_t length_ = 0;
+    std::unique_ptr<AudioDeviceCloser> closer_;
+};
+
+// The program's wave-audio device.
+std::shared_ptr<WaveAudio> CreateSdlWaveAudio();
+
+}  // namespace orvexa::platform::sdl

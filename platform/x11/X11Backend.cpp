@@ -1,0 +1,34 @@
+#include "platform/x11/X11Backend.h"
+
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Input.h"
+#include "platform/x11/X11Screen.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+#include <cstdio>
+
+namespace orvexa::platform::x11 {
+
+X11InputServices CreateX11InputServices() {
+    std::shared_ptr<X11Connection> connection = X11Connection::Open();
+    if (!connection) {
+        std::fprintf(stderr, "No X display: screen, mouse and keyboard automation is unavailable\n");
+        return {};
+    }
+    auto screen = std::make_shared<X11Screen>(connection);
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XTestQueryExtension(connection->display(), &eventBase, &errorBase, &major, &minor)) {
+        std::fprintf(stderr, "The X server has no XTEST extension: mouse and keyboard automation "
+                             "is unavailable\n");
+        return {nullptr, std::move(screen)};
+    }
+    auto input = std::make_shared<X11Input>(connection, screen);
+    return {std::move(input), std::move(screen)};
+}
+
+}  // namespace orvexa::platform::x11

@@ -1,0 +1,79 @@
+#include "platform/x11/X11Connection.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <map>
+#include <mutex>
+
+namespace orvexa::platform::x11 {
+
+namespace {
+
+// Error counts of our own connections. Errors of connections that are not
+// ours (another part of the program may use Xlib) are written to standard
+// error; none of them ends the process.
+std::mutex& RegistryMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::map<Display*, unsigned long>& Registry() {
+    static std::map<Display*, unsigned long> registry;
+    return registry;
+}
+
+int ReportError(Display* display, XErrorEvent* event) {
+    {
+        std::lock_guard lock(RegistryMutex());
+        const auto found = Registry().find(display);
+        if (found != Registry().end()) {
+            ++found->second;
+            return 0;
+        }
+    }
+    char text[160] = {};
+    XGetErrorText(display, event->error_code, text, sizeof text);
+    std::fprintf(stderr, "X error: %s (request %d.%d)\n", text, event->request_code,
+                 event->minor_code);
+    return 0;
+}
+
+void InstallErrorHandlerOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { XSetErrorHandler(ReportError); });
+}
+
+}  // namespace
+
+std::shared_ptr<X11Connection> X11Connection::Open() {
+    InstallErrorHandlerOnce();
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        return nullptr;
+    return std::make_shared<X11Connection>(display);
+}
+
+X11Connection::X11Connection(Display* display) : display_(display) {
+    InstallErrorHandlerOnce();
+    std::lock_guard lock(RegistryMutex());
+    Registry()[display_] = 0;
+}
+
+X11Connection::~X11Connection() {
+    // Errors of requests still in flight are counted as ours.
+    XSync(display_, False);
+    {
+        std::lock_guard lock(RegistryMutex());
+        Registry().erase(display_);
+    }
+    XCloseDisplay(display_);
+}
+
+unsigned long X11Connection::ErrorCount() const {
+    std::lock_guard lock(RegistryMutex());
+    const auto found = Registry().find(display_);
+    return found == Registry().end() ? 0 : found->second;
+}
+
+}  // namespace orvexa::platform::x11

@@ -1,0 +1,156 @@
+#include "platform/x11/X11Input.h"
+
+#include "platform/Screen.h"
+#include "platform/x11/VirtualKeys.h"
+#include "platform/x11/X11Connection.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <tuple>
+
+namespace orvexa::platform::x11 {
+
+namespace {
+
+// Motion requests carry 16-bit coordinates; the server clamps them to the
+// screen's edges.
+constexpr std::int64_t kMinCoordinate = -32768;
+constexpr std::int64_t kMaxCoordinate = 32767;
+
+int ClampCoordinate(std::int64_t value) {
+    return static_cast<int>(std::clamp(value, kMinCoordinate, kMaxCoordinate));
+}
+
+std::int64_t FloorDivide(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+// The keysym a character stands for: printable ASCII is its own keysym;
+// the control characters that have a key of their own map to it.
+KeySym CharacterKeysym(char character) {
+    const auto code = static_cast<unsigned char>(character);
+    if (code >= 0x20 && code <= 0x7E)
+        return code;
+    switch (code) {
+    case '\t': return XK_Tab;
+    case '\r':
+    case '\n': return XK_Return;
+    case '\b': return XK_BackSpace;
+    case 0x1B: return XK_Escape;
+    default: return NoSymbol;
+    }
+}
+
+// Among several keys that type a character, the keys of the main block come
+// before the extra key of 102-key keyboards (which on a US layout carries
+// "<" and ">" that the comma and full stop keys type too).
+int KeyPreference(int virtualKey) { return virtualKey == vk::Oem102 ? 1 : 0; }
+
+}  // namespace
+
+X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<Screen> screen)
+    : connection_(std::move(connection)), screen_(std::move(screen)) {}
+
+X11Input::~X11Input() = default;
+
+std::int64_t X11Input::NormalisedToPixel(std::int64_t value, int size) {
+    // value × size / 65536 to the nearest pixel, halves upwards.
+    constexpr std::int64_t kSpan = 65536;
+    return FloorDivide(value * size + kSpan / 2, kSpan);
+}
+
+void X11Input::MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) {
+    Display* display = connection_->display();
+    if (flags & kMouseMove) {
+        if (flags & kMouseAbsolute) {
+            // Guard the products against overflow: no screen needs more.
+            constexpr std::int64_t kLimit = std::int64_t{1} << 40;
+            const ScreenSize size = screen_->PrimarySize();
+            const std::int64_t x = NormalisedToPixel(std::clamp(dx, -kLimit, kLimit), size.width);
+            const std::int64_t y = NormalisedToPixel(std::clamp(dy, -kLimit, kLimit), size.height);
+            XTestFakeMotionEvent(display, DefaultScreen(display), ClampCoordinate(x),
+                                 ClampCoordinate(y), CurrentTime);
+        } else {
+            XTestFakeRelativeMotionEvent(display, ClampCoordinate(dx), ClampCoordinate(dy),
+                                         CurrentTime);
+        }
+    }
+    const std::tuple<unsigned, unsigned, bool> buttons[] = {
+        {kMouseLeftDown, 1, true},   {kMouseLeftUp, 1, false},  {kMouseRightDown, 3, true},
+        {kMouseRightUp, 3, false},   {kMouseMiddleDown, 2, true}, {kMouseMiddleUp, 2, false},
+    };
+    for (const auto& [flag, button, press] : buttons)
+        if (flags & flag)
+            XTestFakeButtonEvent(display, button, press ? True : False, CurrentTime);
+    XFlush(display);
+}
+
+void X11Input::KeybdEvent(std::uint8_t virtualKey, std::uint8_t /*scanCode*/, unsigned flags) {
+    Display* display = connection_->display();
+    const unsigned keycode = VirtualKeyToKeycode(display, virtualKey);
+    if (keycode == 0)
+        return;
+    XTestFakeKeyEvent(display, keycode, (flags & kKeyUp) ? False : True, CurrentTime);
+    XFlush(display);
+}
+
+std::uint16_t X11Input::VkKeyScan(char character) {
+    const KeySym wanted = CharacterKeysym(character);
+    if (wanted == NoSymbol)
+        return kNoKey;
+    Display* display = connection_->display();
+    XkbStateRec state{};
+    XkbGetState(display, XkbUseCoreKbd, &state);
+    int minKeycode = 0;
+    int maxKeycode = 0;
+    XDisplayKeycodes(display, &minKeycode, &maxKeycode);
+
+    // The best key: main block first, then unshifted before shifted, then
+    // the lower keycode. The key must also be the one its virtual-key code
+    // presses, or pressing that code would type something else.
+    bool found = false;
+    std::tuple<int, int, int> best{};
+    std::uint16_t result = kNoKey;
+    for (int keycode = minKeycode; keycode <= maxKeycode; ++keycode) {
+        const auto code = static_cast<KeyCode>(keycode);
+        int group = state.group;
+        if (group != 0 && XkbKeycodeToKeysym(display, code, group, 0) == NoSymbol)
+            group = 0;  // a key without this group types its first one
+        for (int level = 0; level < 2; ++level) {
+            if (XkbKeycodeToKeysym(display, code, group, level) != wanted)
+                continue;
+            const int virtualKey = KeycodeToVirtualKey(display, static_cast<unsigned>(keycode));
+            if (virtualKey == 0 ||
+                VirtualKeyToKeycode(display, virtualKey) != static_cast<unsigned>(keycode))
+                continue;
+            const std::tuple<int, int, int> rank{KeyPreference(virtualKey), level, keycode};
+            if (!found || rank < best) {
+                found = true;
+                best = rank;
+                result = static_cast<std::uint16_t>(virtualKey | (level == 1 ? 0x100 : 0));
+            }
+        }
+    }
+    return result;
+}
+
+ScreenPoint X11Input::CursorPosition() {
+    Display* display = connection_->display();
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX,
+                  &windowY, &mask);
+    return {rootX, rootY};
+}
+
+}  // namespace orvexa::platform::x11

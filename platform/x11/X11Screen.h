@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/Screen.h"
+
+#include <memory>
+
+namespace orvexa::platform::x11 {
+
+class X11Connection;
+
+// Pixels of the root window, and the primary monitor's size: the XRandR
+// primary output where there is one, else the whole screen. The size is
+// kept until the server reports a change of the screen's configuration.
+class X11Screen final : public Screen {
+public:
+    explicit X11Screen(std::shared_ptr<X11Connection> connection);
+    ~X11Screen() override;
+
+    std::uint32_t PixelColor(int x, int y) override;
+    ScreenSize PrimarySize() override;
+
+private:
+    void ReadConfigurationChanges();
+    ScreenSize QueryPrimarySize();
+
+    std::shared_ptr<X11Connection> connection_;
+    bool randr_ = false;
+    int randrEventBase_ = 0;
+    bool sizeKnown_ = false;
+    ScreenSize size_;
+};
+
+}  // namespace orvexa::platform::x11
