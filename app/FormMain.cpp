@@ -1,6 +1,8 @@
 #include "app/FormMain.h"
 
+#include "app/HelpLauncher.h"
 #include "app/Strings.h"
+#include "app/about.h"
 #include "automation/BindGlobals.h"
 #include "binds/Bindary.h"
 #include "core/ScriptText.h"
@@ -110,6 +112,8 @@ void TFormMain::ConnectHandlers() {
     connect(MenuFileDelete, &QAction::triggered, this, &TFormMain::MenuFileDeleteClick);
     connect(MenuFileExit, &QAction::triggered, this, &TFormMain::MenuFileExitClick);
     connect(MenuWindowsOutput, &QAction::triggered, this, &TFormMain::MenuWindowsOutputClick);
+    connect(MenuHelpViewHelp, &QAction::triggered, this, &TFormMain::MenuHelpViewHelpClick);
+    connect(MenuHelpAbout, &QAction::triggered, this, &TFormMain::MenuHelpAboutClick);
 }
 
 void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
@@ -120,6 +124,8 @@ void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
         editor->SetOutputWindow(output);
     }
 }
+
+void TFormMain::SetAbout(TFormAbout* about) { about_ = about; }
 
 void TFormMain::FormCreate() { FirstShow = true; }
 
@@ -248,6 +254,19 @@ void TFormMain::MenuFileExitClick() { close(); }
 void TFormMain::MenuWindowsOutputClick() {
     if (output_)
         output_->ShowFor(this);
+}
+
+void TFormMain::MenuHelpViewHelpClick() { LaunchHelpFile(strings::HelpFile()); }
+
+void TFormMain::MenuHelpAboutClick() {
+    if (!about_)
+        return;
+    about_->LabelTitle->setText(strings::AboutTitle());
+    about_->LabelVersion->setText(strings::AboutVersion());
+    about_->LabelProducedBy1->setText(strings::AboutProducer());
+    about_->LabelProducedBy3->setText(strings::AboutPoweredBy());
+    about_->LabelProducedBy4->setText(strings::AboutPythonInvitation());
+    about_->exec();
 }
 
 }  // namespace orvexa

@@ -19,6 +19,7 @@ class QWidget;
 namespace orvexa {
 
 class TBindary;
+class TFormAbout;
 class TFormOutput;
 class TFormScriptEditor;
 class LineExecutor;
@@ -33,6 +34,8 @@ public:
 
     // The other two windows, created after this one.
     void SetPeers(TFormScriptEditor* editor, TFormOutput* output);
+    // The About box, made once at start-up.
+    void SetAbout(TFormAbout* about);
     // What executes bind code (the interpreter engine).
     void SetExecutor(LineExecutor* executor) { executor_ = executor; }
 
@@ -50,6 +53,8 @@ public:
     void MenuFileDeleteClick();
     void MenuFileExitClick();
     void MenuWindowsOutputClick();
+    void MenuHelpViewHelpClick();
+    void MenuHelpAboutClick();
 
     // The catalogue.
     void LoadScriptsCombo();
@@ -94,6 +99,7 @@ private:
 
     QPointer<TFormScriptEditor> editor_;
     QPointer<TFormOutput> output_;
+    QPointer<TFormAbout> about_;
     LineExecutor* executor_ = nullptr;
     bool destroyed_ = false;
 };

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/FormMain.h"
+#include "app/about.h"
 #include "editor/ScriptEdit.h"
 #include "extension/output.h"
 
@@ -14,6 +15,7 @@ Windows& Windows::operator=(Windows&& other) noexcept {
         FormMain = std::move(other.FormMain);
         FormScriptEditor = std::move(other.FormScriptEditor);
         FormOutput = std::move(other.FormOutput);
+        FormAbout = std::move(other.FormAbout);
     }
     return *this;
 }
@@ -26,14 +28,18 @@ void Windows::Reset() {
     FormOutput.reset();
     FormScriptEditor.reset();
     FormMain.reset();
+    FormAbout.reset();
 }
 
 Windows CreateWindows() {
     Windows windows;
+    // The About box is a process-wide object, made before the windows.
+    windows.FormAbout = std::make_unique<TFormAbout>();
     windows.FormMain = std::make_unique<TFormMain>();
     windows.FormScriptEditor = std::make_unique<TFormScriptEditor>();
     windows.FormOutput = std::make_unique<TFormOutput>();
     windows.FormMain->SetPeers(windows.FormScriptEditor.get(), windows.FormOutput.get());
+    windows.FormMain->SetAbout(windows.FormAbout.get());
     return windows;
 }
 

@@ -4,6 +4,7 @@
 
 namespace orvexa {
 
+class TFormAbout;
 class TFormMain;
 class TFormOutput;
 class TFormScriptEditor;
@@ -11,6 +12,7 @@ class TFormScriptEditor;
 // The program's windows, created in start-up order. Destroying the set
 // destroys them in reverse order.
 struct Windows {
+    std::unique_ptr<TFormAbout> FormAbout;
     std::unique_ptr<TFormMain> FormMain;
     std::unique_ptr<TFormScriptEditor> FormScriptEditor;
     std::unique_ptr<TFormOutput> FormOutput;

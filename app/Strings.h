@@ -23,6 +23,18 @@ inline QString DeleteQuestion(const QString& file) {
     return QStringLiteral("Are you sure you want to delete the file \"%1\"?").arg(file);
 }
 
+inline QString HelpFile() { return QStringLiteral("orvexa_help.htm"); }
+inline QString NoOpenerNotice(const QString& file) {
+    return QStringLiteral("Sorry, your command interpreter could not be found, please try using your "
+                          "internet browser to view the file \"%1\" located in the QX directory.")
+        .arg(file);
+}
+inline QString AboutTitle() { return QStringLiteral("Orvexa"); }
+inline QString AboutVersion() { return QStringLiteral("Version 1.2"); }
+inline QString AboutProducer() { return QStringLiteral("The Orvexa team"); }
+inline QString AboutPoweredBy() { return QStringLiteral("Powered By Python"); }
+inline QString AboutPythonInvitation() { return QStringLiteral("(Visit www.python.org)"); }
+
 inline QString ScriptPattern() { return QStringLiteral(".orx"); }
 inline QString ShortDescMarker() { return QStringLiteral("//SHORTDESC:"); }
 inline QString LongDescMarker() { return QStringLiteral("//LONGDESC:"); }

@@ -3,6 +3,7 @@
 #include "app/Startup.h"
 #include "platform/Services.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtShell.h"
 
 int main(int argc, char** argv) {
     using namespace orvexa;
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
     // 1. Process-wide objects.
     platform::Services services;
     services.dialogs = platform::CreateQtDialogs();
+    services.shell = platform::CreateQtShell();
     platform::Install(std::move(services));
 
     // 2. The application object, titled "Orvexa".

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QColor>
+#include <QLabel>
+
+#include <functional>
+
+namespace orvexa {
+
+enum class TLType { Normal, URL, Mail, Exe };
+
+// A label that opens its caption as a web address, a mail address or a
+// program when clicked, and changes colour while the mouse is over it.
+class THLLabel : public QLabel {
+    Q_OBJECT
+public:
+    using TOnMouseOverEvent = std::function<void(THLLabel* sender)>;
+    using TOnMouseOutEvent = std::function<void(THLLabel* sender)>;
+
+    explicit THLLabel(QWidget* owner = nullptr);
+
+    QColor FontColorIn() const { return fontColorIn_; }
+    void SetFontColorIn(const QColor& color) { fontColorIn_ = color; }
+    QColor FontColorOut() const { return fontColorOut_; }
+    void SetFontColorOut(const QColor& color) { fontColorOut_ = color; }
+    TLType LType() const { return lType_; }
+    void SetLType(TLType type);
+    // A fixed credit line of the control; assigning it changes nothing.
+    QString Copyright() const { return copyright_; }
+    void SetCopyright(const QString&) {}
+    bool Hovering() const { return hovering_; }
+
+    TOnMouseOverEvent OnMouseOver;
+    TOnMouseOutEvent OnMouseOut;
+    std::function<void(THLLabel* sender)> OnClick;
+
+    // What a click opens, by LType; empty for Normal.
+    QString Target() const;
+    void MouseEnter();
+    void MouseLeave();
+    void Click();
+
+protected:
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void SetShownColor(const QColor& color);
+
+    QColor fontColorIn_{255, 255, 0};
+    QColor fontColorOut_{0, 0, 0};
+    TLType lType_ = TLType::Normal;
+    QString copyright_;
+    bool hovering_ = false;
+};
+
+}  // namespace orvexa
