@@ -1,0 +1,98 @@
+#include "automation/ScreenMouse.h"
+
+#include "automation/PlatformAccess.h"
+#include "platform/InputSynth.h"
+#include "platform/Screen.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace orvexa {
+
+using platform::InputSynth;
+
+namespace {
+int Red(std::uint32_t color) { return static_cast<int>(color & 0xFF); }
+int Green(std::uint32_t color) { return static_cast<int>((color >> 8) & 0xFF); }
+int Blue(std::uint32_t color) { return static_cast<int>((color >> 16) & 0xFF); }
+}  // namespace
+
+QByteArray ColorName(std::uint32_t color, int redMargin, int greenMargin, int blueMargin) {
+    // Plain integer comparisons, strict; wide enough for any margin.
+    const std::int64_t r = Red(color);
+    const std::int64_t g = Green(color);
+    const std::int64_t b = Blue(color);
+    if (r > b + redMargin && r > g + redMargin)
+        return QByteArrayLiteral("red");
+    if (b > r + blueMargin && b > g + blueMargin)
+        return QByteArrayLiteral("blue");
+    if (g > b + greenMargin && g > r + greenMargin)
+        return QByteArrayLiteral("green");
+    return QByteArray();
+}
+
+QByteArray ColorRGBText(std::uint32_t color) {
+    char text[8] = {};
+    std::snprintf(text, sizeof text, "%2.2X%2.2X%2.2X", Red(color), Green(color), Blue(color));
+    return QByteArray(text);
+}
+
+std::int64_t NormaliseAbsolute(int pixel, int screenSize) {
+    // The quotient first, in extended precision; the default rounding mode
+    // rounds ties to even.
+    const long double factor = 65535.0L / static_cast<long double>(screenSize);
+    return static_cast<std::int64_t>(std::nearbyint(factor * static_cast<long double>(pixel)));
+}
+
+std::int64_t NormaliseRelative(std::int64_t pixel, int screenSize) {
+    const long double factor = 65536.0L / static_cast<long double>(screenSize);
+    return static_cast<std::int64_t>(std::trunc(factor * static_cast<long double>(pixel)));
+}
+
+std::uint32_t GetPixelColor(int x, int y) { return ScreenService().PixelColor(x, y); }
+
+QByteArray GetColorName(int x, int y, int redMargin, int greenMargin, int blueMargin) {
+    return ColorName(GetPixelColor(x, y), redMargin, greenMargin, blueMargin);
+}
+
+QByteArray GetColorRGBText(int x, int y) { return ColorRGBText(GetPixelColor(x, y)); }
+
+int GetMouseX() { return InputService().CursorPosition().x; }
+int GetMouseY() { return InputService().CursorPosition().y; }
+int GetScreenWidth() { return ScreenService().PrimarySize().width; }
+int GetScreenHeight() { return ScreenService().PrimarySize().height; }
+
+void MoveMouseAbs(int x, int y) {
+    InputSynth& input = InputService();
+    const platform::ScreenSize size = ScreenService().PrimarySize();
+    if (size.width <= 0 || size.height <= 0)
+        return;  // no screen to move on
+    input.MouseEvent(InputSynth::kMouseMove | InputSynth::kMouseAbsolute,
+                     NormaliseAbsolute(x, size.width), NormaliseAbsolute(y, size.height));
+}
+
+void MoveMouseRel(int dx, int dy) {
+    InputSynth& input = InputService();
+    const platform::ScreenSize size = ScreenService().PrimarySize();
+    if (size.width <= 0 || size.height <= 0)
+        return;
+    const platform::ScreenPoint cursor = input.CursorPosition();
+    input.MouseEvent(InputSynth::kMouseMove | InputSynth::kMouseAbsolute,
+                     NormaliseRelative(std::int64_t{dx} + cursor.x, size.width),
+                     NormaliseRelative(std::int64_t{dy} + cursor.y, size.height));
+}
+
+void MouseButton(const QByteArray& button, const QByteArray& action) {
+    const bool press = action == "PRESS";
+    unsigned flags = InputSynth::kMouseAbsolute;
+    if (button == "LEFT")
+        flags |= press ? InputSynth::kMouseLeftDown : InputSynth::kMouseLeftUp;
+    else
+        flags |= press ? InputSynth::kMouseRightDown : InputSynth::kMouseRightUp;
+    // Without the move flag the cursor stays; the button acts where it is.
+    InputSynth& input = InputService();
+    const platform::ScreenPoint cursor = input.CursorPosition();
+    input.MouseEvent(flags, cursor.x, cursor.y);
+}
+
+}  // namespace orvexa

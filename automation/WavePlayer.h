@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace orvexa::platform {
+class WaveAudio;
+}
+
+namespace orvexa {
+
+// The program's media player for WAV files: it holds at most one open
+// wave-audio device, from a successful PlayWav until the next one or the
+// end of the program. Created once at start-up; WavePlayer() reaches it.
+class TWavePlayer {
+public:
+    TWavePlayer();
+    TWavePlayer(const TWavePlayer&) = delete;
+    TWavePlayer& operator=(const TWavePlayer&) = delete;
+    // Closes the device it holds.
+    ~TWavePlayer();
+
+    // Starts playing a WAV file and returns at once. A name that is not an
+    // existing file (a directory does not count) does nothing, and leaves a
+    // sound that is playing alone. Otherwise the device held is closed and
+    // the file is opened and played from its beginning. An open failure is
+    // raised as orvexa::Exception with the device's own text.
+    void PlayWav(const QString& fileName);
+
+    bool IsOpen() const;
+
+private:
+    void Close();
+
+    // The service that opened the device held, kept until it is closed.
+    std::shared_ptr<platform::WaveAudio> device_;
+};
+
+// The player created at start-up; nullptr when there is none.
+TWavePlayer* WavePlayer();
+
+}  // namespace orvexa

@@ -1,0 +1,116 @@
+#include "automation/KeySynth.h"
+#include "tests/automation/FakeDesktop.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvexa;
+using Events = std::vector<platform::FakeInputSynth::Event>;
+using platform::FakeInputSynth;
+
+namespace {
+const auto Down = FakeInputSynth::KeyDown;
+const auto Up = FakeInputSynth::KeyUp;
+constexpr int kShift = 0x10;
+}  // namespace
+
+class KeySynth : public test::FakeDesktop {};
+
+TEST_F(KeySynth, CapitalLetterIsWrappedInShift) {
+    SendKey("A");
+    EXPECT_EQ(input->events, (Events{Down(kShift), Down('A'), Up('A'), Up(kShift)}));
+}
+
+TEST_F(KeySynth, SmallLetterHasNoShift) {
+    SendKey("a");
+    EXPECT_EQ(input->events, (Events{Down('A'), Up('A')}));
+}
+
+TEST_F(KeySynth, ShiftedPunctuationPressesTheKeyThatTypesIt) {
+    SendKey("!");
+    EXPECT_EQ(input->events, (Events{Down(kShift), Down('1'), Up('1'), Up(kShift)}));
+}
+
+TEST_F(KeySynth, NamesCompareExactly) {
+    SendKey("ESC");
+    SendKey("ESCAPE");
+    EXPECT_EQ(input->events, (Events{Down(0x1B), Up(0x1B), Down(0x1B), Up(0x1B)}));
+    input->events.clear();
+    SendKey("esc");  // not a name: the E key
+    EXPECT_EQ(input->events, (Events{Down('E'), Up('E')}));
+}
+
+TEST_F(KeySynth, FunctionKeysStopAtTwelve) {
+    SendKey("F10");
+    SendKey("F13");
+    EXPECT_EQ(input->events, (Events{Down(0x79), Up(0x79), Down('F'), Up('F')}));
+    EXPECT_EQ(KeyNameToCode("F1"), 0x70);
+    EXPECT_EQ(KeyNameToCode("F12"), 0x7B);
+}
+
+TEST_F(KeySynth, LongerTextsStandForTheirFirstCharacterWithoutShift) {
+    SendKey("CONTROL");
+    SendKey("hello");
+    EXPECT_EQ(input->events, (Events{Down('C'), Up('C'), Down('H'), Up('H')}));
+}
+
+TEST_F(KeySynth, EveryNameInTheTable) {
+    const std::pair<const char*, int> names[] = {
+        {"SPACE", 0x20}, {"TAB", 0x09},  {"SHIFT", 0x10}, {"ENTER", 0x0D},
+        {"BS", 0x08},    {"ESC", 0x1B},  {"ESCAPE", 0x1B}, {"ALT", 0x12},
+        {"UP", 0x26},    {"DOWN", 0x28}, {"LEFT", 0x25},  {"RIGHT", 0x27},
+    };
+    for (const auto& [name, code] : names)
+        EXPECT_EQ(KeyNameToCode(name), code) << name;
+    // Keys without a name: their text is a character.
+    EXPECT_EQ(KeyNameToCode("CONTROL"), 'C' | 0x100);
+    EXPECT_EQ(KeyNameToCode("Space"), 'S' | 0x100);  // the layout's shift state is reported
+}
+
+TEST_F(KeySynth, OnlyTheLowByteIsSent) {
+    // "~" is Shift and the grave key; the reported shift state is not sent.
+    SendKey("~");
+    EXPECT_EQ(input->events, (Events{Down(kShift), Down(0xC0), Up(0xC0), Up(kShift)}));
+    input->events.clear();
+    // A character no key types sends the byte 0xFF.
+    EXPECT_EQ(KeyNameToCode("\x80"), 0xFFFF);
+    SendKey("\x80");
+    EXPECT_EQ(input->events, (Events{Down(0xFF), Up(0xFF)}));
+}
+
+TEST_F(KeySynth, TheEmptyTextSendsNothing) {
+    SendKey("");
+    PressKey("");
+    ReleaseKey("");
+    EXPECT_TRUE(input->events.empty());
+    EXPECT_EQ(KeyNameToCode(""), 0xFFFF);
+    EXPECT_FALSE(IsShiftedChar(""));
+}
+
+TEST_F(KeySynth, PressWithoutReleaseLeavesBothHeld) {
+    PressKey("A");
+    EXPECT_EQ(input->HeldKeys(), (std::vector<int>{kShift, 'A'}));
+    ReleaseKey("A");
+    EXPECT_TRUE(input->HeldKeys().empty());
+    EXPECT_EQ(input->events, (Events{Down(kShift), Down('A'), Up('A'), Up(kShift)}));
+}
+
+TEST_F(KeySynth, EveryEventCarriesScanCodeZero) {
+    SendKey("A");
+    SendKey("F1");
+    for (const auto& event : input->events)
+        EXPECT_EQ(event.b, 0);
+}
+
+TEST(ShiftedChars, TheFixedSetOf47) {
+    int count = 0;
+    for (int c = 0; c < 256; ++c)
+        if (IsShiftedChar(QByteArray(1, static_cast<char>(c))))
+            ++count;
+    EXPECT_EQ(count, 47);
+    for (const char c : std::string_view("!\"#$%&()*+:<>?@AZ^_{|}~"))
+        EXPECT_TRUE(IsShiftedChar(QByteArray(1, c))) << c;
+    for (const char c : std::string_view("',-./;=[\\]`09az \t"))
+        EXPECT_FALSE(IsShiftedChar(QByteArray(1, c))) << c;
+    EXPECT_FALSE(IsShiftedChar("AA"));
+    EXPECT_FALSE(IsShiftedChar("\xC4"));
+}
