@@ -5,6 +5,8 @@
 #include "app/about.h"
 #include "automation/BindGlobals.h"
 #include "binds/Bindary.h"
+#include "binds/KeyNames.h"
+#include "binds/keyhook.h"
 #include "core/ScriptText.h"
 #include "editor/ScriptEdit.h"
 #include "extension/output.h"
@@ -151,6 +153,7 @@ void TFormMain::FormShow() {
     } catch (...) {
         failure = std::current_exception();
     }
+    InstallHook(this);
     FirstShow = false;
     if (failure)
         std::rethrow_exception(failure);
@@ -188,6 +191,31 @@ void TFormMain::FormDestroy() {
     SetRunning(false);
     ScriptPaths.clear();
     Binds.reset();
+    RemoveHook();
+}
+
+bool TFormMain::event(QEvent* event) {
+    if (event->type() == KeystrokeEvent::EventType()) {
+        Hook_Keystroke(static_cast<KeystrokeEvent*>(event)->Message());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TFormMain::Hook_Keystroke(const KeystrokeMessage& message) {
+    if (!Running)
+        return;
+    if (message.LParam & platform::KeyEvent::kReleasedBit)
+        return;
+    // The empty name is dispatched too: it runs a KEY bind without argument.
+    const QString name = Capture_Keystroke(message.WParam, message.Modifiers);
+    if (Binds)
+        Binds->DispatchEvent(QStringLiteral("KEY"), name);
+}
+
+QString TFormMain::Capture_Keystroke(std::uint32_t virtualKey,
+                                     const platform::KeyModifiers& down) const {
+    return KeyName(virtualKey, down);
 }
 
 void TFormMain::MenuFileRunClick() { SetRunning(!Running); }

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <cstdint>
 #include <memory>
 
 class QAction;
@@ -18,7 +19,12 @@ class QWidget;
 
 namespace orvexa {
 
+namespace platform {
+struct KeyModifiers;
+}
+
 class TBindary;
+struct KeystrokeMessage;
 class TFormAbout;
 class TFormOutput;
 class TFormScriptEditor;
@@ -53,6 +59,10 @@ public:
     void MenuFileDeleteClick();
     void MenuFileExitClick();
     void MenuWindowsOutputClick();
+    // The keyboard hook's keystroke messages, named from the modifiers that
+    // were down at the moment of each press.
+    void Hook_Keystroke(const KeystrokeMessage& message);
+    QString Capture_Keystroke(std::uint32_t virtualKey, const platform::KeyModifiers& down) const;
     void MenuHelpViewHelpClick();
     void MenuHelpAboutClick();
 
@@ -91,6 +101,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void CreateMenus();

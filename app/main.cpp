@@ -3,6 +3,7 @@
 #include "app/Startup.h"
 #include "platform/Services.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/x11/X11KeyCapture.h"
 #include "platform/qt/QtShell.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     // 1. Process-wide objects.
     platform::Services services;
     services.dialogs = platform::CreateQtDialogs();
+    services.keyCapture = platform::CreateX11KeyCapture();
     services.shell = platform::CreateQtShell();
     platform::Install(std::move(services));
 

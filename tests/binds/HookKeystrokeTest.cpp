@@ -1,0 +1,153 @@
+// The main window's side of the hook: installed at the first show, removed
+// at destruction, and each press named and dispatched while running.
+#include "app/FormMain.h"
+#include "binds/Bindary.h"
+#include "binds/keyhook.h"
+#include "core/Exception.h"
+#include "platform/fake/FakeKeyCapture.h"
+#include "tests/support/AppFixture.h"
+#include "tests/support/FakeExecutor.h"
+
+#include <QCoreApplication>
+
+using namespace orvexa;
+using platform::FakeKeyCapture;
+
+namespace {
+// Every bind's code is one line naming the bind, so that what ran is plain.
+const char* const kScript =
+    "//BIND KEY CONTROL-SHIFT-A\nctrl-shift-a\n"
+    "//BIND KEY CONTROL-SHIFT-B\nctrl-shift-b\n"
+    "//BIND KEY CONTROL\nctrl\n"
+    "//BIND KEY CONTROL-SHIFT\nctrl-shift\n"
+    "//BIND KEY SHIFT\nshift\n"
+    "//BIND KEY A\na\n"
+    "//BIND KEY\nempty\n"
+    "//BIND KEY a\nkeypad-1\n";
+
+class HookKeystroke : public test::AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        capture = std::make_shared<FakeKeyCapture>();
+        platform::Current().keyCapture = capture;
+    }
+    void StartWith(const char* script) {
+        dir.Write(QStringLiteral("keys.orx"), script);
+        windows = CreateWindows();
+        main()->SetExecutor(&engine);
+        main()->show();
+    }
+    QStringList Ran() const {
+        QStringList ran;
+        for (const QStringList& lines : engine.executed)
+            ran.append(lines.join(u'|'));
+        return ran;
+    }
+    void Deliver() { QCoreApplication::processEvents(); }
+
+    test::FakeExecutor engine;
+    std::shared_ptr<FakeKeyCapture> capture;
+};
+}  // namespace
+
+TEST_F(HookKeystroke, InstalledAtFirstShowOnceAndRemovedAtDestruction) {
+    StartWith(kScript);
+    EXPECT_EQ(HookHandle.get(), capture.get());
+    EXPECT_EQ(TargetWindow.load(), main());
+    main()->hide();
+    main()->show();
+    EXPECT_EQ(capture->startCount, 1);
+    windows = Windows();
+    EXPECT_EQ(HookHandle, nullptr);
+    EXPECT_FALSE(capture->Started());
+}
+
+TEST_F(HookKeystroke, StoppedRunsNothingRunningDispatchesEachPress) {
+    StartWith(kScript);
+    capture->Feed("+A -A +CONTROL -CONTROL");
+    Deliver();
+    EXPECT_TRUE(engine.executed.empty()) << "stopped";
+
+    main()->SetRunning(true);
+    capture->Feed("+A -A +ESCAPE -ESCAPE +NUMPAD1 -NUMPAD1");
+    Deliver();
+    EXPECT_EQ(Ran(), (QStringList{"a", "empty", "keypad-1"}));
+
+    main()->SetRunning(false);
+    capture->Feed("+A -A");
+    Deliver();
+    EXPECT_EQ(engine.executed.size(), 3u);
+}
+
+TEST_F(HookKeystroke, ModifiersReleasedBeforeTheMessageIsHandledStillCount) {
+    StartWith(kScript);
+    main()->SetRunning(true);
+    // The whole combination is typed and let go before the window gets to
+    // its messages, as when the GUI thread is busy.
+    capture->Feed("+CONTROL +SHIFT +A -A -SHIFT -CONTROL +SHIFT +CONTROL -CONTROL -SHIFT");
+    Deliver();
+    EXPECT_EQ(Ran(), (QStringList{"ctrl", "ctrl-shift", "ctrl-shift-a", "shift", "ctrl-shift"}));
+}
+
+TEST_F(HookKeystroke, KeysTypedWhileABindRunsAreNamedAsTyped) {
+    StartWith(kScript);
+    main()->SetRunning(true);
+    bool typedOnce = false;
+    engine.onExecute = [&](const QStringList& lines) {
+        if (lines.first() != QStringLiteral("a") || typedOnce)
+            return;
+        typedOnce = true;
+        // Typed while the A bind runs; then the code lets the window
+        // process its messages, as the module's Sleep does.
+        capture->Feed("+CONTROL +SHIFT +B -B -SHIFT -CONTROL");
+        QCoreApplication::processEvents();
+    };
+    capture->Feed("+A -A");
+    Deliver();
+    EXPECT_EQ(Ran(), (QStringList{"a", "ctrl", "ctrl-shift", "ctrl-shift-b"}));
+    EXPECT_EQ(engine.maxDepth, 2) << "dispatched nested inside the running bind";
+}
+
+TEST_F(HookKeystroke, RepeatsDispatchAgainReleasesNever) {
+    StartWith(kScript);
+    main()->SetRunning(true);
+    capture->Feed("+A +A +A -A");
+    Deliver();
+    EXPECT_EQ(Ran(), (QStringList{"a", "a", "a"}));
+
+    KeystrokeMessage release;
+    release.WParam = 'A';
+    release.LParam = platform::KeyEvent::kReleasedBit | platform::KeyEvent::kPreviousStateBit | 1u;
+    main()->Hook_Keystroke(release);
+    EXPECT_EQ(engine.executed.size(), 3u);
+}
+
+TEST_F(HookKeystroke, AFailingKeyBindGoesNoFurther) {
+    StartWith("//BIND KEY A\nfail\n//BIND KEY A\nsecond\n//BIND KEY B\nb\n");
+    main()->SetRunning(true);
+    capture->Feed("+A -A +B -B");
+    EXPECT_NO_THROW(Deliver());
+    EXPECT_EQ(Ran(), (QStringList{"fail", "b"}));
+    EXPECT_TRUE(dialogs->shown.empty());
+}
+
+TEST_F(HookKeystroke, AListingFailureAtFirstShowStillInstallsTheHook) {
+    dir.MakeUnreadable(QStringLiteral("bad.orx"));
+    windows = CreateWindows();
+    EXPECT_THROW(main()->FormShow(), Exception);
+    EXPECT_FALSE(main()->FirstShow);
+    EXPECT_EQ(HookHandle.get(), capture.get());
+    EXPECT_EQ(TargetWindow.load(), main());
+}
+
+TEST_F(HookKeystroke, WithoutACaptureTheWindowWorksOn) {
+    capture->available = false;
+    StartWith(kScript);
+    EXPECT_EQ(HookHandle, nullptr);
+    main()->SetRunning(true);
+    capture->Feed("+A -A");
+    Deliver();
+    EXPECT_TRUE(engine.executed.empty());
+    main()->SetRunning(false);
+}

@@ -1,0 +1,124 @@
+// Key names: the base-name table, the modifier prefixes, and whole press and
+// release rows played through the fake capture, each press named from the
+// modifiers that were down at its own moment.
+#include "tests/support/QtPrinters.h"
+#include "binds/KeyNames.h"
+#include "platform/fake/FakeKeyCapture.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvexa;
+using platform::FakeKeyCapture;
+using platform::KeyEvent;
+using platform::KeyModifiers;
+
+namespace {
+// What every code is named, written out from the table of names.
+QString ExpectedBaseName(std::uint32_t code) {
+    switch (code) {
+    case 8: return QStringLiteral("BS");
+    case 9: return QStringLiteral("TAB");
+    case 13: return QStringLiteral("ENTER");
+    case 32: return QStringLiteral("SPACE");
+    default: break;
+    }
+    if (code >= 48 && code <= 57)
+        return QString(QChar(u'0' + (code - 48)));
+    if (code >= 65 && code <= 90)
+        return QString(QChar(u'A' + (code - 65)));
+    if (code >= 97 && code <= 105)  // keypad 1..9
+        return QString(QChar(u'a' + (code - 97)));
+    if (code >= 106 && code <= 111)  // * + separator - . /
+        return QString(QChar(u'j' + (code - 106)));
+    if (code >= 112 && code <= 122)  // F1..F11
+        return QString(QChar(u'p' + (code - 112)));
+    return QString();
+}
+}  // namespace
+
+TEST(KeyBaseName, EveryCodeOfTheTable) {
+    for (std::uint32_t code = 0; code < 512; ++code)
+        EXPECT_EQ(KeyBaseName(code), ExpectedBaseName(code)) << code;
+    EXPECT_EQ(KeyBaseName(96), QString()) << "keypad 0";
+    EXPECT_EQ(KeyBaseName(123), QString()) << "F12";
+    EXPECT_EQ(KeyBaseName(0x10), QString()) << "Shift itself";
+    EXPECT_EQ(KeyBaseName(0xFFFFFFFFu), QString());
+}
+
+TEST(KeyName, PrefixesStandInTheirFixedOrder) {
+    struct Case {
+        KeyModifiers down;
+        const char* withBase;
+        const char* withoutBase;
+    };
+    const Case cases[] = {
+        {{false, false, false}, "Q", ""},
+        {{true, false, false}, "SHIFT-Q", "SHIFT"},
+        {{false, false, true}, "ALT-Q", "ALT"},
+        {{true, false, true}, "ALT-SHIFT-Q", "ALT-SHIFT"},
+        {{false, true, false}, "CONTROL-Q", "CONTROL"},
+        {{true, true, false}, "CONTROL-SHIFT-Q", "CONTROL-SHIFT"},
+        {{false, true, true}, "CONTROL-ALT-Q", "CONTROL-ALT"},
+        {{true, true, true}, "CONTROL-ALT-SHIFT-Q", "CONTROL-ALT-SHIFT"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(KeyName('Q', c.down), QLatin1String(c.withBase));
+        EXPECT_EQ(KeyName(0x1B, c.down), QLatin1String(c.withoutBase)) << "Escape has no base name";
+    }
+}
+
+namespace {
+// The names of the presses of one row, as the main window would name them.
+QStringList NamesOfPresses(const char* rows, const char* heldBefore = "") {
+    FakeKeyCapture capture;
+    capture.Feed(heldBefore);
+    QStringList names;
+    capture.Start([&](const KeyEvent& e) {
+        if (!e.Released())
+            names.append(KeyName(e.virtualKey, e.modifiers));
+    });
+    capture.Feed(rows);
+    return names;
+}
+}  // namespace
+
+TEST(KeyNameRows, CombinationsAndModifiersAlone) {
+    struct Row {
+        const char* rows;
+        QStringList names;
+    };
+    const Row table[] = {
+        {"+A -A", {"A"}},
+        {"+SHIFT +A -A -SHIFT", {"SHIFT", "SHIFT-A"}},
+        {"+CONTROL +SHIFT +A -A -SHIFT -CONTROL", {"CONTROL", "CONTROL-SHIFT", "CONTROL-SHIFT-A"}},
+        // The order the modifiers go down in does not change the name.
+        {"+SHIFT +CONTROL +A", {"SHIFT", "CONTROL-SHIFT", "CONTROL-SHIFT-A"}},
+        {"+CONTROL +ALT +SHIFT +1", {"CONTROL", "CONTROL-ALT", "CONTROL-ALT-SHIFT", "CONTROL-ALT-SHIFT-1"}},
+        {"+ALT +SHIFT +TAB", {"ALT", "ALT-SHIFT", "ALT-SHIFT-TAB"}},
+        {"+SHIFT -SHIFT", {"SHIFT"}},
+        {"+ALT -ALT", {"ALT"}},
+        {"+CONTROL -CONTROL", {"CONTROL"}},
+        {"+RCONTROL +LALT +RSHIFT", {"CONTROL", "CONTROL-ALT", "CONTROL-ALT-SHIFT"}},
+        // Released modifiers count no more.
+        {"+CONTROL +A -A -CONTROL +A", {"CONTROL", "CONTROL-A", "A"}},
+        // Caps Lock names nothing and changes no letter.
+        {"+CAPITAL -CAPITAL +A -A +SHIFT +A", {"", "A", "SHIFT", "SHIFT-A"}},
+        {"+NUMPAD1 -NUMPAD1 +NUMPAD9 +MULTIPLY +DIVIDE", {"a", "i", "j", "o"}},
+        {"+NUMPAD0 +F12 +ESCAPE +LEFT", {"", "", "", ""}},
+        {"+F1 +F11 +SHIFT +F1", {"p", "z", "SHIFT", "SHIFT-p"}},
+        {"+BS +TAB +ENTER +SPACE", {"BS", "TAB", "ENTER", "SPACE"}},
+        // Auto-repeat names every repeated press; releases name nothing.
+        {"+A +A +A -A", {"A", "A", "A"}},
+        {"+CONTROL +CONTROL +CONTROL", {"CONTROL", "CONTROL", "CONTROL"}},
+        // Two keys of one modifier: releasing one leaves the other held.
+        {"+SHIFT@1 +SHIFT@2 -SHIFT@2 +A -SHIFT@1 +A", {"SHIFT", "SHIFT", "SHIFT-A", "A"}},
+    };
+    for (const Row& row : table)
+        EXPECT_EQ(NamesOfPresses(row.rows), row.names) << row.rows;
+}
+
+TEST(KeyNameRows, KeysHeldWhenTheCaptureStartsCount) {
+    EXPECT_EQ(NamesOfPresses("+A", "+CONTROL +SHIFT"), QStringList{"CONTROL-SHIFT-A"});
+    // Held, then released unseen before the start: not held.
+    EXPECT_EQ(NamesOfPresses("+A", "+CONTROL -CONTROL"), QStringList{"A"});
+}
