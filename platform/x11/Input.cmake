@@ -13,4 +13,6 @@ target_link_libraries(orvexa_platform PRIVATE PkgConfig::X11)
 target_sources(orvexa_platform_fake PRIVATE
   fake/FakeInputSynth.cpp
   fake/FakeScreen.cpp
+  x11/X11Probe.cpp
 )
+target_link_libraries(orvexa_platform_fake PRIVATE PkgConfig::X11)

@@ -1,2 +1,4 @@
-# Input synthesis and screen: virtual-key translation tables.
+# Input synthesis and screen: virtual-key translation tables, and the X11
+# backends against a real X server.
 orvexa_test(test_virtualkeys SOURCES VirtualKeysTest.cpp LIBS orvexa_platform)
+orvexa_test(test_x11_input SOURCES X11InputTest.cpp LIBS orvexa_platform_fake LABELS x11)
