@@ -1,0 +1,238 @@
+// Starting and stopping the interpreter.
+#include "engine/PythonEngine.h"
+
+#include "engine/FatalReport.h"
+#include "engine/RunningEngine.h"
+#include "platform/KeyStore.h"
+#include "platform/Services.h"
+
+#include <QByteArrayList>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace orvexa {
+namespace {
+
+QByteArray ProgramPath() {
+    const QString target = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    return QFile::encodeName(target);
+}
+
+// The command line as the process was given it, argument 0 first.
+QByteArrayList CommandLine() {
+    QFile file(QStringLiteral("/proc/self/cmdline"));
+    QByteArrayList args;
+    if (file.open(QIODevice::ReadOnly))
+        args = file.readAll().split('\0');
+    if (!args.isEmpty() && args.constLast().isEmpty())
+        args.removeLast();
+    return args;
+}
+
+// Run before the interpreter stops: the interpreter's output goes back to
+// the process's own streams (the IO component may be gone by the time the
+// interpreter prints its last words), and threads the script left running
+// get a short time to end. Non-daemon threads still running then would make
+// the interpreter wait for them forever; they are abandoned as daemon
+// threads are.
+constexpr char kShutdownScript[] =
+    "import sys\n"
+    "for _name in ('stdout', 'stderr'):\n"
+    "    try:\n"
+    "        getattr(sys, _name).flush()\n"
+    "    except Exception:\n"
+    "        pass\n"
+    "sys.stdout, sys.stderr, sys.stdin = sys.__stdout__, sys.__stderr__, sys.__stdin__\n"
+    "_threading = sys.modules.get('threading')\n"
+    "if _threading is not None:\n"
+    "    import time as _time\n"
+    "    _deadline = _time.monotonic() + _grace\n"
+    "    _left = False\n"
+    "    for _thread in _threading.enumerate():\n"
+    "        if _thread is _threading.current_thread() or _thread.daemon:\n"
+    "            continue\n"
+    "        _thread.join(max(0.0, _deadline - _time.monotonic()))\n"
+    "        _left = _left or _thread.is_alive()\n"
+    "    if _left:\n"
+    "        _threading._shutdown = lambda: None\n";
+
+}  // namespace
+
+void TPythonEngine::Initialize() {
+    TPythonEngine*& running = RunningEngineRecord();
+    if (running)
+        throw Exception(QStringLiteral("There is already one instance of TPythonEngine running"));
+    running = this;
+    RegistryPathStep();
+    if (Py_SetProgramName) {
+        // The interpreter may keep the pointer: the text lives as long as the
+        // process.
+        static const std::wstring programName = [this] {
+            std::wstring name;
+            if (wchar_t* decoded = Py_DecodeLocale(ProgramPath().constData(), nullptr)) {
+                name = decoded;
+                PyMem_RawFree(decoded);
+            }
+            return name;
+        }();
+        Py_SetProgramName(programName.c_str());
+    }
+    IgnoreUnusablePythonHome();
+    const bool alreadyRunning = IsInitialized();
+    // Without the interpreter's signal handlers: this is a GUI process.
+    Py_InitializeEx(0);
+    Initialized = true;
+
+    // The GUI thread holds the interpreter lock for the rest of this
+    // operation and gives it up at its end, also when a step raises: between
+    // executions it holds none.
+    struct LockForSteps {
+        TPythonEngine& engine;
+        bool fresh;
+        PyGILState_STATE state = 0;
+        LockForSteps(TPythonEngine& e, bool freshStart) : engine(e), fresh(freshStart) {
+            if (!fresh)
+                state = engine.PyGILState_Ensure();
+        }
+        ~LockForSteps() {
+            if (fresh)
+                engine.PyEval_SaveThread();
+            else
+                engine.PyGILState_Release(state);
+        }
+    } lock(*this, !alreadyRunning);
+
+    SetArgumentVector();
+    if (initThreads_ && PyEval_InitThreads)
+        PyEval_InitThreads();
+    if (RedirectIO && io_)
+        io_->RedirectOutput(*this);
+    for (qsizetype i = 0; i < clients_.size(); ++i) {
+        EngineClient* client = clients_.at(i);
+        if (!client->Initialized)
+            client->Initialize();
+    }
+    if (!initScript_.isEmpty())
+        ExecuteLines(initScript_);
+    if (OnAfterInit)
+        OnAfterInit(this);
+}
+
+void TPythonEngine::RegistryPathStep() {
+    try {
+        const QString key =
+            QStringLiteral("\\Software\\Python\\PythonCore\\%1\\PythonPath").arg(RegVersion);
+        platform::KeyStore* store = platform::Current().keyStore.get();
+        if ((store && store->KeyExists(key)) || !OnPathInitialization)
+            return;
+        QString path;
+        OnPathInitialization(this, path);
+        if (!path.isEmpty() && store)
+            store->WriteDefaultValue(key, path);
+    } catch (...) {
+        // An unavailable or unwritable store changes nothing.
+    }
+}
+
+void TPythonEngine::IgnoreUnusablePythonHome() {
+    // An inherited PYTHONHOME that does not hold this interpreter's library
+    // would end the process inside the interpreter's start.
+    const char* home = std::getenv("PYTHONHOME");
+    if (!home || !*home || !Py_GetVersion)
+        return;
+    const QStringList version = QString::fromLatin1(Py_GetVersion()).section(u' ', 0, 0).split(u'.');
+    if (version.size() < 2)
+        return;
+    const QString prefix = QString::fromLocal8Bit(home).section(u':', 0, 0);
+    const QString lib = prefix + QStringLiteral("/lib/python");
+    if (QFileInfo::exists(lib + version[0] + u'.' + version[1] + QStringLiteral("/os.py")) ||
+        QFileInfo::exists(lib + version[0] + version[1] + QStringLiteral(".zip")))
+        return;
+    WriteToStandardError(
+        QStringLiteral("PYTHONHOME \"%1\" holds no library of Python %2.%3; it is ignored.")
+            .arg(QString::fromLocal8Bit(home), version[0], version[1]));
+    unsetenv("PYTHONHOME");
+}
+
+void TPythonEngine::SetArgumentVector() {
+    QByteArrayList args = CommandLine();
+    if (args.isEmpty())
+        args.append(QByteArray());
+    args[0] = ProgramPath();
+    std::vector<wchar_t*> argv;
+    argv.reserve(static_cast<std::size_t>(args.size()));
+    static wchar_t empty[] = L"";
+    for (const QByteArray& arg : args) {
+        wchar_t* decoded = Py_DecodeLocale(arg.constData(), nullptr);
+        argv.push_back(decoded ? decoded : empty);
+    }
+    // The program's directory is not put in front of the module search path:
+    // modules lying next to the binary must not shadow the library's.
+    PySys_SetArgvEx(static_cast<int>(argv.size()), argv.data(), 0);
+    for (wchar_t* arg : argv) {
+        if (arg != empty)
+            PyMem_RawFree(arg);
+    }
+}
+
+void TPythonEngine::Finalize() {
+    TPythonEngine*& running = RunningEngineRecord();
+    // Only the engine that started the interpreter stops it.
+    if (running == this && IsBound() && IsInitialized()) {
+        const PyGILState_STATE state = PyGILState_Ensure();
+        for (qsizetype i = 0; i < clients_.size(); ++i) {
+            EngineClient* client = clients_.at(i);
+            if (!client->Initialized)
+                continue;
+            try {
+                client->Finalize();
+            } catch (const Exception& e) {
+                WriteToStandardError(e.Message());
+            } catch (const std::exception& e) {
+                WriteToStandardError(QString::fromLocal8Bit(e.what()));
+            }
+        }
+        if (AutoFinalize && executionDepth_ == 0) {
+            // The held dictionaries die with the interpreter.
+            Py_XDECREF(globalVars_);
+            Py_XDECREF(localVars_);
+            globalVars_ = localVars_ = nullptr;
+            PrepareForShutdown();
+            finalizing_ = true;
+            Py_Finalize();
+            finalizing_ = false;
+            Initialized = false;
+            ReleaseModuleDefinitions();
+        } else {
+            if (AutoFinalize)
+                WriteToStandardError(QStringLiteral(
+                    "The interpreter is still executing code and is not shut down."));
+            PyGILState_Release(state);
+        }
+    }
+    if (running == this)
+        running = nullptr;
+}
+
+void TPythonEngine::PrepareForShutdown() {
+    PyObject* scope = PyDict_New();
+    if (!scope) {
+        PyErr_Clear();
+        return;
+    }
+    PyDict_SetItemString(scope, "__builtins__", PyEval_GetBuiltins());
+    PyObject* grace = PyFloat_FromDouble(ThreadGraceSeconds > 0 ? ThreadGraceSeconds : 0.0);
+    PyDict_SetItemString(scope, "_grace", grace);
+    Py_XDECREF(grace);
+    PyObject* result = PyRun_String(kShutdownScript, Py_file_input, scope, scope);
+    if (!result)
+        PyErr_Clear();
+    Py_XDECREF(result);
+    Py_DECREF(scope);
+}
+
+}  // namespace orvexa

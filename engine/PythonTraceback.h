@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace orvexa {
+
+class TPythonEngine;
+
+// One entry of the last error's traceback.
+struct TTracebackItem {
+    QString FileName;
+    int LineNo = 0;
+    QString Context;  // the function's name, or "<module>"
+};
+
+// Reads the traceback of the last printed error (sys.last_traceback): at
+// most Limit entries, or sys.tracebacklimit when that is an int, the
+// innermost ones, from the outer call to the inner.
+class TPythonTraceback {
+public:
+    explicit TPythonTraceback(TPythonEngine& engine) : engine_(engine) {}
+
+    int Limit = 1000;
+
+    void Refresh();
+    void Clear() { items_.clear(); }
+    int ItemCount() const { return static_cast<int>(items_.size()); }
+    // Raises "TPythonTraceback: Index %d out of range" for a bad index.
+    const TTracebackItem& Item(int index) const;
+
+private:
+    TPythonEngine& engine_;
+    std::vector<TTracebackItem> items_;
+};
+
+}  // namespace orvexa
