@@ -181,6 +181,7 @@ void TPythonEngine::SetArgumentVector() {
 
 void TPythonEngine::Finalize() {
     TPythonEngine*& running = RunningEngineRecord();
+    bool stillExecuting = false;
     // Only the engine that started the interpreter stops it.
     if (running == this && IsBound() && IsInitialized()) {
         const PyGILState_STATE state = PyGILState_Ensure();
@@ -208,13 +209,16 @@ void TPythonEngine::Finalize() {
             Initialized = false;
             ReleaseModuleDefinitions();
         } else {
-            if (AutoFinalize)
+            // Stopping the interpreter under code it still runs would pull
+            // the ground from under that code: it stays up, and running.
+            stillExecuting = AutoFinalize;
+            if (stillExecuting)
                 WriteToStandardError(QStringLiteral(
                     "The interpreter is still executing code and is not shut down."));
             PyGILState_Release(state);
         }
     }
-    if (running == this)
+    if (running == this && !stillExecuting)
         running = nullptr;
 }
 

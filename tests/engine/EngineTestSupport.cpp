@@ -1,0 +1,131 @@
+#include "tests/engine/EngineTestSupport.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cstdlib>
+
+namespace orvexa::test {
+
+QString TestLibrary() {
+    const char* path = std::getenv("ORVEXA_LIBPYTHON");
+    return path && *path ? QString::fromLocal8Bit(path) : QStringLiteral("libpython3.11.so.1.0");
+}
+
+std::unique_ptr<TPythonEngine> MakeEngine() {
+    auto engine = std::make_unique<TPythonEngine>();
+    engine->FatalAbort = false;
+    engine->DllName = TestLibrary();
+    engine->SetInitThreads(false);
+    if (TestLibrary().contains(u'/')) {
+        engine->SetUseLastKnownVersion(false);
+        engine->APIVersion = 1013;
+    } else {
+        engine->APIVersion = 1007;
+        engine->RegVersion = QStringLiteral("1.5");
+        engine->SetUseLastKnownVersion(true);
+    }
+    return engine;
+}
+
+std::unique_ptr<TPythonEngine> StartEngine() {
+    auto engine = MakeEngine();
+    engine->LayoutLoaded();
+    return engine;
+}
+
+QString Eval(TPythonEngine& engine, const QString& expression) {
+    PythonLock lock(engine);
+    PyObject* result = engine.Run_CommandAsObject(expression, Py_eval_input);
+    const QString text = engine.PyObjectAsText(result);
+    engine.Py_XDECREF(result);
+    return text;
+}
+
+void CaptureStderr(TPythonEngine& engine) {
+    engine.ExecuteLines({
+        "import sys",
+        "class _Capture:",
+        "    def __init__(self): self.parts = []",
+        "    def write(self, text): self.parts.append(text); return len(text)",
+        "    def flush(self): pass",
+        "_captured = _Capture()",
+        "sys.stderr = _captured",
+    });
+}
+
+QString CapturedStderr(TPythonEngine& engine) { return Eval(engine, "''.join(_captured.parts)"); }
+
+QString& WrittenText() {
+    static QString text;
+    return text;
+}
+
+namespace {
+
+// C++ exceptions must not cross the interpreter's frames: a failure here
+// becomes a SystemError (null without an error set) in the script.
+template <PyObject* (*Body)(PyObject*)>
+PyObject* Guarded(PyObject*, PyObject* args) {
+    try {
+        return Body(args);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+PyObject* Nested(PyObject* args) {
+    TPythonEngine& engine = GetRunningEngine();
+    const char* code = nullptr;
+    if (!engine.ParseArgs(args, "s", &code))
+        return nullptr;
+    try {
+        engine.ExecuteLines({QString::fromUtf8(code)});
+    } catch (const Exception& e) {
+        return engine.BuildValue("s", e.Message());
+    }
+    return engine.NewNoneRef();
+}
+
+PyObject* WaitUnlocked(PyObject* args) {
+    TPythonEngine& engine = GetRunningEngine();
+    int ms = 0;
+    if (!engine.ParseArgs(args, "i", &ms))
+        return nullptr;
+    {
+        PythonUnlock unlock(engine);
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return engine.NewNoneRef();
+}
+
+PyObject* Write(PyObject* args) {
+    TPythonEngine& engine = GetRunningEngine();
+    const char* text = nullptr;
+    if (!engine.ParseArgs(args, "s", &text))
+        return nullptr;
+    WrittenText() += QString::fromUtf8(text);
+    return engine.NewNoneRef();
+}
+
+PyObject* FinalizeEngine(PyObject*) {
+    TPythonEngine& engine = GetRunningEngine();
+    engine.Finalize();
+    return engine.NewNoneRef();
+}
+
+PyMethodDef methods[] = {
+    {"nested", &Guarded<&Nested>, METH_VARARGS, "nested(code) -> None or the error message"},
+    {"wait_unlocked", &Guarded<&WaitUnlocked>, METH_VARARGS, "wait_unlocked(ms) -> None"},
+    {"write", &Guarded<&Write>, METH_VARARGS, "write(text) -> None"},
+    {"finalize", &Guarded<&FinalizeEngine>, METH_VARARGS, "finalize() -> None"},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+}  // namespace
+
+void AddTestModule(TPythonEngine& engine) { engine.InitModule("enginetest", methods); }
+
+}  // namespace orvexa::test

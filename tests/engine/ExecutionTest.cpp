@@ -1,0 +1,454 @@
+// Executing code against the real interpreter: the shared namespace, line
+// ends, syntax and run-time errors with their classes and messages,
+// SystemExit, nested executions, the lock between executions, the traceback
+// reader, GlobalVars, and reference counts over many executions.
+#include "tests/engine/EngineTestSupport.h"
+#include "tests/support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+#include <typeinfo>
+
+using namespace orvexa;
+using orvexa::test::Eval;
+
+namespace {
+
+class Execution : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        engine_ = test::StartEngine().release();
+        ASSERT_TRUE(engine_->IsInitialized()) << "no interpreter library " << test::TestLibrary().toStdString();
+        test::AddTestModule(*engine_);
+    }
+    static void TearDownTestSuite() {
+        delete engine_;
+        engine_ = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_NE(engine_, nullptr);
+        test::CaptureStderr(engine());
+    }
+    static TPythonEngine& engine() { return *engine_; }
+
+    // Runs lines and returns the raised engine error (null when none).
+    std::exception_ptr Run(const QStringList& lines) {
+        try {
+            engine().ExecuteLines(lines);
+        } catch (...) {
+            return std::current_exception();
+        }
+        return nullptr;
+    }
+
+    static TPythonEngine* engine_;
+};
+
+TPythonEngine* Execution::engine_ = nullptr;
+
+template <typename E>
+E Caught(const std::exception_ptr& error) {
+    try {
+        if (error)
+            std::rethrow_exception(error);
+    } catch (const E& e) {
+        return e;
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "unexpected " << typeid(e).name() << ": " << e.what();
+        return E(QString());
+    }
+    ADD_FAILURE() << "nothing raised";
+    return E(QString());
+}
+
+TEST_F(Execution, EmptyLineListRunsNothing) {
+    EXPECT_EQ(Run({}), nullptr);
+    EXPECT_EQ(test::CapturedStderr(engine()), QString());
+}
+
+TEST_F(Execution, ExecutionsShareMainAndItsNamesStayAfterAnError) {
+    EXPECT_EQ(Run({"shared = 41", "def bump(v):", "    return v + 1"}), nullptr);
+    EXPECT_EQ(Run({"shared = bump(shared)"}), nullptr);
+    EXPECT_EQ(Eval(engine(), "shared"), QStringLiteral("42"));
+    EXPECT_NE(Run({"kept_before_error = 5", "1/0", "not_reached = 1"}), nullptr);
+    EXPECT_EQ(Eval(engine(), "kept_before_error"), QStringLiteral("5"));
+    EXPECT_EQ(Eval(engine(), "'not_reached' in globals()"), QStringLiteral("False"));
+    EXPECT_EQ(Eval(engine(), "__name__"), QStringLiteral("__main__"));
+}
+
+TEST_F(Execution, CarriageReturnsAnywhereAreRemoved) {
+    EXPECT_EQ(Run({"cr_a = 1\r", "cr_b = cr_a +\r 1\r\r", "\r"}), nullptr);
+    EXPECT_EQ(Eval(engine(), "cr_b"), QStringLiteral("2"));
+    EXPECT_EQ(TPythonEngine::NormalizeCode(QStringLiteral("x\r\ny")), QStringLiteral("x\ny\n"));
+    EXPECT_EQ(TPythonEngine::NormalizeCode(QStringLiteral("x\n")), QStringLiteral("x\n"));
+    EXPECT_EQ(TPythonEngine::NormalizeCode(QStringLiteral("\r")), QString());
+    EXPECT_EQ(TPythonEngine::NormalizeCode(QString()), QString());
+}
+
+TEST_F(Execution, SyntaxErrorOnThirdLineGivesItsFields) {
+    const auto error = Run({"if True:", "    a = 1", "    c = = 3"});
+    const auto e = Caught<EPySyntaxError>(error);
+    EXPECT_EQ(e.ExceptionName, QStringLiteral("SyntaxError"));
+    EXPECT_EQ(e.ExceptionValue, QStringLiteral("invalid syntax"));
+    EXPECT_EQ(e.LineNumber, 3);
+    EXPECT_EQ(e.LineText, QStringLiteral("c = = 3"));
+    EXPECT_EQ(e.Offset, 9);
+    EXPECT_EQ(e.FileName, QStringLiteral("<string>"));
+    EXPECT_EQ(e.Message(), QStringLiteral("SyntaxError: invalid syntax (line 3, offset 9): 'c = = 3'"));
+    EXPECT_TRUE(test::CapturedStderr(engine()).contains(QStringLiteral("SyntaxError")));
+}
+
+TEST_F(Execution, IndentationErrorIsASyntaxErrorWithItsOwnName) {
+    const auto e = Caught<EPySyntaxError>(Run({"x = 1", "  y = 2"}));
+    EXPECT_EQ(e.ExceptionName, QStringLiteral("IndentationError"));
+    EXPECT_EQ(e.LineNumber, 2);
+    EXPECT_EQ(e.LineText, QStringLiteral("y = 2"));
+    EXPECT_TRUE(e.Message().startsWith(QStringLiteral("IndentationError: unexpected indent (line 2, offset ")));
+}
+
+struct ErrorCase {
+    const char* code;
+    const std::type_info& raised;
+    const char* message;  // exact, or a prefix when it ends in "..."
+};
+
+TEST_F(Execution, RunTimeErrorsMapToTheirClassesAndMessages) {
+    const ErrorCase cases[] = {
+        {"undefined_name", typeid(EPyNameError), "NameError: name 'undefined_name' is not defined"},
+        {"1/0", typeid(EPyZeroDivisionError), "ZeroDivisionError: division by zero"},
+        {"[][1]", typeid(EPyIndexError), "IndexError: list index out of range"},
+        {"{}['k']", typeid(EPyKeyError), "KeyError: 'k'"},
+        {"open('/nonexistent/x')", typeid(EPyIOError), "FileNotFoundError: [Errno 2] No such file..."},
+        {"int('x')", typeid(EPyValueError), "ValueError: invalid literal for int() with base 10: 'x'"},
+        {"None.x", typeid(EPyAttributeError), "AttributeError: 'NoneType' object has no attribute 'x'"},
+        {"import no_such_module_xyz", typeid(EPyImportError),
+         "ModuleNotFoundError: No module named 'no_such_module_xyz'"},
+        {"raise MemoryError('m')", typeid(EPyMemoryError), "MemoryError: m"},
+        {"raise KeyboardInterrupt", typeid(EPyKeyboardInterrupt), "KeyboardInterrupt"},
+        {"raise OverflowError('o')", typeid(EPyOverflowError), "OverflowError: o"},
+        {"raise RecursionError('deep')", typeid(EPyRuntimeError), "RecursionError: deep"},
+        {"raise SystemError('s')", typeid(EPySystemError), "SystemError: s"},
+        {"len(5)", typeid(EPyTypeError), "TypeError: object of type 'int' has no len()"},
+        {"raise EOFError", typeid(EPyEOFError), "EOFError"},
+        // Exception comes before these in the table, so they stay EPyException.
+        {"raise FloatingPointError('f')", typeid(EPyException), "FloatingPointError: f"},
+        {"raise LookupError('l')", typeid(EPyException), "LookupError: l"},
+        {"raise ArithmeticError", typeid(EPyException), "ArithmeticError"},
+        // Derived from BaseException only: no row matches.
+        {"raise GeneratorExit('g')", typeid(EPyExecError), "GeneratorExit: g"},
+        // Python 3 has no string exceptions.
+        {"raise 'text'", typeid(EPyTypeError), "TypeError: exceptions must derive from BaseException"},
+    };
+    for (const ErrorCase& c : cases) {
+        SCOPED_TRACE(c.code);
+        const auto error = Run({QString::fromUtf8(c.code)});
+        ASSERT_NE(error, nullptr);
+        try {
+            std::rethrow_exception(error);
+        } catch (const EPythonError& e) {
+            EXPECT_EQ(typeid(e), c.raised) << typeid(e).name();
+            const QString expected = QString::fromUtf8(c.message);
+            if (expected.endsWith(QStringLiteral("...")))
+                EXPECT_TRUE(e.Message().startsWith(expected.chopped(3))) << e.Message().toStdString();
+            else
+                EXPECT_EQ(e.Message(), expected);
+            EXPECT_EQ(e.ExceptionName, e.Message().section(u':', 0, 0));
+        }
+    }
+    const QString printed = test::CapturedStderr(engine());
+    EXPECT_TRUE(printed.contains(QStringLiteral("Traceback (most recent call last):")));
+    EXPECT_TRUE(printed.contains(QStringLiteral("NameError: name 'undefined_name' is not defined")));
+}
+
+TEST_F(Execution, ErrorClassesFormTheirFamily) {
+    EXPECT_THROW(engine().ExecuteLines({"1/0"}), EPyArithmeticError);
+    EXPECT_THROW(engine().ExecuteLines({"[][0]"}), EPyLookupError);
+    EXPECT_THROW(engine().ExecuteLines({"open('/nonexistent/x')"}), EPyEnvironmentError);
+    EXPECT_THROW(engine().ExecuteLines({"None.x"}), EPyStandardError);
+    EXPECT_THROW(engine().ExecuteLines({"import sys", "sys.exit(1)"}), EPyException);
+    EXPECT_THROW(engine().ExecuteLines({"x = = 1"}), EPythonError);
+    EXPECT_THROW(engine().ExecuteLines({"undefined_name"}), Exception);
+}
+
+TEST_F(Execution, UserDefinedExceptionGivesEPyException) {
+    const auto e = Caught<EPyException>(
+        Run({"class MyError(Exception):", "    pass", "raise MyError('boom')"}));
+    EXPECT_EQ(typeid(e), typeid(EPyException));
+    EXPECT_EQ(e.ExceptionName, QStringLiteral("MyError"));
+    EXPECT_EQ(e.ExceptionValue, QStringLiteral("boom"));
+    EXPECT_EQ(e.Message(), QStringLiteral("MyError: boom"));
+}
+
+TEST_F(Execution, SystemExitIsReportedAndRaisedWithoutEndingTheProgram) {
+    auto e = Caught<EPySystemExit>(Run({"import sys", "sys.exit(3)"}));
+    EXPECT_EQ(e.Message(), QStringLiteral("SystemExit: 3"));
+    const QString printed = test::CapturedStderr(engine());
+    EXPECT_TRUE(printed.contains(QStringLiteral("Traceback (most recent call last):")));
+    EXPECT_TRUE(printed.contains(QStringLiteral("SystemExit: 3")));
+    EXPECT_EQ(Caught<EPySystemExit>(Run({"sys.exit()"})).Message(), QStringLiteral("SystemExit"));
+    EXPECT_EQ(Caught<EPySystemExit>(Run({"exit()"})).Message(), QStringLiteral("SystemExit: None"));
+    EXPECT_EQ(Caught<EPySystemExit>(Run({"raise SystemExit('bye')"})).ExceptionValue,
+              QStringLiteral("bye"));
+    // Even an error hook that exits does not end the process.
+    EXPECT_NE(Run({"def _exiting_hook(*args):", "    sys.exit(9)", "sys.excepthook = _exiting_hook",
+                   "1/0"}),
+              nullptr);
+    EXPECT_TRUE(test::CapturedStderr(engine()).contains(QStringLiteral("Error in sys.excepthook:")));
+    EXPECT_EQ(Run({"sys.excepthook = sys.__excepthook__", "still_running = True"}), nullptr);
+    EXPECT_EQ(Eval(engine(), "still_running"), QStringLiteral("True"));
+}
+
+TEST_F(Execution, ErrorIsKeptInSysLastEntries) {
+    EXPECT_NE(Run({"raise ValueError('kept')"}), nullptr);
+    EXPECT_EQ(Eval(engine(), "sys.last_type.__name__"), QStringLiteral("ValueError"));
+    EXPECT_EQ(Eval(engine(), "sys.last_value"), QStringLiteral("kept"));
+    EXPECT_EQ(Eval(engine(), "sys.last_traceback is not None"), QStringLiteral("True"));
+}
+
+TEST_F(Execution, MissingLastTypeRaisesItsOwnMessage) {
+    EXPECT_EQ(Run({"for _n in ('last_type', 'last_value', 'last_traceback', 'last_exc'):",
+                   "    if hasattr(sys, _n):", "        delattr(sys, _n)"}),
+              nullptr);
+    PythonLock lock(engine());
+    try {
+        engine().RaiseError();
+        FAIL() << "nothing raised";
+    } catch (const EPythonError& e) {
+        EXPECT_EQ(typeid(e), typeid(EPythonError));
+        EXPECT_EQ(e.Message(), QStringLiteral("RaiseError: could'nt fetch last exception"));
+    }
+}
+
+TEST_F(Execution, TracebackKeepsTheInnermostEntriesUpToTheLimit) {
+    const QStringList code = {"def f1(): f2()", "def f2(): f3()", "def f3(): f4()",
+                              "def f4(): raise ValueError('deep')", "f1()"};
+    ASSERT_NE(Run(code), nullptr);
+    TPythonTraceback& tb = engine().Traceback();
+    ASSERT_EQ(tb.ItemCount(), 5);
+    EXPECT_EQ(tb.Item(0).Context, QStringLiteral("<module>"));
+    EXPECT_EQ(tb.Item(0).LineNo, 5);
+    EXPECT_EQ(tb.Item(4).Context, QStringLiteral("f4"));
+    EXPECT_EQ(tb.Item(4).LineNo, 4);
+    EXPECT_EQ(tb.Item(4).FileName, QStringLiteral("<string>"));
+
+    ASSERT_NE(Run(code + QStringList{"import sys"}), nullptr);  // sys not yet limited
+    ASSERT_EQ(Run({"sys.tracebacklimit = 2"}), nullptr);
+    EXPECT_EQ(tb.ItemCount(), 0) << "each execution starts with an empty reader";
+    ASSERT_NE(Run({"f1()"}), nullptr);
+    ASSERT_EQ(tb.ItemCount(), 2);
+    EXPECT_EQ(tb.Item(0).Context, QStringLiteral("f3"));
+    EXPECT_EQ(tb.Item(1).Context, QStringLiteral("f4"));
+    EXPECT_THROW(tb.Item(2), Exception);
+    EXPECT_THROW(tb.Item(-1), Exception);
+
+    ASSERT_EQ(Run({"sys.tracebacklimit = 'not an int'"}), nullptr);
+    tb.Limit = 1;
+    ASSERT_NE(Run({"f1()"}), nullptr);
+    ASSERT_EQ(tb.ItemCount(), 1);
+    EXPECT_EQ(tb.Item(0).Context, QStringLiteral("f4"));
+    tb.Limit = 1000;
+    ASSERT_EQ(Run({"del sys.tracebacklimit"}), nullptr);
+}
+
+TEST_F(Execution, GlobalVarsTakesOnlyADictionary) {
+    PythonLock lock(engine());
+    PyObject* list = engine().PyList_New(0);
+    try {
+        engine().SetGlobalVars(list);
+        FAIL() << "a list was accepted";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("You must set a Python dictionary in the GlobalVars property"));
+    }
+    EXPECT_EQ(engine().GlobalVars(), nullptr);
+    EXPECT_THROW(engine().SetLocalVars(list), Exception);
+    EXPECT_EQ(engine().LocalVars(), nullptr);
+    engine().Py_DECREF(list);
+
+    PyObject* scope = engine().PyDict_New();
+    engine().PyDict_SetItemString(scope, "__builtins__", engine().PyEval_GetBuiltins());
+    engine().SetGlobalVars(scope);
+    engine().SetLocalVars(scope);
+    EXPECT_EQ(Run({"only_in_scope = 7"}), nullptr);
+    EXPECT_NE(engine().PyDict_GetItemString(scope, "only_in_scope"), nullptr);
+    engine().SetGlobalVars(nullptr);
+    engine().SetLocalVars(nullptr);
+    EXPECT_EQ(Eval(engine(), "'only_in_scope' in globals()"), QStringLiteral("False"));
+    engine().Py_DECREF(scope);
+}
+
+TEST_F(Execution, ManyExecutionsLeakNeitherResultsNorErrors) {
+    ASSERT_EQ(Run({"class Probe:", "    alive = 0", "    def __init__(self): Probe.alive += 1",
+                   "    def __del__(self): Probe.alive -= 1", "def fail():", "    p = Probe()",
+                   "    raise ValueError(p)", "sentinel = object()"}),
+              nullptr);
+    const QString sentinelCount = Eval(engine(), "sys.getrefcount(sentinel)");
+    for (int i = 0; i < 300; ++i) {
+        EXPECT_NE(Run({"fail()"}), nullptr);
+        PythonLock lock(engine());
+        engine().Py_XDECREF(engine().Run_CommandAsObject("Probe()", Py_eval_input));
+        engine().Py_XDECREF(engine().Run_CommandAsObject("sentinel", Py_eval_input));
+        engine().ExecuteText("sentinel");
+    }
+    // The last error stays in sys.last_value (and its traceback's frame).
+    EXPECT_EQ(Eval(engine(), "Probe.alive"), QStringLiteral("1"));
+    ASSERT_EQ(Run({"sys.last_type = sys.last_value = sys.last_traceback = sys.last_exc = None",
+                   "_captured.parts.clear()"}),
+              nullptr);
+    EXPECT_EQ(Eval(engine(), "Probe.alive"), QStringLiteral("0"));
+    EXPECT_EQ(Eval(engine(), "sys.getrefcount(sentinel)"), sentinelCount);
+}
+
+TEST_F(Execution, DecrefOfTheLastReferenceDeallocates) {
+    ASSERT_EQ(Run({"class Counted:", "    gone = 0", "    def __del__(self): Counted.gone += 1"}), nullptr);
+    PythonLock lock(engine());
+    PyObject* obj = engine().Run_CommandAsObject("Counted()", Py_eval_input);
+    ASSERT_NE(obj, nullptr);
+    engine().Py_XINCREF(nullptr);
+    engine().Py_XDECREF(nullptr);
+    engine().Py_INCREF(obj);
+    engine().Py_DECREF(obj);
+    EXPECT_EQ(Eval(engine(), "Counted.gone"), QStringLiteral("0"));
+    engine().Py_DECREF(obj);
+    EXPECT_EQ(Eval(engine(), "Counted.gone"), QStringLiteral("1"));
+}
+
+TEST_F(Execution, ExactTypeTests) {
+    ASSERT_EQ(Run({"class S(str):", "    pass"}), nullptr);
+    PythonLock lock(engine());
+    auto value = [&](const char* expr) { return engine().Run_CommandAsObject(expr, Py_eval_input); };
+    PyObject* text = value("'t'");
+    PyObject* derived = value("S('t')");
+    PyObject* boolean = value("True");
+    PyObject* integer = value("5");
+    PyObject* cls = value("ValueError");
+    PyObject* module = value("sys");
+    PyObject* dict = value("{}");
+    EXPECT_TRUE(engine().PyString_Check(text));
+    EXPECT_FALSE(engine().PyString_Check(derived));
+    EXPECT_FALSE(engine().PyString_Check(nullptr));
+    EXPECT_TRUE(engine().PyInt_Check(integer));
+    EXPECT_FALSE(engine().PyInt_Check(boolean));
+    EXPECT_TRUE(engine().PyClass_Check(cls));
+    EXPECT_FALSE(engine().PyInstance_Check(derived)) << "no old-style instances in 3.x";
+    EXPECT_TRUE(engine().PyModule_Check(module));
+    EXPECT_TRUE(engine().PyDict_Check(dict));
+    EXPECT_FALSE(engine().PyDict_Check(module));
+    for (PyObject* obj : {text, derived, boolean, integer, cls, module, dict})
+        engine().Py_DECREF(obj);
+}
+
+TEST_F(Execution, ObjectsAsText) {
+    PythonLock lock(engine());
+    auto text = [&](const char* expr) {
+        PyObject* obj = engine().Run_CommandAsObject(expr, Py_eval_input);
+        const QString result = engine().PyObjectAsText(obj);
+        engine().Py_XDECREF(obj);
+        return result;
+    };
+    EXPECT_EQ(text("'a\\0b'"), QString::fromUtf8("a\0b", 3));
+    EXPECT_EQ(text("'\\u00e4\\u20ac'"), QString::fromUtf8("\xc3\xa4\xe2\x82\xac"));
+    EXPECT_EQ(text("'\\udcff'"), QStringLiteral("\\udcff"));
+    EXPECT_EQ(text("[1, 'x']"), QStringLiteral("[1, 'x']"));
+    EXPECT_EQ(engine().PyObjectAsText(nullptr), QString());
+    ASSERT_EQ(Run({"class BadStr:", "    def __str__(self): raise RuntimeError('no text')"}), nullptr);
+    EXPECT_EQ(text("BadStr()"), QString());
+    EXPECT_NE(engine().PyErr_Occurred(), nullptr) << "the failure of str() stays pending";
+    engine().PyErr_Clear();
+}
+
+TEST_F(Execution, BuildValueAndParseArgs) {
+    PythonLock lock(engine());
+    PyObject* tuple = engine().BuildValue("(isdL)", 7, QString::fromUtf8("\xc3\xa4"), 2.5f,
+                                          static_cast<long long>(1) << 40);
+    ASSERT_NE(tuple, nullptr);
+    EXPECT_EQ(engine().PyObjectAsText(tuple), QString::fromUtf8("(7, '\xc3\xa4', 2.5, 1099511627776)"));
+    int i = 0;
+    const char* s = nullptr;
+    double d = 0;
+    long long l = 0;
+    EXPECT_NE(engine().ParseArgs(tuple, "isdL", &i, &s, &d, &l), 0);
+    EXPECT_EQ(i, 7);
+    EXPECT_STREQ(s, "\xc3\xa4");
+    EXPECT_EQ(d, 2.5);
+    EXPECT_EQ(l, 1LL << 40);
+    EXPECT_EQ(engine().ParseArgs(tuple, "ii", &i, &i), 0);
+    engine().PyErr_Clear();
+    engine().Py_DECREF(tuple);
+}
+
+TEST_F(Execution, ModulesAreCreatedImportableAndLookedUp) {
+    EXPECT_EQ(Run({"import enginetest", "same = enginetest is sys.modules['enginetest']"}), nullptr);
+    EXPECT_EQ(Eval(engine(), "same"), QStringLiteral("True"));
+    EXPECT_NE(engine().LookupModule("enginetest"), nullptr);
+    EXPECT_NE(engine().LookupModule("sys"), nullptr);
+    EXPECT_EQ(engine().LookupModule("no_such_module"), nullptr);
+    ASSERT_EQ(Run({"sys.modules['not_a_module'] = 5"}), nullptr);
+    EXPECT_EQ(engine().LookupModule("not_a_module"), nullptr);
+    PythonLock lock(engine());
+    PyObject* none = engine().NewNoneRef();
+    EXPECT_EQ(none, engine()._Py_NoneStruct);
+    engine().Py_DECREF(none);
+}
+
+TEST_F(Execution, NestedExecutionsCompleteInTheSameNamespace) {
+    ASSERT_EQ(Run({"import enginetest", "outer = 1",
+                   "inner_error = enginetest.nested('inner = outer + 1')", "after = inner * 10",
+                   "failed = enginetest.nested('1/0')", "after_failure = True"}),
+              nullptr);
+    EXPECT_EQ(Eval(engine(), "after"), QStringLiteral("20"));
+    EXPECT_EQ(Eval(engine(), "inner_error"), QStringLiteral("None"));
+    EXPECT_EQ(Eval(engine(), "failed"), QStringLiteral("ZeroDivisionError: division by zero"));
+    EXPECT_EQ(Eval(engine(), "after_failure"), QStringLiteral("True"));
+    EXPECT_EQ(engine().ExecutionDepth(), 0);
+}
+
+TEST_F(Execution, WaitWithoutTheLockRunsEventsAndThreads) {
+    // An event during the wait starts another execution; a Python thread
+    // keeps counting while the waiting code has given up the lock.
+    int depthInEvent = 0;
+    QTimer::singleShot(20, [&] {
+        depthInEvent = engine().ExecutionDepth();
+        engine().ExecuteLines({"from_event = outer_value + 5"});
+    });
+    ASSERT_EQ(Run({"import enginetest, threading, time", "outer_value = 1", "ticks = 0",
+                   "stop_ticking = False", "def tick():", "    global ticks",
+                   "    while not stop_ticking:", "        ticks += 1", "        time.sleep(0.001)",
+                   "ticker = threading.Thread(target=tick)", "ticker.start()",
+                   "before_wait = ticks", "enginetest.wait_unlocked(200)",
+                   "counted_during_wait = ticks - before_wait", "stop_ticking = True",
+                   "ticker.join()"}),
+              nullptr);
+    EXPECT_EQ(Eval(engine(), "from_event"), QStringLiteral("6"));
+    EXPECT_EQ(depthInEvent, 1);
+    EXPECT_GT(Eval(engine(), "counted_during_wait").toInt(), 5);
+}
+
+TEST_F(Execution, ScriptThreadsRunBetweenExecutions) {
+    ASSERT_EQ(Run({"import threading, time", "between = 0", "stop_between = False",
+                   "def count_between():", "    global between", "    while not stop_between:",
+                   "        between += 1", "        time.sleep(0.001)",
+                   "between_thread = threading.Thread(target=count_between, daemon=True)",
+                   "between_thread.start()"}),
+              nullptr);
+    const int first = Eval(engine(), "between").toInt();
+    // The GUI thread holds no interpreter lock now.
+    EXPECT_EQ(engine().PyGILState_Check(), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const int second = Eval(engine(), "between").toInt();
+    EXPECT_GT(second - first, 5);
+    ASSERT_EQ(Run({"stop_between = True", "between_thread.join()"}), nullptr);
+}
+
+TEST_F(Execution, FinalizeInsideAnExecutionLeavesTheInterpreterUp) {
+    EXPECT_EQ(Run({"import enginetest", "enginetest.finalize()", "survived = True"}), nullptr);
+    EXPECT_TRUE(engine().IsInitialized());
+    EXPECT_EQ(&GetRunningEngine(), &engine());
+    EXPECT_EQ(Eval(engine(), "survived"), QStringLiteral("True"));
+}
+
+}  // namespace
