@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/EngineIO.h"
+
 #include <QObject>
 #include <QString>
 
@@ -15,7 +17,7 @@ namespace orvexa {
 // Turns a stream of written text into whole lines and delivers each line.
 // Every writing thread has its own partial line, so text of different
 // threads never mixes within one line. Writes are accepted from any thread.
-class TPythonInputOutput : public QObject {
+class TPythonInputOutput : public EngineIO {
     Q_OBJECT
 public:
     using TSendDataEvent = std::function<void(TPythonInputOutput* sender, const QString& data)>;
@@ -31,7 +33,14 @@ public:
     TReceiveDataEvent OnReceiveData;
 
     // The entry through which script output arrives.
-    void Write(QStringView text);
+    void Write(QStringView text) override;
+
+    // What the engine and "pyio" use.
+    QString Read() override { return ReceiveData(); }
+    void SetDelayWrites(bool value) override { DelayWrites = value; }
+    void SetMaxLines(int value) override { MaxLines = value; }
+    QString ClassName() const override;
+    void RedirectOutput(TPythonEngine& engine) override;
 
     // Delivers one finished line.
     virtual void SendData(const QString& line);

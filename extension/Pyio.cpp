@@ -1,0 +1,146 @@
+#include "extension/Pyio.h"
+
+#include "engine/PythonEngine.h"
+#include "extension/PythonModule.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+namespace orvexa {
+namespace {
+
+// Beside write and readline, DebugOutput has flush: Python 3's print(...,
+// flush=True), sys.stdout.flush(), input() and the interpreter's own
+// shutdown call it, and would fail or complain without it.
+const char* const kRedirectScript =
+    "import sys\n"
+    "import pyio\n"
+    "class DebugOutput:\n"
+    "  softspace=1\n"
+    "  def write(self,message):\n"
+    "     pyio.write(message)\n"
+    "  def readline(size):\n"
+    "     return pyio.read(size)\n"
+    "  def flush(self):\n"
+    "     pass\n"
+    "sys.stdin=sys.stderr=sys.stdout=DebugOutput()\n";
+
+bool OnMainThread() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    return !app || QThread::currentThread() == app->thread();
+}
+
+PyObject* Write(PyObject*, PyObject* args) {
+    TPythonEngine& engine = GetRunningEngine();
+    EngineIO* io = engine.IO();
+    // The GUI component is for the GUI thread only: other threads' text goes.
+    if (!OnMainThread() && engine.RedirectIO && io && io->ClassName() != QStringLiteral("TPythonInputOutput"))
+        return engine.NewNoneRef();
+    if (!args || engine.PyTuple_Size(args) == 0) {
+        engine.PyErr_BadArgument();
+        return nullptr;
+    }
+    PyObject* text = engine.PyTuple_GetItem(args, 0);
+    if (engine.PyString_Check(text) && engine.RedirectIO && io)
+        io->Write(engine.PyObjectAsText(text));
+    return engine.NewNoneRef();
+}
+
+PyObject* Read(PyObject*, PyObject*) {
+    TPythonEngine& engine = GetRunningEngine();
+    if (!engine.RedirectIO)
+        return engine.NewNoneRef();
+    QString text;
+    if (EngineIO* io = engine.IO())
+        text = io->Read();
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    if (nul >= 0)
+        text.truncate(nul);
+    return engine.PyString_FromString(text.toUtf8().constData());
+}
+
+PyObject* SetDelayWrites(PyObject*, PyObject* args) {
+    TPythonEngine& engine = GetRunningEngine();
+    int flag = 0;
+    if (!engine.ParseArgs(args, "i:SetDelayWrites", &flag))
+        return nullptr;
+    if (EngineIO* io = engine.IO())
+        io->SetDelayWrites(flag != 0);
+    return engine.NewNoneRef();
+}
+
+PyObject* SetMaxLines(PyObject*, PyObject* args) {
+    TPythonEngine& engine = GetRunningEngine();
+    int count = 0;
+    if (!engine.ParseArgs(args, "i:SetMaxLines", &count))
+        return nullptr;
+    if (EngineIO* io = engine.IO())
+        io->SetMaxLines(count);
+    return engine.NewNoneRef();
+}
+
+PyObject* StatsTuple(TPythonEngine& engine, const EngineClient::TypeStats& stats) {
+    return engine.BuildValue("(siii)", stats.TypeName, stats.InstanceCount, stats.CreateHits, stats.DeleteHits);
+}
+
+PyObject* GetTypesStats(PyObject*, PyObject* args) {
+    TPythonEngine& engine = GetRunningEngine();
+    PyObject* result = engine.PyList_New(0);
+    if (!result)
+        return nullptr;
+    const QList<EngineClient*> clients = engine.Clients();
+    auto append = [&](const EngineClient::TypeStats& stats) {
+        PyObject* item = StatsTuple(engine, stats);
+        if (!item)
+            return false;
+        engine.PyList_Append(result, item);
+        engine.Py_DECREF(item);
+        return true;
+    };
+    const Py_ssize_t count = args ? engine.PyTuple_Size(args) : 0;
+    if (count == 0) {
+        for (EngineClient* client : clients)
+            if (const auto stats = client->TypeStatistics(); stats && !append(*stats)) {
+                engine.Py_DECREF(result);
+                return nullptr;
+            }
+        return result;
+    }
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        const QString name = engine.PyObjectAsText(engine.PyTuple_GetItem(args, i));
+        for (EngineClient* client : clients) {
+            const auto stats = client->TypeStatistics();
+            if (!stats || stats->TypeName != name)
+                continue;
+            if (!append(*stats)) {
+                engine.Py_DECREF(result);
+                return nullptr;
+            }
+            break;
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+const char* PyioRedirectScript() { return kRedirectScript; }
+
+void InstallPyio(TPythonEngine& engine) {
+    engine.RequireInitialized();
+    auto* module = new TPythonModule(engine.parent());
+    module->setObjectName(QStringLiteral("pyio"));
+    module->SetEngine(&engine);
+    module->SetModuleName(QStringLiteral("pyio"));
+    module->AddMethodDef("write", &Write, "write(String) -> None");
+    module->AddMethodDef("read", &Read, "read() -> String");
+    module->AddMethodDef("SetDelayWrites", &SetDelayWrites, "SetDelayWrites(Boolean) -> None");
+    module->AddMethodDef("SetMaxLines", &SetMaxLines, "SetMaxLines(Integer) -> None");
+    module->AddMethodDef("GetTypesStats", &GetTypesStats,
+                         "GetTypesStats( [type name] ) -> a list of tuple (TypeName, InstanceCount, "
+                         "CreateHits, DeleteHits)");
+    module->Initialize();
+    engine.ExecuteText(QString::fromLatin1(kRedirectScript));
+}
+
+}  // namespace orvexa
