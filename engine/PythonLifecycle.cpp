@@ -38,7 +38,9 @@ QByteArrayList CommandLine() {
 // interpreter prints its last words), and threads the script left running
 // get a short time to end. Non-daemon threads still running then would make
 // the interpreter wait for them forever; they are abandoned as daemon
-// threads are.
+// threads are. An abandoned thread's frames keep the objects it sees alive
+// past the shutdown, so files still open are flushed here, or what was
+// written to them would be lost.
 constexpr char kShutdownScript[] =
     "import sys\n"
     "for _name in ('stdout', 'stderr'):\n"
@@ -58,7 +60,14 @@ constexpr char kShutdownScript[] =
     "        _thread.join(max(0.0, _deadline - _time.monotonic()))\n"
     "        _left = _left or _thread.is_alive()\n"
     "    if _left:\n"
-    "        _threading._shutdown = lambda: None\n";
+    "        _threading._shutdown = lambda: None\n"
+    "import gc as _gc, io as _io\n"
+    "for _file in _gc.get_objects():\n"
+    "    try:\n"
+    "        if isinstance(_file, (_io.BufferedIOBase, _io.TextIOBase)) and not _file.closed:\n"
+    "            _file.flush()\n"
+    "    except Exception:\n"
+    "        pass\n";
 
 }  // namespace
 

@@ -116,11 +116,20 @@ PyObject* FinalizeEngine(PyObject*) {
     return engine.NewNoneRef();
 }
 
+PyObject* State(PyObject*) {
+    const QString state = QStringLiteral("available=%1 finalizing=%2")
+                              .arg(IsEngineAvailable())
+                              .arg(IsEngineAvailable() && GetRunningEngine().Finalizing());
+    WrittenText() += state;
+    return GetRunningEngine().NewNoneRef();
+}
+
 PyMethodDef methods[] = {
     {"nested", &Guarded<&Nested>, METH_VARARGS, "nested(code) -> None or the error message"},
     {"wait_unlocked", &Guarded<&WaitUnlocked>, METH_VARARGS, "wait_unlocked(ms) -> None"},
     {"write", &Guarded<&Write>, METH_VARARGS, "write(text) -> None"},
     {"finalize", &Guarded<&FinalizeEngine>, METH_VARARGS, "finalize() -> None"},
+    {"state", &Guarded<&State>, METH_VARARGS, "state() -> None"},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -36,7 +36,9 @@ QString CapturedStderr(TPythonEngine& engine);
 //   enginetest.wait_unlocked(ms) runs the event loop for ms milliseconds with
 //                               the interpreter lock given up;
 //   enginetest.write(text)      appends text to WrittenText();
-//   enginetest.finalize()       calls Finalize on the running engine.
+//   enginetest.finalize()       calls Finalize on the running engine;
+//   enginetest.state()          appends "available=0|1 finalizing=0|1" to
+//                               WrittenText().
 void AddTestModule(TPythonEngine& engine);
 QString& WrittenText();
 

@@ -1,0 +1,368 @@
+// Starting and stopping the interpreter: the steps of Initialize in order,
+// the registry step, the running-engine record, clients, restarts in one
+// process, and a shutdown that a script's threads and files cannot hang or
+// crash. Each test runs in a process of its own.
+#include "platform/Services.h"
+#include "platform/fake/FakeKeyStore.h"
+#include "tests/engine/EngineTestSupport.h"
+#include "tests/engine/RecordingComponents.h"
+#include "tests/support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <cwchar>
+
+using namespace orvexa;
+using orvexa::test::Eval;
+using orvexa::test::RecordingClient;
+using orvexa::test::RecordingIO;
+
+namespace {
+
+QString MessageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return QStringLiteral("(nothing raised)");
+}
+
+class Lifecycle : public ::testing::Test {
+protected:
+    void TearDown() override { platform::Install(platform::Services()); }
+
+    // Installs an in-memory key store and returns it.
+    platform::FakeKeyStore& InstallKeyStore() {
+        auto store = std::make_shared<platform::FakeKeyStore>();
+        platform::Services services;
+        services.keyStore = store;
+        platform::Install(std::move(services));
+        return *store;
+    }
+
+    QStringList log;
+};
+
+TEST_F(Lifecycle, InitializeRunsRedirectionClientsScriptAndEventInOrder) {
+    auto engine = test::MakeEngine();
+    RecordingIO io;
+    io.onRedirect = [&](TPythonEngine& e) {
+        log.append(QStringLiteral("redirect initialized=%1 locked=%2")
+                       .arg(e.IsInitialized())
+                       .arg(e.PyGILState_Check()));
+        e.ExecuteLines({"order = ['redirect']"});
+    };
+    engine->SetIO(&io);
+    RecordingClient first(QStringLiteral("first"), log);
+    RecordingClient ready(QStringLiteral("ready"), log);
+    RecordingClient second(QStringLiteral("second"), log);
+    ready.Initialized = true;
+    first.AttachTo(*engine);
+    ready.AttachTo(*engine);
+    second.AttachTo(*engine);
+    first.onInitialize = [&] { engine->ExecuteLines({"order.append('first')"}); };
+    engine->SetInitScript({"order.append('script')"});
+    engine->OnAfterInit = [&](QObject* sender) {
+        log.append(sender == engine.get() ? QStringLiteral("after") : QStringLiteral("after?"));
+        engine->ExecuteLines({"order.append('after')"});
+    };
+
+    engine->LayoutLoaded();
+
+    EXPECT_EQ(log, (QStringList{"redirect initialized=1 locked=1", "first.Initialize",
+                                "second.Initialize", "after"}));
+    EXPECT_EQ(Eval(*engine, "order"), QStringLiteral("['redirect', 'first', 'script', 'after']"));
+    EXPECT_EQ(engine->PyGILState_Check(), 0) << "the GUI thread holds no lock between executions";
+    EXPECT_EQ(&GetRunningEngine(), engine.get());
+}
+
+TEST_F(Lifecycle, NoRedirectionWithoutRedirectIO) {
+    auto engine = test::MakeEngine();
+    RecordingIO io;
+    engine->SetIO(&io);
+    engine->RedirectIO = false;
+    engine->LayoutLoaded();
+    EXPECT_TRUE(engine->IsInitialized());
+    EXPECT_EQ(io.redirections, 0);
+}
+
+TEST_F(Lifecycle, DestroyedIOIsForgotten) {
+    auto engine = test::MakeEngine();
+    auto io = std::make_unique<RecordingIO>();
+    engine->SetIO(io.get());
+    io.reset();
+    EXPECT_EQ(engine->IO(), nullptr);
+    engine->LayoutLoaded();
+    EXPECT_TRUE(engine->IsInitialized());
+}
+
+TEST_F(Lifecycle, AFailingRedirectionEndsInitializeWithTheInterpreterUp) {
+    auto engine = test::MakeEngine();
+    RecordingIO io;
+    io.onRedirect = [](TPythonEngine&) { throw Exception(QStringLiteral("redirect failed")); };
+    engine->SetIO(&io);
+    RecordingClient client(QStringLiteral("client"), log);
+    client.AttachTo(*engine);
+    bool afterInit = false;
+    engine->OnAfterInit = [&](QObject*) { afterInit = true; };
+    EXPECT_EQ(MessageOf([&] { engine->LayoutLoaded(); }), QStringLiteral("redirect failed"));
+    EXPECT_TRUE(log.isEmpty()) << log.join(u',').toStdString();
+    EXPECT_FALSE(afterInit);
+    EXPECT_TRUE(engine->IsInitialized());
+    EXPECT_EQ(engine->PyGILState_Check(), 0);
+    engine->ExecuteLines({"x = 1"});
+    EXPECT_EQ(Eval(*engine, "x"), QStringLiteral("1"));
+}
+
+TEST_F(Lifecycle, RegistryPathIsWrittenWhenTheKeyIsMissing) {
+    platform::FakeKeyStore& store = InstallKeyStore();
+    auto engine = test::MakeEngine();
+    QString accessorMessage;
+    engine->OnPathInitialization = [&](QObject* sender, QString& path) {
+        EXPECT_EQ(sender, engine.get());
+        accessorMessage = MessageOf([] { GetRunningEngine(); });
+        path = QStringLiteral("/opt/scripts");
+    };
+    engine->LayoutLoaded();
+    ASSERT_TRUE(engine->IsInitialized());
+    const QString key =
+        QStringLiteral("\\Software\\Python\\PythonCore\\%1\\PythonPath").arg(engine->RegVersion);
+    EXPECT_EQ(store.DefaultValue(key), QStringLiteral("/opt/scripts"));
+    EXPECT_EQ(accessorMessage, QStringLiteral("The Python engine is not properly initialized"));
+}
+
+TEST_F(Lifecycle, ThePathHandlerIsNotAskedWhenTheKeyExists) {
+    platform::FakeKeyStore& store = InstallKeyStore();
+    auto engine = test::MakeEngine();
+    // The version adjustment after loading decides the key's version text.
+    engine->OnAfterLoad = [&](QObject*) {
+        for (const char* version : {"1.5", "3.11", "3.8", "3.9", "3.10", "3.12", "3.13"})
+            store.WriteDefaultValue(
+                QStringLiteral("\\SOFTWARE\\Python\\PythonCore\\%1\\PythonPath").arg(QLatin1String(version)),
+                QStringLiteral("present"));
+    };
+    bool asked = false;
+    engine->OnPathInitialization = [&](QObject*, QString&) { asked = true; };
+    engine->LayoutLoaded();
+    EXPECT_TRUE(engine->IsInitialized());
+    EXPECT_FALSE(asked);
+}
+
+TEST_F(Lifecycle, AnUnwritableKeyStoreIsIgnored) {
+    platform::FakeKeyStore& store = InstallKeyStore();
+    store.failWrites = true;
+    auto engine = test::MakeEngine();
+    engine->OnPathInitialization = [](QObject*, QString& path) { path = QStringLiteral("/x"); };
+    engine->LayoutLoaded();
+    EXPECT_EQ(store.writes, 1);
+    EXPECT_TRUE(engine->IsInitialized());
+}
+
+TEST_F(Lifecycle, RunningEngineAccessorsFollowTheInterpreter) {
+    EXPECT_EQ(MessageOf([] { GetRunningEngine(); }), QStringLiteral("No Python engine was created"));
+    EXPECT_FALSE(IsEngineAvailable());
+    auto engine = test::StartEngine();
+    test::AddTestModule(*engine);
+    EXPECT_TRUE(IsEngineAvailable());
+    engine->ExecuteLines({"import atexit, enginetest", "atexit.register(enginetest.state)"});
+    test::WrittenText().clear();
+    engine->Finalize();
+    EXPECT_EQ(test::WrittenText(), QStringLiteral("available=1 finalizing=1"));
+    EXPECT_FALSE(engine->Finalizing());
+    EXPECT_FALSE(engine->IsInitialized());
+    EXPECT_EQ(MessageOf([] { GetRunningEngine(); }), QStringLiteral("No Python engine was created"));
+    EXPECT_EQ(MessageOf([&] { engine->ExecuteLines({"x = 1"}); }),
+              QStringLiteral("Python is not properly initialized"));
+}
+
+TEST_F(Lifecycle, OperationsNeedAStartedInterpreter) {
+    TPythonEngine engine;
+    EXPECT_FALSE(engine.IsInitialized());
+    const QString expected = QStringLiteral("Python is not properly initialized");
+    EXPECT_EQ(MessageOf([&] { engine.ExecuteLines({"x = 1"}); }), expected);
+    EXPECT_EQ(MessageOf([&] { engine.ExecuteText(QStringLiteral("x")); }), expected);
+    EXPECT_EQ(MessageOf([&] { engine.InitModule("m", nullptr); }), expected);
+    EXPECT_EQ(MessageOf([&] { engine.LookupModule("sys"); }), expected);
+    EXPECT_EQ(MessageOf([&] { engine.RequireInitialized(); }), expected);
+    engine.Finalize();  // nothing to stop
+}
+
+TEST_F(Lifecycle, ASecondEngineIsRefusedAndLeavesTheFirstRunning) {
+    auto first = test::StartEngine();
+    ASSERT_TRUE(first->IsInitialized());
+    {
+        auto second = test::MakeEngine();
+        EXPECT_EQ(MessageOf([&] { second->LayoutLoaded(); }),
+                  QStringLiteral("There is already one instance of TPythonEngine running"));
+    }
+    EXPECT_EQ(&GetRunningEngine(), first.get());
+    first->ExecuteLines({"still = 'up'"});
+    EXPECT_EQ(Eval(*first, "still"), QStringLiteral("up"));
+}
+
+TEST_F(Lifecycle, DetachingAClientStopsTheInterpreterForAll) {
+    auto engine = test::MakeEngine();
+    RecordingClient first(QStringLiteral("first"), log);
+    RecordingClient second(QStringLiteral("second"), log);
+    first.AttachTo(*engine);
+    second.AttachTo(*engine);
+    engine->LayoutLoaded();
+    log.clear();
+    engine->DetachClient(&first);
+    EXPECT_EQ(log, (QStringList{"first.Finalize", "second.Finalize"}));
+    EXPECT_EQ(engine->Clients(), (QList<EngineClient*>{&second}));
+    EXPECT_FALSE(engine->IsInitialized());
+    EXPECT_FALSE(IsEngineAvailable());
+    EXPECT_EQ(MessageOf([&] { engine->ExecuteLines({"x = 1"}); }),
+              QStringLiteral("Python is not properly initialized"));
+    log.clear();
+    engine->DetachClient(&second);  // nothing left to stop
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_TRUE(engine->Clients().isEmpty());
+}
+
+TEST_F(Lifecycle, AClientAttachedAfterTheStartIsNotInitialized) {
+    auto engine = test::StartEngine();
+    RecordingClient late(QStringLiteral("late"), log);
+    late.AttachTo(*engine);
+    late.AttachTo(*engine);  // attached once only
+    EXPECT_EQ(engine->Clients().size(), 1);
+    engine->ExecuteLines({"x = 1"});
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_FALSE(late.Initialized);
+}
+
+TEST_F(Lifecycle, DestroyingTheEngineFinalizesThenForgetsClientsLastToFirst) {
+    RecordingClient first(QStringLiteral("first"), log);
+    RecordingClient second(QStringLiteral("second"), log);
+    bool unloaded = false;
+    {
+        auto engine = test::MakeEngine();
+        engine->OnBeforeUnload = [&](QObject*) { unloaded = true; };
+        first.AttachTo(*engine);
+        second.AttachTo(*engine);
+        engine->LayoutLoaded();
+        log.clear();
+    }
+    EXPECT_EQ(log, (QStringList{"first.Finalize", "second.Finalize", "second.ClearEngine",
+                                "first.ClearEngine"}));
+    EXPECT_TRUE(unloaded);
+    EXPECT_FALSE(IsEngineAvailable());
+}
+
+TEST_F(Lifecycle, AClientDestroyedWithoutDetachingStopsTheInterpreter) {
+    auto engine = test::MakeEngine();
+    RecordingClient stays(QStringLiteral("stays"), log);
+    auto goes = std::make_unique<RecordingClient>(QStringLiteral("goes"), log);
+    goes->leaveAttached = true;
+    goes->AttachTo(*engine);
+    stays.AttachTo(*engine);
+    engine->LayoutLoaded();
+    log.clear();
+    goes.reset();
+    EXPECT_EQ(log, (QStringList{"stays.Finalize"}));
+    EXPECT_EQ(engine->Clients(), (QList<EngineClient*>{&stays}));
+    EXPECT_FALSE(engine->IsInitialized());
+}
+
+TEST_F(Lifecycle, TheInterpreterRestartsInOneProcessWithAFreshNamespace) {
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        auto engine = test::StartEngine();
+        ASSERT_TRUE(engine->IsInitialized());
+        test::AddTestModule(*engine);
+        EXPECT_EQ(Eval(*engine, "'left_over' in globals()"), QStringLiteral("False"));
+        engine->ExecuteLines({"import enginetest, json, threading", "left_over = json.dumps([1])",
+                              "enginetest.nested('inner = 2')"});
+        EXPECT_EQ(Eval(*engine, "left_over"), QStringLiteral("[1]"));
+        EXPECT_EQ(Eval(*engine, "inner"), QStringLiteral("2"));
+    }
+}
+
+TEST_F(Lifecycle, ShutdownSurvivesThreadsOpenFilesAndAPartialLine) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("left-open.txt"));
+    const QString finished = dir.filePath(QStringLiteral("finished.txt"));
+    auto engine = test::StartEngine();
+    test::AddTestModule(*engine);
+    test::WrittenText().clear();
+    engine->ExecuteLines({
+        "import atexit, enginetest, sys, threading, time",
+        "class Out:",
+        "    def write(self, text): enginetest.write(text)",
+        "sys.stdout = Out()",
+        "print('partial', end='')",
+        "def forever():",
+        "    while True:",
+        "        time.sleep(0.01)",
+        "threading.Thread(target=forever).start()",
+        "threading.Thread(target=forever, daemon=True).start()",
+        "blocked = threading.Event()",
+        "threading.Thread(target=blocked.wait).start()",
+        "def finish(path):",
+        "    time.sleep(0.2)",
+        "    with open(path, 'w') as f:",
+        "        f.write('done')",
+        "threading.Thread(target=finish, args=('" + finished + "',)).start()",
+        "left_open = open('" + file + "', 'w')",
+        "left_open.write('kept')",
+        "atexit.register(lambda: print('said at exit'))",
+    });
+    engine->Finalize();
+    EXPECT_FALSE(engine->IsInitialized());
+    EXPECT_EQ(test::WrittenText(), QStringLiteral("partial")) << "late output went to the process's own stdout";
+    QFile kept(file);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("kept"));
+    QFile done(finished);
+    ASSERT_TRUE(done.open(QIODevice::ReadOnly)) << "a thread that ends within the grace time finishes";
+    EXPECT_EQ(done.readAll(), QByteArray("done"));
+    engine.reset();
+}
+
+TEST_F(Lifecycle, AnUnusablePythonHomeIsIgnored) {
+    setenv("PYTHONHOME", "/nonexistent/python-home", 1);
+    auto engine = test::StartEngine();
+    ASSERT_TRUE(engine->IsInitialized());
+    EXPECT_EQ(std::getenv("PYTHONHOME"), nullptr);
+    engine->ExecuteLines({"import sys, os", "prefix = sys.prefix"});
+    EXPECT_FALSE(Eval(*engine, "prefix").startsWith(QStringLiteral("/nonexistent")));
+}
+
+TEST_F(Lifecycle, ProgramNameAndArgumentsComeFromTheProcess) {
+    auto engine = test::StartEngine();
+    const QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    QFile cmdline(QStringLiteral("/proc/self/cmdline"));
+    ASSERT_TRUE(cmdline.open(QIODevice::ReadOnly));
+    QStringList args;
+    for (const QByteArray& arg : cmdline.readAll().split('\0'))
+        args.append(QString::fromLocal8Bit(arg));
+    args.removeLast();
+    args[0] = exe;
+    engine->ExecuteLines({"import sys", "argv = '\\n'.join(sys.argv)", "first_path = sys.path[0]"});
+    EXPECT_EQ(Eval(*engine, "argv"), args.join(u'\n'));
+    EXPECT_NE(Eval(*engine, "first_path"), QFileInfo(exe).absolutePath());
+    PythonLock lock(*engine);
+    ASSERT_NE(engine->Py_GetProgramName, nullptr);
+    EXPECT_EQ(QString::fromWCharArray(engine->Py_GetProgramName()), exe);
+}
+
+TEST_F(Lifecycle, InitThreadsIsHarmlessBeforeAndAfterTheStart) {
+    auto engine = test::MakeEngine();
+    engine->SetInitThreads(true);
+    engine->LayoutLoaded();
+    engine->SetInitThreads(false);
+    engine->SetInitThreads(true);
+    EXPECT_TRUE(engine->InitThreads());
+    engine->ExecuteLines({"import threading", "t = threading.Thread(target=lambda: None)", "t.start()",
+                          "t.join()"});
+}
+
+}  // namespace
