@@ -31,7 +31,7 @@ void TDynamicDll::Load() { LoadFrom(DllName); }
 void* TDynamicDll::Open(const QString& name) {
     // An empty name would open the program itself.
     if (name.isEmpty()) {
-        lastError_ = ENOENT;
+        lastError_ = 0;
         lastSystemText_ = QStringLiteral("empty library name");
         return nullptr;
     }
@@ -49,7 +49,10 @@ void* TDynamicDll::Open(const QString& name) {
     return handle;
 }
 
-void TDynamicDll::LoadFrom(const QString& name) {
+void TDynamicDll::LoadFrom(const QString& requested) {
+    // A copy: the candidate walk below changes DllName, which the caller may
+    // have passed.
+    const QString name = requested;
     BeforeLoad();
     handle_ = nullptr;
     for (qsizetype i = CandidateNames.size() - 1; i >= 0 && !handle_; --i) {

@@ -54,7 +54,7 @@ public:
     // Loads the library (candidates first, then name). Raises nothing of its
     // own: failures follow the fatal policy. Exceptions of the after-load
     // steps (the engine's initialisation) pass through.
-    void LoadFrom(const QString& name);
+    void LoadFrom(const QString& requested);
     bool IsLoaded() const { return handle_ != nullptr; }
     void* LibraryHandle() const { return handle_; }
 
