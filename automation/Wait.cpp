@@ -2,56 +2,103 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <sys/timerfd.h>
+#include <time.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <chrono>
 #include <climits>
+#include <cstdint>
 #include <thread>
 
 namespace orvexa {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
+constexpr std::int64_t kNanosPerMilli = 1000000;
+constexpr std::int64_t kNanosPerSecond = 1000000000;
 
-std::int64_t NowMilliseconds() {
-    return std::chrono::duration_cast<milliseconds>(Clock::now().time_since_epoch()).count();
+// The monotonic clock in nanoseconds: a wait across midnight or a change
+// of the wall clock ends after its delay like any other.
+std::int64_t NowNanos() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::int64_t{now.tv_sec} * kNanosPerSecond + now.tv_nsec;
 }
 
-// Runs the event loop until `until` has passed. A precise timer ends the
-// loop; Qt's default coarse timer may fire early. False when the loop ended
-// without the timer: the application is quitting its event loops.
-bool RunEventLoopUntil(Clock::time_point until) {
-    const auto remaining = std::chrono::ceil<milliseconds>(until - Clock::now());
-    const milliseconds interval =
-        std::clamp(remaining, milliseconds(0), milliseconds(INT_MAX));
-    if (QCoreApplication::instance() == nullptr) {
-        std::this_thread::sleep_for(interval);
-        return true;
+std::int64_t NowMillis() { return NowNanos() / kNanosPerMilli; }
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            close(fd_);
     }
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Runs the event loop until the monotonic clock reaches `until`. The loop
+// is woken by a timerfd armed for that instant: a QTimer counts whole
+// milliseconds from when it starts, and the kernel lets a long poll sleep
+// 0.1% past its timeout (a millisecond a second). False when the loop ended
+// before the instant: the application is quitting its event loops.
+bool RunEventLoopUntil(std::int64_t until) {
     QEventLoop loop;
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setSingleShot(true);
-    bool fired = false;
-    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-        fired = true;
+    bool due = false;
+    FileDescriptor timer(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
+    if (timer.get() >= 0) {
+        itimerspec at{};
+        at.it_value.tv_sec = static_cast<time_t>(until / kNanosPerSecond);
+        at.it_value.tv_nsec = static_cast<long>(std::max<std::int64_t>(until % kNanosPerSecond, 1));
+        if (timerfd_settime(timer.get(), TFD_TIMER_ABSTIME, &at, nullptr) == 0) {
+            QSocketNotifier notifier(timer.get(), QSocketNotifier::Read);
+            QObject::connect(&notifier, &QSocketNotifier::activated, &loop, [&] {
+                std::uint64_t expirations = 0;
+                [[maybe_unused]] const ssize_t n = read(timer.get(), &expirations, sizeof expirations);
+                due = true;
+                loop.quit();
+            });
+            loop.exec();
+            return due;
+        }
+    }
+    // No timerfd: a precise timer, rounded up to whole milliseconds.
+    const std::int64_t remaining = (until - NowNanos() + kNanosPerMilli - 1) / kNanosPerMilli;
+    QTimer fallback;
+    fallback.setTimerType(Qt::PreciseTimer);
+    fallback.setSingleShot(true);
+    QObject::connect(&fallback, &QTimer::timeout, &loop, [&] {
+        due = true;
         loop.quit();
     });
-    timer.start(interval);
+    fallback.start(static_cast<int>(std::clamp<std::int64_t>(remaining, 0, INT_MAX)));
     loop.exec();
-    return fired;
+    return due;
 }
 
-void Wait(int milliseconds_) {
-    const std::int64_t deadline = NowMilliseconds() + milliseconds_;
-    // The clock reads past the deadline at the start of this millisecond.
-    const Clock::time_point due{milliseconds(deadline + 1)};
+void Wait(int milliseconds) {
+    // The clock counts whole milliseconds; the wait is over once it reads
+    // strictly later than the deadline, at the start of the next one.
+    const std::int64_t deadline = NowMillis() + milliseconds;
+    const std::int64_t over = (deadline + 1) * kNanosPerMilli;
+    if (QCoreApplication::instance() == nullptr) {
+        const std::int64_t left = over - NowNanos();
+        if (left > 0)
+            std::this_thread::sleep_for(std::chrono::nanoseconds(left));
+        return;
+    }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    while (NowMilliseconds() <= deadline) {
-        if (!RunEventLoopUntil(due))
+    while (NowMillis() <= deadline) {
+        if (!RunEventLoopUntil(over))
             return;
     }
 }

@@ -70,6 +70,23 @@ X11Connection::~X11Connection() {
     XCloseDisplay(display_);
 }
 
+int X11Connection::AddEventHandler(EventHandler handler) {
+    const int id = nextHandler_++;
+    handlers_.emplace(id, std::move(handler));
+    return id;
+}
+
+void X11Connection::RemoveEventHandler(int id) { handlers_.erase(id); }
+
+void X11Connection::ProcessPendingEvents() {
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        for (const auto& [id, handler] : handlers_)
+            handler(event);
+    }
+}
+
 unsigned long X11Connection::ErrorCount() const {
     std::lock_guard lock(RegistryMutex());
     const auto found = Registry().find(display_);

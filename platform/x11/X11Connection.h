@@ -1,9 +1,12 @@
 #pragma once
 
+#include <functional>
+#include <map>
 #include <memory>
 
 struct _XDisplay;
 typedef struct _XDisplay Display;
+union _XEvent;
 
 namespace orvexa::platform::x11 {
 
@@ -28,8 +31,21 @@ public:
     // Number of X errors reported for this connection so far.
     unsigned long ErrorCount() const;
 
+    // The users of the connection learn of configuration changes (screen
+    // size, keyboard map, layout group) from events; each handler sees
+    // every event read.
+    using EventHandler = std::function<void(const _XEvent& event)>;
+    int AddEventHandler(EventHandler handler);
+    void RemoveEventHandler(int id);
+
+    // Reads the events the server has sent so far, without waiting, and
+    // hands each to every handler.
+    void ProcessPendingEvents();
+
 private:
     Display* display_;
+    std::map<int, EventHandler> handlers_;
+    int nextHandler_ = 1;
 };
 
 }  // namespace orvexa::platform::x11

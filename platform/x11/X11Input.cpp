@@ -1,8 +1,8 @@
 #include "platform/x11/X11Input.h"
 
-#include "platform/Screen.h"
 #include "platform/x11/VirtualKeys.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Screen.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -53,10 +53,69 @@ int KeyPreference(int virtualKey) { return virtualKey == vk::Oem102 ? 1 : 0; }
 
 }  // namespace
 
-X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<Screen> screen)
-    : connection_(std::move(connection)), screen_(std::move(screen)) {}
+X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X11Screen> screen)
+    : connection_(std::move(connection)), screen_(std::move(screen)) {
+    Display* display = connection_->display();
+    int opcode = 0;
+    int errorBase = 0;
+    int major = XkbMajorVersion;
+    int minor = XkbMinorVersion;
+    if (XkbQueryExtension(display, &opcode, &xkbEventBase_, &errorBase, &major, &minor)) {
+        // Only a change of group, not every modifier press, is reported.
+        XkbSelectEventDetails(display, XkbUseCoreKbd, XkbStateNotify, XkbGroupStateMask,
+                              XkbGroupStateMask);
+        XkbSelectEvents(display, XkbUseCoreKbd, XkbMapNotifyMask | XkbNewKeyboardNotifyMask,
+                        XkbMapNotifyMask | XkbNewKeyboardNotifyMask);
+        XkbStateRec state{};
+        if (XkbGetState(display, XkbUseCoreKbd, &state) == Success)
+            group_ = state.group;
+    } else {
+        xkbEventBase_ = -1;
+    }
+    handler_ = connection_->AddEventHandler([this](const XEvent& event) {
+        XEvent copy = event;
+        if (event.type == MappingNotify) {
+            XRefreshKeyboardMapping(&copy.xmapping);
+            Forget();
+            return;
+        }
+        if (xkbEventBase_ < 0 || event.type != xkbEventBase_)
+            return;
+        auto* xkb = reinterpret_cast<XkbEvent*>(&copy);
+        switch (xkb->any.xkb_type) {
+        case XkbStateNotify:
+            if (xkb->state.group != group_) {
+                group_ = xkb->state.group;
+                Forget();
+            }
+            break;
+        case XkbMapNotify:
+            XkbRefreshKeyboardMapping(&xkb->map);
+            Forget();
+            break;
+        case XkbNewKeyboardNotify:
+            Forget();
+            break;
+        default:
+            break;
+        }
+    });
+}
 
-X11Input::~X11Input() = default;
+X11Input::~X11Input() { connection_->RemoveEventHandler(handler_); }
+
+void X11Input::Forget() {
+    keyScans_.fill(0);
+    keycodes_.fill(0);
+}
+
+unsigned X11Input::KeycodeOf(std::uint8_t virtualKey) {
+    std::uint16_t& known = keycodes_[virtualKey];
+    if (known == 0)
+        known = static_cast<std::uint16_t>(
+            VirtualKeyToKeycode(connection_->display(), virtualKey) + 1);
+    return known - 1u;
+}
 
 std::int64_t X11Input::NormalisedToPixel(std::int64_t value, int size) {
     // value × size / 65536 to the nearest pixel, halves upwards.
@@ -70,7 +129,8 @@ void X11Input::MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) {
         if (flags & kMouseAbsolute) {
             // Guard the products against overflow: no screen needs more.
             constexpr std::int64_t kLimit = std::int64_t{1} << 40;
-            const ScreenSize size = screen_->PrimarySize();
+            // The caller has just read the size to normalise the position.
+            const ScreenSize size = screen_->KnownPrimarySize();
             const std::int64_t x = NormalisedToPixel(std::clamp(dx, -kLimit, kLimit), size.width);
             const std::int64_t y = NormalisedToPixel(std::clamp(dy, -kLimit, kLimit), size.height);
             XTestFakeMotionEvent(display, DefaultScreen(display), ClampCoordinate(x),
@@ -92,7 +152,8 @@ void X11Input::MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) {
 
 void X11Input::KeybdEvent(std::uint8_t virtualKey, std::uint8_t /*scanCode*/, unsigned flags) {
     Display* display = connection_->display();
-    const unsigned keycode = VirtualKeyToKeycode(display, virtualKey);
+    connection_->ProcessPendingEvents();
+    const unsigned keycode = KeycodeOf(virtualKey);
     if (keycode == 0)
         return;
     XTestFakeKeyEvent(display, keycode, (flags & kKeyUp) ? False : True, CurrentTime);
@@ -100,12 +161,18 @@ void X11Input::KeybdEvent(std::uint8_t virtualKey, std::uint8_t /*scanCode*/, un
 }
 
 std::uint16_t X11Input::VkKeyScan(char character) {
+    connection_->ProcessPendingEvents();
+    std::uint32_t& known = keyScans_[static_cast<unsigned char>(character)];
+    if (known == 0)
+        known = ScanKeyboard(character) + 1u;
+    return static_cast<std::uint16_t>(known - 1);
+}
+
+std::uint16_t X11Input::ScanKeyboard(char character) {
     const KeySym wanted = CharacterKeysym(character);
     if (wanted == NoSymbol)
         return kNoKey;
     Display* display = connection_->display();
-    XkbStateRec state{};
-    XkbGetState(display, XkbUseCoreKbd, &state);
     int minKeycode = 0;
     int maxKeycode = 0;
     XDisplayKeycodes(display, &minKeycode, &maxKeycode);
@@ -118,7 +185,7 @@ std::uint16_t X11Input::VkKeyScan(char character) {
     std::uint16_t result = kNoKey;
     for (int keycode = minKeycode; keycode <= maxKeycode; ++keycode) {
         const auto code = static_cast<KeyCode>(keycode);
-        int group = state.group;
+        int group = group_;
         if (group != 0 && XkbKeycodeToKeysym(display, code, group, 0) == NoSymbol)
             group = 0;  // a key without this group types its first one
         for (int level = 0; level < 2; ++level) {

@@ -2,22 +2,24 @@
 
 #include "platform/InputSynth.h"
 
+#include <array>
 #include <memory>
-
-namespace orvexa::platform {
-class Screen;
-}
 
 namespace orvexa::platform::x11 {
 
 class X11Connection;
+class X11Screen;
 
 // Input synthesis through XTEST. Normalised absolute positions are turned
 // into pixels of the primary screen's size as Windows does,
 // pixel = value × size / 65536, rounded to the nearest pixel.
+//
+// Which key types a character, and which keycode a virtual key presses,
+// are kept until the server reports a new keyboard map or layout group, so
+// a key costs no round trip.
 class X11Input final : public InputSynth {
 public:
-    X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<Screen> screen);
+    X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X11Screen> screen);
     ~X11Input() override;
 
     void MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) override;
@@ -29,8 +31,18 @@ public:
     static std::int64_t NormalisedToPixel(std::int64_t value, int size);
 
 private:
+    void Forget();
+    std::uint16_t ScanKeyboard(char character);
+    unsigned KeycodeOf(std::uint8_t virtualKey);
+
     std::shared_ptr<X11Connection> connection_;
-    std::shared_ptr<Screen> screen_;
+    std::shared_ptr<X11Screen> screen_;
+    int handler_ = 0;
+    int xkbEventBase_ = -1;
+    int group_ = 0;
+    // 0 for "not looked up yet"; otherwise the answer + 1.
+    std::array<std::uint32_t, 256> keyScans_{};
+    std::array<std::uint16_t, 256> keycodes_{};
 };
 
 }  // namespace orvexa::platform::x11

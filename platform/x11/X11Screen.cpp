@@ -43,13 +43,26 @@ X11Screen::X11Screen(std::shared_ptr<X11Connection> connection)
     int minor = 0;
     randr_ = XRRQueryExtension(display, &randrEventBase_, &errorBase) &&
              XRRQueryVersion(display, &major, &minor) && (major > 1 || minor >= 3);
-    if (randr_)
-        XRRSelectInput(display, DefaultRootWindow(display),
-                       RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask |
-                           RROutputChangeNotifyMask);
+    if (!randr_)
+        return;
+    XRRSelectInput(display, DefaultRootWindow(display),
+                   RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+    handler_ = connection_->AddEventHandler([this](const XEvent& event) {
+        if (event.type == randrEventBase_ + RRScreenChangeNotify) {
+            // Keeps Xlib's own idea of the screen's size current.
+            XEvent copy = event;
+            XRRUpdateConfiguration(&copy);
+            sizeKnown_ = false;
+        } else if (event.type == randrEventBase_ + RRNotify) {
+            sizeKnown_ = false;
+        }
+    });
 }
 
-X11Screen::~X11Screen() = default;
+X11Screen::~X11Screen() {
+    if (handler_ != 0)
+        connection_->RemoveEventHandler(handler_);
+}
 
 std::uint32_t X11Screen::PixelColor(int x, int y) {
     if (x < 0 || y < 0 || x > kMaxCoordinate || y > kMaxCoordinate)
@@ -74,27 +87,16 @@ std::uint32_t X11Screen::PixelColor(int x, int y) {
 }
 
 ScreenSize X11Screen::PrimarySize() {
-    ReadConfigurationChanges();
+    connection_->ProcessPendingEvents();
+    return KnownPrimarySize();
+}
+
+ScreenSize X11Screen::KnownPrimarySize() {
     if (!sizeKnown_) {
         size_ = QueryPrimarySize();
         sizeKnown_ = true;
     }
     return size_;
-}
-
-void X11Screen::ReadConfigurationChanges() {
-    if (!randr_)
-        return;
-    Display* display = connection_->display();
-    // Nothing else is selected on this connection; every event is one of
-    // the configuration notices.
-    while (XPending(display) > 0) {
-        XEvent event;
-        XNextEvent(display, &event);
-        if (event.type == randrEventBase_ + RRScreenChangeNotify)
-            XRRUpdateConfiguration(&event);
-        sizeKnown_ = false;
-    }
 }
 
 ScreenSize X11Screen::QueryPrimarySize() {

@@ -19,11 +19,15 @@ public:
     std::uint32_t PixelColor(int x, int y) override;
     ScreenSize PrimarySize() override;
 
+    // The size as last read, without looking for configuration changes
+    // first: for a caller that has just asked PrimarySize.
+    ScreenSize KnownPrimarySize();
+
 private:
-    void ReadConfigurationChanges();
     ScreenSize QueryPrimarySize();
 
     std::shared_ptr<X11Connection> connection_;
+    int handler_ = 0;
     bool randr_ = false;
     int randrEventBase_ = 0;
     bool sizeKnown_ = false;
