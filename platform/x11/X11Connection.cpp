@@ -3,34 +3,31 @@
 #include <X11/Xlib.h>
 
 #include <cstdio>
-#include <map>
 #include <mutex>
+#include <set>
 
 namespace orvexa::platform::x11 {
 
 namespace {
 
-// Error counts of our own connections. Errors of connections that are not
-// ours (another part of the program may use Xlib) are written to standard
-// error; none of them ends the process.
+// Our own connections, whose errors are expected and dropped. Errors of
+// connections that are not ours (another part of the program may use Xlib)
+// are written to standard error; none of them ends the process.
 std::mutex& RegistryMutex() {
     static std::mutex mutex;
     return mutex;
 }
 
-std::map<Display*, unsigned long>& Registry() {
-    static std::map<Display*, unsigned long> registry;
+std::set<Display*>& Registry() {
+    static std::set<Display*> registry;
     return registry;
 }
 
 int ReportError(Display* display, XErrorEvent* event) {
     {
         std::lock_guard lock(RegistryMutex());
-        const auto found = Registry().find(display);
-        if (found != Registry().end()) {
-            ++found->second;
+        if (Registry().count(display) != 0)
             return 0;
-        }
     }
     char text[160] = {};
     XGetErrorText(display, event->error_code, text, sizeof text);
@@ -57,11 +54,11 @@ std::shared_ptr<X11Connection> X11Connection::Open() {
 X11Connection::X11Connection(Display* display) : display_(display) {
     InstallErrorHandlerOnce();
     std::lock_guard lock(RegistryMutex());
-    Registry()[display_] = 0;
+    Registry().insert(display_);
 }
 
 X11Connection::~X11Connection() {
-    // Errors of requests still in flight are counted as ours.
+    // Errors of requests still in flight are ours.
     XSync(display_, False);
     {
         std::lock_guard lock(RegistryMutex());
@@ -85,12 +82,6 @@ void X11Connection::ProcessPendingEvents() {
         for (const auto& [id, handler] : handlers_)
             handler(event);
     }
-}
-
-unsigned long X11Connection::ErrorCount() const {
-    std::lock_guard lock(RegistryMutex());
-    const auto found = Registry().find(display_);
-    return found == Registry().end() ? 0 : found->second;
 }
 
 }  // namespace orvexa::platform::x11

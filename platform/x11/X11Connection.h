@@ -15,7 +15,9 @@ namespace orvexa::platform::x11 {
 //
 // Xlib's default error handler ends the process (a pixel read outside the
 // screen raises BadMatch), so opening the first connection installs a
-// handler of our own that reports errors instead.
+// handler of our own that lets errors pass: a request that failed shows in
+// its result (no image, for the pixel read). Qt's X11 platform, started
+// later, installs a handler of the same kind in its place.
 class X11Connection {
 public:
     // Opens the display named by DISPLAY; nullptr when there is none.
@@ -27,9 +29,6 @@ public:
     ~X11Connection();
 
     Display* display() const { return display_; }
-
-    // Number of X errors reported for this connection so far.
-    unsigned long ErrorCount() const;
 
     // The users of the connection learn of configuration changes (screen
     // size, keyboard map, layout group) from events; each handler sees
