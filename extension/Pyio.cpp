@@ -30,6 +30,21 @@ bool OnMainThread() {
     return !app || QThread::currentThread() == app->thread();
 }
 
+// A failure of the host inside a method becomes the script's exception:
+// nothing may unwind through the interpreter's own frames.
+template <PyObject* (*Body)(PyObject*, PyObject*)>
+PyObject* Guarded(PyObject* self, PyObject* args) {
+    try {
+        return Body(self, args);
+    } catch (const std::exception& e) {
+        if (IsEngineAvailable()) {
+            TPythonEngine& engine = GetRunningEngine();
+            engine.PyErr_SetString(*engine.PyExc_RuntimeError, e.what());
+        }
+        return nullptr;
+    }
+}
+
 PyObject* Write(PyObject*, PyObject* args) {
     TPythonEngine& engine = GetRunningEngine();
     EngineIO* io = engine.IO();
@@ -132,11 +147,11 @@ void InstallPyio(TPythonEngine& engine) {
     module->setObjectName(QStringLiteral("pyio"));
     module->SetEngine(&engine);
     module->SetModuleName(QStringLiteral("pyio"));
-    module->AddMethodDef("write", &Write, "write(String) -> None");
-    module->AddMethodDef("read", &Read, "read() -> String");
-    module->AddMethodDef("SetDelayWrites", &SetDelayWrites, "SetDelayWrites(Boolean) -> None");
-    module->AddMethodDef("SetMaxLines", &SetMaxLines, "SetMaxLines(Integer) -> None");
-    module->AddMethodDef("GetTypesStats", &GetTypesStats,
+    module->AddMethodDef("write", &Guarded<&Write>, "write(String) -> None");
+    module->AddMethodDef("read", &Guarded<&Read>, "read() -> String");
+    module->AddMethodDef("SetDelayWrites", &Guarded<&SetDelayWrites>, "SetDelayWrites(Boolean) -> None");
+    module->AddMethodDef("SetMaxLines", &Guarded<&SetMaxLines>, "SetMaxLines(Integer) -> None");
+    module->AddMethodDef("GetTypesStats", &Guarded<&GetTypesStats>,
                          "GetTypesStats( [type name] ) -> a list of tuple (TypeName, InstanceCount, "
                          "CreateHits, DeleteHits)");
     module->Initialize();

@@ -127,6 +127,8 @@ void TPythonModule::SetModuleName(const QString& name) {
 }
 
 void TPythonModule::Initialize() {
+    if (Initialized)
+        return;
     TMethodsContainer::Initialize();
     moduleObject_ = nullptr;
     BuildModule();

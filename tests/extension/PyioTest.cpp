@@ -1,0 +1,161 @@
+// The interpreter's standard streams redirected through "pyio" into the IO
+// component and the Output window's control. One process per case.
+#include "extension/PythonGUIInputOutput.h"
+#include "extension/PythonModule.h"
+#include "extension/Pyio.h"
+#include "extension/output.h"
+#include "platform/Services.h"
+#include "platform/fake/ScriptedDialogs.h"
+#include "tests/engine/EngineTestSupport.h"
+#include "tests/support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QPlainTextEdit>
+
+using namespace orvexa;
+using orvexa::test::Eval;
+
+namespace {
+
+// The main window's components: the orvex-like module, the engine and the
+// GUI IO component, owned by one object and destroyed last-created first.
+class Redirected : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto scripted = std::make_shared<platform::ScriptedDialogs>();
+        dialogs = scripted.get();
+        platform::Services services;
+        services.dialogs = scripted;
+        platform::Install(std::move(services));
+
+        owner = std::make_unique<QObject>();
+        module = new TPythonModule(owner.get());
+        module->SetModuleName(QStringLiteral("testmod"));
+        engine = test::MakeEngine().release();
+        engine->setParent(owner.get());
+        io = new TPythonGUIInputOutput(owner.get());
+        io->SetOutput(form.RichEditOutput);
+        engine->SetIO(io);
+        module->SetEngine(engine);
+    }
+    void TearDown() override {
+        DestroyComponents();
+        platform::Install(platform::Services());
+    }
+    void DestroyComponents() {
+        if (!owner)
+            return;
+        const QObjectList children = owner->children();
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            delete *it;
+        owner.reset();
+    }
+    QStringList Shown() const {
+        QString text = form.RichEditOutput->toPlainText();
+        return text.isEmpty() ? QStringList() : text.split(u'\n');
+    }
+    void Run(const QStringList& lines) {
+        try {
+            engine->ExecuteLines(lines);
+        } catch (const EPythonError&) {
+        }
+    }
+
+    platform::ScriptedDialogs* dialogs = nullptr;
+    TFormOutput form;
+    std::unique_ptr<QObject> owner;
+    TPythonModule* module = nullptr;
+    TPythonEngine* engine = nullptr;
+    TPythonGUIInputOutput* io = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Redirected, StreamsAreOneDebugOutputAndPyioExistsFirst) {
+    QStringList order;
+    module->OnInitialization = [&](QObject*) {
+        order.append(QStringLiteral("module, pyio loaded: ") +
+                     (engine->LookupModule("pyio") ? QStringLiteral("yes") : QStringLiteral("no")));
+    };
+    engine->LayoutLoaded();
+    EXPECT_EQ(order, QStringList{"module, pyio loaded: yes"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('sys').stdout is __import__('sys').stderr is "
+                                           "__import__('sys').stdin")),
+              QStringLiteral("True"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("type(__import__('sys').stdout).__name__")), QStringLiteral("DebugOutput"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('pyio').write.__doc__")), QStringLiteral("write(String) -> None"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('pyio').GetTypesStats()")), QStringLiteral("[]"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('pyio').GetTypesStats('x')")), QStringLiteral("[]"));
+}
+
+TEST_F(Redirected, PrintAndTracebacksReachTheOutputWindow) {
+    engine->LayoutLoaded();
+    Run({"print('hello')", "print('a', 'b', sep='-', flush=True)"});
+    Run({"def inner():", "    raise ValueError('bad value')", "inner()"});
+    const QStringList shown = Shown();
+    ASSERT_GE(shown.size(), 4);
+    EXPECT_EQ(shown[0], QStringLiteral("hello"));
+    EXPECT_EQ(shown[1], QStringLiteral("a-b"));
+    EXPECT_EQ(shown[2], QStringLiteral("Traceback (most recent call last):"));
+    EXPECT_TRUE(shown.contains(QStringLiteral("  File \"<string>\", line 2, in inner")))
+        << shown.join(u'|').toStdString();
+    EXPECT_EQ(shown.last(), QStringLiteral("ValueError: bad value"));
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(Redirected, PartialLineWaitsForItsEndAcrossExecutions) {
+    engine->LayoutLoaded();
+    Run({"print('start', end='')"});
+    EXPECT_TRUE(Shown().isEmpty());
+    Run({"print(' end')"});
+    EXPECT_EQ(Shown(), QStringList{"start end"});
+}
+
+TEST_F(Redirected, InputAsksThroughTheInputBox) {
+    engine->LayoutLoaded();
+    dialogs->inputAnswers.push_back(QStringLiteral("typed text"));
+    dialogs->inputAnswers.push_back(std::nullopt);
+    Run({"answer = input('Name? ')"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("answer")), QStringLiteral("typed text"));
+    EXPECT_EQ(dialogs->TextsOf(QStringLiteral("input")), QStringList{"Query for Python|Enter text"});
+    EXPECT_TRUE(Shown().isEmpty()) << "the prompt waits for a line end";
+    // Cancel gives the empty string: input() reports the end of input.
+    Run({"try:", "    input()", "except EOFError:", "    cancelled = True"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("cancelled")), QStringLiteral("True"));
+}
+
+TEST_F(Redirected, WriteArgumentsAndSettings) {
+    engine->LayoutLoaded();
+    Run({"import pyio", "pyio.write(5)", "pyio.write('x\\n')", "pyio.SetMaxLines(-5)", "pyio.SetDelayWrites(0)"});
+    EXPECT_EQ(io->MaxLines, -5);
+    EXPECT_FALSE(io->DelayWrites);
+    Run({"import pyio", "try:", "    pyio.write()", "except TypeError:", "    no_args = True"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("no_args")), QStringLiteral("True"));
+    Run({"import pyio", "try:", "    pyio.SetMaxLines('many')", "except TypeError as e:", "    bad = True"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("bad")), QStringLiteral("True"));
+    EXPECT_EQ(io->MaxLines, -5);
+    EXPECT_EQ(Shown(), QStringList{"x"});
+}
+
+TEST_F(Redirected, AnotherThreadsTextIsDroppedWithoutError) {
+    engine->LayoutLoaded();
+    Run({"import threading", "def speak():", "    try:", "        print('from a thread')",
+         "    except Exception as e:", "        failures.append(e)", "failures = []",
+         "t = threading.Thread(target=speak)", "t.start()", "t.join()", "print('main')"});
+    EXPECT_EQ(Shown(), QStringList{"main"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("failures")), QStringLiteral("[]"));
+}
+
+TEST_F(Redirected, ShutdownStartsWithPyioAndNeverTouchesFreedTables) {
+    QStringList finalized;
+    module->OnFinalization = [&](QObject*) { finalized.append(QStringLiteral("testmod")); };
+    engine->LayoutLoaded();
+    Run({"print('pending', end='')"});  // a partial line left behind
+    auto* pyio = qobject_cast<TPythonModule*>(owner->children().last());
+    ASSERT_NE(pyio, nullptr);
+    EXPECT_EQ(pyio->ModuleName(), QStringLiteral("pyio"));
+    pyio->OnFinalization = [&](QObject*) { finalized.append(QStringLiteral("pyio")); };
+    DestroyComponents();
+    EXPECT_EQ(finalized, (QStringList{"testmod", "pyio"}));
+}
