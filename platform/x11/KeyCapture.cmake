@@ -7,9 +7,11 @@ target_sources(orvexa_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/X11KeyCapture.cpp
 )
 target_link_libraries(orvexa_platform PRIVATE PkgConfig::X11 Threads::Threads)
-# An XTEST key source of its own for the capture's real-X tests and benchmark.
+# An XTEST key source of its own for the capture's real-X tests, and the plain
+# KeyPress client that the key-latency benchmark measures against.
 target_sources(orvexa_platform_fake PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/../fake/FakeKeyCapture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeyInjector.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/KeyPressReceiver.cpp
 )
 target_link_libraries(orvexa_platform_fake PRIVATE PkgConfig::X11)
