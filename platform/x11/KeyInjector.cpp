@@ -35,6 +35,28 @@ bool KeyInjector::Keycode(unsigned keycode, bool press) {
     return sent;
 }
 
+std::vector<unsigned long> KeyInjector::Keysyms(unsigned keycode) const {
+    std::vector<unsigned long> keysyms;
+    if (!display_ || keycode < 8 || keycode > 255)
+        return keysyms;
+    int perKey = 0;
+    KeySym* map = XGetKeyboardMapping(display_, static_cast<KeyCode>(keycode), 1, &perKey);
+    if (map) {
+        keysyms.assign(map, map + perKey);
+        XFree(map);
+    }
+    return keysyms;
+}
+
+bool KeyInjector::SetKeysyms(unsigned keycode, const std::vector<unsigned long>& keysyms) {
+    if (!display_ || keysyms.empty() || keycode < 8 || keycode > 255)
+        return false;
+    std::vector<KeySym> map(keysyms.begin(), keysyms.end());
+    XChangeKeyboardMapping(display_, static_cast<int>(keycode), static_cast<int>(map.size()), map.data(), 1);
+    XSync(display_, False);
+    return true;
+}
+
 void KeyInjector::Sync() {
     if (display_)
         XSync(display_, False);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 struct _XDisplay;
 typedef struct _XDisplay Display;
 
@@ -24,6 +26,11 @@ public:
     // One press or release of the key of a virtual key, sent at once.
     bool Key(int virtualKey, bool press);
     bool Keycode(unsigned keycode, bool press);
+
+    // The keysyms of a key, and a new set of them: changes the keyboard map
+    // of the whole server, as a layout switch does.
+    std::vector<unsigned long> Keysyms(unsigned keycode) const;
+    bool SetKeysyms(unsigned keycode, const std::vector<unsigned long>& keysyms);
 
     // Returns once the server has handled everything sent so far.
     void Sync();

@@ -210,6 +210,31 @@ TEST_F(X11KeyCaptureTest, ReportsNothingAfterStopAndStartsAgain) {
     EXPECT_FALSE(events[1].modifiers.control);
 }
 
+TEST_F(X11KeyCaptureTest, FollowsAKeyboardMapChangeWhileRunning) {
+    ASSERT_TRUE(capture->Start(seen.Callback()));
+    const unsigned keyA = keys.KeycodeOf('A');
+    ASSERT_NE(keyA, 0u);
+    const std::vector<unsigned long> original = keys.Keysyms(keyA);
+    ASSERT_FALSE(original.empty());
+    Tap('A');  // the capture has read the map before it changes
+    keys.Sync();
+    ASSERT_EQ(seen.Wait(2).size(), 2u);
+    // The key of A now types q (XK_q 0x71, XK_Q 0x51), as after a layout change.
+    std::vector<unsigned long> remapped(original.size(), 0);
+    remapped[0] = 0x71;
+    if (remapped.size() > 1)
+        remapped[1] = 0x51;
+    ASSERT_TRUE(keys.SetKeysyms(keyA, remapped));
+    keys.Keycode(keyA, true);
+    keys.Keycode(keyA, false);
+    keys.Sync();
+    const std::vector<KeyEvent> events = seen.Wait(4);
+    keys.SetKeysyms(keyA, original);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0].virtualKey, std::uint32_t('A'));
+    EXPECT_EQ(events[2].virtualKey, std::uint32_t('Q'));
+}
+
 TEST(X11KeyCaptureUnavailable, NoServerOrNoRecordExtensionMeansNoCapture) {
     const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
     auto capture = CreateX11KeyCapture();
