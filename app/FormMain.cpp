@@ -12,6 +12,7 @@
 #include "extension/output.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
+#include "platform/qt/FormFont.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,10 +39,7 @@ constexpr int kRunRightGap = kDesignClientWidth - kRunLeft - 75;
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(strings::AppTitle());
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    setFont(font);
+    platform::ApplyFormFont(this);
 
     CreateMenus();
     CreateWidgets();

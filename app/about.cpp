@@ -2,6 +2,7 @@
 
 #include "app/Strings.h"
 #include "app/hllabel.h"
+#include "platform/qt/FormFont.h"
 
 #include <QLabel>
 #include <QLinearGradient>
@@ -51,10 +52,7 @@ QLabel* CenteredLabel(QWidget* parent, const char* name, int x, int y, int w) {
 TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(QStringLiteral("About"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    setFont(font);
+    platform::ApplyFormFont(this);
     setFixedSize(345, 145);
 
     Image1 = new QLabel(this);

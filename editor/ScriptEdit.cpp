@@ -5,6 +5,7 @@
 #include "editor/ScriptHost.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
+#include "platform/qt/FormFont.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -40,10 +41,7 @@ QString AdoptFolderOf(const QString& picked) {
 
 TFormScriptEditor::TFormScriptEditor(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormScriptEditor"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    setFont(font);
+    platform::ApplyFormFont(this);
     CreateMenus();
     CreateWidgets();
     resize(529, 473);

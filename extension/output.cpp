@@ -1,4 +1,5 @@
 #include "extension/output.h"
+#include "platform/qt/FormFont.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -11,10 +12,7 @@ namespace orvexa {
 TFormOutput::TFormOutput(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("FormOutput"));
     setWindowTitle(QStringLiteral("Output"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    setFont(font);
+    platform::ApplyFormFont(this);
     setGeometry(16, 16, 239, 276);
 
     RichEditOutput = new QPlainTextEdit(this);

@@ -36,6 +36,10 @@ public:
     std::vector<Shown> shown;
     int lastInputMaxLength = 0;
 
+    // Installs a fresh set of platform services holding only a new
+    // ScriptedDialogs, and returns it (the services own it).
+    static ScriptedDialogs* InstallAlone();
+
     // The texts of every box of one kind, in order.
     QStringList TextsOf(const QString& kind) const;
 };

@@ -35,11 +35,7 @@ QByteArray Read(const QString& name) {
 class Editor : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto scripted = std::make_shared<platform::ScriptedDialogs>();
-        dialogs = scripted.get();
-        platform::Services services;
-        services.dialogs = scripted;
-        platform::Install(std::move(services));
+        dialogs = platform::ScriptedDialogs::InstallAlone();
         editor.SetHost(&host);
         editor.SetOutputWindow(&output);
     }

@@ -21,11 +21,7 @@ namespace {
 class GUIOutput : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto scripted = std::make_shared<platform::ScriptedDialogs>();
-        dialogs = scripted.get();
-        platform::Services services;
-        services.dialogs = scripted;
-        platform::Install(std::move(services));
+        dialogs = platform::ScriptedDialogs::InstallAlone();
         io.SetOutput(form.RichEditOutput);
     }
     void TearDown() override { platform::Install(platform::Services()); }

@@ -23,11 +23,7 @@ namespace {
 class Redirected : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto scripted = std::make_shared<platform::ScriptedDialogs>();
-        dialogs = scripted.get();
-        platform::Services services;
-        services.dialogs = scripted;
-        platform::Install(std::move(services));
+        dialogs = platform::ScriptedDialogs::InstallAlone();
 
         owner = std::make_unique<QObject>();
         module = new TPythonModule(owner.get());

@@ -19,11 +19,7 @@ namespace orvexa::test {
 class AppFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto scripted = std::make_unique<platform::ScriptedDialogs>();
-        dialogs = scripted.get();
-        platform::Services services;
-        services.dialogs = std::move(scripted);
-        platform::Install(std::move(services));
+        dialogs = platform::ScriptedDialogs::InstallAlone();
     }
     void TearDown() override {
         windows = Windows();

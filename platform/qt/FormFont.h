@@ -1,0 +1,12 @@
+#pragma once
+
+class QWidget;
+
+namespace orvexa::platform {
+
+// The font every window of the program uses: "MS Sans Serif" at a character
+// height of 11 pixels, or the desktop's sans-serif face where that font is
+// missing (fontconfig substitutes).
+void ApplyFormFont(QWidget* window);
+
+}  // namespace orvexa::platform
