@@ -1,6 +1,7 @@
 #include "app/FormMain.h"
 
 #include "app/HelpLauncher.h"
+#include "app/OrvexaApplication.h"
 #include "app/Strings.h"
 #include "app/about.h"
 #include "automation/BindGlobals.h"
@@ -9,6 +10,9 @@
 #include "binds/keyhook.h"
 #include "core/ScriptText.h"
 #include "editor/ScriptEdit.h"
+#include "engine/PythonEngine.h"
+#include "extension/PythonGUIInputOutput.h"
+#include "extension/PythonModule.h"
 #include "extension/output.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
@@ -22,6 +26,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -44,11 +49,70 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     CreateMenus();
     CreateWidgets();
     ConnectHandlers();
+    CreateComponents();
     resize(kDesignClientWidth, 294);
+    LoadComponents();
     FormCreate();
 }
 
-TFormMain::~TFormMain() { FormDestroy(); }
+TFormMain::~TFormMain() {
+    FormDestroy();
+    DestroyComponents();
+}
+
+void TFormMain::CreateComponents() {
+    PythonModule1 = new TPythonModule(this);
+    PythonModule1->setObjectName(QStringLiteral("PythonModule1"));
+    PythonModule1->SetModuleName(QStringLiteral("orvex"));
+    PythonModule1->OnInitialization = [this](QObject* sender) { PythonModule1Initialization(sender); };
+
+    PythonEngine1 = new TPythonEngine(this);
+    PythonEngine1->setObjectName(QStringLiteral("PythonEngine1"));
+    PythonEngine1->DllName = QStringLiteral("libpython3.11.so.1.0");
+    PythonEngine1->APIVersion = 1007;
+    PythonEngine1->RegVersion = QStringLiteral("1.5");
+    PythonEngine1->SetInitThreads(false);
+    PythonEngine1->SetUseLastKnownVersion(true);
+    PythonEngine1->UseWindowsConsole = false;
+
+    PythonGUIInputOutput1 = new TPythonGUIInputOutput(this);
+    PythonGUIInputOutput1->setObjectName(QStringLiteral("PythonGUIInputOutput1"));
+
+    PythonEngine1->SetIO(PythonGUIInputOutput1);
+    PythonModule1->SetEngine(PythonEngine1);
+    executor_ = PythonEngine1;
+}
+
+void TFormMain::LoadComponents() {
+    // The layout has been loaded: the module's creation event, then the
+    // engine loads the interpreter library and starts the interpreter. A
+    // library that cannot be loaded ends the program there.
+    PythonModule1->Loaded();
+    try {
+        PythonEngine1->LayoutLoaded();
+    } catch (...) {
+        // The interpreter is up, but a step of its start failed (the error
+        // has been printed where it could be): say so and go on.
+        OrvexaApplication::ShowCurrentException();
+    }
+}
+
+void TFormMain::DestroyComponents() {
+    // Last created first: "pyio" (made by the engine's start) detaches and so
+    // stops the interpreter, then the IO component, the engine, the module.
+    QList<QPointer<QObject>> components;
+    for (QObject* child : children())
+        if (qobject_cast<TPythonEngine*>(child) || qobject_cast<EngineClient*>(child) ||
+            qobject_cast<EngineIO*>(child))
+            components.append(child);
+    for (auto it = components.rbegin(); it != components.rend(); ++it)
+        delete it->data();
+    PythonModule1 = nullptr;
+    PythonEngine1 = nullptr;
+    PythonGUIInputOutput1 = nullptr;
+}
+
+void TFormMain::PythonModule1Initialization(QObject*) {}
 
 void TFormMain::CreateMenus() {
     MenuFile = menuBar()->addMenu(strings::MenuFile());
@@ -119,6 +183,8 @@ void TFormMain::ConnectHandlers() {
 void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
     editor_ = editor;
     output_ = output;
+    if (output)
+        PythonGUIInputOutput1->SetOutput(output->RichEditOutput);
     if (editor) {
         editor->SetHost(this);
         editor->SetOutputWindow(output);

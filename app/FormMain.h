@@ -24,6 +24,9 @@ struct KeyModifiers;
 }
 
 class TBindary;
+class TPythonEngine;
+class TPythonGUIInputOutput;
+class TPythonModule;
 struct KeystrokeMessage;
 class TFormAbout;
 class TFormOutput;
@@ -42,7 +45,8 @@ public:
     void SetPeers(TFormScriptEditor* editor, TFormOutput* output);
     // The About box, made once at start-up.
     void SetAbout(TFormAbout* about);
-    // What executes bind code (the interpreter engine).
+    // What executes bind code: the interpreter engine, unless a test says
+    // otherwise before the first show.
     void SetExecutor(LineExecutor* executor) { executor_ = executor; }
 
     // Handlers and operations.
@@ -65,6 +69,7 @@ public:
     QString Capture_Keystroke(std::uint32_t virtualKey, const platform::KeyModifiers& down) const;
     void MenuHelpViewHelpClick();
     void MenuHelpAboutClick();
+    void PythonModule1Initialization(QObject* sender);
 
     // The catalogue.
     void LoadScriptsCombo();
@@ -78,6 +83,13 @@ public:
     QStringList ScriptPaths;
     std::unique_ptr<TBindary> Binds;
     QString CurrentScript;
+
+    // Components: the interpreter engine, the module scripts import as
+    // "orvex", and the component that carries their output to the Output
+    // window. Owned by this window, destroyed last-created first.
+    TPythonModule* PythonModule1 = nullptr;
+    TPythonEngine* PythonEngine1 = nullptr;
+    TPythonGUIInputOutput* PythonGUIInputOutput1 = nullptr;
 
     // Controls.
     QWidget* PanelTop = nullptr;
@@ -107,6 +119,9 @@ private:
     void CreateMenus();
     void CreateWidgets();
     void ConnectHandlers();
+    void CreateComponents();
+    void LoadComponents();
+    void DestroyComponents();
 
     QPointer<TFormScriptEditor> editor_;
     QPointer<TFormOutput> output_;
