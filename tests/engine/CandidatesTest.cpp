@@ -1,0 +1,115 @@
+// The candidate order, the version adjustment and the binding gate, with
+// library files of the historical names on the library search path: fake
+// libraries that load but export nothing, links to the real interpreter,
+// and invalid files that hide the system's interpreter libraries. Each test
+// runs in a process of its own.
+#include "engine/FatalReport.h"
+#include "engine/PythonEngine.h"
+#include "platform/Services.h"
+#include "platform/fake/ScriptedDialogs.h"
+#include "tests/engine/EngineTestSupport.h"
+#include "tests/support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+
+using namespace orvexa;
+
+namespace {
+
+class Candidates : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto scripted = std::make_shared<platform::ScriptedDialogs>();
+        dialogs = scripted.get();
+        platform::Services services;
+        services.dialogs = scripted;
+        platform::Install(std::move(services));
+        SetFatalBoxPolicy(FatalBoxPolicy::Always);
+        engine.FatalAbort = false;
+        engine.FatalMsgDlg = false;
+    }
+    void TearDown() override { platform::Install(platform::Services()); }
+
+    platform::ScriptedDialogs* dialogs = nullptr;
+    TPythonEngine engine;
+};
+
+TEST_F(Candidates, TheNewestLoadableCandidateWinsAndSetsItsVersions) {
+    ASSERT_TRUE(engine.UseLastKnownVersion());
+    engine.LayoutLoaded();
+    EXPECT_TRUE(engine.IsLoaded());
+    EXPECT_EQ(engine.DllName, QStringLiteral("python20.dll"));
+    EXPECT_EQ(engine.APIVersion, 1009);
+    EXPECT_EQ(engine.RegVersion, QStringLiteral("2.0"));
+    EXPECT_FALSE(engine.IsBound()) << "the fake library exports nothing";
+    EXPECT_FALSE(engine.IsInitialized());
+    EXPECT_FALSE(IsEngineAvailable());
+}
+
+TEST_F(Candidates, WithoutLastKnownVersionOnlyDllNameIsTried) {
+    engine.SetUseLastKnownVersion(false);
+    engine.LayoutLoaded();
+    EXPECT_EQ(engine.DllName, QStringLiteral("python15.dll"));
+    EXPECT_EQ(engine.APIVersion, 1007);
+    EXPECT_EQ(engine.RegVersion, QStringLiteral("1.5"));
+}
+
+TEST_F(Candidates, AKnownRowMatchesWithoutRegardToCase) {
+    engine.SetUseLastKnownVersion(false);
+    engine.DllName = QStringLiteral("PYTHON16.DLL");
+    engine.LayoutLoaded();
+    EXPECT_TRUE(engine.IsLoaded());
+    EXPECT_EQ(engine.APIVersion, 1008);
+    EXPECT_EQ(engine.RegVersion, QStringLiteral("1.6"));
+}
+
+TEST_F(Candidates, AMissingSymbolIsToldByTheNameLookedUp) {
+    engine.SetUseLastKnownVersion(false);
+    engine.DllName = QStringLiteral("python20.dll");
+    engine.FatalMsgDlg = true;
+    bool afterLoad = false;
+    engine.OnAfterLoad = [&](QObject*) { afterLoad = true; };
+    engine.LayoutLoaded();
+    EXPECT_TRUE(afterLoad);
+    const QStringList boxes = dialogs->TextsOf(QStringLiteral("fatal"));
+    ASSERT_EQ(boxes.size(), 1) << boxes.join(u'|').toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Error \\d+: could not map symbol \"Py_DebugFlag\"$"))
+                    .match(boxes.first())
+                    .hasMatch())
+        << boxes.first().toStdString();
+    EXPECT_FALSE(engine.IsBound());
+    EXPECT_FALSE(engine.IsInitialized());
+}
+
+TEST_F(Candidates, ExactlyPython14ClosesTheGateAndTheFlagStandsIn) {
+    engine.SetUseLastKnownVersion(false);
+    engine.DllName = QStringLiteral("python14.dll");  // the real interpreter under that name
+    engine.LayoutLoaded();
+    ASSERT_TRUE(engine.IsBound());
+    EXPECT_EQ(engine.Py_IsInitialized, nullptr);
+    EXPECT_EQ(engine.Py_SetProgramName, nullptr);
+    EXPECT_EQ(engine.PyThreadState_Swap, nullptr);
+    EXPECT_EQ(engine.APIVersion, 1006);
+    EXPECT_EQ(engine.RegVersion, QStringLiteral("1.4"));
+    EXPECT_TRUE(engine.Initialized);
+    EXPECT_TRUE(engine.IsInitialized());
+    engine.ExecuteLines({"answer = 6 * 7"});
+    EXPECT_EQ(test::Eval(engine, "answer"), QStringLiteral("42"));
+    engine.Finalize();
+    EXPECT_FALSE(engine.IsInitialized()) << "the flag falls with the interpreter";
+    EXPECT_THROW(engine.ExecuteLines({"answer"}), Exception);
+}
+
+TEST_F(Candidates, Python14InCapitalsKeepsTheGateOpen) {
+    engine.SetUseLastKnownVersion(false);
+    engine.DllName = QStringLiteral("PYTHON14.DLL");
+    engine.LayoutLoaded();
+    ASSERT_TRUE(engine.IsBound());
+    EXPECT_NE(engine.Py_IsInitialized, nullptr);
+    EXPECT_EQ(engine.APIVersion, 1006) << "the row still matches without regard to case";
+    EXPECT_TRUE(engine.IsInitialized());
+}
+
+}  // namespace
