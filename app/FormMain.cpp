@@ -5,6 +5,7 @@
 #include "app/Strings.h"
 #include "app/about.h"
 #include "automation/BindGlobals.h"
+#include "automation/py.h"
 #include "binds/Bindary.h"
 #include "binds/KeyNames.h"
 #include "binds/keyhook.h"
@@ -112,7 +113,10 @@ void TFormMain::DestroyComponents() {
     PythonGUIInputOutput1 = nullptr;
 }
 
-void TFormMain::PythonModule1Initialization(QObject*) {}
+void TFormMain::PythonModule1Initialization(QObject* sender) {
+    if (auto* module = qobject_cast<TPythonModule*>(sender))
+        AddAutomationMethods(*module, QCoreApplication::instance());
+}
 
 void TFormMain::CreateMenus() {
     MenuFile = menuBar()->addMenu(strings::MenuFile());

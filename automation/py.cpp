@@ -1,0 +1,177 @@
+// The methods of the "orvex" module. Each parses its arguments with the
+// interpreter's parser (so a type error names the method), does its work
+// through the automation primitives, and returns one new reference or the
+// error indication. A failure of the host (no display, no sound device, a
+// file the device cannot play) is raised in the script as RuntimeError with
+// its text: nothing unwinds through the interpreter's own frames.
+#include "automation/py.h"
+
+#include "automation/BindGlobals.h"
+#include "automation/KeySynth.h"
+#include "automation/ScreenMouse.h"
+#include "automation/Wait.h"
+#include "automation/WavePlayer.h"
+#include "engine/PythonEngine.h"
+#include "extension/PythonModule.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+#include <exception>
+
+namespace orvexa {
+namespace {
+
+QPointer<QCoreApplication>& Application() {
+    static QPointer<QCoreApplication> application;
+    return application;
+}
+
+template <PyObject* (*Body)(TPythonEngine&, PyObject*)>
+PyObject* Method(PyObject*, PyObject* args) {
+    TPythonEngine* engine = nullptr;
+    try {
+        engine = &GetRunningEngine();
+        return Body(*engine, args);
+    } catch (const std::exception& e) {
+        if (engine)
+            engine->PyErr_SetString(*engine->PyExc_RuntimeError, e.what());
+        return nullptr;
+    }
+}
+
+PyObject* Text(TPythonEngine& engine, const QByteArray& text) { return engine.BuildValue("s", text.constData()); }
+
+PyObject* GetColor(TPythonEngine& engine, PyObject* args) {
+    int x = 0, y = 0;
+    if (!engine.ParseArgs(args, "ii:GetColor", &x, &y))
+        return nullptr;
+    return Text(engine, GetColorName(x, y, kColorNameMargin, kColorNameMargin, kColorNameMargin));
+}
+
+PyObject* GetRGB(TPythonEngine& engine, PyObject* args) {
+    int x = 0, y = 0;
+    if (!engine.ParseArgs(args, "ii:GetRGB", &x, &y))
+        return nullptr;
+    return Text(engine, GetColorRGBText(x, y));
+}
+
+template <const char* Button>
+PyObject* Click(TPythonEngine& engine, PyObject*) {
+    MouseButton(Button, "PRESS");
+    MouseButton(Button, "RELEASE");
+    return engine.NewNoneRef();
+}
+constexpr char kLeft[] = "LEFT";
+constexpr char kRight[] = "RIGHT";
+
+PyObject* MouseMoveAbs(TPythonEngine& engine, PyObject* args) {
+    int x = 0, y = 0;
+    if (!engine.ParseArgs(args, "ii:MouseMoveAbs", &x, &y))
+        return nullptr;
+    MoveMouseAbs(x, y);
+    return engine.NewNoneRef();
+}
+
+PyObject* MouseMoveRel(TPythonEngine& engine, PyObject* args) {
+    int dx = 0, dy = 0;
+    if (!engine.ParseArgs(args, "ii:MouseMoveRel", &dx, &dy))
+        return nullptr;
+    MoveMouseRel(dx, dy);
+    return engine.NewNoneRef();
+}
+
+template <int (*Read)()>
+PyObject* Integer(TPythonEngine& engine, PyObject*) {
+    return engine.BuildValue("i", Read());
+}
+
+template <void (*Action)(const QByteArray&), const char* Format>
+PyObject* Key(TPythonEngine& engine, PyObject* args) {
+    const char* text = nullptr;
+    if (!engine.ParseArgs(args, Format, &text))
+        return nullptr;
+    Action(QByteArray(text));
+    return engine.NewNoneRef();
+}
+constexpr char kKeyDown[] = "s:KeyDown";
+constexpr char kKeyUp[] = "s:KeyUp";
+constexpr char kKeySend[] = "s:KeySend";
+
+PyObject* Sleep(TPythonEngine& engine, PyObject* args) {
+    int milliseconds = 0;
+    if (!engine.ParseArgs(args, "i:Sleep", &milliseconds))
+        return nullptr;
+    if (!Application())
+        throw Exception(QStringLiteral("No application to wait in"));
+    // Python threads run while the script waits; binds that events start
+    // meanwhile take the interpreter lock themselves.
+    WaitProcessingEvents(milliseconds, [&engine](const std::function<void()>& wait) {
+        PythonUnlock unlock(engine);
+        wait();
+    });
+    return engine.NewNoneRef();
+}
+
+PyObject* PlayWav(TPythonEngine& engine, PyObject* args) {
+    const char* file = nullptr;
+    if (!engine.ParseArgs(args, "s:PlayWav", &file))
+        return nullptr;
+    TWavePlayer* player = WavePlayer();
+    if (!player)
+        throw Exception(QStringLiteral("No wave player"));
+    player->PlayWav(QString::fromUtf8(file));
+    return engine.NewNoneRef();
+}
+
+PyObject* SetBindGlobal(TPythonEngine& engine, PyObject* args) {
+    const char* name = nullptr;
+    const char* value = nullptr;
+    if (!engine.ParseArgs(args, "ss:SetBindGlobal", &name, &value))
+        return nullptr;
+    BindGlobals().Set(QString::fromUtf8(name), QString::fromUtf8(value));
+    return engine.NewNoneRef();
+}
+
+PyObject* GetBindGlobal(TPythonEngine& engine, PyObject* args) {
+    const char* name = nullptr;
+    if (!engine.ParseArgs(args, "s:GetBindGlobal", &name))
+        return nullptr;
+    return Text(engine, BindGlobals().Get(QString::fromUtf8(name)).toUtf8());
+}
+
+struct Entry {
+    const char* name;
+    PyCFunction function;
+};
+
+// The table, in the order scripts see it; each name is its own doc string.
+const Entry kMethods[] = {
+    {"GetColor", &Method<&GetColor>},
+    {"GetRGB", &Method<&GetRGB>},
+    {"MouseLeftClick", &Method<&Click<kLeft>>},
+    {"MouseRightClick", &Method<&Click<kRight>>},
+    {"MouseMoveAbs", &Method<&MouseMoveAbs>},
+    {"MouseMoveRel", &Method<&MouseMoveRel>},
+    {"MouseX", &Method<&Integer<&GetMouseX>>},
+    {"MouseY", &Method<&Integer<&GetMouseY>>},
+    {"ScreenX", &Method<&Integer<&GetScreenWidth>>},
+    {"ScreenY", &Method<&Integer<&GetScreenHeight>>},
+    {"KeyDown", &Method<&Key<&PressKey, kKeyDown>>},
+    {"KeyUp", &Method<&Key<&ReleaseKey, kKeyUp>>},
+    {"KeySend", &Method<&Key<&SendKey, kKeySend>>},
+    {"Sleep", &Method<&Sleep>},
+    {"PlayWav", &Method<&PlayWav>},
+    {"SetBindGlobal", &Method<&SetBindGlobal>},
+    {"GetBindGlobal", &Method<&GetBindGlobal>},
+};
+
+}  // namespace
+
+void AddAutomationMethods(TPythonModule& module, QCoreApplication* application) {
+    Application() = application;
+    for (const Entry& entry : kMethods)
+        module.AddMethodDef(entry.name, entry.function, entry.name);
+}
+
+}  // namespace orvexa
