@@ -1,0 +1,178 @@
+// The orvex module as scripts see it, in a real interpreter over a fake
+// desktop: the method table, argument parsing, results, the wait and its
+// nesting, sound failures and the bind globals. One process per case.
+#include "automation/BindGlobals.h"
+#include "automation/WavePlayer.h"
+#include "automation/py.h"
+#include "extension/PythonModule.h"
+#include "tests/automation/FakeDesktop.h"
+#include "tests/engine/EngineTestSupport.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cstring>
+
+using namespace orvexa;
+using orvexa::test::Eval;
+using Event = platform::FakeInputSynth::Event;
+
+namespace {
+
+class Orvex : public test::FakeDesktop {
+protected:
+    void SetUp() override {
+        test::FakeDesktop::SetUp();
+        engine = test::MakeEngine();
+        module = std::make_unique<TPythonModule>();
+        module->SetModuleName(QStringLiteral("orvex"));
+        module->OnInitialization = [this](QObject*) {
+            AddAutomationMethods(*module, QCoreApplication::instance());
+        };
+        module->SetEngine(engine.get());
+        engine->LayoutLoaded();
+        engine->ExecuteLines({"import orvex"});
+    }
+    void TearDown() override {
+        module.reset();
+        engine.reset();
+        test::FakeDesktop::TearDown();
+    }
+    // Runs code; the name of the exception it raised, or "ok".
+    QString Outcome(const QStringList& lines) {
+        QStringList guarded{"try:"};
+        for (const QString& line : lines)
+            guarded.append(QStringLiteral("    ") + line);
+        guarded << "    outcome = 'ok'"
+                << "except Exception as e:"
+                << "    outcome = type(e).__name__ + ': ' + str(e)";
+        engine->ExecuteLines(guarded);
+        return Eval(*engine, QStringLiteral("outcome"));
+    }
+
+    test::WorkingDir dir;
+    TWavePlayer player;
+    std::unique_ptr<TPythonEngine> engine;
+    std::unique_ptr<TPythonModule> module;
+};
+
+}  // namespace
+
+TEST_F(Orvex, SeventeenMethodsInOrderDocumentedByName) {
+    const char* names[] = {"GetColor", "GetRGB",   "MouseLeftClick", "MouseRightClick", "MouseMoveAbs", "MouseMoveRel",
+                           "MouseX",   "MouseY",   "ScreenX",        "ScreenY",         "KeyDown",      "KeyUp",
+                           "KeySend",  "Sleep",    "PlayWav",        "SetBindGlobal",   "GetBindGlobal"};
+    ASSERT_EQ(module->EntryCount(), 17);
+    EXPECT_EQ(module->Capacity(), 20);
+    for (int i = 0; i < 17; ++i) {
+        EXPECT_STREQ(module->MethodTable()[i].ml_name, names[i]);
+        EXPECT_STREQ(module->MethodTable()[i].ml_doc, names[i]);
+        EXPECT_EQ(module->MethodTable()[i].ml_flags, 1);
+    }
+    for (int i = 17; i <= 20; ++i)
+        EXPECT_EQ(module->MethodTable()[i].ml_name, nullptr);
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.KeySend.__doc__")), QStringLiteral("KeySend"));
+}
+
+TEST_F(Orvex, ParserErrorsNameTheMethodAndDoNothing) {
+    EXPECT_EQ(Outcome({"orvex.MouseMoveAbs(1)"}),
+              QStringLiteral("TypeError: MouseMoveAbs() takes exactly 2 arguments (1 given)"));
+    EXPECT_TRUE(input->events.empty());
+    EXPECT_TRUE(Outcome({"orvex.KeySend(5)"}).startsWith(QStringLiteral("TypeError: KeySend()")))
+        << Outcome({"orvex.KeySend(5)"}).toStdString();
+    EXPECT_TRUE(input->events.empty());
+    EXPECT_TRUE(Outcome({"orvex.Sleep('long')"}).startsWith(QStringLiteral("TypeError")));
+    EXPECT_TRUE(Outcome({"orvex.SetBindGlobal('only one')"}).startsWith(QStringLiteral("TypeError: SetBindGlobal()")));
+}
+
+TEST_F(Orvex, ArgumentlessMethodsIgnoreWhateverTheyAreGiven) {
+    input->cursor = {12, 34};
+    screen->size = {1024, 768};
+    EXPECT_EQ(Eval(*engine, QStringLiteral("(orvex.MouseX('x', 2), orvex.MouseY(None), orvex.ScreenX(1, 2, 3), "
+                                           "orvex.ScreenY([]))")),
+              QStringLiteral("(12, 34, 1024, 768)"));
+    EXPECT_EQ(Outcome({"orvex.MouseLeftClick(1, 'two')", "orvex.MouseRightClick(k=3) if False else None",
+                       "orvex.MouseRightClick(3)"}),
+              QStringLiteral("ok"));
+    const std::vector<Event> expected = {Event{Event::Kind::Mouse, 0x8002, 12, 34}, Event{Event::Kind::Mouse, 0x8004, 12, 34},
+                                         Event{Event::Kind::Mouse, 0x8008, 12, 34}, Event{Event::Kind::Mouse, 0x8010, 12, 34}};
+    EXPECT_EQ(input->events, expected);
+}
+
+TEST_F(Orvex, ColoursMovesAndKeysThroughTheirPrimitives) {
+    screen->SetPixel(5, 6, 255, 229, 0);
+    screen->SetPixel(7, 8, 1, 2, 3);
+    EXPECT_EQ(Eval(*engine, QStringLiteral("(orvex.GetColor(5, 6), orvex.GetRGB(7, 8), orvex.GetColor(7, 8))")),
+              QStringLiteral("('red', '010203', '')"));
+    screen->size = {1024, 768};
+    EXPECT_EQ(Outcome({"orvex.MouseMoveAbs(512, 0)"}), QStringLiteral("ok"));
+    ASSERT_FALSE(input->events.empty());
+    EXPECT_EQ(input->events.back(), (Event{Event::Kind::Mouse, 0x8001, 32768, 0}));
+    input->events.clear();
+    EXPECT_EQ(Outcome({"orvex.KeySend('A')", "orvex.KeySend('')"}), QStringLiteral("ok"));
+    const std::vector<Event> keys = {platform::FakeInputSynth::KeyDown(0x10), platform::FakeInputSynth::KeyDown('A'),
+                                     platform::FakeInputSynth::KeyUp('A'), platform::FakeInputSynth::KeyUp(0x10)};
+    EXPECT_EQ(input->events, keys);
+    input->events.clear();
+    EXPECT_EQ(Outcome({"orvex.KeyDown('ESC')"}), QStringLiteral("ok"));
+    EXPECT_EQ(input->HeldKeys(), std::vector<int>{0x1B});
+    EXPECT_EQ(Outcome({"orvex.KeyUp('ESC')"}), QStringLiteral("ok"));
+    EXPECT_TRUE(input->HeldKeys().empty());
+}
+
+TEST_F(Orvex, BindGlobalsFromScripts) {
+    BindGlobals().Clear();
+    EXPECT_EQ(Outcome({"orvex.SetBindGlobal('Count', 'a=b')", "orvex.SetBindGlobal('other', 'x')",
+                       "orvex.SetBindGlobal('other', '')"}),
+              QStringLiteral("ok"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("(orvex.GetBindGlobal('COUNT'), orvex.GetBindGlobal('other'))")),
+              QStringLiteral("('a=b', '')"));
+    EXPECT_EQ(BindGlobals().Lines(), QStringList{"Count=a=b"});
+}
+
+TEST_F(Orvex, PlayWavFailuresReachTheScriptWithTheDevicesText) {
+    dir.Write(QStringLiteral("bad.wav"), "not a wave");
+    wave->failures.insert(QStringLiteral("bad.wav"), QStringLiteral("Unrecognized file type"));
+    EXPECT_EQ(Outcome({"orvex.PlayWav('missing.wav')"}), QStringLiteral("ok"));
+    EXPECT_EQ(Outcome({"orvex.PlayWav('bad.wav')"}), QStringLiteral("RuntimeError: Unrecognized file type"));
+    dir.Write(QStringLiteral("good.wav"), "x");
+    EXPECT_EQ(Outcome({"orvex.PlayWav('good.wav')"}), QStringLiteral("ok"));
+    EXPECT_TRUE(player.IsOpen());
+}
+
+TEST_F(Orvex, NoDisplayIsAScriptErrorNotACrash) {
+    platform::Current().input.reset();
+    platform::Current().screen.reset();
+    EXPECT_TRUE(Outcome({"orvex.MouseX()"}).startsWith(QStringLiteral("RuntimeError")));
+    EXPECT_TRUE(Outcome({"orvex.GetRGB(1, 1)"}).startsWith(QStringLiteral("RuntimeError")));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("1 + 1")), QStringLiteral("2"));
+}
+
+TEST_F(Orvex, SleepNestsOtherBindsAndLetsPythonThreadsRun) {
+    // A timer fires while the script sleeps and runs code of its own, nested.
+    QTimer tick;
+    tick.setInterval(20);
+    int nested = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        engine->ExecuteLines({"ticks.append(len(ticks))"});
+        ++nested;
+    });
+    tick.start();
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(Outcome({"import threading", "ticks = []", "spins = [0]", "stop = [False]",
+                       "def spin():", "    while not stop[0]:", "        spins[0] += 1",
+                       "t = threading.Thread(target=spin)", "t.start()", "before = spins[0]",
+                       "orvex.Sleep(200)", "during = spins[0] - before", "stop[0] = True", "t.join()"}),
+              QStringLiteral("ok"));
+    tick.stop();
+    EXPECT_GE(clock.elapsed(), 200);
+    EXPECT_GE(nested, 3);
+    EXPECT_EQ(Eval(*engine, QStringLiteral("len(ticks) >= 3")), QStringLiteral("True"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("during > 0")), QStringLiteral("True"))
+        << "a Python thread runs while the script sleeps";
+    EXPECT_EQ(Outcome({"orvex.Sleep(0)", "orvex.Sleep(-5)"}), QStringLiteral("ok"));
+}
