@@ -4,6 +4,7 @@
 #include "automation/WavePlayer.h"
 #include "platform/Services.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtKeyStore.h"
 #include "platform/x11/X11KeyCapture.h"
 #include "platform/qt/QtShell.h"
 #include "platform/sdl/SdlWaveAudio.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     // 1. Process-wide objects.
     platform::Services services;
     services.dialogs = platform::CreateQtDialogs();
+    services.keyStore = platform::CreateQtKeyStore();
     services.keyCapture = platform::CreateX11KeyCapture();
     services.shell = platform::CreateQtShell();
     // Without a display the input and screen stay unset; the program starts.
