@@ -5,12 +5,17 @@
 //     one-pixel `import -window root -crop 1x1+X+Y`;
 //   - MoveMouseAbs and SendKey against `xdotool mousemove` and `xdotool key`;
 //   - CPU and lateness of a 1000 ms wait against a busy loop that polls the
-//     event queue until the same deadline.
+//     event queue until the same deadline;
+//   - the same calls made by a script through the orvex module (GetRGB,
+//     MouseMoveAbs, KeySend, Sleep(1000)), against the same baselines.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" bench/automation/bench_automation
 #include "automation/KeySynth.h"
 #include "automation/ScreenMouse.h"
 #include "automation/Wait.h"
+#include "automation/py.h"
+#include "engine/PythonEngine.h"
+#include "extension/PythonModule.h"
 #include "platform/Services.h"
 #include "platform/x11/X11Backend.h"
 #include "platform/x11/X11Probe.h"
@@ -118,6 +123,36 @@ void Ratio(const char* what, double value, const char* against, double baseline,
                 baseline, baseline / value, goal);
 }
 
+// Runs `body` (one statement using i) `calls` times in a script and returns
+// the microseconds per call the script measured itself.
+double ScriptMicrosPerCall(TPythonEngine& engine, int calls, const QString& body) {
+    engine.ExecuteLines({QStringLiteral("import time, orvex"), QStringLiteral("t0 = time.perf_counter()"),
+                         QStringLiteral("for i in range(%1):").arg(calls), QStringLiteral("    ") + body,
+                         QStringLiteral("elapsed = time.perf_counter() - t0")});
+    PythonLock lock(engine);
+    PyObject* value = engine.Run_CommandAsObject(QStringLiteral("elapsed"), Py_eval_input);
+    const double seconds = engine.PyFloat_AsDouble(value);
+    engine.Py_XDECREF(value);
+    return seconds * 1e6 / calls;
+}
+
+// A script's Sleep(ms): CPU milliseconds of the process and lateness.
+WaitCost ScriptSleep(TPythonEngine& engine, int ms) {
+    engine.ExecuteLines({QStringLiteral("import time, orvex"), QStringLiteral("c0 = time.process_time()"),
+                         QStringLiteral("t0 = time.perf_counter()"), QStringLiteral("orvex.Sleep(%1)").arg(ms),
+                         QStringLiteral("late = (time.perf_counter() - t0) * 1000 - %1").arg(ms),
+                         QStringLiteral("cpu = (time.process_time() - c0) * 1000")});
+    PythonLock lock(engine);
+    WaitCost cost;
+    PyObject* cpu = engine.Run_CommandAsObject(QStringLiteral("cpu"), Py_eval_input);
+    PyObject* late = engine.Run_CommandAsObject(QStringLiteral("late"), Py_eval_input);
+    cost.cpuMs = engine.PyFloat_AsDouble(cpu);
+    cost.latenessMs = engine.PyFloat_AsDouble(late);
+    engine.Py_XDECREF(cpu);
+    engine.Py_XDECREF(late);
+    return cost;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -209,6 +244,62 @@ int main(int argc, char** argv) {
     std::printf("  100 waits of 10 ms: lateness min %.3f, median %.3f, max %.3f ms\n", late.front(),
                 late[late.size() / 2], late.back());
 
+    std::printf("From a script, through the orvex module\n");
+    QObject owner;
+    auto* module = new TPythonModule(&owner);
+    module->SetModuleName(QStringLiteral("orvex"));
+    module->OnInitialization = [module](QObject*) { AddAutomationMethods(*module, QCoreApplication::instance()); };
+    auto* engine = new TPythonEngine(&owner);
+    engine->DllName = QStringLiteral("libpython3.11.so.1.0");
+    engine->APIVersion = 1007;
+    engine->SetUseLastKnownVersion(true);
+    engine->FatalAbort = false;
+    module->SetEngine(engine);
+    engine->LayoutLoaded();
+    if (!engine->IsInitialized()) {
+        std::fprintf(stderr, "no interpreter: the script figures are missing\n");
+        return 1;
+    }
+    const double scriptPixel = ScriptMicrosPerCall(*engine, kCalls, QStringLiteral("orvex.GetRGB(i % 1000, (i * 7) % 1000)"));
+    const double floorTrip = MicrosPerCall(kCalls, [&](int) { probe.Sync(); });
+    std::printf("  %-34s %10.1f us   %-30s %10.1f us   ours / floor %5.2f   (goal: at most 2)\n",
+                "orvex.GetRGB", scriptPixel, "bare XSync round trip", floorTrip, scriptPixel / floorTrip);
+    if (haveImport)
+        Ratio("orvex.GetRGB", scriptPixel, "import -crop 1x1",
+              ToolMicrosPerCall(kToolCalls, "import",
+                                [](int i) {
+                                    return QStringList{"-window", "root", "-crop",
+                                                       QString("1x1+%1+%2").arg(i).arg(i), "txt:-"};
+                                }),
+              "goal: at least 300");
+    const double scriptMove = ScriptMicrosPerCall(
+        *engine, kCalls, QStringLiteral("orvex.MouseMoveAbs(100 + i % 500, 100 + (i * 3) % 500)"));
+    const double scriptKey = ScriptMicrosPerCall(*engine, kCalls, QStringLiteral("orvex.KeySend('a')"));
+    probe.Sync();
+    if (haveXdotool) {
+        Ratio("orvex.MouseMoveAbs", scriptMove, "xdotool mousemove",
+              ToolMicrosPerCall(kToolCalls, "xdotool",
+                                [](int i) {
+                                    return QStringList{"mousemove", QString::number(100 + i), QString::number(200)};
+                                }),
+              "goal: at least 200");
+        Ratio("orvex.KeySend('a')", scriptKey, "xdotool key a",
+              ToolMicrosPerCall(kToolCalls, "xdotool", [](int) { return QStringList{"key", "a"}; }),
+              "goal: at least 200");
+    }
+    WaitCost worstScript;
+    for (int run = 0; run < 3; ++run) {
+        const WaitCost cost = ScriptSleep(*engine, 1000);
+        std::printf("  orvex.Sleep(1000) run %d: CPU %6.2f ms (%.3f%% of a core), late by %.3f ms\n", run + 1,
+                    cost.cpuMs, cost.cpuMs / 10.0, cost.latenessMs);
+        worstScript.cpuMs = std::max(worstScript.cpuMs, cost.cpuMs);
+        worstScript.latenessMs = std::max(worstScript.latenessMs, cost.latenessMs);
+    }
+    std::printf("  worst orvex.Sleep(1000): CPU %.3f%% of a core (goal: at most 2%%), late by %.3f ms (goal: 0..2 ms)\n",
+                worstScript.cpuMs / 10.0, worstScript.latenessMs);
+
+    delete engine;
+    delete module;
     platform::Install(platform::Services());
     return 0;
 }
