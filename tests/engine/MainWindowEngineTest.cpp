@@ -1,0 +1,86 @@
+// The main window's engine component PythonEngine1: its settings, the MAIN
+// code of a script run through it, a second main window after the first,
+// and the destruction of the components in reverse creation order.
+#include "extension/PythonGUIInputOutput.h"
+#include "tests/engine/EngineTestSupport.h"
+#include "tests/support/AppFixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvexa;
+
+namespace {
+
+class MainWindowEngine : public test::AppFixture {
+protected:
+    TPythonEngine* Engine() const {
+        return main()->findChild<TPythonEngine*>(QStringLiteral("PythonEngine1"), Qt::FindDirectChildrenOnly);
+    }
+};
+
+TEST_F(MainWindowEngine, PythonEngine1IsStartedWithTheMainWindowsSettings) {
+    Start();
+    TPythonEngine* engine = Engine();
+    ASSERT_NE(engine, nullptr);
+    EXPECT_EQ(engine->DllName, QStringLiteral("libpython3.11.so.1.0"));
+    EXPECT_EQ(engine->RegVersion, QStringLiteral("3.11")) << "adjusted from the loaded library";
+    EXPECT_EQ(engine->APIVersion, 1013);
+    EXPECT_FALSE(engine->InitThreads());
+    EXPECT_TRUE(engine->UseLastKnownVersion());
+    EXPECT_FALSE(engine->UseWindowsConsole);
+    EXPECT_TRUE(engine->IsInitialized());
+    EXPECT_EQ(&GetRunningEngine(), engine);
+    auto* io = main()->findChild<TPythonGUIInputOutput*>(QStringLiteral("PythonGUIInputOutput1"));
+    ASSERT_NE(io, nullptr);
+    EXPECT_EQ(engine->IO(), io);
+    EXPECT_EQ(test::Eval(*engine, "__import__('sys').stdout is __import__('sys').stderr"),
+              QStringLiteral("True"));
+}
+
+TEST_F(MainWindowEngine, MainCodeRunsThroughTheEngineAndSurvivesSysExit) {
+    dir.Write(QStringLiteral("s.orx"),
+              "//BIND MAIN\nimport sys\nran_main = 40 + 2\nsys.exit(5)\nnot_reached = 1\n");
+    Start();
+    main()->SetRunning(true);
+    TPythonEngine* engine = Engine();
+    ASSERT_NE(engine, nullptr);
+    EXPECT_EQ(test::Eval(*engine, "ran_main"), QStringLiteral("42"));
+    EXPECT_EQ(test::Eval(*engine, "'not_reached' in globals()"), QStringLiteral("False"));
+    EXPECT_TRUE(main()->Running);
+    main()->SetRunning(false);
+    EXPECT_TRUE(dialogs->shown.empty()) << "script errors never become boxes";
+}
+
+TEST_F(MainWindowEngine, ASecondMainWindowAfterTheFirstStartsAFreshInterpreter) {
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        Start();
+        TPythonEngine* engine = Engine();
+        ASSERT_NE(engine, nullptr);
+        ASSERT_TRUE(engine->IsInitialized());
+        EXPECT_EQ(test::Eval(*engine, "'from_before' in globals()"), QStringLiteral("False"));
+        engine->ExecuteLines({"from_before = True", "import orvex"});
+        windows = Windows();
+        EXPECT_FALSE(IsEngineAvailable());
+    }
+}
+
+TEST_F(MainWindowEngine, ComponentsGoInReverseCreationOrder) {
+    Start();
+    QList<QObject*> created;
+    for (QObject* child : main()->children()) {
+        if (qobject_cast<TPythonEngine*>(child) || qobject_cast<EngineClient*>(child) ||
+            qobject_cast<EngineIO*>(child))
+            created.append(child);
+    }
+    ASSERT_GE(created.size(), 3);
+    QList<QObject*> destroyed;
+    for (QObject* component : created)
+        QObject::connect(component, &QObject::destroyed, [&destroyed](QObject* gone) { destroyed.append(gone); });
+    windows = Windows();
+    QList<QObject*> expected(created.rbegin(), created.rend());
+    EXPECT_EQ(destroyed, expected);
+    EXPECT_FALSE(IsEngineAvailable());
+}
+
+}  // namespace
