@@ -2,6 +2,8 @@
 
 #include "core/Exception.h"
 #include "engine/PythonEngine.h"
+#include "extension/PythonType.h"
+
 
 namespace orvexa {
 namespace {
@@ -132,6 +134,9 @@ void TPythonModule::Initialize() {
     TMethodsContainer::Initialize();
     moduleObject_ = nullptr;
     BuildModule();
+    for (const QPointer<TPythonType>& type : types_)
+        if (type)
+            AddTypeObject(type);
     CreateErrorObjects();
     if (OnAfterInitialization)
         OnAfterInitialization(this);
@@ -149,6 +154,19 @@ void TPythonModule::BuildModule() {
         engine.PyObject_SetAttrString(moduleObject_, "__doc__", text);
         engine.Py_XDECREF(text);
     }
+}
+
+void TPythonModule::RegisterType(TPythonType* type) {
+    if (!types_.contains(type))
+        types_.append(type);
+}
+
+void TPythonModule::AddTypeObject(TPythonType* type) {
+    if (!moduleObject_ || !type->TypeObject())
+        return;
+    TPythonEngine& engine = RequireEngine();
+    if (PyObject* dict = engine.PyModule_GetDict(moduleObject_))
+        engine.PyDict_SetItemString(dict, type->TypeName.toUtf8().constData(), type->TypeObject());
 }
 
 void TPythonModule::CreateErrorObjects() {

@@ -3,6 +3,8 @@
 #include "extension/MethodsContainer.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QPointer>
 #include <QStringList>
 
 #include <memory>
@@ -11,6 +13,7 @@
 namespace orvexa {
 
 class TPythonModule;
+class TPythonType;
 
 enum class TErrorType { etString, etClass };
 
@@ -85,11 +88,17 @@ public:
     void BuildModule();
     void CreateErrorObjects();
 
+    // Types entered into this module's dictionary when it is built, and a
+    // type entered at once into a module that is already built.
+    void RegisterType(TPythonType* type);
+    void AddTypeObject(TPythonType* type);
+
 private:
     QString moduleName_;
     QByteArray moduleNameBytes_;
     TErrors errors_{this};
     PyObject* moduleObject_ = nullptr;
+    QList<QPointer<TPythonType>> types_;  // weak: a type may go first
 };
 
 }  // namespace orvexa

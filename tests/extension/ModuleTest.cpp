@@ -3,6 +3,7 @@
 // shutdown order. One process per case.
 #include "core/Exception.h"
 #include "extension/PythonModule.h"
+#include "extension/PythonType.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/QtPrinters.h"
 
@@ -204,4 +205,28 @@ TEST_F(Modules, DestroyingAClientFinalisesTheEngineWithTheTableAlive) {
     EXPECT_EQ(finalized, 2);
     EXPECT_FALSE(engine->IsInitialized());
     EXPECT_EQ(engine->Clients().size(), 1);
+}
+
+TEST_F(Modules, TypesGetAConstructorDocumentationAndCounters) {
+    TPythonType point;
+    point.TypeName = QStringLiteral("Point");
+    point.DocString = QStringList{"A point."};
+    point.SetModule(module.get());
+    point.SetEngine(engine.get());
+    engine->LayoutLoaded();
+    EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('testmod').CreatePoint.__doc__")),
+              QStringLiteral("Creates a new instance of type Point"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('testmod').Point.__doc__")), QStringLiteral("A point."));
+    engine->ExecuteLines({"import testmod", "p = testmod.CreatePoint()", "q = testmod.Point()",
+                          "name = type(p).__name__", "del q"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("name")), QStringLiteral("Point"));
+    const auto stats = point.TypeStatistics();
+    ASSERT_TRUE(stats.has_value());
+    EXPECT_EQ(stats->TypeName, QStringLiteral("Point"));
+    EXPECT_EQ(stats->CreateHits, 2);
+    EXPECT_EQ(stats->DeleteHits, 1);
+    EXPECT_EQ(stats->InstanceCount, 1);
+    engine->ExecuteLines({"del p"});
+    EXPECT_EQ(point.TypeStatistics()->InstanceCount, 0);
+    module.reset();  // stops the interpreter while the type is still alive
 }

@@ -2,6 +2,7 @@
 // component and the Output window's control. One process per case.
 #include "extension/PythonGUIInputOutput.h"
 #include "extension/PythonModule.h"
+#include "extension/PythonType.h"
 #include "extension/Pyio.h"
 #include "extension/output.h"
 #include "platform/Services.h"
@@ -154,4 +155,21 @@ TEST_F(Redirected, ShutdownStartsWithPyioAndNeverTouchesFreedTables) {
     pyio->OnFinalization = [&](QObject*) { finalized.append(QStringLiteral("pyio")); };
     DestroyComponents();
     EXPECT_EQ(finalized, (QStringList{"testmod", "pyio"}));
+}
+
+TEST_F(Redirected, TypeStatisticsListEveryTypeOrTheNamedOnes) {
+    auto* point = new TPythonType(owner.get());
+    point->TypeName = QStringLiteral("Point");
+    point->SetModule(module);
+    point->SetEngine(engine);
+    auto* line = new TPythonType(owner.get());
+    line->TypeName = QStringLiteral("Line");
+    line->SetModule(module);
+    line->SetEngine(engine);
+    engine->LayoutLoaded();
+    Run({"import testmod, pyio", "keep = testmod.CreatePoint()", "testmod.CreatePoint()"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('pyio').GetTypesStats()")),
+              QStringLiteral("[('Point', 1, 2, 1), ('Line', 0, 0, 0)]"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('pyio').GetTypesStats('Line', 'nothing', 'Point')")),
+              QStringLiteral("[('Line', 0, 0, 0), ('Point', 1, 2, 1)]"));
 }
