@@ -35,12 +35,16 @@ public:
 
     void WriteDefaultValue(const QString& key, const QString& value) override {
         const QString group = GroupOf(key);
-        settings_->setValue(group.isEmpty() ? QString::fromLatin1(kDefaultValueName)
-                                            : group + u'/' + QLatin1String(kDefaultValueName),
-                            value);
+        const QString name = group.isEmpty() ? QString::fromLatin1(kDefaultValueName)
+                                             : group + u'/' + QLatin1String(kDefaultValueName);
+        settings_->setValue(name, value);
         settings_->sync();
-        if (settings_->status() != QSettings::NoError)
+        if (settings_->status() != QSettings::NoError) {
+            // Not kept in memory either: the store must not claim a key it
+            // could not write.
+            settings_->remove(name);
             throw Exception(QStringLiteral("Cannot write the key %1").arg(key));
+        }
     }
 
 private:
