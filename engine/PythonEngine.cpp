@@ -1,8 +1,6 @@
 #include "engine/PythonEngine.h"
 
-#include "engine/FatalReport.h"
 #include "engine/KnownVersions.h"
-#include "engine/RunningEngine.h"
 
 #include <cstdio>
 
