@@ -6,6 +6,7 @@
 #include "platform/fake/FakeKeyStore.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/engine/RecordingComponents.h"
+#include "tests/support/MessageOf.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -19,20 +20,12 @@
 #include <cwchar>
 
 using namespace orvexa;
+using orvexa::test::MessageOf;
 using orvexa::test::Eval;
 using orvexa::test::RecordingClient;
 using orvexa::test::RecordingIO;
 
 namespace {
-
-QString MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("(nothing raised)");
-}
 
 class Lifecycle : public ::testing::Test {
 protected:

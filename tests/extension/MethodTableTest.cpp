@@ -2,6 +2,7 @@
 #include "core/Exception.h"
 #include "engine/PythonEngine.h"
 #include "extension/PythonModule.h"
+#include "tests/support/MessageOf.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <cstring>
 
 using namespace orvexa;
+using orvexa::test::MessageOf;
 
 namespace {
 PyObject* Nothing(PyObject*, PyObject*) { return nullptr; }
@@ -17,14 +19,6 @@ bool IsZero(const PyMethodDef& entry) {
     return !entry.ml_name && !entry.ml_meth && entry.ml_flags == 0 && !entry.ml_doc;
 }
 
-QString MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("(nothing raised)");
-}
 }  // namespace
 
 TEST(MethodTable, GrowsByTenAndStaysZeroTerminated) {

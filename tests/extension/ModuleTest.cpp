@@ -5,11 +5,13 @@
 #include "extension/PythonModule.h"
 #include "extension/PythonType.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/support/MessageOf.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
 using namespace orvexa;
+using orvexa::test::MessageOf;
 using orvexa::test::Eval;
 
 namespace {
@@ -20,15 +22,6 @@ PyObject* Twice(PyObject*, PyObject* args) {
     if (!engine.ParseArgs(args, "i:Twice", &n))
         return nullptr;
     return engine.BuildValue("i", 2 * n);
-}
-
-QString MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("(nothing raised)");
 }
 
 class Modules : public ::testing::Test {
