@@ -84,4 +84,17 @@ void X11Connection::ProcessPendingEvents() {
     }
 }
 
+ScreenPoint PointerPosition(Display* display) {
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX,
+                  &windowY, &mask);
+    return {rootX, rootY};
+}
+
 }  // namespace orvexa::platform::x11

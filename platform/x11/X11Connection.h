@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/InputSynth.h"
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -46,5 +48,8 @@ private:
     std::map<int, EventHandler> handlers_;
     int nextHandler_ = 1;
 };
+
+// The pointer's position on the root window of the display's screen.
+ScreenPoint PointerPosition(Display* display);
 
 }  // namespace orvexa::platform::x11

@@ -206,18 +206,6 @@ std::uint16_t X11Input::ScanKeyboard(char character) {
     return result;
 }
 
-ScreenPoint X11Input::CursorPosition() {
-    Display* display = connection_->display();
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int windowX = 0;
-    int windowY = 0;
-    unsigned mask = 0;
-    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX,
-                  &windowY, &mask);
-    return {rootX, rootY};
-}
+ScreenPoint X11Input::CursorPosition() { return PointerPosition(connection_->display()); }
 
 }  // namespace orvexa::platform::x11

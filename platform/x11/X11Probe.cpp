@@ -1,6 +1,7 @@
 #include "platform/x11/X11Probe.h"
 
 #include "platform/x11/VirtualKeys.h"
+#include "platform/x11/X11Connection.h"
 
 #include <X11/Xlib.h>
 
@@ -22,18 +23,7 @@ bool X11Probe::IsKeyDown(int virtualKey) {
     return (keys[keycode / 8] >> (keycode % 8)) & 1;
 }
 
-ScreenPoint X11Probe::Pointer() {
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int windowX = 0;
-    int windowY = 0;
-    unsigned mask = 0;
-    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &windowX,
-                  &windowY, &mask);
-    return {rootX, rootY};
-}
+ScreenPoint X11Probe::Pointer() { return PointerPosition(display_); }
 
 void X11Probe::Sync() { XSync(display_, False); }
 

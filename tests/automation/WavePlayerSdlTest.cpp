@@ -6,6 +6,7 @@
 #include "platform/sdl/SdlWaveAudio.h"
 #include "tests/platform/WavFile.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitForFile.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +17,9 @@
 #include <algorithm>
 
 using namespace orvexa;
-
-namespace {
-bool WaitForOutput(const QString& name, qint64 bytes) {
-    QElapsedTimer timer;
-    timer.start();
-    while (QFileInfo(name).size() < bytes) {
-        if (timer.elapsed() > 10000)
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
-}
-}  // namespace
+// The disk driver keeps writing silence after a sound, so output that has
+// grown past a sound's length holds all of it.
+using orvexa::test::WaitForOutput;
 
 class WavePlayerOnSdl : public ::testing::Test {
 protected:

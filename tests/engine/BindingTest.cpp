@@ -261,11 +261,7 @@ TEST(EngineSettings, ValuesAfterConstruction) {
 class Loading : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto scripted = std::make_shared<platform::ScriptedDialogs>();
-        dialogs = scripted.get();
-        platform::Services services;
-        services.dialogs = scripted;
-        platform::Install(std::move(services));
+        dialogs = platform::ScriptedDialogs::InstallAlone();
         SetFatalBoxPolicy(FatalBoxPolicy::Always);
     }
     void TearDown() override {

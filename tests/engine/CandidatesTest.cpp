@@ -21,11 +21,7 @@ namespace {
 class Candidates : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto scripted = std::make_shared<platform::ScriptedDialogs>();
-        dialogs = scripted.get();
-        platform::Services services;
-        services.dialogs = scripted;
-        platform::Install(std::move(services));
+        dialogs = platform::ScriptedDialogs::InstallAlone();
         SetFatalBoxPolicy(FatalBoxPolicy::Always);
         engine.FatalAbort = false;
         engine.FatalMsgDlg = false;

@@ -3,6 +3,7 @@
 #include "platform/sdl/SdlWaveAudio.h"
 #include "tests/platform/WavFile.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitForFile.h"
 
 #include <gtest/gtest.h>
 
@@ -11,22 +12,10 @@
 #include <QThread>
 
 using namespace orvexa;
+// The disk driver keeps writing silence after a sound, so output that has
+// grown past a sound's length holds all of it.
+using orvexa::test::WaitForOutput;
 using platform::sdl::SdlWaveAudio;
-
-namespace {
-// Waits until the output has grown past `bytes` (the driver keeps writing
-// silence after the sound, so the sound is then complete), at most 10 s.
-bool WaitForOutput(const QString& name, qint64 bytes) {
-    QElapsedTimer timer;
-    timer.start();
-    while (QFileInfo(name).size() < bytes) {
-        if (timer.elapsed() > 10000)
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
-}
-}  // namespace
 
 class SdlWave : public ::testing::Test {
 protected:
