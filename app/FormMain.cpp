@@ -9,6 +9,7 @@
 #include "binds/Bindary.h"
 #include "binds/KeyNames.h"
 #include "binds/keyhook.h"
+#include "core/Quit.h"
 #include "core/ScriptText.h"
 #include "editor/ScriptEdit.h"
 #include "engine/PythonEngine.h"
@@ -249,7 +250,18 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
     // Closing the main window ends the program, whatever other window shows.
     if (event->isAccepted())
-        QCoreApplication::quit();
+        ProgramClosing();
+}
+
+void TFormMain::ProgramClosing() {
+    // Script code still running ends (its waits and desktop actions raise,
+    // the interpreter interrupts the rest), nothing starts any more, and
+    // every event loop ends, nested ones included: the stack unwinds to the
+    // main loop, and the windows are destroyed after it.
+    quit::Request();
+    SetRunning(false);
+    RemoveHook();
+    QCoreApplication::quit();
 }
 
 void TFormMain::FormDestroy() {
@@ -271,7 +283,7 @@ bool TFormMain::event(QEvent* event) {
 }
 
 void TFormMain::Hook_Keystroke(const KeystrokeMessage& message) {
-    if (!Running)
+    if (!Running || quit::Requested())
         return;
     if (message.LParam & platform::KeyEvent::kReleasedBit)
         return;
@@ -289,6 +301,9 @@ QString TFormMain::Capture_Keystroke(std::uint32_t virtualKey,
 void TFormMain::MenuFileRunClick() { SetRunning(!Running); }
 
 void TFormMain::SetRunning(bool value) {
+    // A program that is closing starts nothing.
+    if (value && quit::Requested())
+        return;
     Running = value;
     SetControls();
     if (!Binds)
@@ -297,8 +312,9 @@ void TFormMain::SetRunning(bool value) {
         BindGlobals().Clear();
         Binds->DispatchEvent(QStringLiteral("MAIN"), QString());
         // Running is not looked at again: a Stop pressed while MAIN still
-        // ran leaves the window stopped with the timers started.
-        if (Binds)
+        // ran leaves the window stopped with the timers started. Closing
+        // the program while MAIN ran is another matter.
+        if (Binds && !quit::Requested())
             Binds->StartTimers();
     } else {
         Binds->StopTimers();

@@ -63,6 +63,10 @@ public:
     void MenuFileDeleteClick();
     void MenuFileExitClick();
     void MenuWindowsOutputClick();
+    // The program closes: the main window was closed, or the desktop asked
+    // the program to end. Disarms, removes the hook, makes script code end
+    // and leaves the event loops; the windows are destroyed afterwards.
+    void ProgramClosing();
     // The keyboard hook's keystroke messages, named from the modifiers that
     // were down at the moment of each press.
     void Hook_Keystroke(const KeystrokeMessage& message);

@@ -1,17 +1,31 @@
 #include "app/FormMain.h"
 #include "app/OrvexaApplication.h"
+#include "app/QuitSignals.h"
+#include "app/QuitWatchdog.h"
+#include "app/StandardStreams.h"
 #include "app/Startup.h"
 #include "automation/WavePlayer.h"
+#include "core/Quit.h"
 #include "platform/Services.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtKeyStore.h"
-#include "platform/x11/X11KeyCapture.h"
 #include "platform/qt/QtShell.h"
 #include "platform/sdl/SdlWaveAudio.h"
+#include "platform/x11/WindowDestroyWatch.h"
 #include "platform/x11/X11Backend.h"
+#include "platform/x11/X11KeyCapture.h"
+
+#include <QPointer>
+
+namespace {
+// Script code that will not end gets this long after the user quit; a
+// clean shutdown, the script's threads' grace included, takes about one.
+constexpr double kQuitWatchdogSeconds = 3.0;
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace orvexa;
+    EnsureStandardStreamsOpen();
 
     // 1. Process-wide objects.
     platform::Services services;
@@ -26,16 +40,37 @@ int main(int argc, char** argv) {
     services.wave = platform::sdl::CreateSdlWaveAudio();
     platform::Install(std::move(services));
     TWavePlayer wavePlayer;  // the program's player, until the program ends
+    ArmQuitWatchdog(kQuitWatchdogSeconds);
 
     // 2. The application object, titled "Orvexa".
     OrvexaApplication app(argc, argv);
 
     // 3. The windows: main window, script editor, Output window.
     Windows windows = CreateWindows();
+    const QPointer<TFormMain> formMain = windows.FormMain.get();
+
+    // A request to end from the desktop closes the program as File > Exit
+    // does. Script code that keeps the GUI thread busy is interrupted from
+    // the signal's own thread first, so that the request can be handled.
+    QuitSignals quitSignals([&app, formMain](int) {
+        quit::Request();
+        QMetaObject::invokeMethod(
+            &app,
+            [formMain] {
+                if (formMain)
+                    formMain->ProgramClosing();
+            },
+            Qt::QueuedConnection);
+    });
+    auto destroyWatch = platform::x11::WatchWindowDestroy(formMain, [formMain] {
+        if (formMain)
+            formMain->ProgramClosing();
+    });
 
     // 4. The message loop shows the main window.
     windows.FormMain->show();
     const int code = app.exec();
+    destroyWatch.reset();
     windows = Windows();
     platform::Install(platform::Services());
     return code;

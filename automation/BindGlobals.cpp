@@ -28,6 +28,7 @@ qsizetype TBindGlobals::Find(const QString& name) const {
 }
 
 void TBindGlobals::Set(const QString& name, const QString& value) {
+    const std::lock_guard lock(mutex_);
     const qsizetype found = Find(name);
     if (value.isEmpty()) {
         if (found >= 0)
@@ -42,11 +43,22 @@ void TBindGlobals::Set(const QString& name, const QString& value) {
 }
 
 QString TBindGlobals::Get(const QString& name) const {
+    const std::lock_guard lock(mutex_);
     const qsizetype found = Find(name);
     if (found < 0)
         return QString();
     const QString& line = lines_[found];
     return line.mid(line.indexOf(u'=') + 1);
+}
+
+void TBindGlobals::Clear() {
+    const std::lock_guard lock(mutex_);
+    lines_.clear();
+}
+
+QStringList TBindGlobals::Lines() const {
+    const std::lock_guard lock(mutex_);
+    return lines_;
 }
 
 TBindGlobals& BindGlobals() {

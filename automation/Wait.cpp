@@ -1,8 +1,11 @@
 #include "automation/Wait.h"
 
+#include "core/Quit.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 
 #include <sys/timerfd.h>
@@ -12,7 +15,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <thread>
+#include <chrono>
 
 namespace orvexa {
 
@@ -46,13 +49,29 @@ private:
     int fd_;
 };
 
+// Ends a running event loop when quitting is requested from another thread
+// (a signal): otherwise the loop would sleep on to its deadline.
+class QuitWakesLoop {
+public:
+    explicit QuitWakesLoop(QEventLoop& loop)
+        : id_(quit::AddListener([&loop] { QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection); })) {}
+    QuitWakesLoop(const QuitWakesLoop&) = delete;
+    QuitWakesLoop& operator=(const QuitWakesLoop&) = delete;
+    ~QuitWakesLoop() { quit::RemoveListener(id_); }
+
+private:
+    int id_;
+};
+
 // Runs the event loop until the monotonic clock reaches `until`. The loop
 // is woken by a timerfd armed for that instant: a QTimer counts whole
 // milliseconds from when it starts, and the kernel lets a long poll sleep
 // 0.1% past its timeout (a millisecond a second). False when the loop ended
-// before the instant: the application is quitting its event loops.
+// before the instant: the application is quitting its event loops, or
+// quitting was requested.
 bool RunEventLoopUntil(std::int64_t until) {
     QEventLoop loop;
+    const QuitWakesLoop wake(loop);
     bool due = false;
     FileDescriptor timer(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
     if (timer.get() >= 0) {
@@ -85,31 +104,30 @@ bool RunEventLoopUntil(std::int64_t until) {
     return due;
 }
 
-void Wait(int milliseconds) {
-    // The clock counts whole milliseconds; the wait is over once it reads
-    // strictly later than the deadline, at the start of the next one.
-    const std::int64_t deadline = NowMillis() + milliseconds;
-    const std::int64_t over = (deadline + 1) * kNanosPerMilli;
-    if (QCoreApplication::instance() == nullptr) {
-        const std::int64_t left = over - NowNanos();
-        if (left > 0)
-            std::this_thread::sleep_for(std::chrono::nanoseconds(left));
-        return;
-    }
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    while (NowMillis() <= deadline) {
-        if (!RunEventLoopUntil(over))
-            return;
-    }
+bool OnApplicationThread() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
 }
 
 }  // namespace
 
-void WaitProcessingEvents(int milliseconds, const AroundWait& around) {
-    if (around)
-        around([milliseconds] { Wait(milliseconds); });
-    else
-        Wait(milliseconds);
+bool WaitProcessingEvents(int milliseconds) {
+    if (quit::Requested())
+        return false;
+    // The clock counts whole milliseconds; the wait is over once it reads
+    // strictly later than the deadline, at the start of the next one.
+    const std::int64_t deadline = NowMillis() + milliseconds;
+    const std::int64_t over = (deadline + 1) * kNanosPerMilli;
+    if (!OnApplicationThread()) {
+        const auto left = std::chrono::nanoseconds(std::max<std::int64_t>(over - NowNanos(), 0));
+        return quit::SleepUntil(std::chrono::steady_clock::now() + left);
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    while (NowMillis() <= deadline) {
+        if (quit::Requested() || !RunEventLoopUntil(over))
+            return false;
+    }
+    return !quit::Requested();
 }
 
 }  // namespace orvexa

@@ -1,13 +1,6 @@
 #pragma once
 
-#include <functional>
-
 namespace orvexa {
-
-// Runs the whole wait; the argument performs it. A caller that holds a lock
-// which the code dispatched during the wait needs (the interpreter's) can
-// release it around the call.
-using AroundWait = std::function<void(const std::function<void()>& wait)>;
 
 // Waits `milliseconds` while the application's events are processed, so
 // windows repaint, timers tick and key events are handled, nested inside
@@ -16,8 +9,15 @@ using AroundWait = std::function<void(const std::function<void()>& wait)>;
 // pass at which it reads strictly later than start + milliseconds, so 0
 // returns once the clock has moved on and a negative delay after exactly
 // one pass. Between passes the thread sleeps until an event arrives or the
-// deadline is due, never returning before it. Nothing cuts the wait short
-// except the application quitting its event loops.
-void WaitProcessingEvents(int milliseconds, const AroundWait& around = {});
+// deadline is due, never returning before it.
+//
+// On a thread other than the application's nothing is processed: the
+// thread only sleeps until the deadline.
+//
+// True when the whole delay has passed. False when the program is closing
+// (quitting was requested, or the application quit its event loops): the
+// wait then ends at once, without processing anything more, and the caller
+// must not go on as if it had waited.
+[[nodiscard]] bool WaitProcessingEvents(int milliseconds);
 
 }  // namespace orvexa

@@ -11,6 +11,7 @@
 #include "automation/ScreenMouse.h"
 #include "automation/Wait.h"
 #include "automation/WavePlayer.h"
+#include "core/Quit.h"
 #include "engine/PythonEngine.h"
 #include "extension/PythonModule.h"
 
@@ -27,11 +28,18 @@ QPointer<QCoreApplication>& Application() {
     return application;
 }
 
-template <PyObject* (*Body)(TPythonEngine&, PyObject*)>
+enum class Effect {
+    Harmless,  // reads the desktop, uses the store or releases a key
+    Acts       // moves, clicks, presses, plays or waits: never once the program closes
+};
+
+template <PyObject* (*Body)(TPythonEngine&, PyObject*), Effect effect = Effect::Harmless>
 PyObject* Method(PyObject*, PyObject* args) {
     TPythonEngine* engine = nullptr;
     try {
         engine = &GetRunningEngine();
+        if (effect == Effect::Acts && quit::Requested())
+            return engine->RaiseClosing();
         return Body(*engine, args);
     } catch (const std::exception& e) {
         if (engine)
@@ -106,11 +114,12 @@ PyObject* Sleep(TPythonEngine& engine, PyObject* args) {
         throw Exception(QStringLiteral("No application to wait in"));
     // Python threads run while the script waits; binds that events start
     // meanwhile take the interpreter lock themselves.
-    WaitProcessingEvents(milliseconds, [&engine](const std::function<void()>& wait) {
-        PythonUnlock unlock(engine);
-        wait();
-    });
-    return engine.NewNoneRef();
+    PythonUnlock unlock(engine);
+    const bool waited = WaitProcessingEvents(milliseconds);
+    unlock.Relock();
+    // A wait cut short by the program closing ends the script, or a loop
+    // around Sleep would spin on without ever waiting again.
+    return waited ? engine.NewNoneRef() : engine.RaiseClosing();
 }
 
 PyObject* PlayWav(TPythonEngine& engine, PyObject* args) {
@@ -149,19 +158,19 @@ struct Entry {
 const Entry kMethods[] = {
     {"GetColor", &Method<&GetColor>},
     {"GetRGB", &Method<&GetRGB>},
-    {"MouseLeftClick", &Method<&Click<kLeft>>},
-    {"MouseRightClick", &Method<&Click<kRight>>},
-    {"MouseMoveAbs", &Method<&MouseMoveAbs>},
-    {"MouseMoveRel", &Method<&MouseMoveRel>},
+    {"MouseLeftClick", &Method<&Click<kLeft>, Effect::Acts>},
+    {"MouseRightClick", &Method<&Click<kRight>, Effect::Acts>},
+    {"MouseMoveAbs", &Method<&MouseMoveAbs, Effect::Acts>},
+    {"MouseMoveRel", &Method<&MouseMoveRel, Effect::Acts>},
     {"MouseX", &Method<&Integer<&GetMouseX>>},
     {"MouseY", &Method<&Integer<&GetMouseY>>},
     {"ScreenX", &Method<&Integer<&GetScreenWidth>>},
     {"ScreenY", &Method<&Integer<&GetScreenHeight>>},
-    {"KeyDown", &Method<&Key<&PressKey, kKeyDown>>},
+    {"KeyDown", &Method<&Key<&PressKey, kKeyDown>, Effect::Acts>},
     {"KeyUp", &Method<&Key<&ReleaseKey, kKeyUp>>},
-    {"KeySend", &Method<&Key<&SendKey, kKeySend>>},
-    {"Sleep", &Method<&Sleep>},
-    {"PlayWav", &Method<&PlayWav>},
+    {"KeySend", &Method<&Key<&SendKey, kKeySend>, Effect::Acts>},
+    {"Sleep", &Method<&Sleep, Effect::Acts>},
+    {"PlayWav", &Method<&PlayWav, Effect::Acts>},
     {"SetBindGlobal", &Method<&SetBindGlobal>},
     {"GetBindGlobal", &Method<&GetBindGlobal>},
 };

@@ -392,4 +392,5 @@
     X(Internal, Py_DecodeLocale, "Py_DecodeLocale", Required, wchar_t* (*)(const char*, std::size_t*)) \
     X(Internal, PyMem_RawFree, "PyMem_RawFree", Required, void (*)(void*))                      \
     X(Internal, PySys_SetArgvEx, "PySys_SetArgvEx", Required, void (*)(int, wchar_t**, int))    \
-    X(Internal, PySys_WriteStderr, "PySys_WriteStderr", Required, void (*)(const char*, ...))
+    X(Internal, PySys_WriteStderr, "PySys_WriteStderr", Required, void (*)(const char*, ...))  \
+    X(Internal, Py_AddPendingCall, "Py_AddPendingCall", Required, int (*)(int (*)(void*), void*))

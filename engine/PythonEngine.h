@@ -3,6 +3,7 @@
 #include "core/LineExecutor.h"
 #include "engine/EngineClient.h"
 #include "engine/EngineIO.h"
+#include "engine/ExecutionInterrupt.h"
 #include "engine/PythonErrors.h"
 #include "engine/PythonInterface.h"
 #include "engine/PythonLock.h"
@@ -14,6 +15,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <thread>
 
 namespace orvexa {
 
@@ -57,7 +59,6 @@ public:
     void SetUseLastKnownVersion(bool value);
 
     // State.
-    bool Finalizing() const { return finalizing_; }
     QList<EngineClient*> Clients() const { return clients_; }
     TPythonTraceback& Traceback() { return traceback_; }
     // Executions in progress on the stack (nested ones count).
@@ -87,6 +88,9 @@ public:
     void RaisePendingError();
     // Raises the converted form of the last printed error.
     [[noreturn]] void RaiseError();
+    // Ends the calling script code because the program closes: sets
+    // SystemExit and returns null, for an extension method to return.
+    PyObject* RaiseClosing();
     QString PyObjectAsText(PyObject* obj);
 
     PyObject* GlobalVars() const { return globalVars_; }
@@ -103,8 +107,13 @@ private:
     void RegistryPathStep();
     void IgnoreUnusablePythonHome();
     void SetArgumentVector();
+    void SearchScriptsFolderFirst();
     void PrepareForShutdown();
     void ClientDestroyed(EngineClient* client);
+    // On the main thread, when the program closes: raises SystemExit in the
+    // script code running there, unless the engine's own code runs or that
+    // code has already been told. True when raised.
+    bool InterruptScriptCode();
     void SetDictionary(PyObject*& held, PyObject* value, const char* property);
     // Prints the pending error as the interpreter's own error printing does,
     // without ever ending the process (that printing calls exit() for
@@ -121,8 +130,16 @@ private:
     QPointer<EngineIO> io_;
     bool initThreads_ = false;
     bool useLastKnownVersion_ = false;
-    bool finalizing_ = false;
     int executionDepth_ = 0;
+    // The engine's own work inside an execution: printing an error,
+    // flushing the streams.
+    int reportingDepth_ = 0;
+    // The thread that started the interpreter, and whether its script code
+    // has been told that the program closes.
+    std::thread::id mainThread_;
+    bool closingRaised_ = false;
+    // Ends the executing script code when the program closes.
+    ExecutionInterrupt interrupt_{*this, [this] { return InterruptScriptCode(); }};
     QList<EngineClient*> clients_;
     TPythonTraceback traceback_;
     PyObject* globalVars_ = nullptr;

@@ -1,5 +1,6 @@
 // Printing interpreter errors and turning them into exceptions.
 #include "core/ScriptText.h"
+#include "engine/DepthScope.h"
 #include "engine/PythonEngine.h"
 
 namespace orvexa {
@@ -71,6 +72,7 @@ void TPythonEngine::RaisePendingError() {
 }
 
 void TPythonEngine::PrintPendingError() {
+    const DepthScope reporting(reportingDepth_);
     PyObject* type = nullptr;
     PyObject* value = nullptr;
     PyObject* traceback = nullptr;

@@ -1,22 +1,10 @@
 // Executing code in the shared "__main__" namespace.
 #include "engine/PythonEngine.h"
 
+#include "core/Quit.h"
+#include "engine/DepthScope.h"
+
 namespace orvexa {
-namespace {
-
-// Counts the executions on the stack for the time of one.
-class ExecutionScope {
-public:
-    explicit ExecutionScope(int& depth) : depth_(depth) { ++depth_; }
-    ~ExecutionScope() { --depth_; }
-    ExecutionScope(const ExecutionScope&) = delete;
-    ExecutionScope& operator=(const ExecutionScope&) = delete;
-
-private:
-    int& depth_;
-};
-
-}  // namespace
 
 void TPythonEngine::ExecuteLines(const QStringList& lines) {
     QString text;
@@ -34,6 +22,20 @@ void TPythonEngine::ExecuteText(const QString& text) {
     Py_XDECREF(result);
 }
 
+PyObject* TPythonEngine::RaiseClosing() {
+    if (std::this_thread::get_id() == mainThread_)
+        closingRaised_ = true;
+    PyErr_SetString(*PyExc_SystemExit, quit::kClosingMessage);
+    return nullptr;
+}
+
+bool TPythonEngine::InterruptScriptCode() {
+    if (executionDepth_ == 0 || reportingDepth_ > 0 || closingRaised_)
+        return false;
+    RaiseClosing();
+    return true;
+}
+
 QString TPythonEngine::NormalizeCode(const QString& text) {
     if (text.isEmpty())
         return text;
@@ -47,7 +49,7 @@ QString TPythonEngine::NormalizeCode(const QString& text) {
 PyObject* TPythonEngine::Run_CommandAsObject(const QString& text, int mode) {
     RequireInitialized();
     PythonLock lock(*this);
-    ExecutionScope scope(executionDepth_);
+    const DepthScope executing(executionDepth_);
     traceback_.Clear();
     PyObject* main = PyImport_AddModule(MainModuleName);
     if (!main) {
@@ -73,6 +75,7 @@ PyObject* TPythonEngine::Run_CommandAsObject(const QString& text, int mode) {
 }
 
 void TPythonEngine::FlushLine() {
+    const DepthScope reporting(reportingDepth_);
     PyObject* type = nullptr;
     PyObject* value = nullptr;
     PyObject* traceback = nullptr;

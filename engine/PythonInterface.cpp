@@ -43,7 +43,7 @@ bool TPythonInterface::IsInitialized() const {
 }
 
 void TPythonInterface::RequireInitialized() const {
-    if (!IsInitialized())
+    if (!IsInitialized() && !finalizing_)
         throw Exception(QStringLiteral("Python is not properly initialized"));
 }
 

@@ -53,7 +53,12 @@ public:
     bool IsBound() const { return bound_; }
 
     bool IsInitialized() const;
-    // Raises "Python is not properly initialized" unless IsInitialized().
+    // True only while the interpreter shuts down. The code it runs then
+    // (finalisers, exit handlers, threads that have not ended yet) may still
+    // call the engine, although IsInitialized() already says false.
+    bool Finalizing() const { return finalizing_; }
+    // Raises "Python is not properly initialized" unless the interpreter is
+    // initialised or finalising.
     void RequireInitialized() const;
 
     // Reference counting through the library's own functions.
@@ -110,6 +115,8 @@ protected:
     QString QuitMessage() const override;
     // After the interpreter has stopped, its module definitions can go.
     void ReleaseModuleDefinitions();
+
+    bool finalizing_ = false;
 
 private:
     struct ModuleDefinition;

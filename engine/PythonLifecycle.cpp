@@ -114,6 +114,8 @@ void TPythonEngine::Initialize() {
                 engine.PyGILState_Release(state);
         }
     } lock(*this, !alreadyRunning);
+    mainThread_ = std::this_thread::get_id();
+    interrupt_.Arm();
 
     SetArgumentVector();
     if (initThreads_ && PyEval_InitThreads)
@@ -186,6 +188,18 @@ void TPythonEngine::SetArgumentVector() {
         if (arg != empty)
             PyMem_RawFree(arg);
     }
+    SearchScriptsFolderFirst();
+}
+
+void TPythonEngine::SearchScriptsFolderFirst() {
+    // The scripts' folder is the working directory when code runs, and the
+    // editor's dialogs may change it: the empty entry stands for whatever it
+    // is at each import, as it does for an interactive interpreter.
+    PyObject* path = PySys_GetObject("path");
+    PyObject* here = PyString_FromString("");
+    if (!PyList_Check(path) || !here || PyList_Insert(path, 0, here) != 0)
+        PyErr_Clear();
+    Py_XDECREF(here);
 }
 
 void TPythonEngine::Finalize() {
@@ -193,6 +207,12 @@ void TPythonEngine::Finalize() {
     bool stillExecuting = false;
     // Only the engine that started the interpreter stops it.
     if (running == this && IsBound() && IsInitialized()) {
+        // No more interrupts from other threads once the interpreter begins
+        // to stop; a request under way there needs the lock, so this comes
+        // first. While code executes (and holds the lock) nothing stops.
+        const bool stopping = AutoFinalize && executionDepth_ == 0;
+        if (stopping)
+            interrupt_.Disarm();
         const PyGILState_STATE state = PyGILState_Ensure();
         for (qsizetype i = 0; i < clients_.size(); ++i) {
             EngineClient* client = clients_.at(i);
@@ -206,7 +226,7 @@ void TPythonEngine::Finalize() {
                 WriteToStandardError(QString::fromLocal8Bit(e.what()));
             }
         }
-        if (AutoFinalize && executionDepth_ == 0) {
+        if (stopping) {
             // The held dictionaries die with the interpreter.
             Py_XDECREF(globalVars_);
             Py_XDECREF(localVars_);

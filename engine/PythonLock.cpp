@@ -29,4 +29,11 @@ PythonUnlock::~PythonUnlock() {
         api_.PyEval_RestoreThread(saved_);
 }
 
+void PythonUnlock::Relock() {
+    PyThreadState* saved = saved_;
+    saved_ = nullptr;
+    if (saved)
+        api_.PyEval_RestoreThread(saved);
+}
+
 }  // namespace orvexa

@@ -30,13 +30,19 @@ private:
 
 // Gives the lock up for the time of a blocking wait of code called from the
 // interpreter (the automation module's Sleep, while it runs the event
-// loop), and takes it back at the end. Executions started by events during
-// the wait take the lock themselves. Does nothing when the calling thread
-// does not hold the lock.
+// loop), and takes it back with Relock(). Executions started by events
+// during the wait take the lock themselves. Does nothing when the calling
+// thread does not hold the lock.
+//
+// While the interpreter shuts down it ends every other thread that asks for
+// the lock, by unwinding it from inside that request. So the normal path
+// takes the lock back through Relock(), which such an unwinding may leave;
+// the destructor takes it back only when an exception left the wait early.
 class PythonUnlock {
 public:
     explicit PythonUnlock(TPythonInterface& api);
     ~PythonUnlock();
+    void Relock();
     PythonUnlock(const PythonUnlock&) = delete;
     PythonUnlock& operator=(const PythonUnlock&) = delete;
 

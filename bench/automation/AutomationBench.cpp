@@ -220,14 +220,14 @@ int main(int argc, char** argv) {
     QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
     WaitCost worst;
     for (int run = 0; run < 3; ++run) {
-        const WaitCost cost = Measure(1000, [](int ms) { WaitProcessingEvents(ms); });
+        const WaitCost cost = Measure(1000, [](int ms) { (void)WaitProcessingEvents(ms); });
         std::printf("  event-driven wait run %d: CPU %6.2f ms (%.3f%% of a core), late by %.3f ms\n",
                     run + 1, cost.cpuMs, cost.cpuMs / 10.0, cost.latenessMs);
         worst.cpuMs = std::max(worst.cpuMs, cost.cpuMs);
         worst.latenessMs = std::max(worst.latenessMs, cost.latenessMs);
     }
     ticker.start(10);
-    const WaitCost ticking = Measure(1000, [](int ms) { WaitProcessingEvents(ms); });
+    const WaitCost ticking = Measure(1000, [](int ms) { (void)WaitProcessingEvents(ms); });
     ticker.stop();
     std::printf("  event-driven wait, ticking:  CPU %6.2f ms, late by %.3f ms, %d ticks nested\n",
                 ticking.cpuMs, ticking.latenessMs, ticks);
@@ -240,7 +240,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> late;
     for (int i = 0; i < 100; ++i)
-        late.push_back(Measure(10, [](int ms) { WaitProcessingEvents(ms); }).latenessMs);
+        late.push_back(Measure(10, [](int ms) { (void)WaitProcessingEvents(ms); }).latenessMs);
     std::sort(late.begin(), late.end());
     std::printf("  100 waits of 10 ms: lateness min %.3f, median %.3f, max %.3f ms\n", late.front(),
                 late[late.size() / 2], late.back());

@@ -5,6 +5,8 @@
 
 #include <stdexcept>
 
+#include <signal.h>
+
 namespace orvexa::test {
 
 QString RunTool(const QString& program, const QStringList& args, int* exitCode, int timeoutMs) {
@@ -18,7 +20,7 @@ QString RunTool(const QString& program, const QStringList& args, int* exitCode, 
     return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
 }
 
-OrvexaProcess::OrvexaProcess(const QString& workingDir) {
+OrvexaProcess::OrvexaProcess(const QString& workingDir, Streams streams) {
     const QString binary = qEnvironmentVariable("ORVEXA_BINARY");
     if (binary.isEmpty())
         throw std::runtime_error("ORVEXA_BINARY is not set");
@@ -26,7 +28,13 @@ OrvexaProcess::OrvexaProcess(const QString& workingDir) {
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // a real window on the X server
     process_.setProcessEnvironment(env);
     process_.setWorkingDirectory(workingDir);
-    process_.start(binary, {});
+    if (streams == Streams::Closed) {
+        // The shell closes the three and becomes the program (same process).
+        process_.start(QStringLiteral("/bin/sh"),
+                       {QStringLiteral("-c"), QStringLiteral("exec \"$0\" <&- >&- 2>&-"), binary});
+    } else {
+        process_.start(binary, {});
+    }
     if (!process_.waitForStarted(10000))
         throw std::runtime_error("orvexa did not start");
 }
@@ -62,6 +70,16 @@ void OrvexaProcess::Keys(const QString& window, const QStringList& keys) {
         QThread::msleep(150);
     }
 }
+
+void OrvexaProcess::Run(const QString& window) { Keys(window, {QStringLiteral("alt+r")}); }
+
+void OrvexaProcess::MenuExit(const QString& window) {
+    // Up from the menu's first item wraps round to its last, Exit, whatever
+    // items are disabled.
+    Keys(window, {QStringLiteral("alt+f"), QStringLiteral("Up"), QStringLiteral("Return")});
+}
+
+void OrvexaProcess::Signal(int signal) { ::kill(static_cast<pid_t>(process_.processId()), signal); }
 
 int OrvexaProcess::WaitForExit(int timeoutMs) {
     const bool ended = process_.waitForFinished(timeoutMs);

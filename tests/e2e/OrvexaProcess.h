@@ -17,7 +17,11 @@ QString RunTool(const QString& program, const QStringList& args, int* exitCode =
 // xdotool, as a user would.
 class OrvexaProcess {
 public:
-    explicit OrvexaProcess(const QString& workingDir);
+    enum class Streams {
+        Open,   // standard error is read by the test
+        Closed  // started with descriptors 0, 1 and 2 closed, as some launchers do
+    };
+    explicit OrvexaProcess(const QString& workingDir, Streams streams = Streams::Open);
     ~OrvexaProcess();
     OrvexaProcess(const OrvexaProcess&) = delete;
     OrvexaProcess& operator=(const OrvexaProcess&) = delete;
@@ -27,7 +31,14 @@ public:
     QString WaitForMainWindow(int timeoutMs = 30000);
     // Types keys (xdotool key syntax) into the focused main window.
     void Keys(const QString& window, const QStringList& keys);
-    // Waits for the process to end; returns its exit code, or -1.
+    // Presses the Run button through its mnemonic.
+    void Run(const QString& window);
+    // Chooses File > Exit with the keyboard.
+    void MenuExit(const QString& window);
+    // Sends a signal to the process.
+    void Signal(int signal);
+    // Waits for the process to end; returns its exit code, or -1 (still
+    // running at the timeout, or ended by a signal).
     int WaitForExit(int timeoutMs = 20000);
 
     QString StandardError() const { return stderr_; }
