@@ -1,5 +1,6 @@
 #include "extension/Pyio.h"
 
+#include "core/Quit.h"
 #include "engine/PythonEngine.h"
 #include "extension/PythonModule.h"
 
@@ -9,9 +10,11 @@
 namespace orvexa {
 namespace {
 
-// Beside write and readline, DebugOutput has flush: Python 3's print(...,
-// flush=True), sys.stdout.flush(), input() and the interpreter's own
-// shutdown call it, and would fail or complain without it.
+// Beside write and readline, DebugOutput has what Python 3's libraries
+// expect of a text stream: flush (print(..., flush=True), input() and the
+// interpreter's shutdown call it), the encoding, isatty (colour and progress
+// output ask), writelines, and fileno, which says that no descriptor stands
+// behind the stream (faulthandler, subprocess).
 const char* const kRedirectScript =
     "import sys\n"
     "import pyio\n"
@@ -23,11 +26,36 @@ const char* const kRedirectScript =
     "     return pyio.read(size)\n"
     "  def flush(self):\n"
     "     pass\n"
+    "  encoding='utf-8'\n"
+    "  errors='backslashreplace'\n"
+    "  closed=False\n"
+    "  def isatty(self):\n"
+    "     return False\n"
+    "  def writelines(self,lines):\n"
+    "     for line in lines:\n"
+    "        pyio.write(line)\n"
+    "  def fileno(self):\n"
+    "     import io\n"
+    "     raise io.UnsupportedOperation('the Output window has no file descriptor')\n"
+    "  def readable(self):\n"
+    "     return True\n"
+    "  def writable(self):\n"
+    "     return True\n"
+    "  def seekable(self):\n"
+    "     return False\n"
     "sys.stdin=sys.stderr=sys.stdout=DebugOutput()\n";
 
 bool OnMainThread() {
     const QCoreApplication* app = QCoreApplication::instance();
     return !app || QThread::currentThread() == app->thread();
+}
+
+// The IO components other than the base class work with windows, and so on
+// the GUI thread only: another thread's text is dropped, and its request
+// for input gets nothing (the box cannot be shown there, and that thread
+// holds the interpreter's lock that the GUI thread needs).
+bool OffLimitsToThisThread(const TPythonEngine& engine, const EngineIO* io) {
+    return !OnMainThread() && engine.RedirectIO && io && io->ClassName() != QStringLiteral("TPythonInputOutput");
 }
 
 // A failure of the host inside a method becomes the script's exception:
@@ -48,8 +76,7 @@ PyObject* Guarded(PyObject* self, PyObject* args) {
 PyObject* Write(PyObject*, PyObject* args) {
     TPythonEngine& engine = GetRunningEngine();
     EngineIO* io = engine.IO();
-    // The GUI component is for the GUI thread only: other threads' text goes.
-    if (!OnMainThread() && engine.RedirectIO && io && io->ClassName() != QStringLiteral("TPythonInputOutput"))
+    if (OffLimitsToThisThread(engine, io))
         return engine.NewNoneRef();
     if (!args || engine.PyTuple_Size(args) == 0) {
         engine.PyErr_BadArgument();
@@ -66,8 +93,19 @@ PyObject* Read(PyObject*, PyObject*) {
     if (!engine.RedirectIO)
         return engine.NewNoneRef();
     QString text;
-    if (EngineIO* io = engine.IO())
+    EngineIO* io = engine.IO();
+    if (OffLimitsToThisThread(engine, io))
+        return engine.PyString_FromString("");  // the end of the input
+    if (io) {
+        // Other Python threads run while the user answers.
+        PythonUnlock unlock(engine);
         text = io->Read();
+        unlock.Relock();
+    }
+    if (quit::Requested()) {
+        // The box was closed because the program is closing.
+        return engine.RaiseClosing();
+    }
     const qsizetype nul = text.indexOf(QChar(u'\0'));
     if (nul >= 0)
         text.truncate(nul);

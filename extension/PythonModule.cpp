@@ -103,6 +103,12 @@ void TError::BuildError(const QString& moduleName) {
     }
 }
 
+void TError::ReleaseError() {
+    if (ErrorObject && module_->Engine())
+        module_->Engine()->Py_DECREF(ErrorObject);
+    ErrorObject = nullptr;
+}
+
 TError& TErrors::Add() {
     items_.push_back(std::make_unique<TError>(owner_));
     return *items_.back();
@@ -140,6 +146,15 @@ void TPythonModule::Initialize() {
     CreateErrorObjects();
     if (OnAfterInitialization)
         OnAfterInitialization(this);
+}
+
+void TPythonModule::Finalize() {
+    if (Initialized) {
+        for (int i = 0; i < errors_.Count(); ++i)
+            errors_.Item(i).ReleaseError();
+        moduleObject_ = nullptr;
+    }
+    TMethodsContainer::Finalize();
 }
 
 void TPythonModule::BuildModule() {

@@ -42,6 +42,8 @@ public:
 
     // Creates ErrorObject when it does not exist yet.
     void BuildError(const QString& moduleName);
+    // Releases ErrorObject (the interpreter's lock held).
+    void ReleaseError();
 
 private:
     PyObject* FindParentClass(const QString& moduleName);
@@ -85,6 +87,9 @@ public:
     PyObject* ModuleObject() const { return moduleObject_; }
 
     void Initialize() override;
+    // Lets go of the module's error objects: they belong to the interpreter
+    // that stops, and a restarted one builds its own.
+    void Finalize() override;
     void BuildModule();
     void CreateErrorObjects();
 

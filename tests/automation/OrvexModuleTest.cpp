@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 
 #include <cstring>
@@ -175,4 +176,49 @@ TEST_F(Orvex, SleepNestsOtherBindsAndLetsPythonThreadsRun) {
     EXPECT_EQ(Eval(*engine, QStringLiteral("during > 0")), QStringLiteral("True"))
         << "a Python thread runs while the script sleeps";
     EXPECT_EQ(Outcome({"orvex.Sleep(0)", "orvex.Sleep(-5)"}), QStringLiteral("ok"));
+}
+
+TEST_F(Orvex, TheStoreClearedByRunWhileThreadsUseItStaysWhole) {
+    BindGlobals().Clear();
+    engine->ExecuteLines({"import threading", "stop = [False]", "errors = []", "def use(i):",
+                          "    n = 0", "    while not stop[0]:", "        n += 1", "        try:",
+                          "            orvex.SetBindGlobal('name%d_%d' % (i, n % 50), 'value')",
+                          "            orvex.GetBindGlobal('name%d_%d' % (i, (n * 7) % 50))",
+                          "        except Exception as e:", "            errors.append(repr(e))",
+                          "workers = [threading.Thread(target=use, args=(i,)) for i in range(8)]",
+                          "for w in workers: w.start()"});
+    // Run clears the store on the GUI thread, which holds no interpreter
+    // lock between executions: the threads run meanwhile.
+    QElapsedTimer clock;
+    clock.start();
+    int clears = 0;
+    while (clock.elapsed() < 1500) {
+        BindGlobals().Clear();
+        ++clears;
+        for (const QString& line : BindGlobals().Lines())
+            ASSERT_TRUE(line.startsWith(QStringLiteral("name")) && line.endsWith(QStringLiteral("=value")))
+                << line.toStdString();
+    }
+    engine->ExecuteLines({"stop[0] = True", "for w in workers: w.join()"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("errors")), QStringLiteral("[]"));
+    EXPECT_GT(clears, 100);
+}
+
+TEST_F(Orvex, MethodsStillServeCodeThatRunsWhileTheInterpreterStops) {
+    const QString out = dir.Path() + QStringLiteral("/late.txt");
+    engine->ExecuteLines({"class Late:",
+                          "    def __del__(self, orvex=orvex, open=open, path=r'" + out + "'):",
+                          "        try:",
+                          "            orvex.SetBindGlobal('late', 'yes')",
+                          "            said = orvex.GetBindGlobal('late') + ' ' + str(orvex.ScreenX())",
+                          "        except Exception as e:",
+                          "            said = 'failed: %s' % e",
+                          "        with open(path, 'w') as f:",
+                          "            f.write(said)",
+                          "keeper = Late()"});
+    screen->size = {800, 600};
+    engine->Finalize();
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "the finaliser ran";
+    EXPECT_EQ(file.readAll(), QByteArray("yes 800"));
 }

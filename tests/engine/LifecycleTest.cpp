@@ -359,3 +359,25 @@ TEST_F(Lifecycle, InitThreadsIsHarmlessBeforeAndAfterTheStart) {
 }
 
 }  // namespace
+
+TEST_F(Lifecycle, ScriptsImportModulesOfTheWorkingDirectoryWhereverItMoves) {
+    QTemporaryDir first;
+    QTemporaryDir second;
+    for (const auto& [dir, name] : {std::pair{&first, "helper_one"}, std::pair{&second, "helper_two"}}) {
+        QFile module(dir->filePath(QStringLiteral("%1.py").arg(QLatin1String(name))));
+        ASSERT_TRUE(module.open(QIODevice::WriteOnly));
+        module.write(QByteArray("where = '") + name + "'\n");
+    }
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(first.path()));
+    auto engine = test::StartEngine();
+    EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('sys').path[0]")), QString());
+    engine->ExecuteLines({"import helper_one"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("helper_one.where")), QStringLiteral("helper_one"));
+    // The editor's dialogs moved the working directory on.
+    ASSERT_TRUE(QDir::setCurrent(second.path()));
+    engine->ExecuteLines({"import helper_two"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("helper_two.where")), QStringLiteral("helper_two"));
+    engine.reset();
+    QDir::setCurrent(previous);
+}

@@ -152,6 +152,24 @@ TEST_F(Modules, ParentInTheSameModuleIsFoundByItsName) {
     ASSERT_NE(child.ErrorObject, nullptr);
 }
 
+TEST_F(Modules, ErrorObjectsGoWithTheirInterpreterAndARestartBuildsItsOwn) {
+    TError& error = module->Errors().Add();
+    error.SetName(QStringLiteral("Failure"));
+    error.SetErrorType(TErrorType::etClass);
+    engine->LayoutLoaded();
+    ASSERT_NE(error.ErrorObject, nullptr);
+    engine->Finalize();
+    EXPECT_EQ(error.ErrorObject, nullptr) << "the reference is given back";
+
+    engine->Initialize();
+    ASSERT_TRUE(engine->IsInitialized());
+    ASSERT_NE(error.ErrorObject, nullptr);
+    engine->ExecuteLines({"import testmod", "try:", "    raise testmod.Failure('again')",
+                          "except testmod.Failure as e:", "    caught = (type(e).__name__, str(e))"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("caught")), QStringLiteral("('Failure', 'again')"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("issubclass(testmod.Failure, Exception)")), QStringLiteral("True"));
+}
+
 TEST_F(Modules, EventMethodsReachTheirItemThroughClosures) {
     TEventDef& add = module->Events().Add();
     add.Name = QStringLiteral("Add");

@@ -173,3 +173,25 @@ TEST_F(Redirected, TypeStatisticsListEveryTypeOrTheNamedOnes) {
     EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('pyio').GetTypesStats('Line', 'nothing', 'Point')")),
               QStringLiteral("[('Line', 0, 0, 0), ('Point', 1, 2, 1)]"));
 }
+
+TEST_F(Redirected, TheStreamsAnswerWhatLibrariesAskOfThem) {
+    engine->LayoutLoaded();
+    Run({"import io, sys", "out = sys.stdout",
+         "facts = (out.isatty(), out.encoding, out.errors, out.closed, out.readable(), out.writable(),",
+         "         out.seekable())",
+         "try:", "    out.fileno()", "    fileno = 'a descriptor'", "except io.UnsupportedOperation:",
+         "    fileno = 'unsupported'", "out.writelines(['one, ', 'two\\n', 'three\\n'])"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("facts")),
+              QStringLiteral("(False, 'utf-8', 'backslashreplace', False, True, True, False)"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("fileno")), QStringLiteral("unsupported"));
+    EXPECT_EQ(Shown(), (QStringList{"one, two", "three"}));
+}
+
+TEST_F(Redirected, InputOnAnotherThreadGetsTheEndOfInputWithoutABox) {
+    engine->LayoutLoaded();
+    Run({"import threading", "results = []", "def ask():", "    try:", "        results.append(input('Name? '))",
+         "    except EOFError:", "        results.append('end of input')", "    except Exception as e:",
+         "        results.append(repr(e))", "t = threading.Thread(target=ask)", "t.start()", "t.join(10)"});
+    EXPECT_EQ(Eval(*engine, QStringLiteral("results")), QStringLiteral("['end of input']"));
+    EXPECT_TRUE(dialogs->TextsOf(QStringLiteral("input")).isEmpty());
+}
