@@ -3,7 +3,10 @@
 #include "core/Exception.h"
 
 #include <QFile>
-#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvexa {
 
@@ -25,11 +28,38 @@ QStringList SplitLines(QStringView text) {
     return lines;
 }
 
+QByteArray ReadScriptBytes(const QString& fileName) {
+    const auto fail = [&fileName] { return Exception(QStringLiteral("Cannot open file %1").arg(fileName)); };
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw fail();
+    QFile file;
+    // The file owns the descriptor from here on.
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw fail();
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kScriptSizeLimit)
+        throw fail();
+    QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(status.st_size));
+    char chunk[64 * 1024];
+    for (;;) {
+        const qint64 n = file.read(chunk, sizeof chunk);
+        if (n < 0)
+            throw fail();
+        if (n == 0)
+            return bytes;
+        bytes.append(chunk, static_cast<qsizetype>(n));
+        // A file that grows while it is read stops at the limit all the same.
+        if (bytes.size() > kScriptSizeLimit)
+            throw fail();
+    }
+}
+
 QStringList ReadScriptLines(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("Cannot open file %1").arg(fileName));
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = ReadScriptBytes(fileName);
     // A NUL byte ends the text: nothing after it is read.
     if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
         bytes.truncate(nul);
@@ -47,8 +77,9 @@ QString TrimControl(QStringView text) {
 }
 
 bool FileExists(const QString& fileName) {
-    const QFileInfo info(fileName);
-    return info.exists() && !info.isDir();
+    struct stat status {};
+    return !fileName.isEmpty() && ::stat(QFile::encodeName(fileName).constData(), &status) == 0 &&
+           S_ISREG(status.st_mode);
 }
 
 }  // namespace orvexa

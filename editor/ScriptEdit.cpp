@@ -163,10 +163,7 @@ void TFormScriptEditor::LoadScript(const QString& name) {
     if (!name.isEmpty() && FileExists(name)) {
         EditFileName = AdoptFolderOf(name);
         Modified = false;
-        QFile file(EditFileName);
-        if (!file.open(QIODevice::ReadOnly))
-            throw Exception(QStringLiteral("Cannot open file %1").arg(EditFileName));
-        const QByteArray bytes = file.readAll();
+        const QByteArray bytes = ReadScriptBytes(EditFileName);
         // UTF-8 when the bytes are UTF-8; otherwise each byte is a character,
         // and saving writes the same bytes back.
         QStringDecoder utf8(QStringDecoder::Utf8);
@@ -200,6 +197,10 @@ void TFormScriptEditor::SaveScript(const QString& name) {
     const QByteArray bytes = latin1_ ? text.toLatin1() : text.toUtf8();
     // Written in full or not at all: a failed save leaves the old file.
     QSaveFile file(EditFileName);
+    // In a folder where no file can be made, the temporary file of a safe
+    // save cannot be either: a file that may be written is then written in
+    // place. Wherever the safe way is possible it is taken.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw Exception(QStringLiteral("Cannot create file %1").arg(EditFileName));
     // Only a save that reached the disk clears the unsaved-work question.

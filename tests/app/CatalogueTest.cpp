@@ -124,6 +124,22 @@ TEST_F(Catalogue, UnreadableFileFailsTheListingAfterWhatWasDone) {
     EXPECT_EQ(main()->Binds->BindCount(), 1);
 }
 
+TEST_F(Catalogue, EntriesThatAreNoFilesAreListedByNameAndNeverOpened) {
+    dir.Write(QStringLiteral("good.orx"), "//SHORTDESC: good\n");
+    dir.MakeFifo(QStringLiteral("pipe.orx"));
+    dir.MakeSocket(QStringLiteral("sock.orx"));
+    dir.MakeLink(QStringLiteral("zero.orx"), QStringLiteral("/dev/zero"));
+    Start();  // a FIFO opened for reading would wait here for ever
+    QStringList items = Items();
+    items.sort();
+    EXPECT_EQ(items, (QStringList{"good", "pipe.orx", "sock.orx", "zero.orx"}));
+    EXPECT_TRUE(dialogs->shown.empty());
+    for (const char* entry : {"pipe.orx", "sock.orx", "zero.orx"}) {
+        Select(static_cast<int>(main()->ScriptPaths.indexOf(QLatin1String(entry))));
+        EXPECT_EQ(main()->CurrentScript, QString()) << entry;
+    }
+}
+
 TEST_F(Catalogue, BadInputLoadsWithoutHangingOrWriting) {
     // Binary noise with NULs late in the file, no line ends, and one huge line.
     QByteArray binary(4 << 20, '\0');

@@ -48,6 +48,41 @@ TEST(ReadScriptLines, NulEndsTheTextAndBadFilesFailWithTheirName) {
     }
 }
 
+TEST(FileExists, OnlyRegularFilesCountLinksFollowed) {
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("real.orx"), "x");
+    dir.MakeFifo(QStringLiteral("pipe.orx"));
+    dir.MakeSocket(QStringLiteral("sock.orx"));
+    dir.MakeLink(QStringLiteral("zero.orx"), QStringLiteral("/dev/zero"));
+    dir.MakeLink(QStringLiteral("alias.orx"), dir.Path() + QStringLiteral("/real.orx"));
+    dir.MakeLink(QStringLiteral("dangling.orx"), dir.Path() + QStringLiteral("/nowhere"));
+    EXPECT_TRUE(FileExists(QStringLiteral("real.orx")));
+    EXPECT_TRUE(FileExists(QStringLiteral("alias.orx")));
+    for (const char* entry : {"pipe.orx", "sock.orx", "zero.orx", "dangling.orx", ""})
+        EXPECT_FALSE(FileExists(QLatin1String(entry))) << entry;
+}
+
+TEST(ReadScriptLines, EntriesThatAreNoFilesFailAtOnceInsteadOfBlockingOrFillingMemory) {
+    test::WorkingDir dir;
+    dir.MakeFifo(QStringLiteral("pipe.orx"));
+    dir.MakeLink(QStringLiteral("zero.orx"), QStringLiteral("/dev/zero"));
+    for (const char* entry : {"pipe.orx", "zero.orx"}) {
+        try {
+            ReadScriptLines(QLatin1String(entry));
+            ADD_FAILURE() << "no exception for " << entry;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("Cannot open file ") + QLatin1String(entry));
+        }
+    }
+    // Up to the limit a file is read; one byte more is not.
+    QByteArray limit(kScriptSizeLimit, 'x');
+    limit[0] = 'a';
+    dir.Write(QStringLiteral("limit.orx"), limit);
+    EXPECT_EQ(ReadScriptBytes(QStringLiteral("limit.orx")).size(), kScriptSizeLimit);
+    dir.MakeUnreadable(QStringLiteral("over.orx"));
+    EXPECT_THROW(ReadScriptBytes(QStringLiteral("over.orx")), Exception);
+}
+
 TEST(FileExists, ADirectoryDoesNotCount) {
     test::WorkingDir dir;
     dir.Write(QStringLiteral("f.orx"), "x");

@@ -11,11 +11,16 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <memory>
+
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orvexa;
 
@@ -127,6 +132,80 @@ TEST_F(Editor, SaveAsNamesTheFileAndAFailedSaveKeepsTheQuestion) {
     dialogs->fileAnswers.push_back(QString());  // cancelled: nothing happens
     editor.MenuFileSaveAsClick();
     EXPECT_EQ(editor.EditFileName, QStringLiteral("blocked.orx"));
+}
+
+TEST_F(Editor, EntriesThatAreNoFilesOpenAsANewScriptAndHugeFilesFail) {
+    dir.MakeFifo(QStringLiteral("pipe.orx"));
+    Open(QStringLiteral("pipe.orx"));  // would wait for a writer for ever if opened
+    EXPECT_EQ(editor.EditFileName, QStringLiteral("new0.orx"));
+    EXPECT_TRUE(editor.RichEditScript->toPlainText().isEmpty());
+
+    dir.MakeUnreadable(QStringLiteral("huge.orx"));
+    try {
+        editor.LoadScript(QStringLiteral("huge.orx"));
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Cannot open file huge.orx"));
+    }
+}
+
+namespace {
+// File access as an ordinary user for the time of a scope: root may write
+// into any folder, whatever its permissions say. Only this thread's file
+// system identity changes.
+class AsOrdinaryUser {
+public:
+    AsOrdinaryUser() {
+        if (geteuid() == 0) {
+            setfsgid(kNobody);
+            setfsuid(kNobody);
+        }
+    }
+    ~AsOrdinaryUser() {
+        if (geteuid() == 0) {
+            setfsuid(0);
+            setfsgid(0);
+        }
+    }
+    AsOrdinaryUser(const AsOrdinaryUser&) = delete;
+    AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
+    static constexpr unsigned kNobody = 65534;
+};
+
+ino_t InodeOf(const QString& name) {
+    struct stat status {};
+    return ::stat(QFile::encodeName(name).constData(), &status) == 0 ? status.st_ino : 0;
+}
+}  // namespace
+
+TEST_F(Editor, AWritableFileInAReadOnlyFolderIsSavedInPlace) {
+    const auto readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(dir.Path(), readable | QFile::WriteOwner));  // reachable for the user
+    QDir().mkdir(QStringLiteral("locked"));
+    dir.Write(QStringLiteral("locked/mine.orx"), "old text\n");
+    if (geteuid() == 0) {
+        ASSERT_EQ(::chown("locked/mine.orx", AsOrdinaryUser::kNobody, AsOrdinaryUser::kNobody), 0);
+    }
+    ASSERT_TRUE(QFile::setPermissions(QStringLiteral("locked"), readable));
+    const QString path = dir.Path() + QStringLiteral("/locked/mine.orx");
+    {
+        const AsOrdinaryUser user;
+        Open(path);
+        editor.RichEditScript->selectAll();
+        Type(QStringLiteral("new text\n"));
+        EXPECT_NO_THROW(editor.MenuFileSaveClick());
+    }
+    EXPECT_EQ(Read(QStringLiteral("mine.orx")), "new text\n");
+    EXPECT_FALSE(editor.Modified);
+    EXPECT_EQ(QDir().entryList(QDir::Files), QStringList{"mine.orx"}) << "nothing left beside it";
+    QFile::setPermissions(dir.Path() + QStringLiteral("/locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    // Where a temporary file can be made, the save replaces the file whole
+    // (a new file takes the old one's place), so it is never half-written.
+    const ino_t before = InodeOf(QStringLiteral("mine.orx"));
+    Type(QStringLiteral("more\n"));
+    editor.MenuFileSaveClick();
+    EXPECT_NE(InodeOf(QStringLiteral("mine.orx")), before);
 }
 
 TEST_F(Editor, RunSavesGreysAndArmsStopRestores) {

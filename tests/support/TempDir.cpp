@@ -1,8 +1,11 @@
 #include "tests/support/TempDir.h"
 
+#include "core/ScriptText.h"
+
 #include <QFile>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -23,7 +26,23 @@ WorkingDir::~WorkingDir() {
     QDir::setCurrent(previous_);
 }
 
-void WorkingDir::MakeUnreadable(const QString& name) {
+void WorkingDir::MakeUnreadable(const QString& name) const {
+    QFile file(dir_.filePath(name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || !file.resize(kScriptSizeLimit + 1))
+        throw std::runtime_error("cannot make an unreadable file");
+}
+
+void WorkingDir::MakeFifo(const QString& name) const {
+    if (::mkfifo(QFile::encodeName(dir_.filePath(name)).constData(), 0644) != 0)
+        throw std::runtime_error("cannot make a FIFO");
+}
+
+void WorkingDir::MakeLink(const QString& name, const QString& target) const {
+    if (!QFile::link(target, dir_.filePath(name)))
+        throw std::runtime_error("cannot make a link");
+}
+
+void WorkingDir::MakeSocket(const QString& name) {
     const QByteArray path = QFile::encodeName(dir_.filePath(name));
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -34,7 +53,7 @@ void WorkingDir::MakeUnreadable(const QString& name) {
         ::close(socket_);
     socket_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
     if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-        throw std::runtime_error("cannot make an unreadable entry");
+        throw std::runtime_error("cannot make a socket");
 }
 
 void WorkingDir::Write(const QString& name, const QByteArray& bytes) const {

@@ -18,9 +18,15 @@ public:
     QString Path() const { return dir_.path(); }
     // Writes a file (bytes as given) relative to the directory.
     void Write(const QString& name, const QByteArray& bytes) const;
-    // Makes an entry that exists, is no directory, and cannot be opened for
-    // reading even by root: a bound local socket.
-    void MakeUnreadable(const QString& name);
+    // Makes a regular file that cannot be read as a script even by root: one
+    // byte past the size limit (sparse, so that it takes no room).
+    void MakeUnreadable(const QString& name) const;
+    // Entries that are no regular files: a FIFO (opening it for reading
+    // would wait for a writer forever), a bound local socket, a link to a
+    // device that never ends.
+    void MakeFifo(const QString& name) const;
+    void MakeSocket(const QString& name);
+    void MakeLink(const QString& name, const QString& target) const;
 
 private:
     int socket_ = -1;
