@@ -55,6 +55,13 @@ void TDynamicDll::LoadFrom(const QString& requested) {
     const QString name = requested;
     BeforeLoad();
     handle_ = nullptr;
+    if (const QString first = FirstChoice(); !first.isEmpty()) {
+        DllName = first;
+        handle_ = Open(first);
+        if (!handle_)
+            WriteToStandardError(QStringLiteral("\"%1\" could not be loaded (%2); the usual libraries are tried.")
+                                     .arg(first, lastSystemText_));
+    }
     for (qsizetype i = CandidateNames.size() - 1; i >= 0 && !handle_; --i) {
         DllName = CandidateNames.at(i);
         handle_ = Open(DllName);

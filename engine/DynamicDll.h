@@ -74,6 +74,10 @@ public:
     int LastErrorCode() const { return lastError_; }
 
 protected:
+    // A library to try before the candidates and the name: the user's own
+    // choice. Empty for none; one that cannot be loaded is told on standard
+    // error, and the usual order follows.
+    virtual QString FirstChoice() const { return QString(); }
     virtual void BeforeLoad();
     virtual void AfterLoad();
     virtual void BeforeUnload();

@@ -50,6 +50,10 @@ void TPythonEngine::SetInitThreads(bool value) {
     initThreads_ = value;
 }
 
+QString TPythonEngine::FirstChoice() const {
+    return QString::fromLocal8Bit(qgetenv("ORVEXA_LIBPYTHON"));
+}
+
 void TPythonEngine::BeforeLoad() {
     // No console exists for a GUI process: a terminal on standard output
     // gets the console's title.
@@ -70,8 +74,10 @@ void TPythonEngine::AfterLoad() {
 }
 
 void TPythonEngine::AdjustVersion() {
+    // A path (the user's choice) is known by its file name.
+    const QString fileName = DllName.section(u'/', -1);
     for (const KnownVersion& known : KnownVersions()) {
-        if (DllName.compare(QLatin1String(known.DllName), Qt::CaseInsensitive) == 0) {
+        if (fileName.compare(QLatin1String(known.DllName), Qt::CaseInsensitive) == 0) {
             APIVersion = known.APIVersion;
             RegVersion = QString::fromLatin1(known.RegVersion);
             return;

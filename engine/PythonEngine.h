@@ -99,6 +99,9 @@ public:
     void SetLocalVars(PyObject* value);
 
 protected:
+    // ORVEXA_LIBPYTHON, a library file name or path: an interpreter of the
+    // user's choice, older than the system's one too.
+    QString FirstChoice() const override;
     void BeforeLoad() override;
     void AfterLoad() override;
 

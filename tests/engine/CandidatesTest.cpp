@@ -108,4 +108,26 @@ TEST_F(Candidates, Python14InCapitalsKeepsTheGateOpen) {
     EXPECT_TRUE(engine.IsInitialized());
 }
 
+// ORVEXA_LIBPYTHON comes before everything on the search path: here the
+// invalid files that hide the system's libraries, and the fake python20.dll
+// that would win otherwise.
+TEST_F(Candidates, TheUsersChoiceIsLoadedFirstByItsPath) {
+    const QString system = qEnvironmentVariable("ORVEXA_SYSTEM_LIBPYTHON");
+    ASSERT_FALSE(system.isEmpty());
+    qputenv("ORVEXA_LIBPYTHON", system.toLocal8Bit());
+    engine.LayoutLoaded();
+    EXPECT_EQ(engine.DllName, system);
+    EXPECT_EQ(engine.APIVersion, 1013) << "known by its file name";
+    EXPECT_EQ(engine.RegVersion, QStringLiteral("3.11"));
+    ASSERT_TRUE(engine.IsInitialized());
+    EXPECT_EQ(test::Eval(engine, QStringLiteral("__import__('sys').version_info[:2]")), QStringLiteral("(3, 11)"));
+}
+
+TEST_F(Candidates, AChoiceThatCannotBeLoadedFallsBackToTheUsualOrder) {
+    qputenv("ORVEXA_LIBPYTHON", "/nonexistent/libpython3.9.so.1.0");
+    engine.LayoutLoaded();
+    EXPECT_EQ(engine.DllName, QStringLiteral("python20.dll"));
+    EXPECT_TRUE(engine.IsLoaded());
+}
+
 }  // namespace
