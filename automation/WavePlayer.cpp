@@ -36,13 +36,17 @@ void TWavePlayer::Close() {
 void TWavePlayer::PlayWav(const QString& fileName) {
     if (fileName.isEmpty() || !QFileInfo(fileName).isFile())
         return;
-    Close();
     std::shared_ptr<platform::WaveAudio> wave = platform::Current().wave;
+    if (wave != device_)
+        Close();  // the services changed: the device held belongs to the old ones
     if (!wave)
         throw Exception(QStringLiteral("No wave-audio device is available"));
+    // The device held takes the new file in place of the sound it plays.
     const QString error = wave->Open(fileName);
-    if (!error.isEmpty())
+    if (!error.isEmpty()) {
+        device_.reset();
         throw Exception(error);
+    }
     device_ = std::move(wave);
     device_->Play();
 }

@@ -23,9 +23,10 @@ public:
 
     // Starts playing a WAV file and returns at once. A name that is not an
     // existing file (a directory does not count) does nothing, and leaves a
-    // sound that is playing alone. Otherwise the device held is closed and
-    // the file is opened and played from its beginning. An open failure is
-    // raised as orvexa::Exception with the device's own text.
+    // sound that is playing alone. Otherwise the file is opened in place of
+    // the sound held, which stops, and played from its beginning. An open
+    // failure closes the device and is raised as orvexa::Exception with the
+    // device's own text.
     void PlayWav(const QString& fileName);
 
     bool IsOpen() const;

@@ -12,9 +12,12 @@ public:
     WaveAudio& operator=(const WaveAudio&) = delete;
     virtual ~WaveAudio() = default;
 
-    // Loads the WAV file and opens an output device for it, closing the one
-    // already open. Returns the device's own description of the failure, or
-    // the empty string when the device is open.
+    // Loads the WAV file as the device's sound, in place of the one it held
+    // (which stops at once). The device already open serves on while the
+    // new file has its format; it is closed and one for the new format
+    // opened otherwise. Returns the device's own description of the
+    // failure, the device then being closed, or the empty string when the
+    // device is open with the file's sound.
     virtual QString Open(const QString& fileName) = 0;
 
     // Starts the open sound from its beginning and returns at once. Nothing

@@ -3,12 +3,13 @@
 namespace orvexa::platform {
 
 QString FakeWaveAudio::Open(const QString& fileName) {
-    if (open_)
-        Close();
+    // An open device takes the new sound; a failure closes it.
     log.append(QStringLiteral("open ") + fileName);
     const auto failure = failures.constFind(fileName);
-    if (failure != failures.constEnd())
+    if (failure != failures.constEnd()) {
+        Close();
         return *failure;
+    }
     open_ = true;
     return QString();
 }

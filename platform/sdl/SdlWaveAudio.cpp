@@ -42,16 +42,28 @@ QString SdlWaveAudio::EnsureInitialised() {
 }
 
 QString SdlWaveAudio::Open(const QString& fileName) {
-    Close();
-    if (QString error = EnsureInitialised(); !error.isEmpty())
+    if (QString error = EnsureInitialised(); !error.isEmpty()) {
+        Close();
         return error;
-
+    }
     SDL_AudioSpec wanted{};
     Uint8* samples = nullptr;
     Uint32 length = 0;
     const QByteArray path = QFile::encodeName(fileName);
-    if (SDL_LoadWAV(path.constData(), &wanted, &samples, &length) == nullptr)
-        return LastError();
+    if (SDL_LoadWAV(path.constData(), &wanted, &samples, &length) == nullptr) {
+        const QString error = LastError();
+        Close();
+        return error;
+    }
+    const Format format{wanted.freq, wanted.format, wanted.channels};
+    if (device_ != 0 && format == deviceFormat_) {
+        // The sound held stops now; Play starts the new one.
+        SDL_PauseAudioDevice(device_, 1);
+        SDL_ClearQueuedAudio(device_);
+        HoldSamples(samples, length);
+        return QString();
+    }
+    Close();
     wanted.samples = kBufferSamples;
     wanted.callback = nullptr;  // samples are queued
     wanted.userdata = nullptr;
@@ -63,9 +75,15 @@ QString SdlWaveAudio::Open(const QString& fileName) {
         return error;
     }
     device_ = device;
+    deviceFormat_ = format;
+    HoldSamples(samples, length);
+    return QString();
+}
+
+void SdlWaveAudio::HoldSamples(std::uint8_t* samples, std::uint32_t length) {
+    SDL_FreeWAV(samples_);
     samples_ = samples;
     length_ = length;
-    return QString();
 }
 
 void SdlWaveAudio::Play() {
@@ -85,9 +103,8 @@ void SdlWaveAudio::Close() {
     SDL_ClearQueuedAudio(device_);
     closer_->Close(device_);
     device_ = 0;
-    SDL_FreeWAV(samples_);
-    samples_ = nullptr;
-    length_ = 0;
+    deviceFormat_ = Format();
+    HoldSamples(nullptr, 0);
 }
 
 std::shared_ptr<WaveAudio> CreateSdlWaveAudio() { return std::make_shared<SdlWaveAudio>(); }

@@ -11,9 +11,11 @@ class AudioDeviceCloser;
 
 // The wave-audio device over SDL2's audio subsystem: the whole file is
 // queued on an output device opened in the file's own format, and SDL
-// converts where the hardware needs it. Closing an SDL device blocks for a
-// few buffer lengths, so devices are closed on a worker thread; the caller
-// only stops the sound.
+// converts where the hardware needs it. One device serves file after file
+// of the same format: only its queue is replaced, so sounds played in quick
+// succession (a click on a timer) never pile up devices. Closing an SDL
+// device blocks for a few buffer lengths, so devices are closed on a worker
+// thread; the caller only stops the sound.
 class SdlWaveAudio final : public WaveAudio {
 public:
     SdlWaveAudio();
@@ -26,9 +28,20 @@ public:
 
 private:
     QString EnsureInitialised();
+    // Takes the loaded samples as the sound; frees the previous ones.
+    void HoldSamples(std::uint8_t* samples, std::uint32_t length);
+
+    // The format of the open device's sound.
+    struct Format {
+        int frequency = 0;
+        std::uint16_t format = 0;
+        std::uint8_t channels = 0;
+        bool operator==(const Format&) const = default;
+    };
 
     bool initialised_ = false;
     std::uint32_t device_ = 0;
+    Format deviceFormat_;
     std::uint8_t* samples_ = nullptr;
     std::uint32_t length_ = 0;
     std::unique_ptr<AudioDeviceCloser> closer_;
