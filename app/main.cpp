@@ -33,10 +33,12 @@ int main(int argc, char** argv) {
     services.keyStore = platform::CreateQtKeyStore();
     services.keyCapture = platform::CreateX11KeyCapture();
     services.shell = platform::CreateQtShell();
-    // Without a display the input and screen stay unset; the program starts.
-    platform::x11::X11InputServices x11 = platform::x11::CreateX11InputServices();
+    // Without a display the input and screen stay unset; the program starts,
+    // and connects them when a script first needs them.
+    platform::x11::X11InputServices x11 = platform::x11::CreateX11InputServices(platform::x11::kStartupAttempts);
     services.input = std::move(x11.input);
     services.screen = std::move(x11.screen);
+    services.connectDisplay = [] { return platform::x11::CreateX11InputServices(); };
     services.wave = platform::sdl::CreateSdlWaveAudio();
     platform::Install(std::move(services));
     TWavePlayer wavePlayer;  // the program's player, until the program ends

@@ -11,6 +11,7 @@ const QString kNoDisplay =
 }
 
 platform::InputSynth& InputService() {
+    platform::ConnectDisplayIfMissing();
     const auto& input = platform::Current().input;
     if (!input)
         throw Exception(kNoDisplay);
@@ -18,6 +19,7 @@ platform::InputSynth& InputService() {
 }
 
 platform::Screen& ScreenService() {
+    platform::ConnectDisplayIfMissing();
     const auto& screen = platform::Current().screen;
     if (!screen)
         throw Exception(kNoDisplay);

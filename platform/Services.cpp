@@ -1,5 +1,6 @@
 #include "platform/Services.h"
 
+#include <chrono>
 #include <stdexcept>
 #include <string>
 
@@ -20,6 +21,23 @@ T& Require(const std::shared_ptr<T>& service, const char* name) {
 }  // namespace
 
 Services& Current() { return Storage(); }
+
+bool ConnectDisplayIfMissing() {
+    using Clock = std::chrono::steady_clock;
+    static Clock::time_point nextTry{};
+    Services& services = Storage();
+    if (services.input && services.screen)
+        return true;
+    if (!services.connectDisplay || Clock::now() < nextTry)
+        return false;
+    nextTry = Clock::now() + std::chrono::seconds(1);
+    DisplayServices display = services.connectDisplay();
+    if (!services.screen)
+        services.screen = std::move(display.screen);
+    if (!services.input)
+        services.input = std::move(display.input);
+    return services.input && services.screen;
+}
 
 void Install(Services services) { Storage() = std::move(services); }
 

@@ -11,8 +11,8 @@
 
 namespace orvexa::platform::x11 {
 
-X11InputServices CreateX11InputServices() {
-    std::shared_ptr<X11Connection> connection = X11Connection::Open();
+X11InputServices CreateX11InputServices(int attempts) {
+    std::shared_ptr<X11Connection> connection = X11Connection::Open(attempts);
     if (!connection) {
         std::fprintf(stderr, "No X display: screen, mouse and keyboard automation is unavailable\n");
         return {};

@@ -1,22 +1,20 @@
 #pragma once
 
-#include <memory>
-
-namespace orvexa::platform {
-class InputSynth;
-class Screen;
-}  // namespace orvexa::platform
+#include "platform/Services.h"
 
 namespace orvexa::platform::x11 {
 
 // The X11 services of input synthesis and the screen, on one connection.
-struct X11InputServices {
-    std::shared_ptr<InputSynth> input;
-    std::shared_ptr<Screen> screen;
-};
+using X11InputServices = DisplayServices;
 
-// Connects to the display named by DISPLAY. Without a display both services
-// are left empty; without the XTEST extension the input is.
-X11InputServices CreateX11InputServices();
+// Connects to the display named by DISPLAY, trying `attempts` times with a
+// short pause between (an X server under load may refuse a connection for a
+// moment). Without a display both services are left empty; without the
+// XTEST extension the input is.
+X11InputServices CreateX11InputServices(int attempts = 1);
+
+// As many attempts as a start-up may spend (about seven tenths of a second)
+// when the display named does not answer.
+inline constexpr int kStartupAttempts = 4;
 
 }  // namespace orvexa::platform::x11

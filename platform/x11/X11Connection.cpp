@@ -2,7 +2,10 @@
 
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <thread>
 #include <mutex>
 #include <set>
 
@@ -43,12 +46,20 @@ void InstallErrorHandlerOnce() {
 
 }  // namespace
 
-std::shared_ptr<X11Connection> X11Connection::Open() {
+std::shared_ptr<X11Connection> X11Connection::Open(int attempts) {
     InstallErrorHandlerOnce();
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr)
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || *name == '\0')
         return nullptr;
-    return std::make_shared<X11Connection>(display);
+    auto pause = std::chrono::milliseconds(100);
+    for (int attempt = 1;; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr))
+            return std::make_shared<X11Connection>(display);
+        if (attempt >= attempts)
+            return nullptr;
+        std::this_thread::sleep_for(pause);
+        pause *= 2;
+    }
 }
 
 X11Connection::X11Connection(Display* display) : display_(display) {

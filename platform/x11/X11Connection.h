@@ -22,8 +22,10 @@ namespace orvexa::platform::x11 {
 // later, installs a handler of the same kind in its place.
 class X11Connection {
 public:
-    // Opens the display named by DISPLAY; nullptr when there is none.
-    static std::shared_ptr<X11Connection> Open();
+    // Opens the display named by DISPLAY, trying `attempts` times, the pause
+    // between doubling from 100 ms; nullptr when it cannot be reached (at
+    // once when DISPLAY names none).
+    static std::shared_ptr<X11Connection> Open(int attempts = 1);
 
     explicit X11Connection(Display* display);
     X11Connection(const X11Connection&) = delete;
