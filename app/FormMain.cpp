@@ -261,7 +261,9 @@ void TFormMain::ProgramClosing() {
     quit::Request();
     SetRunning(false);
     RemoveHook();
-    QCoreApplication::quit();
+    // exit(), not quit(): it ends the loops at once, nested ones included,
+    // and never asks the windows whether they may close first.
+    QCoreApplication::exit(0);
 }
 
 void TFormMain::FormDestroy() {

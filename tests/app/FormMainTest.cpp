@@ -10,6 +10,8 @@
 #include "tests/support/FakeExecutor.h"
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
@@ -204,6 +206,39 @@ TEST_F(FormMain, ExitWhileRunningDisarmsBeforeTheEnd) {
     const size_t ticks = engine.executed.size();
     QTest::qWait(60);
     EXPECT_EQ(engine.executed.size(), ticks);
+}
+
+TEST_F(FormMain, ClosingWhileMainRunsStartsNothingMoreAndLeavesTheLoops) {
+    test::FakeExecutor engine;
+    dir.Write(QStringLiteral("s.orx"), "//BIND MAIN\nmain\n//BIND TIMER 10\ntick\n//BIND KEY A\nkey\n");
+    windows = CreateWindows();
+    main()->SetExecutor(&engine);
+    main()->show();
+    // The close box is pressed while MAIN runs (nested in its wait).
+    bool loopLeft = false;
+    engine.onExecute = [&](const QStringList& lines) {
+        if (lines.first() != QStringLiteral("main"))
+            return;
+        QTimer::singleShot(0, main(), [this] { main()->close(); });
+        QEventLoop wait;
+        QTimer::singleShot(5000, &wait, &QEventLoop::quit);
+        wait.exec();  // what Sleep runs; closing must end it
+        loopLeft = true;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    main()->SetRunning(true);
+    EXPECT_TRUE(loopLeft);
+    EXPECT_LT(clock.elapsed(), 4000) << "the nested loop was not ended";
+    EXPECT_FALSE(main()->Binds->GetBind(1)->TimerEnabled()) << "no timer starts after MAIN";
+    EXPECT_FALSE(main()->Running);
+    EXPECT_EQ(main()->ButtonRun->text(), QStringLiteral("&Run"));
+    // Neither Run nor a key starts code any more.
+    engine.executed.clear();
+    main()->SetRunning(true);
+    EXPECT_FALSE(main()->Running);
+    QTest::qWait(50);
+    EXPECT_TRUE(engine.executed.empty());
 }
 
 TEST_F(FormMain, UncaughtExceptionShowsTheGeneralErrorBox) {
