@@ -31,6 +31,8 @@ std::optional<QString> ScriptedDialogs::InputQuery(const QString& caption, const
                                                    int maxLength) {
     shown.push_back({QStringLiteral("input"), caption + u'|' + prompt});
     lastInputMaxLength = maxLength;
+    if (whileInputShows)
+        whileInputShows();
     return Next(inputAnswers, "an input box");
 }
 

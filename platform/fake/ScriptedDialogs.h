@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 namespace orvexa::platform {
@@ -35,6 +36,8 @@ public:
     std::deque<QString> fileAnswers;
     std::vector<Shown> shown;
     int lastInputMaxLength = 0;
+    // Runs while an input box "shows", as the user would take their time.
+    std::function<void()> whileInputShows;
 
     // Installs a fresh set of platform services holding only a new
     // ScriptedDialogs, and returns it (the services own it).

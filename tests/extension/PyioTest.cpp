@@ -12,7 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QThread>
 
 using namespace orvexa;
 using orvexa::test::Eval;
@@ -194,4 +200,24 @@ TEST_F(Redirected, InputOnAnotherThreadGetsTheEndOfInputWithoutABox) {
          "        results.append(repr(e))", "t = threading.Thread(target=ask)", "t.start()", "t.join(10)"});
     EXPECT_EQ(Eval(*engine, QStringLiteral("results")), QStringLiteral("['end of input']"));
     EXPECT_TRUE(dialogs->TextsOf(QStringLiteral("input")).isEmpty());
+}
+
+TEST_F(Redirected, PythonThreadsRunWhileTheInputBoxWaitsForTheUser) {
+    engine->LayoutLoaded();
+    const QString flag = QDir::temp().filePath(QStringLiteral("orvexa-input-%1").arg(QCoreApplication::applicationPid()));
+    QFile::remove(flag);
+    bool threadRan = false;
+    dialogs->whileInputShows = [&] {
+        QElapsedTimer clock;
+        clock.start();
+        while (!QFileInfo::exists(flag) && clock.elapsed() < 3000)
+            QThread::msleep(10);
+        threadRan = QFileInfo::exists(flag);
+    };
+    dialogs->inputAnswers.push_back(QStringLiteral("typed"));
+    Run({"import threading, time", "def mark():", "    open(r'" + flag + "', 'w').close()",
+         "t = threading.Thread(target=mark)", "t.start()", "answer = input()", "t.join()"});
+    EXPECT_TRUE(threadRan) << "the thread waited for the box to close";
+    EXPECT_EQ(Eval(*engine, QStringLiteral("answer")), QStringLiteral("typed"));
+    QFile::remove(flag);
 }
