@@ -204,20 +204,25 @@ TEST_F(Redirected, InputOnAnotherThreadGetsTheEndOfInputWithoutABox) {
 
 TEST_F(Redirected, PythonThreadsRunWhileTheInputBoxWaitsForTheUser) {
     engine->LayoutLoaded();
-    const QString flag = QDir::temp().filePath(QStringLiteral("orvexa-input-%1").arg(QCoreApplication::applicationPid()));
-    QFile::remove(flag);
+    const QString base = QDir::temp().filePath(QStringLiteral("orvexa-input-%1").arg(QCoreApplication::applicationPid()));
+    const QString shown = base + QStringLiteral(".shown");
+    const QString answered = base + QStringLiteral(".thread");
     bool threadRan = false;
+    // While the box shows, a thread that waited for it does its work.
     dialogs->whileInputShows = [&] {
+        QFile(shown).open(QIODevice::WriteOnly);
         QElapsedTimer clock;
         clock.start();
-        while (!QFileInfo::exists(flag) && clock.elapsed() < 3000)
+        while (!QFileInfo::exists(answered) && clock.elapsed() < 3000)
             QThread::msleep(10);
-        threadRan = QFileInfo::exists(flag);
+        threadRan = QFileInfo::exists(answered);
     };
     dialogs->inputAnswers.push_back(QStringLiteral("typed"));
-    Run({"import threading, time", "def mark():", "    open(r'" + flag + "', 'w').close()",
-         "t = threading.Thread(target=mark)", "t.start()", "answer = input()", "t.join()"});
+    Run({"import os, threading, time", "def work():", "    while not os.path.exists(r'" + shown + "'):",
+         "        time.sleep(0.005)", "    open(r'" + answered + "', 'w').close()",
+         "t = threading.Thread(target=work)", "t.start()", "answer = input()", "t.join()"});
     EXPECT_TRUE(threadRan) << "the thread waited for the box to close";
     EXPECT_EQ(Eval(*engine, QStringLiteral("answer")), QStringLiteral("typed"));
-    QFile::remove(flag);
+    QFile::remove(shown);
+    QFile::remove(answered);
 }
