@@ -2,6 +2,7 @@
 
 #include "core/Quit.h"
 #include "engine/PythonEngine.h"
+#include "extension/PythonInputOutput.h"
 #include "extension/PythonModule.h"
 
 #include <QCoreApplication>
@@ -55,7 +56,9 @@ bool OnMainThread() {
 // for input gets nothing (the box cannot be shown there, and that thread
 // holds the interpreter's lock that the GUI thread needs).
 bool OffLimitsToThisThread(const TPythonEngine& engine, const EngineIO* io) {
-    return !OnMainThread() && engine.RedirectIO && io && io->ClassName() != QStringLiteral("TPythonInputOutput");
+    // The class compared is exactly the base class, as its name says.
+    return !OnMainThread() && engine.RedirectIO && io &&
+           io->metaObject() != &TPythonInputOutput::staticMetaObject;
 }
 
 // A failure of the host inside a method becomes the script's exception:

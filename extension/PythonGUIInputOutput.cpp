@@ -12,6 +12,8 @@ namespace orvexa {
 namespace {
 // Posted once per queued line; handled on the GUI thread's event loop.
 const QEvent::Type kQueuedLineEvent = static_cast<QEvent::Type>(QEvent::User + 1);
+// Posted once per turn of the event loop in which lines were delivered.
+const QEvent::Type kFlushEvent = static_cast<QEvent::Type>(QEvent::User + 2);
 }  // namespace
 
 TPythonGUIInputOutput::TPythonGUIInputOutput(QObject* owner) : TPythonInputOutput(owner) {}
@@ -29,11 +31,39 @@ void TPythonGUIInputOutput::SendData(const QString& line) {
     }
     if (!Output)
         return;
-    // The control drops its oldest lines itself; at least the newest stays.
-    const int limit = qMax(MaxLines, 1);
+    unshown_.push_back(line);
+    // Older lines would only be pushed out of the control again.
+    while (unshown_.size() > static_cast<size_t>(ControlLineLimit()))
+        unshown_.pop_front();
+    if (!flushPosted_) {
+        flushPosted_ = true;
+        QCoreApplication::postEvent(this, new QEvent(kFlushEvent));
+    }
+}
+
+int TPythonGUIInputOutput::ControlLineLimit() const {
+    // The control keeps at most MaxLines lines, and at least the newest.
+    return qMax(MaxLines, 1);
+}
+
+void TPythonGUIInputOutput::FlushToControl() {
+    flushPosted_ = false;
+    if (unshown_.empty())
+        return;
+    std::deque<QString> lines;
+    lines.swap(unshown_);
+    if (!Output)
+        return;
+    const int limit = ControlLineLimit();
     if (Output->maximumBlockCount() != limit)
         Output->setMaximumBlockCount(limit);
-    Output->appendPlainText(line);
+    const QString text = QStringList(lines.begin(), lines.end()).join(u'\n');
+    // Lines enough to fill the control replace what it holds; fewer are
+    // added after it, the control dropping its oldest lines itself.
+    if (lines.size() >= static_cast<size_t>(limit))
+        Output->setPlainText(text);
+    else
+        Output->appendPlainText(text);
     QScrollBar* bar = Output->verticalScrollBar();
     bar->setValue(bar->maximum());
 }
@@ -51,6 +81,10 @@ void TPythonGUIInputOutput::NotifyQueuedLine() {
 }
 
 bool TPythonGUIInputOutput::event(QEvent* event) {
+    if (event->type() == kFlushEvent) {
+        FlushToControl();
+        return true;
+    }
     if (event->type() != kQueuedLineEvent)
         return TPythonInputOutput::event(event);
     QString line;

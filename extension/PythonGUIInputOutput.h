@@ -4,6 +4,8 @@
 
 #include <QPointer>
 
+#include <deque>
+
 class QPlainTextEdit;
 
 namespace orvexa {
@@ -11,6 +13,12 @@ namespace orvexa {
 // Delivers lines into a multi-line text control, keeping at most MaxLines
 // lines there and scrolling to the newest; answers input requests with an
 // input box. Used from the GUI thread only.
+//
+// The lines delivered in one turn of the event loop reach the control
+// together, in one update at the end of that turn (before anything is
+// painted): a script printing fast spends its time printing, not laying
+// out the control line by line. Of those, no more than the control keeps
+// are held meanwhile.
 class TPythonGUIInputOutput : public TPythonInputOutput {
     Q_OBJECT
 public:
@@ -26,11 +34,19 @@ public:
     QString ReceiveData() override;
     void NotifyQueuedLine() override;
 
+    // Puts the lines delivered since the last update into the control now.
+    void FlushToControl();
+
 protected:
     bool event(QEvent* event) override;
 
 private:
+    int ControlLineLimit() const;
+
     QPointer<QPlainTextEdit> Output;
+    // Delivered, not yet in the control; at most ControlLineLimit() lines.
+    std::deque<QString> unshown_;
+    bool flushPosted_ = false;
 };
 
 }  // namespace orvexa

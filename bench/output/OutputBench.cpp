@@ -1,7 +1,9 @@
 // A script printing 100,000 lines into the Output window's control, against
-// appending the same lines straight into the same control from C++, in one
-// run. Also follows the number of lines in the control and the process's
-// resident memory while the script prints.
+// appending the same lines straight into the same control from C++, one
+// update of the control per line, in one run. The script prints in chunks,
+// the event loop turning after each as it does between a script's waits; the
+// time of those turns counts. Also follows the number of lines in the
+// control and the process's resident memory while the script prints.
 //
 //   bench_output [lines]      (QT_QPA_PLATFORM=offscreen is fine)
 #include "engine/PythonEngine.h"
@@ -48,6 +50,8 @@ double DirectAppend(QPlainTextEdit* control, int lines) {
         QScrollBar* bar = control->verticalScrollBar();
         bar->setValue(bar->maximum());
     }
+    // What the appends left for the event loop (repaints) is their cost too.
+    QCoreApplication::processEvents();
     return static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
@@ -89,6 +93,7 @@ int main(int argc, char** argv) {
         clock.start();
         engine->ExecuteLines({QStringLiteral("for i in range(%1, %2):").arg(done).arg(done + chunk),
                               QStringLiteral("    print('line', i, 'of the benchmark output')")});
+        QCoreApplication::processEvents();  // the turn that updates the control
         scriptNs += clock.nsecsElapsed();
         maxBlocks = qMax(maxBlocks, form.RichEditOutput->document()->blockCount());
         const long rss = ResidentKiB();
@@ -102,7 +107,7 @@ int main(int argc, char** argv) {
     std::printf("lines:                    %d\n", lines);
     std::printf("direct append (baseline): %.1f ms (%.2f us/line)\n", direct, direct * 1000 / lines);
     std::printf("script print path:        %.1f ms (%.2f us/line)\n", script, script * 1000 / lines);
-    std::printf("ratio script/direct:      %.2f (goal: at most 2)\n", script / direct);
+    std::printf("speed-up over the baseline: %.1fx (goal: at least 10)\n", direct / script);
     std::printf("max lines in the control: %d (MaxLines %d)\n", maxBlocks, io->MaxLines);
     std::printf("resident memory:          %ld KiB after the first tenth, %ld KiB at most\n", rssFirst, rssMax);
     std::printf("last line as expected:    %s\n", same ? "yes" : "no");

@@ -25,7 +25,12 @@ protected:
         io.SetOutput(form.RichEditOutput);
     }
     void TearDown() override { platform::Install(platform::Services()); }
-    QStringList Shown() const { return form.RichEditOutput->toPlainText().split(u'\n'); }
+    // What the control shows once the event loop has turned.
+    QString Text() const {
+        QCoreApplication::sendPostedEvents();
+        return form.RichEditOutput->toPlainText();
+    }
+    QStringList Shown() const { return Text().split(u'\n'); }
 
     platform::ScriptedDialogs* dialogs = nullptr;
     TFormOutput form;
@@ -39,7 +44,7 @@ TEST_F(GUIOutput, LinesArriveWhileHiddenAndClearEmptiesTheControl) {
     EXPECT_FALSE(form.isVisible()) << "output never shows the window";
     EXPECT_EQ(Shown(), (QStringList{"first", "second"}));
     form.ButtonClear->click();
-    EXPECT_EQ(form.RichEditOutput->toPlainText(), QString());
+    EXPECT_EQ(Text(), QString());
     io.Write(u"after\n");
     EXPECT_EQ(Shown(), QStringList{"after"});
 }
@@ -61,7 +66,7 @@ TEST_F(GUIOutput, ControlKeepsAtMostMaxLinesAndScrollsToTheNewest) {
 
 TEST_F(GUIOutput, ALineWithoutItsEndIsNotShown) {
     io.Write(u"prompt: ");
-    EXPECT_EQ(form.RichEditOutput->toPlainText(), QString());
+    EXPECT_EQ(Text(), QString());
     io.Write(u"answer\n");
     EXPECT_EQ(Shown(), QStringList{"prompt: answer"});
 }
@@ -69,7 +74,7 @@ TEST_F(GUIOutput, ALineWithoutItsEndIsNotShown) {
 TEST_F(GUIOutput, DelayedLinesAreShownByTheEventLoopOneByOne) {
     io.DelayWrites = true;
     io.Write(u"a\nb\n");
-    EXPECT_EQ(form.RichEditOutput->toPlainText(), QString());
+    EXPECT_EQ(Text(), QString());
     QCoreApplication::processEvents();
     EXPECT_EQ(Shown(), (QStringList{"a", "b"}));
 }
@@ -79,7 +84,7 @@ TEST_F(GUIOutput, HandlerTakesLinesInsteadOfTheControl) {
     io.OnSendData = [&](TPythonInputOutput*, const QString& line) { handled.append(line); };
     io.Write(u"x\n");
     EXPECT_EQ(handled, QStringList{"x"});
-    EXPECT_EQ(form.RichEditOutput->toPlainText(), QString());
+    EXPECT_EQ(Text(), QString());
 }
 
 TEST_F(GUIOutput, DestroyedControlMeansDiscardedLines) {
@@ -111,4 +116,33 @@ TEST_F(GUIOutput, CloseButtonAndCloseBoxOnlyHide) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Output"));
     EXPECT_EQ(form.ButtonClose->text(), QStringLiteral("&Close"));
     EXPECT_EQ(form.ButtonClear->text(), QStringLiteral("Clea&r"));
+}
+
+TEST_F(GUIOutput, TheLinesOfOneTurnReachTheControlInOneUpdateInOrder) {
+    io.MaxLines = 1000;
+    form.show();
+    io.Write(u"before\n");
+    EXPECT_EQ(Shown(), QStringList{"before"});
+    int updates = 0;
+    QObject::connect(form.RichEditOutput, &QPlainTextEdit::textChanged, [&] { ++updates; });
+    for (int i = 0; i < 500; ++i)
+        io.Write(QStringLiteral("line %1\n").arg(i));
+    EXPECT_EQ(form.RichEditOutput->toPlainText(), QStringLiteral("before")) << "nothing laid out yet";
+    QCoreApplication::processEvents();  // one turn
+    EXPECT_EQ(updates, 1);
+    const QStringList shown = form.RichEditOutput->toPlainText().split(u'\n');
+    ASSERT_EQ(shown.size(), 501);
+    EXPECT_EQ(shown.first(), QStringLiteral("before"));
+    for (int i = 0; i < 500; ++i)
+        ASSERT_EQ(shown[i + 1], QStringLiteral("line %1").arg(i));
+
+    // More than the control keeps: the newest MaxLines lines, in order.
+    for (int i = 0; i < 2500; ++i)
+        io.Write(QStringLiteral("more %1\n").arg(i));
+    const QStringList kept = Shown();
+    ASSERT_EQ(kept.size(), 1000);
+    EXPECT_EQ(kept.first(), QStringLiteral("more 1500"));
+    EXPECT_EQ(kept.last(), QStringLiteral("more 2499"));
+    QScrollBar* bar = form.RichEditOutput->verticalScrollBar();
+    EXPECT_EQ(bar->value(), bar->maximum());
 }

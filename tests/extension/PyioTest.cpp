@@ -55,6 +55,7 @@ protected:
         owner.reset();
     }
     QStringList Shown() const {
+        QCoreApplication::sendPostedEvents();  // the turn of the event loop
         QString text = form.RichEditOutput->toPlainText();
         return text.isEmpty() ? QStringList() : text.split(u'\n');
     }
