@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,13 +63,15 @@ public:
         return edit->text();
     }
 
+    // Both dialogs start in the working directory: it is where the scripts
+    // are, and where an Open moved it (not wherever a dialog last went).
     QString OpenFileName(QWidget* parent, const QString& filter) override {
-        return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+        return QFileDialog::getOpenFileName(parent, QString(), QDir::currentPath(), filter);
     }
 
     QString SaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                          const QString& preset) override {
-        QFileDialog dialog(parent, QString(), QString(), filter);
+        QFileDialog dialog(parent, QString(), QDir::currentPath(), filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(defaultSuffix);
         dialog.selectFile(preset);
