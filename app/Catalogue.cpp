@@ -47,10 +47,17 @@ QStringList ScriptEntries() {
 void TFormMain::LoadScriptsCombo() {
     ComboBoxScript->clear();
     ScriptPaths.clear();
-    // Entries added before a file that cannot be read stay in the list.
-    for (const QString& name : ScriptEntries()) {
-        ComboBoxScript->addItem(GetShortDesc(name).left(kListEntryCapacity));
-        ScriptPaths.append(name);
+    // Entries added before a file that cannot be read stay in the list, with
+    // nothing selected (the list makes its first item current by itself).
+    try {
+        for (const QString& name : ScriptEntries()) {
+            ComboBoxScript->addItem(GetShortDesc(name).left(kListEntryCapacity));
+            ScriptPaths.append(name);
+        }
+    } catch (...) {
+        ComboBoxScript->setCurrentIndex(-1);
+        CurrentScript.clear();
+        throw;
     }
     if (ComboBoxScript->count() > 0)
         ComboBoxScript->setCurrentIndex(0);

@@ -108,9 +108,13 @@ TEST_F(Catalogue, UnreadableFileFailsTheListingAfterWhatWasDone) {
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), QStringLiteral("Cannot open file bad.orx"));
     }
-    // Whatever readdir returned before the bad entry stays listed.
+    // Whatever readdir returned before the bad entry stays listed, and the
+    // list shows that nothing is selected.
     EXPECT_EQ(main()->ScriptPaths.size(), main()->ComboBoxScript->count());
     EXPECT_LE(main()->ScriptPaths.size(), 1);
+    EXPECT_EQ(main()->ComboBoxScript->currentIndex(), -1);
+    EXPECT_EQ(main()->ComboBoxScript->currentText(), QString());
+    EXPECT_EQ(main()->CurrentScript, QString());
 
     // While selecting: CurrentScript set, description cleared, binds kept.
     QFile::remove(QStringLiteral("bad.orx"));
