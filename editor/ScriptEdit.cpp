@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
 #include "platform/qt/FormFont.h"
+#include "platform/qt/WindowFocus.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -20,6 +22,9 @@
 #include <QScreen>
 #include <QStringDecoder>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <initializer_list>
 
 namespace orvexa {
 namespace {
@@ -74,10 +79,27 @@ void TFormScriptEditor::CreateWidgets() {
     Panel1->setFixedHeight(28);
     ButtonRun = new QPushButton(QStringLiteral("&Run"), Panel1);
     ButtonRun->setObjectName(QStringLiteral("ButtonRun"));
-    ButtonRun->setGeometry(1, 1, 33, 25);
     ButtonOutput = new QPushButton(QStringLiteral("&Output"), Panel1);
     ButtonOutput->setObjectName(QStringLiteral("ButtonOutput"));
-    ButtonOutput->setGeometry(34, 1, 75, 25);
+    // 33 and 75 wide, side by side, unless the desktop's font needs more for
+    // the captions (Run's is "&Stop" during a test run).
+    const QFontMetrics metrics(ButtonRun->font());
+    const auto widthFor = [&metrics](int design, std::initializer_list<const char*> captions) {
+        int width = design;
+        for (const char* caption : captions)
+            width = std::max(width, metrics.horizontalAdvance(QString::fromLatin1(caption)) + 10);
+        return width;
+    };
+    ButtonRun->setGeometry(1, 1, widthFor(33, {"Run", "Stop"}), 25);
+    ButtonOutput->setGeometry(ButtonRun->geometry().right() + 1, 1, widthFor(75, {"Output"}), 25);
+    // No default button: Return belongs to the text, and must never start a
+    // script that moves the mouse or types. A click leaves the focus in the
+    // text, as a toolbar's does; Tab still reaches the buttons.
+    for (QPushButton* button : {ButtonRun, ButtonOutput}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        button->setFocusPolicy(Qt::TabFocus);
+    }
 
     RichEditScript = new QPlainTextEdit(this);
     RichEditScript->setObjectName(QStringLiteral("RichEditScript"));
@@ -112,6 +134,17 @@ void TFormScriptEditor::showEvent(QShowEvent* event) {
     if (const QScreen* s = screen())
         move(s->availableGeometry().center() - frameGeometry().center() + pos());
     FormShow();
+    RichEditScript->setFocus(Qt::OtherFocusReason);
+}
+
+void TFormScriptEditor::keyPressEvent(QKeyEvent* event) {
+    // Escape leaves a selection or a completion; it does not close the
+    // window (the close box and the window manager's close do).
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFormScriptEditor::FormShow() {
@@ -252,12 +285,8 @@ void TFormScriptEditor::MenuFileRunClick() {
 }
 
 void TFormScriptEditor::MenuWindowsOutputClick() {
-    if (!output_)
-        return;
-    output_->show();
-    output_->raise();
-    activateWindow();
-    setFocus();
+    if (output_)
+        platform::ShowInFrontKeepingFocus(output_, this);
 }
 
 bool TFormScriptEditor::FormCloseQuery() { return ConfirmDiscard(); }

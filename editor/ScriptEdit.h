@@ -58,11 +58,12 @@ public:
     QAction* MenuWindowsOutput = nullptr;
 
 public slots:
-    // Escape and the close box both go through the close question.
+    // A close asked for by the program goes through the close question.
     void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "extension/output.h"
 #include "platform/qt/FormFont.h"
+#include "platform/qt/WindowFocus.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -48,14 +49,7 @@ void TFormOutput::ButtonCloseClick() { hide(); }
 
 void TFormOutput::ButtonClearClick() { RichEditOutput->clear(); }
 
-void TFormOutput::ShowFor(QWidget* asker) {
-    show();
-    raise();
-    if (asker) {
-        asker->activateWindow();
-        asker->setFocus();
-    }
-}
+void TFormOutput::ShowFor(QWidget* asker) { platform::ShowInFrontKeepingFocus(this, asker); }
 
 void TFormOutput::closeEvent(QCloseEvent* event) {
     event->ignore();

@@ -23,8 +23,8 @@ public:
     void ButtonCloseClick();
     void ButtonClearClick();
 
-    // Shows the window in front, then gives the focus back to the window that
-    // asked for it.
+    // Shows the window in front, then gives the focus back to the control of
+    // the window that asked for it.
     void ShowFor(QWidget* asker);
 
 protected:

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QTest>
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -272,4 +274,48 @@ TEST_F(Editor, OpeningFromAnotherFolderMakesItTheWorkingDirectory) {
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(farPath), "xfar\n");
     QDir::setCurrent(dir.Path());
+}
+
+TEST_F(Editor, ShownItTypesIntoTheTextAndReturnStartsNothing) {
+    dir.Write(QStringLiteral("a.orx"), "x = 1\n");
+    Open(QStringLiteral("a.orx"));
+    QApplication::setActiveWindow(&editor);
+    EXPECT_EQ(QApplication::focusWidget(), editor.RichEditScript);
+    EXPECT_FALSE(editor.ButtonRun->isDefault());
+    EXPECT_FALSE(editor.ButtonRun->autoDefault());
+    EXPECT_FALSE(editor.ButtonOutput->autoDefault());
+    host.calls.clear();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(editor.TestRunning);
+    EXPECT_TRUE(host.calls.isEmpty()) << host.calls.join(u',').toStdString();
+    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("\nx = 1\n"));
+}
+
+TEST_F(Editor, EscapeKeepsTheWindowOpen) {
+    dir.Write(QStringLiteral("a.orx"), "x = 1\n");
+    Open(QStringLiteral("a.orx"));
+    QTest::keyClick(editor.RichEditScript, Qt::Key_Escape);
+    EXPECT_TRUE(editor.isVisible()) << "unchanged text: Escape closed it";
+    Type(QStringLiteral("y"));
+    QTest::keyClick(editor.RichEditScript, Qt::Key_Escape);
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_TRUE(dialogs->shown.empty()) << "Escape asked about closing";
+    // The close box still closes it, asking about the unsaved change.
+    dialogs->confirmAnswers.push_back(true);
+    editor.close();
+    EXPECT_FALSE(editor.isVisible());
+    EXPECT_EQ(dialogs->TextsOf(QStringLiteral("confirm")), QStringList{"You have not saved your work, are you sure?"});
+}
+
+TEST_F(Editor, TheOutputButtonGivesTheFocusBackToTheText) {
+    Open(QString());
+    QApplication::setActiveWindow(&editor);
+    ASSERT_EQ(QApplication::focusWidget(), editor.RichEditScript);
+    QTest::mouseClick(editor.ButtonOutput, Qt::LeftButton);
+    EXPECT_TRUE(output.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), editor.RichEditScript) << "typing must go on in the text";
+    output.hide();
+    editor.MenuWindowsOutput->trigger();
+    EXPECT_TRUE(output.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), editor.RichEditScript);
 }
