@@ -41,6 +41,10 @@ namespace {
 constexpr int kDesignClientWidth = 347;
 constexpr int kRunLeft = 271;
 constexpr int kRunRightGap = kDesignClientWidth - kRunLeft - 75;
+// The smallest window that still shows a usable list beside the Run button
+// and a few lines of the description.
+constexpr int kMinimumWidth = 240;
+constexpr int kMinimumHeight = 160;
 }  // namespace
 
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
@@ -53,6 +57,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     ConnectHandlers();
     CreateComponents();
     resize(kDesignClientWidth, 294);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     LoadComponents();
     FormCreate();
 }
@@ -191,6 +196,10 @@ void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
     if (output)
         PythonGUIInputOutput1->SetOutput(output->RichEditOutput);
     if (editor) {
+        // A dialog of this window, modal to it only: the Output window stays
+        // usable while the editor is open (its test runs print there), this
+        // one does not.
+        editor->setWindowModality(Qt::WindowModal);
         editor->SetHost(this);
         editor->SetOutputWindow(output);
     }

@@ -41,7 +41,8 @@ public:
     explicit TFormMain(QWidget* parent = nullptr);
     ~TFormMain() override;
 
-    // The other two windows, created after this one.
+    // The other two windows, created after this one; the editor is a dialog
+    // of this window.
     void SetPeers(TFormScriptEditor* editor, TFormOutput* output);
     // The About box, made once at start-up.
     void SetAbout(TFormAbout* about);

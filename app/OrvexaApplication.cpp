@@ -1,6 +1,6 @@
 #include "app/OrvexaApplication.h"
 
-#include "app/Strings.h"
+#include "app/AppIdentity.h"
 #include "core/Exception.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
@@ -8,8 +8,7 @@
 namespace orvexa {
 
 OrvexaApplication::OrvexaApplication(int& argc, char** argv) : QApplication(argc, argv) {
-    setApplicationName(strings::AppTitle());
-    setApplicationDisplayName(strings::AppTitle());
+    SetApplicationIdentity(*this);
 }
 
 bool OrvexaApplication::notify(QObject* receiver, QEvent* event) {

@@ -26,7 +26,7 @@ void Windows::Reset() {
     // The main window goes last: its destruction shuts the interpreter down,
     // and the other windows may still be referred to until then.
     FormOutput.reset();
-    FormScriptEditor.reset();
+    delete FormScriptEditor.data();
     FormMain.reset();
     FormAbout.reset();
 }
@@ -36,7 +36,7 @@ Windows CreateWindows() {
     // The About box is a process-wide object, made before the windows.
     windows.FormAbout = std::make_unique<TFormAbout>();
     windows.FormMain = std::make_unique<TFormMain>();
-    windows.FormScriptEditor = std::make_unique<TFormScriptEditor>();
+    windows.FormScriptEditor = new TFormScriptEditor(windows.FormMain.get());
     windows.FormOutput = std::make_unique<TFormOutput>();
     windows.FormMain->SetPeers(windows.FormScriptEditor.get(), windows.FormOutput.get());
     windows.FormMain->SetAbout(windows.FormAbout.get());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+
 #include <memory>
 
 namespace orvexa {
@@ -14,7 +16,8 @@ class TFormScriptEditor;
 struct Windows {
     std::unique_ptr<TFormAbout> FormAbout;
     std::unique_ptr<TFormMain> FormMain;
-    std::unique_ptr<TFormScriptEditor> FormScriptEditor;
+    // A dialog of the main window, which owns it.
+    QPointer<TFormScriptEditor> FormScriptEditor;
     std::unique_ptr<TFormOutput> FormOutput;
 
     Windows();

@@ -11,31 +11,42 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace orvexa {
 namespace {
 
-// The About picture, 140 × 119: drawn rather than stored, so no binary
-// asset has to be kept in step with the program.
+// The About picture, 140 × 119, drawn rather than stored, so that no binary
+// asset has to be kept in step with the program. The box's Ok button sits on
+// its lower part, so the picture is composed around it: the emblem and the
+// name above, a plain shelf below for the button to stand on.
 QPixmap AboutPicture() {
     QPixmap picture(140, 119);
     QPainter painter(&picture);
-    QLinearGradient sky(0, 0, 0, 119);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, 92);
     sky.setColorAt(0, QColor(24, 64, 128));
     sky.setColorAt(1, QColor(96, 160, 224));
-    painter.fillRect(picture.rect(), sky);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(255, 255, 255), 6));
+    painter.fillRect(QRect(0, 0, 140, 92), sky);
+    painter.fillRect(QRect(0, 92, 140, 27), QColor(16, 38, 77));
+    painter.fillRect(QRect(0, 92, 140, 2), QColor(255, 200, 40));
+    // The emblem: the target ring, the sun, and the pointer a script drives.
+    painter.setPen(QPen(QColor(255, 255, 255), 5));
     painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(QPointF(70, 52), 32, 32);
-    painter.setBrush(QColor(255, 200, 40));
+    painter.drawEllipse(QPointF(62, 36), 21, 21);
     painter.setPen(Qt::NoPen);
-    painter.drawEllipse(QPointF(92, 30), 9, 9);
+    painter.setBrush(QColor(255, 200, 40));
+    painter.drawEllipse(QPointF(88, 15), 7, 7);
+    const QPointF pointer[] = {{70, 40}, {70, 68}, {77, 61}, {82, 72}, {88, 69}, {83, 59}, {92, 59}};
+    painter.setPen(QPen(QColor(16, 38, 77), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(QColor(255, 255, 255));
+    painter.drawPolygon(pointer, 7);
     painter.setPen(QColor(255, 255, 255));
-    QFont f = painter.font();
-    f.setBold(true);
-    f.setPixelSize(16);
-    painter.setFont(f);
-    painter.drawText(QRect(0, 92, 140, 22), Qt::AlignCenter, strings::AppTitle());
+    QFont name = painter.font();
+    name.setBold(true);
+    name.setPixelSize(14);
+    painter.setFont(name);
+    painter.drawText(QRect(0, 72, 140, 20), Qt::AlignCenter, strings::AppTitle());
     return picture;
 }
 
@@ -93,9 +104,40 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 
+    Label3->adjustSize();
+    for (QLabel* label : {LabelTitle, LabelVersion, LabelLibVersion, Label3, LabelProducedBy1, LabelProducedBy2,
+                          LabelProducedBy3, LabelProducedBy4, static_cast<QLabel*>(HLLabel1)})
+        places_.emplace_back(label, label->geometry());
+
     if (const QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
     FormCreate();
+}
+
+void TFormAbout::showEvent(QShowEvent* event) {
+    FitTexts();
+    QDialog::showEvent(event);
+}
+
+void TFormAbout::FitTexts() {
+    // The texts stand right of the picture, within the box.
+    const int columnLeft = Image1->geometry().right() + 2;
+    const int columnRight = width() - 2;
+    for (const auto& [label, place] : places_) {
+        const QFontMetrics metrics(label->font());
+        // A little room for an underline's or a bold face's overhang.
+        const int textWidth = metrics.horizontalAdvance(label->text()) + 4;
+        QRect fitted = place;
+        fitted.setHeight(std::max(place.height(), metrics.height()));
+        if (label->alignment() & Qt::AlignHCenter) {
+            const int w = std::min(std::max(place.width(), textWidth), columnRight - columnLeft);
+            const int left = std::clamp(place.center().x() + 1 - w / 2, columnLeft, columnRight - w);
+            fitted = QRect(left, place.top(), w, fitted.height());
+        } else {
+            fitted.setWidth(std::max(place.width(), textWidth));
+        }
+        label->setGeometry(fitted);
+    }
 }
 
 void TFormAbout::FormCreate() {

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QRect>
+
+#include <utility>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -17,6 +21,12 @@ public:
     explicit TFormAbout(QWidget* parent = nullptr);
 
     void FormCreate();
+    // Gives every text the room its font needs: the layout's places were made
+    // for a narrower font than a Linux desktop has. Each label keeps its
+    // place (a centred one its centre, the others their left edge) and grows
+    // where its text is wider or taller. Done at each showing, after the
+    // texts have been set.
+    void FitTexts();
 
     QLabel* Image1 = nullptr;
     QLabel* LabelTitle = nullptr;
@@ -29,6 +39,13 @@ public:
     QLabel* LabelProducedBy4 = nullptr;
     THLLabel* HLLabel1 = nullptr;
     QPushButton* Button1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Every label with the place the layout gives it.
+    std::vector<std::pair<QLabel*, QRect>> places_;
 };
 
 }  // namespace orvexa

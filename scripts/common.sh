@@ -6,12 +6,13 @@ BUILD="${ORVEXA_BUILD_DIR:-$ROOT/build}"
 
 PACKAGES=(
   build-essential cmake pkg-config git
-  qt6-base-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev
   libx11-dev libxtst-dev libxi-dev libxrandr-dev
   libsdl2-dev libffi-dev
   python3 libpython3.11
   googletest libgtest-dev
-  xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
+  xvfb xauth xdotool x11-utils imagemagick
+  fonts-dejavu-core fonts-liberation2 fonts-noto-core
 )
 
 install_missing() {

@@ -1,5 +1,7 @@
 // The main window's state: captions, enabled states, resize rule, first
 // show, delete, the editor hand-over, exit while running, the error box.
+#include "app/AppIdentity.h"
+#include "app/about.h"
 #include "app/OrvexaApplication.h"
 #include "automation/BindGlobals.h"
 #include "binds/Bindary.h"
@@ -10,6 +12,7 @@
 #include "tests/support/FakeExecutor.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
@@ -189,6 +192,78 @@ TEST_F(FormMain, OutputMenuShowsTheOutputWindow) {
     EXPECT_TRUE(windows.FormOutput->isVisible());
     windows.FormOutput->close();  // the close box only hides
     EXPECT_FALSE(windows.FormOutput->isVisible());
+}
+
+TEST_F(FormMain, WindowsOutputGivesTheFocusBackToTheControlThatHadIt) {
+    dir.Write(QStringLiteral("a.orx"), "//SHORTDESC: a\n");
+    dir.Write(QStringLiteral("b.orx"), "//SHORTDESC: b\n");
+    Start();
+    QApplication::setActiveWindow(main());
+    main()->ComboBoxScript->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), main()->ComboBoxScript);
+    main()->MenuWindowsOutput->trigger();
+    EXPECT_TRUE(windows.FormOutput->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), main()->ComboBoxScript) << "typing must go on in the list";
+}
+
+namespace {
+// A click as the window system delivers it, so that a modal window can
+// block it.
+void ClickAsTheUser(QWidget* widget) {
+    QWidget* window = widget->window();
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                      widget->mapTo(window, widget->rect().center()));
+    QCoreApplication::processEvents();
+}
+}  // namespace
+
+TEST_F(FormMain, TheOutputWindowStaysUsableWhileTheEditorIsOpenAndTheMainWindowDoesNot) {
+    test::FakeExecutor engine;
+    dir.Write(QStringLiteral("a.orx"), "//SHORTDESC: a\n//BIND MAIN\nmain\n");
+    windows = CreateWindows();
+    main()->SetExecutor(&engine);
+    main()->show();
+    TFormScriptEditor* editor = windows.FormScriptEditor.get();
+    TFormOutput* output = windows.FormOutput.get();
+    bool cleared = false;
+    bool mainIgnoredTheClick = false;
+    QTimer::singleShot(0, editor, [&] {
+        editor->MenuFileRunClick();  // a test run, which prints
+        editor->MenuWindowsOutputClick();
+        output->RichEditOutput->setPlainText(QStringLiteral("printed by the script"));
+        ClickAsTheUser(output->ButtonClear);
+        cleared = output->RichEditOutput->toPlainText().isEmpty();
+        ClickAsTheUser(output->ButtonClose);
+        const bool running = main()->Running;
+        ClickAsTheUser(main()->ButtonRun);
+        mainIgnoredTheClick = main()->Running == running;
+        editor->close();
+    });
+    main()->MenuFileEditClick();
+    EXPECT_TRUE(cleared) << "Clear of the Output window did nothing";
+    EXPECT_FALSE(output->isVisible()) << "Close of the Output window did nothing";
+    EXPECT_TRUE(mainIgnoredTheClick) << "the main window took a click while the editor was open";
+}
+
+TEST_F(FormMain, TheWindowKeepsAUsableMinimumAndHasTheApplicationIcon) {
+    SetApplicationIdentity(*qApp);
+    Start();
+    main()->resize(60, 60);
+    QCoreApplication::processEvents();
+    EXPECT_GE(main()->width(), 200);
+    EXPECT_GE(main()->height(), 120);
+    EXPECT_GE(main()->ComboBoxScript->width(), 100);
+    EXPECT_GT(main()->ButtonRun->x(), main()->ComboBoxScript->geometry().right()) << "Run covers the list";
+    QList<QWidget*> all;
+    all << main() << windows.FormScriptEditor.get() << windows.FormOutput.get() << windows.FormAbout.get();
+    for (QWidget* window : all) {
+        const QPixmap icon = window->windowIcon().pixmap(64, 64);
+        ASSERT_FALSE(icon.isNull()) << window->objectName().toStdString();
+        // The SVG was drawn: its corner is transparent, its middle is not.
+        const QImage image = icon.toImage();
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+        EXPECT_GT(qAlpha(image.pixel(32, 32)), 0);
+    }
 }
 
 TEST_F(FormMain, ExitWhileRunningDisarmsBeforeTheEnd) {

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QThread>
+
 using namespace orvexa;
 
 TEST(MainWindow, ShowsOnTheDesktopAndExitsThroughTheMenu) {
@@ -26,4 +30,60 @@ TEST(MainWindow, ShowsOnTheDesktopAndExitsThroughTheMenu) {
     // "&Edit" and "&Exit" share their mnemonic: the second E selects Exit.
     orvexa.Keys(window, {QStringLiteral("alt+f"), QStringLiteral("e"), QStringLiteral("e"), QStringLiteral("Return")});
     EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
+}
+
+namespace {
+
+// The X id of the visible window of the process titled exactly `title`, or
+// the empty string after a few seconds.
+QString WindowTitled(test::OrvexaProcess& orvexa, const QString& title) {
+    for (int i = 0; i < 50; ++i) {
+        const QString ids = test::RunTool(
+            QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                        QString::number(orvexa.process().processId()), QStringLiteral("--name"),
+                                        QStringLiteral("^%1$").arg(QRegularExpression::escape(title))});
+        if (!ids.isEmpty())
+            return ids.split(u'\n').constFirst();
+        QThread::msleep(100);
+    }
+    return QString();
+}
+
+QString Property(const QString& window, const char* name) {
+    return test::RunTool(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QLatin1String(name)});
+}
+
+}  // namespace
+
+TEST(MainWindow, WindowTitlesAreExactlyTheirCaptionsAndTheClassIsOrvexa) {
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("first.orx"), "//SHORTDESC: First script\n");
+    test::OrvexaProcess orvexa(dir.Path());
+    const QString main = orvexa.WaitForMainWindow();
+    ASSERT_FALSE(main.isEmpty()) << orvexa.StandardError().toStdString();
+    EXPECT_EQ(Property(main, "_NET_WM_NAME"), QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"Orvexa\""));
+    EXPECT_EQ(Property(main, "WM_CLASS"), QStringLiteral("WM_CLASS(STRING) = \"orvexa\", \"Orvexa\""));
+
+    orvexa.Keys(main, {QStringLiteral("alt+w"), QStringLiteral("o")});
+    const QString output = WindowTitled(orvexa, QStringLiteral("Output"));
+    ASSERT_FALSE(output.isEmpty()) << "no window titled exactly Output";
+    EXPECT_EQ(Property(output, "_NET_WM_NAME"), QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"Output\""));
+
+    orvexa.Keys(main, {QStringLiteral("alt+h"), QStringLiteral("a")});
+    const QString about = WindowTitled(orvexa, QStringLiteral("About"));
+    ASSERT_FALSE(about.isEmpty()) << "no window titled exactly About";
+    EXPECT_EQ(Property(about, "_NET_WM_NAME"), QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"About\""));
+    orvexa.Keys(about, {QStringLiteral("Return")});
+
+    orvexa.Keys(main, {QStringLiteral("alt+f"), QStringLiteral("d")});
+    const QString confirm = WindowTitled(orvexa, QStringLiteral("Confirm"));
+    ASSERT_FALSE(confirm.isEmpty()) << "no window titled exactly Confirm";
+    orvexa.Keys(confirm, {QStringLiteral("alt+n")});
+
+    orvexa.Keys(main, {QStringLiteral("alt+f"), QStringLiteral("e"), QStringLiteral("Return")});
+    const QString editor = WindowTitled(orvexa, QStringLiteral("Edit - first.orx"));
+    ASSERT_FALSE(editor.isEmpty()) << "no window titled exactly \"Edit - first.orx\"";
+    EXPECT_TRUE(QFile::exists(dir.Path() + QStringLiteral("/first.orx"))) << "No deleted the file";
+    orvexa.process().terminate();
+    EXPECT_EQ(orvexa.WaitForExit(), 0);
 }

@@ -52,7 +52,7 @@ QString OrvexaProcess::WaitForMainWindow(int timeoutMs) {
     while (clock.elapsed() < timeoutMs && process_.state() == QProcess::Running) {
         const QString pid = QString::number(process_.processId());
         const QString ids = RunTool(QStringLiteral("xdotool"),
-                                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                    {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
                                      QStringLiteral("--pid"), pid, QStringLiteral("--name"),
                                      QStringLiteral("^Orvexa$")});
         if (!ids.isEmpty())
