@@ -7,11 +7,11 @@ BUILD="${ORVEXA_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(
   build-essential cmake pkg-config git
   qt6-base-dev qt6-svg-dev libgl-dev
-  libx11-dev libxtst-dev libxi-dev libxrandr-dev
+  libx11-dev libxtst-dev libxi-dev libxrandr-dev libx11-xcb-dev libxkbcommon-x11-dev
   libsdl2-dev libffi-dev
   python3 libpython3.11
   googletest libgtest-dev
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils x11-xkb-utils x11-xserver-utils imagemagick
   fonts-dejavu-core fonts-liberation2 fonts-noto-core
 )
 

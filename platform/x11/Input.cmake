@@ -3,6 +3,7 @@
 # codes and X keys (shared with the global key capture).
 target_sources(orvexa_platform PRIVATE
   x11/VirtualKeys.cpp
+  x11/KeyboardMap.cpp
   x11/X11Connection.cpp
   x11/X11Screen.cpp
   x11/X11Input.cpp

@@ -2,6 +2,7 @@
 
 #include "platform/x11/VirtualKeys.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -53,6 +54,13 @@ bool KeyInjector::SetKeysyms(unsigned keycode, const std::vector<unsigned long>&
         return false;
     std::vector<KeySym> map(keysyms.begin(), keysyms.end());
     XChangeKeyboardMapping(display_, static_cast<int>(keycode), static_cast<int>(map.size()), map.data(), 1);
+    XSync(display_, False);
+    return true;
+}
+
+bool KeyInjector::LockGroup(int group) {
+    if (!display_ || !XkbLockGroup(display_, XkbUseCoreKbd, static_cast<unsigned>(group)))
+        return false;
     XSync(display_, False);
     return true;
 }

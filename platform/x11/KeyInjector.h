@@ -32,6 +32,10 @@ public:
     std::vector<unsigned long> Keysyms(unsigned keycode) const;
     bool SetKeysyms(unsigned keycode, const std::vector<unsigned long>& keysyms);
 
+    // Locks the keyboard's layout group (0 the first), as a group toggle
+    // does; returns once the server has it.
+    bool LockGroup(int group);
+
     // Returns once the server has handled everything sent so far.
     void Sync();
 

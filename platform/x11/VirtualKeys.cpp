@@ -1,10 +1,13 @@
 #include "platform/x11/VirtualKeys.h"
 
+#include "platform/x11/KeyboardMap.h"
+
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 #include <array>
+#include <memory>
 #include <utility>
 
 namespace orvexa::platform::x11 {
@@ -87,7 +90,6 @@ constexpr std::array kKeysymOnlyPairs{
     KeyPair{vk::Menu, XK_Alt_R},
     KeyPair{vk::Menu, XK_Meta_L},
     KeyPair{vk::Menu, XK_Meta_R},
-    KeyPair{vk::Menu, XK_ISO_Level3_Shift},
     KeyPair{vk::Tab, XK_ISO_Left_Tab},
     KeyPair{vk::Return, XK_KP_Enter},
     KeyPair{vk::Home, XK_KP_Home},
@@ -105,11 +107,6 @@ constexpr std::array kKeysymOnlyPairs{
 
 constexpr int kFunctionKeys = 24;
 constexpr int kDigits = 10;
-
-bool IsKeypadNumber(unsigned long keysym) {
-    return (keysym >= XK_KP_0 && keysym <= XK_KP_9) || keysym == XK_KP_Decimal ||
-           keysym == XK_KP_Separator;
-}
 
 }  // namespace
 
@@ -152,28 +149,17 @@ int KeysymToVirtualKey(unsigned long keysym) {
 }
 
 int KeycodeToVirtualKey(Display* display, unsigned keycode, unsigned state) {
-    if (display == nullptr || keycode > 255)
-        return 0;
-    const auto code = static_cast<KeyCode>(keycode);
-    unsigned numLockMask = XkbKeysymToModifiers(display, XK_Num_Lock);
-    if (numLockMask == 0)
-        numLockMask = Mod2Mask;
-    const bool numLock = (state & numLockMask) != 0;
-    if (numLock && (state & ShiftMask) == 0) {
-        const KeySym shifted = XkbKeycodeToKeysym(display, code, 0, 1);
-        if (IsKeypadNumber(shifted))
-            return KeysymToVirtualKey(shifted);
-    }
-    return KeysymToVirtualKey(XkbKeycodeToKeysym(display, code, 0, 0));
+    const std::unique_ptr<KeyboardMap> map = KeyboardMap::Read(display);
+    return map ? map->VirtualKeyOf(keycode, state) : 0;
 }
 
 unsigned VirtualKeyToKeycode(Display* display, int virtualKey) {
-    if (display == nullptr)
+    const std::unique_ptr<KeyboardMap> map = KeyboardMap::Read(display);
+    if (!map)
         return 0;
-    const KeySym keysym = VirtualKeyToKeysym(virtualKey);
-    if (keysym == NoSymbol)
-        return 0;
-    return XKeysymToKeycode(display, keysym);
+    XkbStateRec state{};
+    const int group = XkbGetState(display, XkbUseCoreKbd, &state) == Success ? state.group : 0;
+    return map->KeycodeOf(virtualKey, group);
 }
 
 }  // namespace orvexa::platform::x11

@@ -46,18 +46,16 @@ unsigned long VirtualKeyToKeysym(int virtualKey);
 // 0 for a symbol with no virtual key (shifted punctuation among them).
 int KeysymToVirtualKey(unsigned long keysym);
 
-// The virtual key of a key on the keyboard of `display`. `state` is the X
-// modifier state with which the key went down (0 when not known): with
-// Num Lock on and Shift up, the keypad's digit keys give VK_NUMPAD0..9 and
-// its decimal key VK_DECIMAL; otherwise they give their navigation codes.
-// 0 when the key has no virtual key. Reads only Xlib's local copy of the
-// keyboard map; the caller must own the connection (Xlib is not thread-safe
-// on one connection without XInitThreads).
+// The virtual key of a key on the keyboard of `display`, as KeyboardMap
+// names it. `state` is the X state with which the key went down (0 when not
+// known), which gives the group, Num Lock and Shift. 0 when the key has no
+// virtual key. Reads the server's map afresh: for tests and tools; the
+// backends keep a KeyboardMap. The caller must own the connection.
 int KeycodeToVirtualKey(Display* display, unsigned keycode, unsigned state = 0);
 
-// The keycode that presses the key of a virtual key on `display`: the key
-// carrying its keysym, unshifted symbols searched first. 0 when no key of
-// this keyboard carries it.
+// The keycode that presses the key of a virtual key on `display` in the
+// group active now (KeyboardMap::KeycodeOf). 0 when no key of this keyboard
+// is that key.
 unsigned VirtualKeyToKeycode(Display* display, int virtualKey);
 
 }  // namespace orvexa::platform::x11

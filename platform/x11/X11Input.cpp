@@ -1,5 +1,6 @@
 #include "platform/x11/X11Input.h"
 
+#include "platform/x11/KeyboardMap.h"
 #include "platform/x11/VirtualKeys.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Screen.h"
@@ -45,11 +46,6 @@ KeySym CharacterKeysym(char character) {
     default: return NoSymbol;
     }
 }
-
-// Among several keys that type a character, the keys of the main block come
-// before the extra key of 102-key keyboards (which on a US layout carries
-// "<" and ">" that the comma and full stop keys type too).
-int KeyPreference(int virtualKey) { return virtualKey == vk::Oem102 ? 1 : 0; }
 
 }  // namespace
 
@@ -107,13 +103,21 @@ X11Input::~X11Input() { connection_->RemoveEventHandler(handler_); }
 void X11Input::Forget() {
     keyScans_.fill(0);
     keycodes_.fill(0);
+    map_.reset();
+}
+
+const KeyboardMap* X11Input::Map() {
+    if (!map_)
+        map_ = KeyboardMap::Read(connection_->display());
+    return map_.get();
 }
 
 unsigned X11Input::KeycodeOf(std::uint8_t virtualKey) {
     std::uint16_t& known = keycodes_[virtualKey];
-    if (known == 0)
-        known = static_cast<std::uint16_t>(
-            VirtualKeyToKeycode(connection_->display(), virtualKey) + 1);
+    if (known == 0) {
+        const KeyboardMap* map = Map();
+        known = static_cast<std::uint16_t>((map ? map->KeycodeOf(virtualKey, group_) : 0) + 1);
+    }
     return known - 1u;
 }
 
@@ -170,40 +174,20 @@ std::uint16_t X11Input::VkKeyScan(char character) {
 
 std::uint16_t X11Input::ScanKeyboard(char character) {
     const KeySym wanted = CharacterKeysym(character);
-    if (wanted == NoSymbol)
+    const KeyboardMap* map = Map();
+    if (wanted == NoSymbol || !map)
         return kNoKey;
-    Display* display = connection_->display();
-    int minKeycode = 0;
-    int maxKeycode = 0;
-    XDisplayKeycodes(display, &minKeycode, &maxKeycode);
-
-    // The best key: main block first, then unshifted before shifted, then
-    // the lower keycode. The key must also be the one its virtual-key code
-    // presses, or pressing that code would type something else.
-    bool found = false;
-    std::tuple<int, int, int> best{};
-    std::uint16_t result = kNoKey;
-    for (int keycode = minKeycode; keycode <= maxKeycode; ++keycode) {
-        const auto code = static_cast<KeyCode>(keycode);
-        int group = group_;
-        if (group != 0 && XkbKeycodeToKeysym(display, code, group, 0) == NoSymbol)
-            group = 0;  // a key without this group types its first one
-        for (int level = 0; level < 2; ++level) {
-            if (XkbKeycodeToKeysym(display, code, group, level) != wanted)
-                continue;
-            const int virtualKey = KeycodeToVirtualKey(display, static_cast<unsigned>(keycode));
-            if (virtualKey == 0 ||
-                VirtualKeyToKeycode(display, virtualKey) != static_cast<unsigned>(keycode))
-                continue;
-            const std::tuple<int, int, int> rank{KeyPreference(virtualKey), level, keycode};
-            if (!found || rank < best) {
-                found = true;
-                best = rank;
-                result = static_cast<std::uint16_t>(virtualKey | (level == 1 ? 0x100 : 0));
-            }
-        }
-    }
-    return result;
+    // The key must be the one its virtual-key code presses, or pressing that
+    // code would type something else.
+    const auto pressedByItsCode = [this, map](unsigned keycode) {
+        const int virtualKey = map->VirtualKeyOf(keycode, group_, false, false);
+        return virtualKey != 0 && map->KeycodeOf(virtualKey, group_) == keycode;
+    };
+    const std::optional<KeyboardMap::Stroke> stroke = map->StrokeFor(wanted, group_, pressedByItsCode);
+    if (!stroke || stroke->levelThree)
+        return kNoKey;
+    const int virtualKey = map->VirtualKeyOf(stroke->keycode, group_, false, false);
+    return static_cast<std::uint16_t>(virtualKey | (stroke->shift ? 0x100 : 0));
 }
 
 ScreenPoint X11Input::CursorPosition() { return PointerPosition(connection_->display()); }

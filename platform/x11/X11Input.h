@@ -7,6 +7,7 @@
 
 namespace orvexa::platform::x11 {
 
+class KeyboardMap;
 class X11Connection;
 class X11Screen;
 
@@ -32,10 +33,14 @@ public:
 
 private:
     void Forget();
+    // The keyboard map, read again after the server reported a new one;
+    // null without XKB.
+    const KeyboardMap* Map();
     std::uint16_t ScanKeyboard(char character);
     unsigned KeycodeOf(std::uint8_t virtualKey);
 
     std::shared_ptr<X11Connection> connection_;
+    std::unique_ptr<KeyboardMap> map_;
     std::shared_ptr<X11Screen> screen_;
     int handler_ = 0;
     int xkbEventBase_ = -1;

@@ -18,6 +18,7 @@
 #include "platform/x11/X11KeyCapture.h"
 
 #include "platform/KeyStateTable.h"
+#include "platform/x11/KeyboardMap.h"
 #include "platform/x11/VirtualKeys.h"
 
 #include <X11/XKBlib.h>
@@ -26,6 +27,7 @@
 #include <X11/extensions/record.h>
 
 #include <condition_variable>
+#include <memory>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -88,12 +90,16 @@ private:
     void OnStartOfData();
     void OnKeyEvent(const unsigned char* wire);
     void FollowKeyboardMap();
+    // The keyboard map, read again after the server reported a new one.
+    const x11::KeyboardMap* Map();
     void SetPhase(Phase phase);
 
     Display* control_ = nullptr;
     Display* data_ = nullptr;
     Display* lookup_ = nullptr;
     XRecordContext context_ = 0;
+    // Used on the capture thread only, like the lookup connection.
+    std::unique_ptr<x11::KeyboardMap> map_;
     std::thread thread_;
     Callback callback_;
     // Written by the capture thread only while it runs; cleared after it ends.
@@ -114,8 +120,10 @@ bool X11KeyCapture::OpenConnections() {
     int minor = 0;
     if (!XRecordQueryVersion(control_, &major, &minor))
         return false;
-    // The lookup connection keeps its keyboard map current from these.
-    XkbSelectEvents(lookup_, XkbUseCoreKbd, XkbMapNotifyMask, XkbMapNotifyMask);
+    // The lookup connection learns of every new keyboard map from these
+    // (a new layout arrives as a new keyboard).
+    XkbSelectEvents(lookup_, XkbUseCoreKbd, XkbMapNotifyMask | XkbNewKeyboardNotifyMask,
+                    XkbMapNotifyMask | XkbNewKeyboardNotifyMask);
     return true;
 }
 
@@ -181,6 +189,7 @@ void X11KeyCapture::Stop() {
         (void)trap.Failed();
     }
     context_ = 0;
+    map_.reset();
     CloseConnections();
     callback_ = nullptr;
     table_.Clear();
@@ -223,22 +232,33 @@ void X11KeyCapture::Intercept(XPointer self, XRecordInterceptData* data) {
 void X11KeyCapture::OnStartOfData() {
     char keys[32] = {};
     XQueryKeymap(lookup_, keys);
-    for (unsigned keycode = 8; keycode < 256; ++keycode) {
-        if (keys[keycode / 8] & (1 << (keycode % 8)))
-            table_.Seed(static_cast<int>(keycode),
-                        static_cast<std::uint32_t>(x11::KeycodeToVirtualKey(lookup_, keycode)));
+    XkbStateRec state{};
+    const int group = XkbGetState(lookup_, XkbUseCoreKbd, &state) == Success ? state.group : 0;
+    if (const x11::KeyboardMap* map = Map()) {
+        for (unsigned keycode = 8; keycode < 256; ++keycode) {
+            if (keys[keycode / 8] & (1 << (keycode % 8)))
+                table_.Seed(static_cast<int>(keycode),
+                            static_cast<std::uint32_t>(map->VirtualKeyOf(keycode, group, false, false)));
+        }
     }
     SetPhase(Phase::Live);
 }
 
 void X11KeyCapture::FollowKeyboardMap() {
-    // Reading the notifications is what updates Xlib's copy of the map.
+    // Every notification the lookup connection gets is of a new map.
     while (XEventsQueued(lookup_, QueuedAfterReading) > 0) {
         XEvent event;
         XNextEvent(lookup_, &event);
         if (event.type == MappingNotify)
             XRefreshKeyboardMapping(&event.xmapping);
+        map_.reset();
     }
+}
+
+const x11::KeyboardMap* X11KeyCapture::Map() {
+    if (!map_)
+        map_ = x11::KeyboardMap::Read(lookup_);
+    return map_.get();
 }
 
 void X11KeyCapture::OnKeyEvent(const unsigned char* wire) {
@@ -250,7 +270,8 @@ void X11KeyCapture::OnKeyEvent(const unsigned char* wire) {
     FollowKeyboardMap();
     const unsigned keycode = event.u.u.detail;
     const unsigned state = event.u.keyButtonPointer.state;
-    const auto virtualKey = static_cast<std::uint32_t>(x11::KeycodeToVirtualKey(lookup_, keycode, state));
+    const x11::KeyboardMap* map = Map();
+    const auto virtualKey = static_cast<std::uint32_t>(map ? map->VirtualKeyOf(keycode, state) : 0);
     const KeyEvent key = table_.Apply(static_cast<int>(keycode), virtualKey, type == KeyPress);
     callback_(key);
 }

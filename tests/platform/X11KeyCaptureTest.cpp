@@ -3,6 +3,7 @@
 // virtual-key codes and the modifiers that were down at each press.
 #include "platform/x11/KeyInjector.h"
 #include "platform/x11/X11KeyCapture.h"
+#include "tests/platform/KeyCollector.h"
 
 #include <gtest/gtest.h>
 
@@ -18,49 +19,12 @@
 #include <vector>
 
 using namespace orvexa::platform;
+using orvexa::test::Collector;
 using namespace std::chrono_literals;
 
 namespace {
 constexpr int kShift = 0x10, kControl = 0x11, kAlt = 0x12, kCapital = 0x14, kEnd = 0x23;
 constexpr int kNumpad1 = 0x61, kNumLock = 0x90, kF12 = 0x7B;
-
-// Collects what the capture thread reports.
-class Collector {
-public:
-    KeyCapture::Callback Callback() {
-        return [this](const KeyEvent& e) {
-            {
-                std::lock_guard lock(mutex_);
-                events_.push_back(e);
-            }
-            arrived_.notify_all();
-        };
-    }
-    // The first n events, once they are there (fewer after 5 s).
-    std::vector<KeyEvent> Wait(size_t n) {
-        return WaitUntil([n](const std::vector<KeyEvent>& events) { return events.size() >= n; });
-    }
-    // The events so far, once done(events) holds (or after 5 s).
-    template <typename Done>
-    std::vector<KeyEvent> WaitUntil(Done done) {
-        std::unique_lock lock(mutex_);
-        arrived_.wait_for(lock, 5s, [&] { return done(events_); });
-        return events_;
-    }
-    std::vector<KeyEvent> Now() {
-        std::lock_guard lock(mutex_);
-        return events_;
-    }
-    void Clear() {
-        std::lock_guard lock(mutex_);
-        events_.clear();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable arrived_;
-    std::vector<KeyEvent> events_;
-};
 
 class X11KeyCaptureTest : public ::testing::Test {
 protected:
