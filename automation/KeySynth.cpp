@@ -3,6 +3,12 @@
 #include "automation/PlatformAccess.h"
 #include "platform/InputSynth.h"
 
+#include <QList>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <iterator>
+#include <string>
 #include <string_view>
 
 namespace orvexa {
@@ -25,14 +31,45 @@ constexpr KeyName kKeyNames[] = {
     {"UP", 0x26},    {"DOWN", 0x28}, {"LEFT", 0x25},   {"RIGHT", 0x27},
 };
 
-const QByteArray kShift = QByteArrayLiteral("SHIFT");
-
 bool IsShifted(unsigned char c) {
     return (c >= 0x21 && c <= 0x26) || (c >= 0x28 && c <= 0x2B) || c == 0x3A || c == 0x3C ||
            (c >= 0x3E && c <= 0x5A) || c == 0x5E || c == 0x5F || (c >= 0x7B && c <= 0x7E);
 }
 
 std::uint8_t LowByte(std::uint16_t code) { return static_cast<std::uint8_t>(code & 0xFF); }
+
+// The characters of a key text: UTF-8, or, where the bytes are no UTF-8,
+// one character per byte.
+std::u32string Characters(const QByteArray& text) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString decoded = utf8.decode(text);
+    if (utf8.hasError())
+        decoded = QString::fromLatin1(text);
+    std::u32string characters;
+    for (const uint c : decoded.toUcs4())
+        characters.push_back(static_cast<char32_t>(c));
+    return characters;
+}
+
+bool IsKeyName(const QByteArray& text) {
+    const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
+    return std::any_of(std::begin(kKeyNames), std::end(kKeyNames),
+                       [view](const KeyName& name) { return view == name.text; });
+}
+
+// A key text that is no name acts on its first character's key: a single
+// character is typed as the character, with whatever its level needs; a
+// longer text presses the key alone.
+void KeyEvent(const QByteArray& text, bool press) {
+    if (text.isEmpty())
+        return;
+    const std::u32string characters = IsKeyName(text) ? std::u32string() : Characters(text);
+    if (characters.size() == 1) {
+        InputService().CharacterEvent(characters.front(), press);
+        return;
+    }
+    InputService().KeybdEvent(LowByte(KeyNameToCode(text)), 0, press ? 0 : InputSynth::kKeyUp);
+}
 
 }  // namespace
 
@@ -41,30 +78,19 @@ std::uint16_t KeyNameToCode(const QByteArray& text) {
     for (const KeyName& name : kKeyNames)
         if (view == name.text)
             return name.code;
-    if (text.isEmpty())
+    const std::u32string characters = Characters(text);
+    if (characters.empty())
         return InputSynth::kNoKey;
-    return InputService().VkKeyScan(text.front());
+    return InputService().VkKeyScan(characters.front());
 }
 
 bool IsShiftedChar(const QByteArray& text) {
     return text.size() == 1 && IsShifted(static_cast<unsigned char>(text.front()));
 }
 
-void PressKey(const QByteArray& text) {
-    if (text.isEmpty())
-        return;
-    if (IsShiftedChar(text))
-        PressKey(kShift);
-    InputService().KeybdEvent(LowByte(KeyNameToCode(text)), 0, 0);
-}
+void PressKey(const QByteArray& text) { KeyEvent(text, true); }
 
-void ReleaseKey(const QByteArray& text) {
-    if (text.isEmpty())
-        return;
-    InputService().KeybdEvent(LowByte(KeyNameToCode(text)), 0, InputSynth::kKeyUp);
-    if (IsShiftedChar(text))
-        ReleaseKey(kShift);
-}
+void ReleaseKey(const QByteArray& text) { KeyEvent(text, false); }
 
 void SendKey(const QByteArray& text) {
     PressKey(text);

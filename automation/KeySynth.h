@@ -9,22 +9,24 @@ namespace orvexa {
 // Keyboard synthesis behind the orvex module's key methods. A key text
 // names one key: a fixed key name ("SPACE", "ESC", "F1".."F12", ...),
 // compared exactly, or else the character the key types (the text's first
-// character). Every event carries scan code 0. The empty text sends
-// nothing.
+// character, read as UTF-8). A text of one character is typed as that
+// character in the current layout: its key with the modifiers its level
+// needs (Shift, AltGr) pressed around it, or a key lent to it when no key
+// types it. Every event carries scan code 0. The empty text sends nothing.
 
 // The virtual-key code of a key text; only its low byte is sent. For a
-// character it is the current layout's key for it (whose shift state is not
-// used); 0xFFFF when no key types it, and for the empty text.
+// character it is the current layout's key for it, with its shift state in
+// the high byte; 0xFFFF when no key types it, and for the empty text.
 std::uint16_t KeyNameToCode(const QByteArray& text);
 
 // True only for a text of exactly one character that needs Shift on a
-// United States layout (a fixed set of 47; the installed layout does not
-// change it).
+// United States layout (a fixed set of 47). The typing itself follows the
+// installed layout, which agrees with this set on a US layout.
 bool IsShiftedChar(const QByteArray& text);
 
-// Shift press if the character needs it, then the key's press.
+// The modifiers the key's level needs, then the key's press.
 void PressKey(const QByteArray& text);
-// The key's release, then Shift release if the character needs it.
+// The key's release, then the modifiers' releases.
 void ReleaseKey(const QByteArray& text);
 // PressKey then ReleaseKey, with no pause.
 void SendKey(const QByteArray& text);

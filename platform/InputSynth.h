@@ -49,10 +49,17 @@ public:
     // virtual-key code alone. A code with no key here sends nothing.
     virtual void KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, unsigned flags) = 0;
 
-    // The key that types `character` in the current keyboard layout: its
-    // virtual-key code in the low byte, the shift state in the high byte
-    // (1: with Shift), kNoKey when no key types it.
-    virtual std::uint16_t VkKeyScan(char character) = 0;
+    // The key that types `character` in the current keyboard layout and
+    // group, without AltGr: its virtual-key code in the low byte, the shift
+    // state in the high byte (1: with Shift), kNoKey when no key types it.
+    virtual std::uint16_t VkKeyScan(char32_t character) = 0;
+
+    // A press or a release of the key that types `character` in the current
+    // layout and group, on whichever level: the modifiers the level needs
+    // (Shift, AltGr) go down before the key and up after it. A character
+    // that no key types is typed all the same, by a key lent to it for the
+    // moment; the keyboard map is as it was once the release is done.
+    virtual void CharacterEvent(char32_t character, bool press) = 0;
 
     // The cursor position in screen pixels.
     virtual ScreenPoint CursorPosition() = 0;

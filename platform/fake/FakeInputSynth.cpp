@@ -26,12 +26,12 @@ constexpr KeyRow kPunctuation[] = {
 FakeInputSynth::FakeInputSynth() {
     for (char c = 'a'; c <= 'z'; ++c) {
         const auto code = static_cast<std::uint16_t>(c - 'a' + 'A');
-        layout_[static_cast<unsigned char>(c)] = code;
-        layout_[static_cast<unsigned char>(c - 'a' + 'A')] = code | 0x100;
+        layout_[static_cast<char32_t>(c)] = code;
+        layout_[static_cast<char32_t>(c - 'a' + 'A')] = code | 0x100;
     }
     for (const KeyRow& row : kPunctuation) {
-        layout_[static_cast<unsigned char>(row.plain)] = row.virtualKey;
-        layout_[static_cast<unsigned char>(row.shifted)] = row.virtualKey | 0x100;
+        layout_[static_cast<char32_t>(row.plain)] = row.virtualKey;
+        layout_[static_cast<char32_t>(row.shifted)] = row.virtualKey | 0x100;
     }
     layout_[' '] = 0x20;
     layout_['\t'] = 0x09;
@@ -47,9 +47,28 @@ void FakeInputSynth::KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, 
     events.push_back({Event::Kind::Key, flags, virtualKey, scanCode});
 }
 
-std::uint16_t FakeInputSynth::VkKeyScan(char character) {
-    const auto found = layout_.find(static_cast<unsigned char>(character));
+std::uint16_t FakeInputSynth::VkKeyScan(char32_t character) {
+    const auto found = layout_.find(character);
     return found == layout_.end() ? kNoKey : found->second;
+}
+
+void FakeInputSynth::CharacterEvent(char32_t character, bool press) {
+    const std::uint16_t key = VkKeyScan(character);
+    if (key == kNoKey) {
+        events.push_back(press ? CharacterDown(character) : CharacterUp(character));
+        return;
+    }
+    const auto code = static_cast<std::uint8_t>(key & 0xFF);
+    const bool shift = (key & 0x100) != 0;
+    if (press) {
+        if (shift)
+            KeybdEvent(0x10, 0, 0);
+        KeybdEvent(code, 0, 0);
+    } else {
+        KeybdEvent(code, 0, kKeyUp);
+        if (shift)
+            KeybdEvent(0x10, 0, kKeyUp);
+    }
 }
 
 std::vector<int> FakeInputSynth::HeldKeys() const {
@@ -70,8 +89,9 @@ std::vector<int> FakeInputSynth::HeldKeys() const {
 }
 
 std::ostream& operator<<(std::ostream& out, const FakeInputSynth::Event& event) {
-    const std::string_view kind =
-        event.kind == FakeInputSynth::Event::Kind::Mouse ? "mouse" : "key";
+    const std::string_view kind = event.kind == FakeInputSynth::Event::Kind::Mouse ? "mouse"
+                                  : event.kind == FakeInputSynth::Event::Kind::Key ? "key"
+                                                                                    : "character";
     return out << kind << "(flags 0x" << std::hex << event.flags << std::dec << ", " << event.a
                << ", " << event.b << ")";
 }

@@ -14,10 +14,10 @@ namespace orvexa::platform {
 class FakeInputSynth final : public InputSynth {
 public:
     struct Event {
-        enum class Kind { Mouse, Key };
+        enum class Kind { Mouse, Key, Character };
         Kind kind = Kind::Mouse;
         unsigned flags = 0;
-        std::int64_t a = 0;  // mouse: dx; key: virtual-key code
+        std::int64_t a = 0;  // mouse: dx; key: virtual-key code; character: its code
         std::int64_t b = 0;  // mouse: dy; key: scan code
         friend bool operator==(const Event&, const Event&) = default;
     };
@@ -26,12 +26,19 @@ public:
     }
     static Event KeyDown(int virtualKey) { return {Event::Kind::Key, 0, virtualKey, 0}; }
     static Event KeyUp(int virtualKey) { return {Event::Kind::Key, kKeyUp, virtualKey, 0}; }
+    // A character no key of the US layout types, pressed or released.
+    static Event CharacterDown(char32_t c) { return {Event::Kind::Character, 0, static_cast<std::int64_t>(c), 0}; }
+    static Event CharacterUp(char32_t c) { return {Event::Kind::Character, kKeyUp, static_cast<std::int64_t>(c), 0}; }
 
     FakeInputSynth();
 
     void MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) override;
     void KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, unsigned flags) override;
-    std::uint16_t VkKeyScan(char character) override;
+    std::uint16_t VkKeyScan(char32_t character) override;
+    // As a US layout types it: Shift around the key where the character
+    // needs it, as key events; a character no key types as a character
+    // event.
+    void CharacterEvent(char32_t character, bool press) override;
     ScreenPoint CursorPosition() override {
         ++cursorReads;
         return cursor;
@@ -45,7 +52,7 @@ public:
     int cursorReads = 0;
 
 private:
-    std::map<unsigned char, std::uint16_t> layout_;
+    std::map<char32_t, std::uint16_t> layout_;
 };
 
 std::ostream& operator<<(std::ostream& out, const FakeInputSynth::Event& event);

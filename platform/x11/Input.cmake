@@ -4,6 +4,7 @@
 target_sources(orvexa_platform PRIVATE
   x11/VirtualKeys.cpp
   x11/KeyboardMap.cpp
+  x11/SpareKeys.cpp
   x11/X11Connection.cpp
   x11/X11Screen.cpp
   x11/X11Input.cpp
@@ -15,5 +16,6 @@ target_sources(orvexa_platform_fake PRIVATE
   fake/FakeInputSynth.cpp
   fake/FakeScreen.cpp
   x11/X11Probe.cpp
+  x11/TextReceiver.cpp
 )
 target_link_libraries(orvexa_platform_fake PRIVATE PkgConfig::X11)

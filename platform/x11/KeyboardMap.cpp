@@ -139,12 +139,23 @@ int KeyboardMap::VirtualKeyOf(unsigned keycode, int group, bool numLock, bool sh
             return KeysymToVirtualKey(second.syms[0]);
     }
     const int named = NameByLayout(keymap_, keycode, group);
-    if (named != 0 || GroupHasLatinLetters(group) || !usKeymap_)
+    if (named != 0 || !usKeymap_)
         return named;
-    // A group without Latin letters: the US key at the same place.
+    // Only a key that types a character (not AltGr, not a dead key) takes
+    // the name of its place.
+    const Symbols first = SymbolsOf(keymap_, key, layout, 0);
+    if (first.count == 0 || xkb_keysym_to_utf32(first.syms[0]) == 0)
+        return 0;
+    // The US key at the same place: any key in a group without Latin
+    // letters; only punctuation keys in a Latin group, where the letters and
+    // digits are named by what they type.
     const char* name = xkb_keymap_key_get_name(keymap_, key);
     const xkb_keycode_t usKey = name ? xkb_keymap_key_by_name(usKeymap_, name) : XKB_KEYCODE_INVALID;
-    return usKey == XKB_KEYCODE_INVALID ? 0 : NameByLayout(usKeymap_, usKey, 0);
+    if (usKey == XKB_KEYCODE_INVALID)
+        return 0;
+    const int usNamed = NameByLayout(usKeymap_, usKey, 0);
+    const bool letterOrDigit = (usNamed >= 'A' && usNamed <= 'Z') || (usNamed >= '0' && usNamed <= '9');
+    return GroupHasLatinLetters(group) && letterOrDigit ? 0 : usNamed;
 }
 
 int KeyboardMap::VirtualKeyOf(unsigned keycode, unsigned state) const {
@@ -159,8 +170,9 @@ int KeyboardMap::VirtualKeyOf(unsigned keycode, unsigned state) const {
 void KeyboardMap::BuildReverse(int group) const {
     auto table = std::make_unique<std::array<std::uint16_t, 256>>();
     table->fill(0);
-    // For each code: first a key that carries the code's own symbol (the
-    // lowest level, then the lowest keycode), else a key named so.
+    // For each code: a key named so (the main block before the keypad, then
+    // the lowest keycode), else a key that carries the code's own symbol
+    // (the sided modifiers, the keypad's digits: the lowest level first).
     std::array<std::tuple<int, int, unsigned>, 256> best{};
     best.fill({1000, 1000, 0});
     const auto layout = static_cast<xkb_layout_index_t>(group);
@@ -176,7 +188,7 @@ void KeyboardMap::BuildReverse(int group) const {
                 const Symbols symbols = SymbolsOf(keymap_, key, layout, static_cast<xkb_level_index_t>(level));
                 if (std::find(symbols.begin(), symbols.end(), own) == symbols.end())
                     continue;
-                const std::tuple<int, int, unsigned> rank{0, level, key};
+                const std::tuple<int, int, unsigned> rank{2, level, key};
                 if (rank < best[static_cast<size_t>(virtualKey)])
                     best[static_cast<size_t>(virtualKey)] = rank;
                 break;
@@ -187,7 +199,9 @@ void KeyboardMap::BuildReverse(int group) const {
         const int virtualKey = VirtualKeyOf(key, group, false, false);
         if (virtualKey <= 0 || virtualKey > 255)
             continue;
-        const std::tuple<int, int, unsigned> rank{1, 0, key};
+        const char* name = xkb_keymap_key_get_name(keymap_, key);
+        const bool keypad = name && std::string_view(name).substr(0, 2) == "KP";
+        const std::tuple<int, int, unsigned> rank{keypad ? 1 : 0, 0, key};
         if (rank < best[static_cast<size_t>(virtualKey)])
             best[static_cast<size_t>(virtualKey)] = rank;
     }

@@ -28,9 +28,11 @@ namespace orvexa::platform::x11 {
 // 3. otherwise the key's first symbol in the group names it (Escape, F1,
 //    Shift, the punctuation keys...); the keypad's digit keys with Num Lock
 //    on and Shift up are the numpad codes;
-// 4. a key still unnamed, in a group that has no Latin letters at all
-//    (Russian, Greek, Hebrew...), is named by the key at the same place of a
-//    US keyboard, so a bind on CONTROL-A works whichever group is active.
+// 4. a key still unnamed that types a character is named by the key at the
+//    same place of a US keyboard: any such key in a group that has no Latin letters at all (Russian,
+//    Greek, Hebrew...), so a bind on CONTROL-A works whichever group is
+//    active; in a Latin group only where that is a punctuation key (the
+//    German ü key is the US [ key).
 // The key of ISO_Level3_Shift (AltGr) is no modifier of the names: it picks
 // a character level, and a CONTROL-ALT bind must not fire through it.
 class KeyboardMap {
@@ -52,8 +54,9 @@ public:
     int VirtualKeyOf(unsigned keycode, unsigned state) const;
 
     // The keycode of the key that the naming above gives `virtualKey` in
-    // `group` (the main block before the keypad, the lowest keycode first);
-    // 0 when no key of this keyboard is named so.
+    // `group` (the main block before the keypad, the lowest keycode first),
+    // else of the key that carries the code's own symbol (the sided
+    // modifiers, the keypad's digits); 0 when there is none.
     unsigned KeycodeOf(int virtualKey, int group) const;
 
     // How a character is typed: the key, and the modifiers its level needs.

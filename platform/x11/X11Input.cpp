@@ -9,8 +9,10 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
+#include <chrono>
 #include <tuple>
 
 namespace orvexa::platform::x11 {
@@ -22,6 +24,10 @@ namespace {
 constexpr std::int64_t kMinCoordinate = -32768;
 constexpr std::int64_t kMaxCoordinate = 32767;
 
+// How long keys lent to characters keep their mapping after the last
+// release: long enough for a busy program to have read its events.
+constexpr std::chrono::milliseconds kGiveBackDelay{300};
+
 int ClampCoordinate(std::int64_t value) {
     return static_cast<int>(std::clamp(value, kMinCoordinate, kMaxCoordinate));
 }
@@ -31,20 +37,23 @@ std::int64_t FloorDivide(std::int64_t a, std::int64_t b) {
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
-// The keysym a character stands for: printable ASCII is its own keysym;
-// the control characters that have a key of their own map to it.
-KeySym CharacterKeysym(char character) {
-    const auto code = static_cast<unsigned char>(character);
-    if (code >= 0x20 && code <= 0x7E)
-        return code;
-    switch (code) {
-    case '\t': return XK_Tab;
-    case '\r':
-    case '\n': return XK_Return;
-    case '\b': return XK_BackSpace;
+// The keysym a character stands for: the control characters that have a
+// key of their own map to it, other control characters to nothing, every
+// other character to its own keysym (Latin-1 and the old keysyms where
+// there is one, else the Unicode keysym).
+KeySym CharacterKeysym(char32_t character) {
+    switch (character) {
+    case U'\t': return XK_Tab;
+    case U'\r':
+    case U'\n': return XK_Return;
+    case U'\b': return XK_BackSpace;
     case 0x1B: return XK_Escape;
-    default: return NoSymbol;
+    default: break;
     }
+    if (character < 0x20 || (character >= 0x7F && character < 0xA0) || character > 0x10FFFF ||
+        (character >= 0xD800 && character <= 0xDFFF))
+        return NoSymbol;
+    return xkb_utf32_to_keysym(static_cast<std::uint32_t>(character));
 }
 
 }  // namespace
@@ -72,7 +81,9 @@ X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X1
         XEvent copy = event;
         if (event.type == MappingNotify) {
             XRefreshKeyboardMapping(&copy.xmapping);
-            Forget();
+            if (!OnlySpareKeysChanged(static_cast<unsigned>(event.xmapping.first_keycode),
+                                      static_cast<unsigned>(event.xmapping.count)))
+                Forget();
             return;
         }
         if (xkbEventBase_ < 0 || event.type != xkbEventBase_)
@@ -82,12 +93,13 @@ X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X1
         case XkbStateNotify:
             if (xkb->state.group != group_) {
                 group_ = xkb->state.group;
-                Forget();
+                ForgetGroupAnswers();
             }
             break;
         case XkbMapNotify:
             XkbRefreshKeyboardMapping(&xkb->map);
-            Forget();
+            if (!OnlySpareKeysChanged(xkb->map.first_key_sym, xkb->map.num_key_syms))
+                Forget();
             break;
         case XkbNewKeyboardNotify:
             Forget();
@@ -100,9 +112,13 @@ X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X1
 
 X11Input::~X11Input() { connection_->RemoveEventHandler(handler_); }
 
-void X11Input::Forget() {
+void X11Input::ForgetGroupAnswers() {
     keyScans_.fill(0);
     keycodes_.fill(0);
+}
+
+void X11Input::Forget() {
+    ForgetGroupAnswers();
     map_.reset();
 }
 
@@ -164,15 +180,85 @@ void X11Input::KeybdEvent(std::uint8_t virtualKey, std::uint8_t /*scanCode*/, un
     XFlush(display);
 }
 
-std::uint16_t X11Input::VkKeyScan(char character) {
+std::uint16_t X11Input::VkKeyScan(char32_t character) {
     connection_->ProcessPendingEvents();
-    std::uint32_t& known = keyScans_[static_cast<unsigned char>(character)];
+    if (character >= keyScans_.size())
+        return ScanKeyboard(character);
+    std::uint32_t& known = keyScans_[character];
     if (known == 0)
         known = ScanKeyboard(character) + 1u;
     return static_cast<std::uint16_t>(known - 1);
 }
 
-std::uint16_t X11Input::ScanKeyboard(char character) {
+bool X11Input::OnlySpareKeysChanged(unsigned first, unsigned count) const {
+    return spares_.AllSpare(first, count);
+}
+
+void X11Input::SendKey(unsigned keycode, bool press) {
+    if (keycode != 0)
+        XTestFakeKeyEvent(connection_->display(), keycode, press ? True : False, CurrentTime);
+}
+
+X11Input::HeldCharacter X11Input::PressedFor(char32_t character) {
+    HeldCharacter held;
+    held.character = character;
+    const KeySym keysym = CharacterKeysym(character);
+    if (keysym == NoSymbol)
+        return held;
+    if (const KeyboardMap* map = Map()) {
+        // The active group first; then another group of the keyboard, which
+        // is locked for the time the key is down.
+        for (int i = 0; i < map->GroupCount(); ++i) {
+            const int group = (group_ + i) % map->GroupCount();
+            if (const auto stroke = map->StrokeFor(keysym, group)) {
+                held.keycode = stroke->keycode;
+                held.shiftKey = stroke->shift ? map->ModifierKey(XK_Shift_L) : 0;
+                held.levelThreeKey = stroke->levelThree ? map->ModifierKey(XK_ISO_Level3_Shift) : 0;
+                held.group = group;
+                held.groupBefore = group_;
+                return held;
+            }
+        }
+    }
+    held.keycode = spares_.Lend(keysym);
+    held.lent = held.keycode != 0;
+    return held;
+}
+
+void X11Input::CharacterEvent(char32_t character, bool press) {
+    connection_->ProcessPendingEvents();
+    const auto found = std::find_if(held_.begin(), held_.end(),
+                                    [character](const HeldCharacter& h) { return h.character == character; });
+    if (press) {
+        const HeldCharacter held = found != held_.end() ? *found : PressedFor(character);
+        if (held.keycode == 0)
+            return;
+        if (held.group != held.groupBefore)
+            XkbLockGroup(connection_->display(), XkbUseCoreKbd, static_cast<unsigned>(held.group));
+        SendKey(held.shiftKey, true);
+        SendKey(held.levelThreeKey, true);
+        SendKey(held.keycode, true);
+        if (found == held_.end())
+            held_.push_back(held);
+    } else {
+        // A release with no press before it releases what a press would
+        // have pressed.
+        const HeldCharacter held = found != held_.end() ? *found : PressedFor(character);
+        if (found != held_.end())
+            held_.erase(found);
+        SendKey(held.keycode, false);
+        SendKey(held.levelThreeKey, false);
+        SendKey(held.shiftKey, false);
+        if (held.group != held.groupBefore)
+            XkbLockGroup(connection_->display(), XkbUseCoreKbd, static_cast<unsigned>(held.groupBefore));
+        // Lent keys go back a moment after nothing typed with one is down.
+        if (held.lent && std::none_of(held_.begin(), held_.end(), [](const HeldCharacter& h) { return h.lent; }))
+            spares_.GiveBackAfter(kGiveBackDelay);
+    }
+    XFlush(connection_->display());
+}
+
+std::uint16_t X11Input::ScanKeyboard(char32_t character) {
     const KeySym wanted = CharacterKeysym(character);
     const KeyboardMap* map = Map();
     if (wanted == NoSymbol || !map)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/InputSynth.h"
+#include "platform/x11/SpareKeys.h"
 
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace orvexa::platform::x11 {
 
@@ -25,19 +27,39 @@ public:
 
     void MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) override;
     void KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, unsigned flags) override;
-    std::uint16_t VkKeyScan(char character) override;
+    std::uint16_t VkKeyScan(char32_t character) override;
+    void CharacterEvent(char32_t character, bool press) override;
     ScreenPoint CursorPosition() override;
 
     // The pixel of a normalised coordinate on an axis `size` pixels long.
     static std::int64_t NormalisedToPixel(std::int64_t value, int size);
 
 private:
+    // Drops what was looked up for the active group; Forget also the map.
+    void ForgetGroupAnswers();
     void Forget();
     // The keyboard map, read again after the server reported a new one;
     // null without XKB.
     const KeyboardMap* Map();
-    std::uint16_t ScanKeyboard(char character);
+    std::uint16_t ScanKeyboard(char32_t character);
     unsigned KeycodeOf(std::uint8_t virtualKey);
+    // Whether a keyboard map change is the lending of spare keys, which
+    // changes nothing this object has looked up.
+    bool OnlySpareKeysChanged(unsigned first, unsigned count) const;
+    void SendKey(unsigned keycode, bool press);
+
+    // How a character that is down was pressed, so that its release undoes
+    // exactly that whatever changed since.
+    struct HeldCharacter {
+        char32_t character = 0;
+        unsigned keycode = 0;
+        unsigned shiftKey = 0;
+        unsigned levelThreeKey = 0;
+        int group = 0;        // the group the key types it in
+        int groupBefore = 0;  // the group to go back to after the release
+        bool lent = false;
+    };
+    HeldCharacter PressedFor(char32_t character);
 
     std::shared_ptr<X11Connection> connection_;
     std::unique_ptr<KeyboardMap> map_;
@@ -48,6 +70,8 @@ private:
     // 0 for "not looked up yet"; otherwise the answer + 1.
     std::array<std::uint32_t, 256> keyScans_{};
     std::array<std::uint16_t, 256> keycodes_{};
+    SpareKeys spares_;
+    std::vector<HeldCharacter> held_;
 };
 
 }  // namespace orvexa::platform::x11

@@ -71,10 +71,20 @@ TEST_F(KeySynth, OnlyTheLowByteIsSent) {
     SendKey("~");
     EXPECT_EQ(input->events, (Events{Down(kShift), Down(0xC0), Up(0xC0), Up(kShift)}));
     input->events.clear();
-    // A character no key types sends the byte 0xFF.
     EXPECT_EQ(KeyNameToCode("\x80"), 0xFFFF);
-    SendKey("\x80");
-    EXPECT_EQ(input->events, (Events{Down(0xFF), Up(0xFF)}));
+}
+
+TEST_F(KeySynth, ATextIsReadAsUtf8AndACharacterNoKeyTypesIsTypedAllTheSame) {
+    EXPECT_EQ(KeyNameToCode("\xC3\xA9"), 0xFFFF) << "no key of a US layout types \u00e9";
+    SendKey("\xC3\xA9");  // é, not its first byte
+    SendKey("\xE2\x82\xAC");  // €
+    using platform::FakeInputSynth;
+    EXPECT_EQ(input->events, (Events{FakeInputSynth::CharacterDown(0xE9), FakeInputSynth::CharacterUp(0xE9),
+                                     FakeInputSynth::CharacterDown(0x20AC), FakeInputSynth::CharacterUp(0x20AC)}));
+    input->events.clear();
+    // A longer text stands for its first character's key, without Shift.
+    SendKey("\xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(input->events, (Events{Down(0xFF), Up(0xFF)})) << "no key: the byte 0xFF is sent";
 }
 
 TEST_F(KeySynth, TheEmptyTextSendsNothing) {

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+struct _XDisplay;
+typedef struct _XDisplay Display;
+
+namespace orvexa::platform {
+
+// A plain X client's window that takes the keyboard focus and collects the
+// text typed into it, decoded as Xlib decodes it, by a thread that reads
+// each event as it arrives (as a program's event loop does). For tests of
+// typing: the receiving end of another program, on a connection of its own.
+class TextReceiver {
+public:
+    TextReceiver();  // connects to the display named by DISPLAY, shows and focuses the window
+    ~TextReceiver();
+    TextReceiver(const TextReceiver&) = delete;
+    TextReceiver& operator=(const TextReceiver&) = delete;
+
+    bool Ok() const { return window_ != 0; }
+    QString Text() const;
+    void Clear();
+
+private:
+    void Read();
+
+    Display* display_ = nullptr;
+    unsigned long window_ = 0;
+    std::atomic<bool> stopping_{false};
+    mutable std::mutex mutex_;
+    QString text_;
+    std::thread reader_;
+};
+
+}  // namespace orvexa::platform
