@@ -92,6 +92,12 @@ void PressKey(const QByteArray& text) { KeyEvent(text, true); }
 
 void ReleaseKey(const QByteArray& text) { KeyEvent(text, false); }
 
+void TypeText(const QByteArray& text) {
+    const std::u32string characters = Characters(text);
+    if (!characters.empty())
+        InputService().TypeText(characters);
+}
+
 void SendKey(const QByteArray& text) {
     PressKey(text);
     ReleaseKey(text);

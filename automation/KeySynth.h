@@ -31,4 +31,9 @@ void ReleaseKey(const QByteArray& text);
 // PressKey then ReleaseKey, with no pause.
 void SendKey(const QByteArray& text);
 
+// Types a whole text (UTF-8) as the user would have typed it, each
+// character as SendKey types a one-character text, a line end as Return;
+// modifiers held at the start do not change what is typed.
+void TypeText(const QByteArray& text);
+
 }  // namespace orvexa

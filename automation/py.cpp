@@ -106,6 +106,14 @@ constexpr char kKeyDown[] = "s:KeyDown";
 constexpr char kKeyUp[] = "s:KeyUp";
 constexpr char kKeySend[] = "s:KeySend";
 
+PyObject* TypeTextMethod(TPythonEngine& engine, PyObject* args) {
+    const char* text = nullptr;
+    if (!engine.ParseArgs(args, "s:TypeText", &text))
+        return nullptr;
+    TypeText(QByteArray(text));
+    return engine.NewNoneRef();
+}
+
 PyObject* Sleep(TPythonEngine& engine, PyObject* args) {
     int milliseconds = 0;
     if (!engine.ParseArgs(args, "i:Sleep", &milliseconds))
@@ -173,6 +181,8 @@ const Entry kMethods[] = {
     {"PlayWav", &Method<&PlayWav, Effect::Acts>},
     {"SetBindGlobal", &Method<&SetBindGlobal>},
     {"GetBindGlobal", &Method<&GetBindGlobal>},
+    // Beyond the seventeen.
+    {"TypeText", &Method<&TypeTextMethod, Effect::Acts>},
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace orvexa::platform {
 
@@ -60,6 +61,14 @@ public:
     // that no key types is typed all the same, by a key lent to it for the
     // moment; the keyboard map is as it was once the release is done.
     virtual void CharacterEvent(char32_t character, bool press) = 0;
+
+    // Types the text as the user would have typed it, character by
+    // character (a line end as Return, a tab as Tab). Modifiers held at the
+    // start must not change the text: the ones held by synthetic input are
+    // released for the typing and pressed again afterwards; the ones the
+    // user's fingers hold, which no program can release, are waited for (a
+    // moment at most).
+    virtual void TypeText(std::u32string_view text) = 0;
 
     // The cursor position in screen pixels.
     virtual ScreenPoint CursorPosition() = 0;

@@ -36,6 +36,7 @@ FakeInputSynth::FakeInputSynth() {
     layout_[' '] = 0x20;
     layout_['\t'] = 0x09;
     layout_['\r'] = 0x0D;
+    layout_['\n'] = 0x0D;
     layout_['\b'] = 0x08;
 }
 
@@ -68,6 +69,13 @@ void FakeInputSynth::CharacterEvent(char32_t character, bool press) {
         KeybdEvent(code, 0, kKeyUp);
         if (shift)
             KeybdEvent(0x10, 0, kKeyUp);
+    }
+}
+
+void FakeInputSynth::TypeText(std::u32string_view text) {
+    for (const char32_t character : text) {
+        CharacterEvent(character, true);
+        CharacterEvent(character, false);
     }
 }
 

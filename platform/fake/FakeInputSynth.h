@@ -39,6 +39,8 @@ public:
     // needs it, as key events; a character no key types as a character
     // event.
     void CharacterEvent(char32_t character, bool press) override;
+    // Each character pressed and released, as CharacterEvent records it.
+    void TypeText(std::u32string_view text) override;
     ScreenPoint CursorPosition() override {
         ++cursorReads;
         return cursor;

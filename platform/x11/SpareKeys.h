@@ -44,6 +44,11 @@ public:
     // Whether keycodes [first, first + count) are all spare ones: their map
     // changes are this object's own.
     bool AllSpare(unsigned first, unsigned count) const;
+    // The keyboard map was replaced (a new layout), or a notice says so that
+    // may be stale: the spare keycodes are looked for again before the next
+    // lend or give-back, and what still carries the symbol it was lent stays
+    // lent.
+    void MapReplaced();
 
 private:
     bool Open();
@@ -52,11 +57,17 @@ private:
     void WaitToGiveBack();
 
     static constexpr std::size_t kPoolSize = 8;
+    // A keycode is lent to another character no sooner than this after it
+    // was lent last: the program reading the keys has read the first by
+    // then, and decodes it with the mapping it had.
+    static constexpr std::chrono::milliseconds kReuseGap{40};
     mutable std::mutex mutex_;
     Display* display_ = nullptr;
     bool opened_ = false;
+    bool rescan_ = false;
     std::vector<unsigned> keycodes_;
     std::vector<unsigned long> lentTo_;  // per keycode: the keysym, 0 when free
+    std::vector<std::chrono::steady_clock::time_point> lentAt_;
     std::size_t next_ = 0;
     // The giving back: due at `due_` when `pending_`.
     std::condition_variable wake_;

@@ -1,17 +1,32 @@
 #include "platform/x11/TextReceiver.h"
 
+#include <X11/XKBlib.h>
+#include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/keysym.h>
+#include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include <poll.h>
+
+#include <cstdint>
 
 namespace orvexa::platform {
 
 TextReceiver::TextReceiver() {
     display_ = XOpenDisplay(nullptr);
     if (!display_)
+        return;
+    int opcode = 0;
+    int errorBase = 0;
+    int major = XkbMajorVersion;
+    int minor = XkbMinorVersion;
+    if (!XkbQueryExtension(display_, &opcode, &xkbEventBase_, &errorBase, &major, &minor))
+        return;
+    XkbSelectEvents(display_, XkbUseCoreKbd, XkbMapNotifyMask | XkbNewKeyboardNotifyMask,
+                    XkbMapNotifyMask | XkbNewKeyboardNotifyMask);
+    context_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+    ReadKeymap();
+    if (!state_)
         return;
     window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 200, 40, 0, 0, 0);
     XSelectInput(display_, window_, KeyPressMask);
@@ -26,6 +41,9 @@ TextReceiver::~TextReceiver() {
     stopping_ = true;
     if (reader_.joinable())
         reader_.join();
+    xkb_state_unref(state_);
+    xkb_keymap_unref(keymap_);
+    xkb_context_unref(context_);
     if (display_)
         XCloseDisplay(display_);
 }
@@ -40,6 +58,33 @@ void TextReceiver::Clear() {
     text_.clear();
 }
 
+void TextReceiver::ReadKeymap() {
+    xcb_connection_t* connection = XGetXCBConnection(display_);
+    const std::int32_t device = xkb_x11_get_core_keyboard_device_id(connection);
+    xkb_keymap* keymap = device < 0 ? nullptr
+                                    : xkb_x11_keymap_new_from_device(context_, connection, device,
+                                                                     XKB_KEYMAP_COMPILE_NO_FLAGS);
+    if (!keymap)
+        return;
+    xkb_state_unref(state_);
+    xkb_keymap_unref(keymap_);
+    keymap_ = keymap;
+    state_ = xkb_state_new(keymap_);
+}
+
+QString TextReceiver::Decode(unsigned keycode, unsigned state) const {
+    // The modifiers and the group the key went down with, as the event
+    // carries them.
+    xkb_state_update_mask(state_, state & 0xFF, 0, 0, 0, 0, (state >> 13) & 3);
+    const xkb_keysym_t keysym = xkb_state_key_get_one_sym(state_, keycode);
+    if (keysym == XKB_KEY_Return)
+        return QStringLiteral("\n");
+    const char32_t character = xkb_keysym_to_utf32(keysym);
+    if (character >= 0x20 || character == U'\t')
+        return QString::fromUcs4(&character, 1);
+    return {};
+}
+
 void TextReceiver::Read() {
     pollfd connection{ConnectionNumber(display_), POLLIN, 0};
     while (!stopping_) {
@@ -49,24 +94,15 @@ void TextReceiver::Read() {
         }
         XEvent event;
         XNextEvent(display_, &event);
-        if (event.type == MappingNotify) {
-            XRefreshKeyboardMapping(&event.xmapping);
+        if (event.type == xkbEventBase_) {
+            const auto* xkb = reinterpret_cast<const XkbAnyEvent*>(&event);
+            if (xkb->xkb_type == XkbNewKeyboardNotify || xkb->xkb_type == XkbMapNotify)
+                ReadKeymap();
             continue;
         }
         if (event.type != KeyPress)
             continue;
-        // The symbol the key types, with the state it went down with.
-        char buffer[16];
-        KeySym keysym = NoSymbol;
-        XLookupString(&event.xkey, buffer, sizeof buffer, &keysym, nullptr);
-        QString typed;
-        if (keysym == XK_Return) {
-            typed = QStringLiteral("\n");
-        } else {
-            const char32_t character = xkb_keysym_to_utf32(static_cast<xkb_keysym_t>(keysym));
-            if (character >= 0x20 || character == U'\t')
-                typed = QString::fromUcs4(&character, 1);
-        }
+        const QString typed = Decode(event.xkey.keycode, event.xkey.state);
         std::lock_guard lock(mutex_);
         text_ += typed;
     }

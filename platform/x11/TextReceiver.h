@@ -8,12 +8,17 @@
 
 struct _XDisplay;
 typedef struct _XDisplay Display;
+struct xkb_context;
+struct xkb_keymap;
+struct xkb_state;
 
 namespace orvexa::platform {
 
 // A plain X client's window that takes the keyboard focus and collects the
-// text typed into it, decoded as Xlib decodes it, by a thread that reads
-// each event as it arrives (as a program's event loop does). For tests of
+// text typed into it, by a thread that reads each event as it arrives (as a
+// program's event loop does). Keys are decoded as today's toolkits decode
+// them: with the server's keymap read by libxkbcommon, read again whenever
+// the server says that the keyboard or a key's mapping changed. For tests of
 // typing: the receiving end of another program, on a connection of its own.
 class TextReceiver {
 public:
@@ -28,8 +33,14 @@ public:
 
 private:
     void Read();
+    void ReadKeymap();
+    QString Decode(unsigned keycode, unsigned state) const;
 
     Display* display_ = nullptr;
+    int xkbEventBase_ = -1;
+    xkb_context* context_ = nullptr;
+    xkb_keymap* keymap_ = nullptr;
+    xkb_state* state_ = nullptr;
     unsigned long window_ = 0;
     std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;

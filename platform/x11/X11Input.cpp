@@ -7,12 +7,15 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
 #include <chrono>
+#include <string_view>
+#include <thread>
 #include <tuple>
 
 namespace orvexa::platform::x11 {
@@ -27,6 +30,8 @@ constexpr std::int64_t kMaxCoordinate = 32767;
 // How long keys lent to characters keep their mapping after the last
 // release: long enough for a busy program to have read its events.
 constexpr std::chrono::milliseconds kGiveBackDelay{300};
+// How long typing waits for the user to let go of the modifiers held.
+constexpr std::chrono::milliseconds kUserModifierPatience{1500};
 
 int ClampCoordinate(std::int64_t value) {
     return static_cast<int>(std::clamp(value, kMinCoordinate, kMaxCoordinate));
@@ -96,13 +101,36 @@ X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X1
                 ForgetGroupAnswers();
             }
             break;
-        case XkbMapNotify:
+        case XkbMapNotify: {
             XkbRefreshKeyboardMapping(&xkb->map);
-            if (!OnlySpareKeysChanged(xkb->map.first_key_sym, xkb->map.num_key_syms))
+            // Lending a key changes its symbols and with them its type,
+            // actions and modifier maps: ours, when every key range named
+            // lies among the spare keys.
+            const XkbMapNotifyEvent& map = xkb->map;
+            const std::pair<unsigned, unsigned> ranges[] = {
+                {map.first_key_sym, map.num_key_syms},         {map.first_key_act, map.num_key_acts},
+                {map.first_key_behavior, map.num_key_behaviors}, {map.first_key_explicit, map.num_key_explicit},
+                {map.first_modmap_key, map.num_modmap_keys},   {map.first_vmodmap_key, map.num_vmodmap_keys},
+            };
+            bool ours = false;
+            bool others = false;
+            for (const auto& [first, count] : ranges) {
+                if (count == 0)
+                    continue;
+                (OnlySpareKeysChanged(first, count) ? ours : others) = true;
+            }
+            if (others || !ours)
                 Forget();
             break;
+        }
         case XkbNewKeyboardNotify:
-            Forget();
+            // The core keyboard now follows another device, or has new
+            // keycodes (a new layout): read the map again; lent keys are
+            // gone only with a new map.
+            if (xkb->new_kbd.changed & XkbNKN_KeycodesMask)
+                Forget();
+            else
+                ForgetMap();
             break;
         default:
             break;
@@ -117,9 +145,14 @@ void X11Input::ForgetGroupAnswers() {
     keycodes_.fill(0);
 }
 
-void X11Input::Forget() {
+void X11Input::ForgetMap() {
     ForgetGroupAnswers();
     map_.reset();
+}
+
+void X11Input::Forget() {
+    ForgetMap();
+    spares_.MapReplaced();
 }
 
 const KeyboardMap* X11Input::Map() {
@@ -172,7 +205,7 @@ void X11Input::MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) {
 
 void X11Input::KeybdEvent(std::uint8_t virtualKey, std::uint8_t /*scanCode*/, unsigned flags) {
     Display* display = connection_->display();
-    connection_->ProcessPendingEvents();
+    CatchUp();
     const unsigned keycode = KeycodeOf(virtualKey);
     if (keycode == 0)
         return;
@@ -181,7 +214,7 @@ void X11Input::KeybdEvent(std::uint8_t virtualKey, std::uint8_t /*scanCode*/, un
 }
 
 std::uint16_t X11Input::VkKeyScan(char32_t character) {
-    connection_->ProcessPendingEvents();
+    CatchUp();
     if (character >= keyScans_.size())
         return ScanKeyboard(character);
     std::uint32_t& known = keyScans_[character];
@@ -197,6 +230,21 @@ bool X11Input::OnlySpareKeysChanged(unsigned first, unsigned count) const {
 void X11Input::SendKey(unsigned keycode, bool press) {
     if (keycode != 0)
         XTestFakeKeyEvent(connection_->display(), keycode, press ? True : False, CurrentTime);
+}
+
+void X11Input::CatchUp() {
+    if (groupLocked_) {
+        // The report of a group locked a moment ago may still be on its
+        // way: a round trip brings it, and every one before it.
+        XSync(connection_->display(), False);
+        groupLocked_ = false;
+    }
+    connection_->ProcessPendingEvents();
+}
+
+void X11Input::LockGroup(int group) {
+    XkbLockGroup(connection_->display(), XkbUseCoreKbd, static_cast<unsigned>(group));
+    groupLocked_ = true;
 }
 
 X11Input::HeldCharacter X11Input::PressedFor(char32_t character) {
@@ -226,7 +274,7 @@ X11Input::HeldCharacter X11Input::PressedFor(char32_t character) {
 }
 
 void X11Input::CharacterEvent(char32_t character, bool press) {
-    connection_->ProcessPendingEvents();
+    CatchUp();
     const auto found = std::find_if(held_.begin(), held_.end(),
                                     [character](const HeldCharacter& h) { return h.character == character; });
     if (press) {
@@ -234,7 +282,7 @@ void X11Input::CharacterEvent(char32_t character, bool press) {
         if (held.keycode == 0)
             return;
         if (held.group != held.groupBefore)
-            XkbLockGroup(connection_->display(), XkbUseCoreKbd, static_cast<unsigned>(held.group));
+            LockGroup(held.group);
         SendKey(held.shiftKey, true);
         SendKey(held.levelThreeKey, true);
         SendKey(held.keycode, true);
@@ -250,12 +298,104 @@ void X11Input::CharacterEvent(char32_t character, bool press) {
         SendKey(held.levelThreeKey, false);
         SendKey(held.shiftKey, false);
         if (held.group != held.groupBefore)
-            XkbLockGroup(connection_->display(), XkbUseCoreKbd, static_cast<unsigned>(held.groupBefore));
+            LockGroup(held.groupBefore);
         // Lent keys go back a moment after nothing typed with one is down.
         if (held.lent && std::none_of(held_.begin(), held_.end(), [](const HeldCharacter& h) { return h.lent; }))
             spares_.GiveBackAfter(kGiveBackDelay);
     }
     XFlush(connection_->display());
+}
+
+namespace {
+
+bool IsModifierKeysym(KeySym keysym) {
+    return (keysym >= XK_Shift_L && keysym <= XK_Hyper_R) || keysym == XK_ISO_Level3_Shift ||
+           keysym == XK_ISO_Level5_Shift || keysym == XK_Mode_switch;
+}
+
+// The keys the XTEST keyboard (the synthetic input of every program) holds
+// down, as a bit per keycode; empty when the server does not say.
+std::vector<bool> SyntheticKeysDown(Display* display) {
+    std::vector<bool> down;
+    int count = 0;
+    XDeviceInfo* devices = XListInputDevices(display, &count);
+    if (!devices)
+        return down;
+    for (int i = 0; i < count && down.empty(); ++i) {
+        const std::string_view name = devices[i].name ? devices[i].name : "";
+        if (devices[i].use != IsXExtensionKeyboard || name.find("XTEST") == std::string_view::npos)
+            continue;
+        XDevice* device = XOpenDevice(display, devices[i].id);
+        if (!device)
+            continue;
+        if (XDeviceState* state = XQueryDeviceState(display, device)) {
+            auto* cls = state->data;
+            for (int c = 0; c < state->num_classes; ++c) {
+                if (cls->c_class == KeyClass) {
+                    const auto* keys = reinterpret_cast<XKeyState*>(cls);
+                    down.assign(256, false);
+                    for (int keycode = 0; keycode < 256; ++keycode)
+                        down[static_cast<size_t>(keycode)] = (keys->keys[keycode / 8] >> (keycode % 8)) & 1;
+                }
+                cls = reinterpret_cast<XInputClass*>(reinterpret_cast<char*>(cls) + cls->length);
+            }
+            XFreeDeviceState(state);
+        }
+        XCloseDevice(display, device);
+    }
+    XFreeDeviceList(devices);
+    return down;
+}
+
+}  // namespace
+
+std::vector<unsigned> X11Input::ModifierKeysDown() {
+    std::vector<unsigned> keys;
+    Display* display = connection_->display();
+    char bits[32] = {};
+    XQueryKeymap(display, bits);
+    for (unsigned keycode = 8; keycode < 256; ++keycode) {
+        if (!((bits[keycode / 8] >> (keycode % 8)) & 1))
+            continue;
+        if (IsModifierKeysym(XkbKeycodeToKeysym(display, static_cast<KeyCode>(keycode), 0, 0)))
+            keys.push_back(keycode);
+    }
+    return keys;
+}
+
+void X11Input::TypeText(std::u32string_view text) {
+    CatchUp();
+    Display* display = connection_->display();
+    // Modifiers held by synthetic input are released now and pressed again
+    // afterwards. The user's own cannot be released by another program:
+    // those are waited for, a moment at most (a KEY bind typing while the
+    // fingers leave its keys).
+    const std::vector<bool> synthetic = SyntheticKeysDown(display);
+    const auto isSynthetic = [&synthetic](unsigned keycode) {
+        return keycode < synthetic.size() && synthetic[keycode];
+    };
+    std::vector<unsigned> released;
+    for (const unsigned keycode : ModifierKeysDown()) {
+        if (isSynthetic(keycode)) {
+            SendKey(keycode, false);
+            released.push_back(keycode);
+        }
+    }
+    XSync(display, False);
+    const auto waitUntil = std::chrono::steady_clock::now() + kUserModifierPatience;
+    for (;;) {
+        const std::vector<unsigned> held = ModifierKeysDown();
+        if (held.empty() || std::chrono::steady_clock::now() > waitUntil)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    for (const char32_t character : text) {
+        CharacterEvent(character, true);
+        CharacterEvent(character, false);
+    }
+    for (const unsigned keycode : released)
+        SendKey(keycode, true);
+    XSync(display, False);
 }
 
 std::uint16_t X11Input::ScanKeyboard(char32_t character) {

@@ -29,14 +29,17 @@ public:
     void KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, unsigned flags) override;
     std::uint16_t VkKeyScan(char32_t character) override;
     void CharacterEvent(char32_t character, bool press) override;
+    void TypeText(std::u32string_view text) override;
     ScreenPoint CursorPosition() override;
 
     // The pixel of a normalised coordinate on an axis `size` pixels long.
     static std::int64_t NormalisedToPixel(std::int64_t value, int size);
 
 private:
-    // Drops what was looked up for the active group; Forget also the map.
+    // Drops what was looked up for the active group; ForgetMap also the
+    // map; Forget also the keys lent, which a new map does not have.
     void ForgetGroupAnswers();
+    void ForgetMap();
     void Forget();
     // The keyboard map, read again after the server reported a new one;
     // null without XKB.
@@ -47,6 +50,12 @@ private:
     // changes nothing this object has looked up.
     bool OnlySpareKeysChanged(unsigned first, unsigned count) const;
     void SendKey(unsigned keycode, bool press);
+    // Reads what the server reported meanwhile, after the reports of this
+    // object's own group changes, so that the active group is the server's.
+    void CatchUp();
+    void LockGroup(int group);
+    // The modifier keys down now, by keycode.
+    std::vector<unsigned> ModifierKeysDown();
 
     // How a character that is down was pressed, so that its release undoes
     // exactly that whatever changed since.
@@ -67,6 +76,8 @@ private:
     int handler_ = 0;
     int xkbEventBase_ = -1;
     int group_ = 0;
+    // A group was locked since the server's reports were last caught up with.
+    bool groupLocked_ = false;
     // 0 for "not looked up yet"; otherwise the answer + 1.
     std::array<std::uint32_t, 256> keyScans_{};
     std::array<std::uint16_t, 256> keycodes_{};

@@ -62,18 +62,18 @@ protected:
 
 }  // namespace
 
-TEST_F(Orvex, SeventeenMethodsInOrderDocumentedByName) {
+TEST_F(Orvex, TheSeventeenMethodsThenTypeTextInOrderDocumentedByName) {
     const char* names[] = {"GetColor", "GetRGB",   "MouseLeftClick", "MouseRightClick", "MouseMoveAbs", "MouseMoveRel",
                            "MouseX",   "MouseY",   "ScreenX",        "ScreenY",         "KeyDown",      "KeyUp",
-                           "KeySend",  "Sleep",    "PlayWav",        "SetBindGlobal",   "GetBindGlobal"};
-    ASSERT_EQ(module->EntryCount(), 17);
+                           "KeySend",  "Sleep",    "PlayWav",        "SetBindGlobal",   "GetBindGlobal", "TypeText"};
+    ASSERT_EQ(module->EntryCount(), 18);
     EXPECT_EQ(module->Capacity(), 20);
-    for (int i = 0; i < 17; ++i) {
+    for (int i = 0; i < 18; ++i) {
         EXPECT_STREQ(module->MethodTable()[i].ml_name, names[i]);
         EXPECT_STREQ(module->MethodTable()[i].ml_doc, names[i]);
         EXPECT_EQ(module->MethodTable()[i].ml_flags, 1);
     }
-    for (int i = 17; i <= 20; ++i)
+    for (int i = 18; i <= 20; ++i)
         EXPECT_EQ(module->MethodTable()[i].ml_name, nullptr);
     EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.KeySend.__doc__")), QStringLiteral("KeySend"));
 }
@@ -221,4 +221,18 @@ TEST_F(Orvex, MethodsStillServeCodeThatRunsWhileTheInterpreterStops) {
     QFile file(out);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "the finaliser ran";
     EXPECT_EQ(file.readAll(), QByteArray("yes 800"));
+}
+
+TEST_F(Orvex, TypeTextTypesEveryCharacterAndChecksItsArgument) {
+    using platform::FakeInputSynth;
+    EXPECT_EQ(Outcome({"orvex.TypeText('Hi\\n\\u00e9')"}), QStringLiteral("ok"));
+    const std::vector<Event> typed = {FakeInputSynth::KeyDown(0x10),  FakeInputSynth::KeyDown('H'),
+                                      FakeInputSynth::KeyUp('H'),     FakeInputSynth::KeyUp(0x10),
+                                      FakeInputSynth::KeyDown('I'),   FakeInputSynth::KeyUp('I'),
+                                      FakeInputSynth::KeyDown(0x0D),  FakeInputSynth::KeyUp(0x0D),
+                                      FakeInputSynth::CharacterDown(0xE9), FakeInputSynth::CharacterUp(0xE9)};
+    EXPECT_EQ(input->events, typed);
+    EXPECT_TRUE(Outcome({"orvex.TypeText(5)"}).startsWith(QStringLiteral("TypeError")));
+    EXPECT_TRUE(Outcome({"orvex.TypeText()"}).startsWith(QStringLiteral("TypeError")));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.TypeText.__doc__")), QStringLiteral("TypeText"));
 }

@@ -5,7 +5,9 @@
 #include "automation/KeySynth.h"
 #include "platform/InputSynth.h"
 #include "platform/Services.h"
+#include "platform/x11/KeyInjector.h"
 #include "platform/x11/TextReceiver.h"
+#include "platform/x11/X11Probe.h"
 #include "platform/x11/X11Backend.h"
 #include "tests/support/QtPrinters.h"
 
@@ -18,6 +20,7 @@
 #include <QTest>
 
 #include <functional>
+#include <memory>
 
 using namespace orvexa;
 
@@ -85,6 +88,15 @@ protected:
         return field.text();
     }
 
+    // A plain X client to type into, with the focus: the fixture's field is
+    // hidden first, so that nothing of ours takes the focus back meanwhile.
+    std::unique_ptr<platform::TextReceiver> Receiver() {
+        field.hide();
+        Eventually([&] { return !field.isVisible(); }, 200);
+        QCoreApplication::processEvents();
+        return std::make_unique<platform::TextReceiver>();
+    }
+
     QLineEdit field;
     platform::InputSynth* input = nullptr;
 };
@@ -117,6 +129,13 @@ TEST_F(Typing, GermanUmlautsAndSharpS) {
 TEST_F(Typing, RussianInItsGroupAndLatinLettersAllTheSame) {
     Use({QStringLiteral("-layout"), QStringLiteral("us,ru")}, U'a');
     EXPECT_EQ(Typed({QStringLiteral("й"), QStringLiteral("Ж"), QStringLiteral("a")}), QStringLiteral("йЖa"));
+    // Each Cyrillic letter locks the Russian group and unlocks it again: the
+    // next letter is typed in the group the server has, whatever reports
+    // of the switching are still on their way.
+    QStringList alternating;
+    for (int i = 0; i < 50; ++i)
+        alternating << QStringLiteral("Ж") << QStringLiteral("й") << QStringLiteral(";");
+    EXPECT_EQ(Typed(alternating), alternating.join(QString()));
 }
 
 // Characters that no key of the layout types, received by a plain X client
@@ -124,14 +143,64 @@ TEST_F(Typing, RussianInItsGroupAndLatinLettersAllTheSame) {
 TEST_F(Typing, CharactersNoKeyTypesAreTypedAndTheMapIsAsItWas) {
     const QString before = KeyboardMapText();
     ASSERT_FALSE(before.isEmpty());
-    platform::TextReceiver receiver;
-    ASSERT_TRUE(receiver.Ok());
+    const auto receiver = Receiver();
+    ASSERT_TRUE(receiver->Ok());
     const QStringList texts{QStringLiteral("é"), QStringLiteral("€"), QStringLiteral("½"), QStringLiteral("Ж"),
                             QStringLiteral("😀"), QStringLiteral("x")};
     for (const QString& text : texts)
         SendKey(text.toUtf8());
     const QString expected = texts.join(QString());
-    EXPECT_TRUE(Eventually([&] { return receiver.Text() == expected; })) << receiver.Text().toStdString();
+    EXPECT_TRUE(Eventually([&] { return receiver->Text() == expected; })) << receiver->Text().toStdString();
     // The lent keys go back a moment after the last one was released.
     EXPECT_TRUE(Eventually([&] { return KeyboardMapText() == before; })) << "the keyboard map stays changed";
+}
+
+TEST_F(Typing, TypeTextTypesAnyTextIntoAnotherProgramOnUsAndFrench) {
+    const QString text = QStringLiteral("Grüße, Владимир — 1€ ½ 😀\ttab");
+    const QString before = KeyboardMapText();
+    for (const bool french : {false, true}) {
+        SCOPED_TRACE(french ? "fr" : "us");
+        ASSERT_TRUE(SetLayout({QLatin1String(french ? "fr" : "us")}));
+        // Once the key synthesis has the layout: é has a key on French only.
+        ASSERT_TRUE(Eventually([&] { return (input->VkKeyScan(U'é') != platform::InputSynth::kNoKey) == french; }));
+        const auto receiver = Receiver();
+        ASSERT_TRUE(receiver->Ok());
+        TypeText(text.toUtf8());
+        EXPECT_TRUE(Eventually([&] { return receiver->Text() == text; })) << receiver->Text().toStdString();
+    }
+    ASSERT_TRUE(SetLayout({QStringLiteral("us")}));
+    EXPECT_TRUE(Eventually([&] { return KeyboardMapText() == before; })) << "the keyboard map stays changed";
+}
+
+TEST_F(Typing, TwoThousandCharactersMixingLayoutAndOtherCharactersLoseNone) {
+    const QString pattern = QStringLiteral("ab é1€Ж😀,Z\n");
+    QString text;
+    while (text.size() < 2000)
+        text += pattern;
+    const auto receiver = Receiver();
+    ASSERT_TRUE(receiver->Ok());
+    TypeText(text.toUtf8());
+    EXPECT_TRUE(Eventually([&] { return receiver->Text().size() >= text.size(); }, 20000));
+    EXPECT_EQ(receiver->Text(), text);
+}
+
+TEST_F(Typing, ModifiersHeldBySyntheticInputDoNotChangeTheTextAndAreHeldAgainAfter) {
+    platform::KeyInjector fingers;
+    platform::x11::X11Probe probe;
+    ASSERT_TRUE(fingers.Ok() && probe.Ok());
+    constexpr int kShift = 0x10, kControl = 0x11;
+    fingers.Key(kControl, true);
+    fingers.Key(kShift, true);
+    fingers.Sync();
+    const auto receiver = Receiver();
+    ASSERT_TRUE(receiver->Ok());
+    TypeText("ab1");
+    EXPECT_TRUE(Eventually([&] { return receiver->Text() == QStringLiteral("ab1"); }))
+        << receiver->Text().toStdString();
+    probe.Sync();
+    EXPECT_TRUE(probe.IsKeyDown(kControl)) << "Control is held again";
+    EXPECT_TRUE(probe.IsKeyDown(kShift)) << "Shift is held again";
+    fingers.Key(kShift, false);
+    fingers.Key(kControl, false);
+    fingers.Sync();
 }

@@ -2,3 +2,4 @@
 # backends against a real X server.
 orvexa_test(test_virtualkeys SOURCES VirtualKeysTest.cpp LIBS orvexa_platform)
 orvexa_test(test_x11_input SOURCES X11InputTest.cpp LIBS orvexa_platform_fake LABELS x11)
+orvexa_test(test_spare_keys SOURCES SpareKeysTest.cpp LIBS orvexa_platform orvexa_platform_fake LABELS x11)
