@@ -4,7 +4,10 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput.h>
 #include <X11/extensions/XTest.h>
+
+#include <string_view>
 
 namespace orvexa::platform {
 
@@ -32,6 +35,27 @@ bool KeyInjector::Keycode(unsigned keycode, bool press) {
     if (!display_ || keycode == 0)
         return false;
     const bool sent = XTestFakeKeyEvent(display_, keycode, press ? True : False, CurrentTime) != 0;
+    XFlush(display_);
+    return sent;
+}
+
+bool KeyInjector::UserKeycode(unsigned keycode, bool press) {
+    if (!display_ || keycode == 0)
+        return false;
+    int count = 0;
+    XDeviceInfo* devices = XListInputDevices(display_, &count);
+    bool sent = false;
+    for (int i = 0; i < count && !sent; ++i) {
+        const std::string_view name = devices[i].name ? devices[i].name : "";
+        if (devices[i].use != IsXExtensionKeyboard || name.find("XTEST") != std::string_view::npos)
+            continue;
+        if (XDevice* device = XOpenDevice(display_, devices[i].id)) {
+            sent = XTestFakeDeviceKeyEvent(display_, device, keycode, press ? True : False, nullptr, 0, CurrentTime) != 0;
+            XCloseDevice(display_, device);
+        }
+    }
+    if (devices)
+        XFreeDeviceList(devices);
     XFlush(display_);
     return sent;
 }

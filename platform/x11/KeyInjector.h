@@ -26,6 +26,9 @@ public:
     // One press or release of the key of a virtual key, sent at once.
     bool Key(int virtualKey, bool press);
     bool Keycode(unsigned keycode, bool press);
+    // A press or release by the keyboard the user types on (the server's
+    // own keyboard device, not XTEST's), as fingers would.
+    bool UserKeycode(unsigned keycode, bool press);
 
     // The keysyms of a key, and a new set of them: changes the keyboard map
     // of the whole server, as a layout switch does.

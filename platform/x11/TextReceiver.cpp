@@ -53,9 +53,15 @@ QString TextReceiver::Text() const {
     return text_;
 }
 
+int TextReceiver::KeysWithControlOrAlt() const {
+    std::lock_guard lock(mutex_);
+    return keysWithControlOrAlt_;
+}
+
 void TextReceiver::Clear() {
     std::lock_guard lock(mutex_);
     text_.clear();
+    keysWithControlOrAlt_ = 0;
 }
 
 void TextReceiver::ReadKeymap() {
@@ -105,6 +111,8 @@ void TextReceiver::Read() {
         const QString typed = Decode(event.xkey.keycode, event.xkey.state);
         std::lock_guard lock(mutex_);
         text_ += typed;
+        if (!typed.isEmpty() && (event.xkey.state & (ControlMask | Mod1Mask)))
+            ++keysWithControlOrAlt_;
     }
 }
 

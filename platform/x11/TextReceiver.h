@@ -29,6 +29,8 @@ public:
 
     bool Ok() const { return window_ != 0; }
     QString Text() const;
+    // How many keys that type arrived with Control or Alt held.
+    int KeysWithControlOrAlt() const;
     void Clear();
 
 private:
@@ -45,6 +47,7 @@ private:
     std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
     QString text_;
+    int keysWithControlOrAlt_ = 0;
     std::thread reader_;
 };
 

@@ -13,9 +13,9 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
+#include <bitset>
 #include <chrono>
 #include <string_view>
-#include <thread>
 #include <tuple>
 
 namespace orvexa::platform::x11 {
@@ -30,8 +30,6 @@ constexpr std::int64_t kMaxCoordinate = 32767;
 // How long keys lent to characters keep their mapping after the last
 // release: long enough for a busy program to have read its events.
 constexpr std::chrono::milliseconds kGiveBackDelay{300};
-// How long typing waits for the user to let go of the modifiers held.
-constexpr std::chrono::milliseconds kUserModifierPatience{1500};
 
 int ClampCoordinate(std::int64_t value) {
     return static_cast<int>(std::clamp(value, kMinCoordinate, kMaxCoordinate));
@@ -138,7 +136,13 @@ X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X1
     });
 }
 
-X11Input::~X11Input() { connection_->RemoveEventHandler(handler_); }
+X11Input::~X11Input() {
+    connection_->RemoveEventHandler(handler_);
+    // Nothing is left held through XTEST on the user's behalf.
+    for (const unsigned keycode : heldForUser_)
+        SendKey(keycode, false);
+    XFlush(connection_->display());
+}
 
 void X11Input::ForgetGroupAnswers() {
     keyScans_.fill(0);
@@ -233,6 +237,7 @@ void X11Input::SendKey(unsigned keycode, bool press) {
 }
 
 void X11Input::CatchUp() {
+    LetGoForTheUser();
     if (groupLocked_) {
         // The report of a group locked a moment ago may still be on its
         // way: a round trip brings it, and every one before it.
@@ -313,17 +318,18 @@ bool IsModifierKeysym(KeySym keysym) {
            keysym == XK_ISO_Level5_Shift || keysym == XK_Mode_switch;
 }
 
-// The keys the XTEST keyboard (the synthetic input of every program) holds
-// down, as a bit per keycode; empty when the server does not say.
-std::vector<bool> SyntheticKeysDown(Display* display) {
-    std::vector<bool> down;
+// The keys that the keyboard devices of one kind hold down: the XTEST
+// keyboard (the synthetic input of every program), or the others (the
+// user's keyboards). Empty when the server does not say.
+std::bitset<256> DeviceKeysDown(Display* display, bool synthetic) {
+    std::bitset<256> down;
     int count = 0;
     XDeviceInfo* devices = XListInputDevices(display, &count);
     if (!devices)
         return down;
-    for (int i = 0; i < count && down.empty(); ++i) {
+    for (int i = 0; i < count; ++i) {
         const std::string_view name = devices[i].name ? devices[i].name : "";
-        if (devices[i].use != IsXExtensionKeyboard || name.find("XTEST") == std::string_view::npos)
+        if (devices[i].use != IsXExtensionKeyboard || (name.find("XTEST") != std::string_view::npos) != synthetic)
             continue;
         XDevice* device = XOpenDevice(display, devices[i].id);
         if (!device)
@@ -333,9 +339,9 @@ std::vector<bool> SyntheticKeysDown(Display* display) {
             for (int c = 0; c < state->num_classes; ++c) {
                 if (cls->c_class == KeyClass) {
                     const auto* keys = reinterpret_cast<XKeyState*>(cls);
-                    down.assign(256, false);
-                    for (int keycode = 0; keycode < 256; ++keycode)
-                        down[static_cast<size_t>(keycode)] = (keys->keys[keycode / 8] >> (keycode % 8)) & 1;
+                    for (std::size_t keycode = 0; keycode < down.size(); ++keycode)
+                        if ((keys->keys[keycode / 8] >> (keycode % 8)) & 1)
+                            down.set(keycode);
                 }
                 cls = reinterpret_cast<XInputClass*>(reinterpret_cast<char*>(cls) + cls->length);
             }
@@ -363,38 +369,52 @@ std::vector<unsigned> X11Input::ModifierKeysDown() {
     return keys;
 }
 
+void X11Input::LetGoForTheUser() {
+    if (heldForUser_.empty())
+        return;
+    const std::bitset<256> physical = DeviceKeysDown(connection_->display(), false);
+    std::erase_if(heldForUser_, [&](unsigned keycode) {
+        if (physical.test(keycode))
+            return false;
+        SendKey(keycode, false);
+        return true;
+    });
+}
+
 void X11Input::TypeText(std::u32string_view text) {
     CatchUp();
     Display* display = connection_->display();
-    // Modifiers held by synthetic input are released now and pressed again
-    // afterwards. The user's own cannot be released by another program:
-    // those are waited for, a moment at most (a KEY bind typing while the
-    // fingers leave its keys).
-    const std::vector<bool> synthetic = SyntheticKeysDown(display);
-    const auto isSynthetic = [&synthetic](unsigned keycode) {
-        return keycode < synthetic.size() && synthetic[keycode];
-    };
-    std::vector<unsigned> released;
-    for (const unsigned keycode : ModifierKeysDown()) {
-        if (isSynthetic(keycode)) {
-            SendKey(keycode, false);
-            released.push_back(keycode);
-        }
-    }
-    XSync(display, False);
-    const auto waitUntil = std::chrono::steady_clock::now() + kUserModifierPatience;
-    for (;;) {
-        const std::vector<unsigned> held = ModifierKeysDown();
-        if (held.empty() || std::chrono::steady_clock::now() > waitUntil)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    // Modifiers down now, a script's or the user's fingers' (a KEY bind on
+    // CONTROL-SHIFT-T typing), would change what the text types. They are
+    // released for the typing: a release sent through XTEST ends the core
+    // keyboard's hold of a key whichever device pressed it. Afterwards they
+    // are pressed again where they are still held: the synthetic ones, which
+    // their script releases itself, and those the user's keyboard still
+    // holds down.
+    const std::vector<unsigned> modifiers = ModifierKeysDown();
+    std::bitset<256> synthetic = DeviceKeysDown(display, true);
+    for (const unsigned keycode : heldForUser_)
+        synthetic.reset(keycode);
+    for (const unsigned keycode : modifiers)
+        SendKey(keycode, false);
     for (const char32_t character : text) {
         CharacterEvent(character, true);
         CharacterEvent(character, false);
     }
-    for (const unsigned keycode : released)
+    const std::bitset<256> physical = modifiers.empty() ? std::bitset<256>() : DeviceKeysDown(display, false);
+    for (const unsigned keycode : modifiers) {
+        if (!synthetic.test(keycode) && !physical.test(keycode))
+            continue;
         SendKey(keycode, true);
+        if (!synthetic.test(keycode) &&
+            std::find(heldForUser_.begin(), heldForUser_.end(), keycode) == heldForUser_.end())
+            heldForUser_.push_back(keycode);
+    }
+    // A finger lifted between the look and the press again: its release was
+    // handled before that press, so the key is let go of here. One lifted
+    // from now on is handled after it, and lets go by itself.
+    XSync(display, False);
+    LetGoForTheUser();
     XSync(display, False);
 }
 

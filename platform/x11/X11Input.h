@@ -56,6 +56,9 @@ private:
     void LockGroup(int group);
     // The modifier keys down now, by keycode.
     std::vector<unsigned> ModifierKeysDown();
+    // Releases the keys held for the user that the user's keyboard no
+    // longer holds.
+    void LetGoForTheUser();
 
     // How a character that is down was pressed, so that its release undoes
     // exactly that whatever changed since.
@@ -83,6 +86,11 @@ private:
     std::array<std::uint16_t, 256> keycodes_{};
     SpareKeys spares_;
     std::vector<HeldCharacter> held_;
+    // Modifiers the user held when text was typed, pressed again through
+    // XTEST afterwards: the XTEST keyboard holds them until they are
+    // released here, once the user's keyboard no longer does (the core
+    // keyboard lets go at the user's release already).
+    std::vector<unsigned> heldForUser_;
 };
 
 }  // namespace orvexa::platform::x11

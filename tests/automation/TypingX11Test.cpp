@@ -19,8 +19,10 @@
 #include <QProcess>
 #include <QTest>
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <thread>
 
 using namespace orvexa;
 
@@ -184,23 +186,64 @@ TEST_F(Typing, TwoThousandCharactersMixingLayoutAndOtherCharactersLoseNone) {
     EXPECT_EQ(receiver->Text(), text);
 }
 
-TEST_F(Typing, ModifiersHeldBySyntheticInputDoNotChangeTheTextAndAreHeldAgainAfter) {
+// A KEY bind on CONTROL-SHIFT-T typing: the modifiers are down, by a script
+// (synthetic) or by the user's fingers (the server's own keyboard device).
+TEST_F(Typing, ModifiersHeldDoNotChangeTheTextAndThoseStillHeldAreHeldAgainAfter) {
     platform::KeyInjector fingers;
     platform::x11::X11Probe probe;
     ASSERT_TRUE(fingers.Ok() && probe.Ok());
     constexpr int kShift = 0x10, kControl = 0x11;
-    fingers.Key(kControl, true);
-    fingers.Key(kShift, true);
+    for (const bool user : {false, true}) {
+        SCOPED_TRACE(user ? "held on the user's keyboard" : "held by synthetic input");
+        const auto press = [&](int virtualKey, bool down) {
+            return user ? fingers.UserKeycode(fingers.KeycodeOf(virtualKey), down) : fingers.Key(virtualKey, down);
+        };
+        ASSERT_TRUE(press(kControl, true));
+        ASSERT_TRUE(press(kShift, true));
+        fingers.Sync();
+        probe.Sync();
+        ASSERT_TRUE(probe.IsKeyDown(kControl) && probe.IsKeyDown(kShift));
+        const auto receiver = Receiver();
+        ASSERT_TRUE(receiver->Ok());
+        TypeText("ab1");
+        EXPECT_TRUE(Eventually([&] { return receiver->Text() == QStringLiteral("ab1"); }))
+            << receiver->Text().toStdString();
+        EXPECT_EQ(receiver->KeysWithControlOrAlt(), 0);
+        probe.Sync();
+        EXPECT_TRUE(probe.IsKeyDown(kControl)) << "Control is held again";
+        EXPECT_TRUE(probe.IsKeyDown(kShift)) << "Shift is held again";
+        press(kShift, false);
+        press(kControl, false);
+        fingers.Sync();
+        probe.Sync();
+        EXPECT_FALSE(probe.IsKeyDown(kControl) || probe.IsKeyDown(kShift)) << "a modifier stays down";
+    }
+}
+
+// Fingers that left the keys while the text was typed: nothing is pressed
+// again for them.
+TEST_F(Typing, ModifiersLetGoOfDuringTheTypingAreNotPressedAgain) {
+    platform::KeyInjector fingers;
+    platform::x11::X11Probe probe;
+    ASSERT_TRUE(fingers.Ok() && probe.Ok());
+    constexpr int kControl = 0x11;
+    ASSERT_TRUE(fingers.UserKeycode(fingers.KeycodeOf(kControl), true));
     fingers.Sync();
     const auto receiver = Receiver();
     ASSERT_TRUE(receiver->Ok());
-    TypeText("ab1");
-    EXPECT_TRUE(Eventually([&] { return receiver->Text() == QStringLiteral("ab1"); }))
-        << receiver->Text().toStdString();
+    // The release reaches the user's keyboard device while the text is on
+    // its way; the typing is long enough for that.
+    std::thread letGo([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        platform::KeyInjector hand;
+        hand.UserKeycode(hand.KeycodeOf(kControl), false);
+        hand.Sync();
+    });
+    const QString text = QString(QStringLiteral("x")).repeated(3000);
+    TypeText(text.toUtf8());
+    letGo.join();
+    EXPECT_TRUE(Eventually([&] { return receiver->Text() == text; }, 20000));
+    EXPECT_EQ(receiver->KeysWithControlOrAlt(), 0);
     probe.Sync();
-    EXPECT_TRUE(probe.IsKeyDown(kControl)) << "Control is held again";
-    EXPECT_TRUE(probe.IsKeyDown(kShift)) << "Shift is held again";
-    fingers.Key(kShift, false);
-    fingers.Key(kControl, false);
-    fingers.Sync();
+    EXPECT_FALSE(probe.IsKeyDown(kControl)) << "Control was pressed again for nobody";
 }
