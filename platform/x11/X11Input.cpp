@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <bitset>
 #include <chrono>
+#include <iterator>
 #include <string_view>
 #include <tuple>
 
@@ -313,9 +314,11 @@ void X11Input::CharacterEvent(char32_t character, bool press) {
 
 namespace {
 
+// A key held for the keys typed with it (a lock key is not: it acts when
+// pressed).
 bool IsModifierKeysym(KeySym keysym) {
-    return (keysym >= XK_Shift_L && keysym <= XK_Hyper_R) || keysym == XK_ISO_Level3_Shift ||
-           keysym == XK_ISO_Level5_Shift || keysym == XK_Mode_switch;
+    return (keysym >= XK_Shift_L && keysym <= XK_Hyper_R && keysym != XK_Caps_Lock && keysym != XK_Shift_Lock) ||
+           keysym == XK_ISO_Level3_Shift || keysym == XK_ISO_Level5_Shift || keysym == XK_Mode_switch;
 }
 
 // The keys that the keyboard devices of one kind hold down: the XTEST
@@ -355,18 +358,18 @@ std::bitset<256> DeviceKeysDown(Display* display, bool synthetic) {
 
 }  // namespace
 
-std::vector<unsigned> X11Input::ModifierKeysDown() {
+std::vector<unsigned> X11Input::KeysDown() {
     std::vector<unsigned> keys;
-    Display* display = connection_->display();
     char bits[32] = {};
-    XQueryKeymap(display, bits);
-    for (unsigned keycode = 8; keycode < 256; ++keycode) {
-        if (!((bits[keycode / 8] >> (keycode % 8)) & 1))
-            continue;
-        if (IsModifierKeysym(XkbKeycodeToKeysym(display, static_cast<KeyCode>(keycode), 0, 0)))
+    XQueryKeymap(connection_->display(), bits);
+    for (unsigned keycode = 8; keycode < 256; ++keycode)
+        if ((bits[keycode / 8] >> (keycode % 8)) & 1)
             keys.push_back(keycode);
-    }
     return keys;
+}
+
+bool X11Input::IsModifierKey(unsigned keycode) {
+    return IsModifierKeysym(XkbKeycodeToKeysym(connection_->display(), static_cast<KeyCode>(keycode), 0, 0));
 }
 
 void X11Input::LetGoForTheUser() {
@@ -384,23 +387,27 @@ void X11Input::LetGoForTheUser() {
 void X11Input::TypeText(std::u32string_view text) {
     CatchUp();
     Display* display = connection_->display();
-    // Modifiers down now, a script's or the user's fingers' (a KEY bind on
-    // CONTROL-SHIFT-T typing), would change what the text types. They are
-    // released for the typing: a release sent through XTEST ends the core
-    // keyboard's hold of a key whichever device pressed it. Afterwards they
-    // are pressed again where they are still held: the synthetic ones, which
-    // their script releases itself, and those the user's keyboard still
-    // holds down.
-    const std::vector<unsigned> modifiers = ModifierKeysDown();
+    // Keys down now would change what the text types: modifiers, a
+    // script's or the user's fingers' (a KEY bind on CONTROL-SHIFT-T
+    // typing), and the bind's own key, still down when a T is to be typed.
+    // They are released for the typing: a release sent through XTEST ends
+    // the core keyboard's hold of a key whichever device pressed it.
+    // Afterwards the modifiers are pressed again where they are still held:
+    // the synthetic ones, which their script releases itself, and those the
+    // user's keyboard still holds down.
+    const std::vector<unsigned> down = KeysDown();
     std::bitset<256> synthetic = DeviceKeysDown(display, true);
     for (const unsigned keycode : heldForUser_)
         synthetic.reset(keycode);
-    for (const unsigned keycode : modifiers)
+    for (const unsigned keycode : down)
         SendKey(keycode, false);
     for (const char32_t character : text) {
         CharacterEvent(character, true);
         CharacterEvent(character, false);
     }
+    std::vector<unsigned> modifiers;
+    std::copy_if(down.begin(), down.end(), std::back_inserter(modifiers),
+                 [this](unsigned keycode) { return IsModifierKey(keycode); });
     const std::bitset<256> physical = modifiers.empty() ? std::bitset<256>() : DeviceKeysDown(display, false);
     for (const unsigned keycode : modifiers) {
         if (!synthetic.test(keycode) && !physical.test(keycode))

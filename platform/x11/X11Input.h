@@ -54,8 +54,10 @@ private:
     // object's own group changes, so that the active group is the server's.
     void CatchUp();
     void LockGroup(int group);
-    // The modifier keys down now, by keycode.
-    std::vector<unsigned> ModifierKeysDown();
+    // The keys down now, by keycode; whether a key is a modifier (one held
+    // for the keys typed with it).
+    std::vector<unsigned> KeysDown();
+    bool IsModifierKey(unsigned keycode);
     // Releases the keys held for the user that the user's keyboard no
     // longer holds.
     void LetGoForTheUser();

@@ -220,6 +220,23 @@ TEST_F(Typing, ModifiersHeldDoNotChangeTheTextAndThoseStillHeldAreHeldAgainAfter
     }
 }
 
+// The key of the KEY bind that types, still down when its character is to be
+// typed: it is let go of first, or that character would be lost.
+TEST_F(Typing, AKeyStillDownIsReleasedBeforeItsCharacterIsTyped) {
+    platform::KeyInjector fingers;
+    ASSERT_TRUE(fingers.Ok());
+    constexpr int kU = 'U';
+    ASSERT_TRUE(fingers.UserKeycode(fingers.KeycodeOf(kU), true));
+    fingers.Sync();
+    const auto receiver = Receiver();
+    ASSERT_TRUE(receiver->Ok());
+    TypeText("uau");
+    EXPECT_TRUE(Eventually([&] { return receiver->Text() == QStringLiteral("uau"); }))
+        << receiver->Text().toStdString();
+    fingers.UserKeycode(fingers.KeycodeOf(kU), false);
+    fingers.Sync();
+}
+
 // Fingers that left the keys while the text was typed: nothing is pressed
 // again for them.
 TEST_F(Typing, ModifiersLetGoOfDuringTheTypingAreNotPressedAgain) {

@@ -1,0 +1,86 @@
+// The shipped example that types a letter in any language, run by the real
+// program: Ctrl+Shift+U pressed from outside, and held while the bind runs,
+// types exactly the letter into another program's window, on a US and on a
+// French layout, and leaves the keyboard map and the modifiers as they were.
+#include "platform/x11/TextReceiver.h"
+#include "platform/x11/X11Probe.h"
+#include "tests/e2e/OrvexaProcess.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <functional>
+
+using namespace orvexa;
+
+namespace {
+
+bool Eventually(const std::function<bool()>& done, int ms = 10000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+QString Tool(const QString& program, const QStringList& args) {
+    int exitCode = -1;
+    const QString out = test::RunTool(program, args, &exitCode);
+    return exitCode == 0 ? out : QStringLiteral("<%1 failed>").arg(program);
+}
+
+QByteArray Example() {
+    QFile file(QStringLiteral(ORVEXA_EXAMPLES_DIR "/type_text.orx"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+TEST(TypingExample, TypesTheLetterIntoAnotherWindowOnUsAndFrenchWithTheBindsKeysHeld) {
+    const QByteArray script = Example();
+    ASSERT_FALSE(script.isEmpty());
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("type_text.orx"), script);
+    const QString expected = QStringLiteral("Grüße aus Orvexa!\nПривет, мир — ça coûte 5 € 😀\n");
+
+    test::OrvexaProcess orvexa(dir.Path());
+    const QString window = orvexa.WaitForMainWindow();
+    ASSERT_FALSE(window.isEmpty()) << orvexa.StandardError().toStdString();
+    orvexa.Run(window);
+    platform::x11::X11Probe probe;
+    ASSERT_TRUE(probe.Ok());
+    constexpr int kShift = 0x10, kControl = 0x11;
+
+    for (const char* layout : {"us", "fr"}) {
+        SCOPED_TRACE(layout);
+        ASSERT_EQ(Tool(QStringLiteral("setxkbmap"), {QLatin1String(layout)}), QString());
+        const QString mapBefore = Tool(QStringLiteral("xmodmap"), {QStringLiteral("-pke")});
+        platform::TextReceiver receiver;
+        ASSERT_TRUE(receiver.Ok());
+        // The fingers stay on Ctrl and Shift while the bind types.
+        Tool(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("ctrl+shift"),
+                                         QStringLiteral("key"), QStringLiteral("u")});
+        // The bind's keys reach the focused window too (the capture takes
+        // nothing away from it): "U" with Ctrl, then the letter.
+        EXPECT_TRUE(Eventually([&] { return receiver.Text() == QStringLiteral("U") + expected; }))
+            << receiver.Text().toStdString();
+        EXPECT_EQ(receiver.KeysWithControlOrAlt(), 1) << "Ctrl reached the typed text";
+        Tool(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("ctrl+shift")});
+        EXPECT_TRUE(Eventually([&] {
+            return Tool(QStringLiteral("xmodmap"), {QStringLiteral("-pke")}) == mapBefore;
+        })) << "the keyboard map stays changed";
+        probe.Sync();
+        EXPECT_FALSE(probe.IsKeyDown(kControl) || probe.IsKeyDown(kShift)) << "a modifier stays down";
+    }
+    Tool(QStringLiteral("setxkbmap"), {QStringLiteral("us")});
+    orvexa.MenuExit(window);
+    EXPECT_EQ(orvexa.WaitForExit(), 0);
+}
