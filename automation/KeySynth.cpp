@@ -92,10 +92,10 @@ void PressKey(const QByteArray& text) { KeyEvent(text, true); }
 
 void ReleaseKey(const QByteArray& text) { KeyEvent(text, false); }
 
-void TypeText(const QByteArray& text) {
+void TypeText(const QByteArray& text, const std::function<bool()>& between) {
     const std::u32string characters = Characters(text);
     if (!characters.empty())
-        InputService().TypeText(characters);
+        InputService().TypeText(characters, between);
 }
 
 void SendKey(const QByteArray& text) {

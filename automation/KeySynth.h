@@ -3,6 +3,7 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <functional>
 
 namespace orvexa {
 
@@ -34,6 +35,8 @@ void SendKey(const QByteArray& text);
 // Types a whole text (UTF-8) as the user would have typed it, each
 // character as SendKey types a one-character text, a line end as Return;
 // modifiers held at the start do not change what is typed.
-void TypeText(const QByteArray& text);
+// `between` is called now and then between two characters; the typing
+// stops when it returns false.
+void TypeText(const QByteArray& text, const std::function<bool()>& between);
 
 }  // namespace orvexa

@@ -110,8 +110,18 @@ PyObject* TypeTextMethod(TPythonEngine& engine, PyObject* args) {
     const char* text = nullptr;
     if (!engine.ParseArgs(args, "s:TypeText", &text))
         return nullptr;
-    TypeText(QByteArray(text));
-    return engine.NewNoneRef();
+    // A long text is typed a slice at a time, with the program's events
+    // handled between the slices (as Sleep handles them): the windows stay
+    // responsive, and closing the program ends the typing and the script.
+    bool closing = false;
+    const auto between = [&engine, &closing] {
+        PythonUnlock unlock(engine);
+        closing = !WaitProcessingEvents(0);
+        unlock.Relock();
+        return !closing;
+    };
+    TypeText(QByteArray(text), Application() ? std::function<bool()>(between) : std::function<bool()>());
+    return closing ? engine.RaiseClosing() : engine.NewNoneRef();
 }
 
 PyObject* Sleep(TPythonEngine& engine, PyObject* args) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace orvexa::platform {
@@ -63,12 +64,15 @@ public:
     virtual void CharacterEvent(char32_t character, bool press) = 0;
 
     // Types the text as the user would have typed it, character by
-    // character (a line end as Return, a tab as Tab). Modifiers held at the
-    // start must not change the text: the ones held by synthetic input are
-    // released for the typing and pressed again afterwards; the ones the
-    // user's fingers hold, which no program can release, are waited for (a
-    // moment at most).
-    virtual void TypeText(std::u32string_view text) = 0;
+    // character (a line end as Return, a tab as Tab). Keys held at the start
+    // must not change the text: they are let go of for the typing, and the
+    // modifiers among them, whether synthetic input or the user's fingers
+    // hold them, are pressed again afterwards where they are still held.
+    // `between`, when set, is called now and then between two characters
+    // (a few times a second, no key of the text down); the typing stops
+    // when it returns false.
+    using Between = std::function<bool()>;
+    virtual void TypeText(std::u32string_view text, const Between& between) = 0;
 
     // The cursor position in screen pixels.
     virtual ScreenPoint CursorPosition() = 0;

@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     };
     const auto orvexa = [&input](const QString& text) {
         const std::u32string u32 = text.toStdU32String();
-        input.TypeText(u32);
+        input.TypeText(u32, {});
     };
     const auto xdotool = [](const QString& text) {
         Run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("0"), text});

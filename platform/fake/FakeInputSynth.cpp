@@ -72,8 +72,11 @@ void FakeInputSynth::CharacterEvent(char32_t character, bool press) {
     }
 }
 
-void FakeInputSynth::TypeText(std::u32string_view text) {
-    for (const char32_t character : text) {
+void FakeInputSynth::TypeText(std::u32string_view text, const Between& between) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i > 0 && between && !between())
+            return;
+        const char32_t character = text[i];
         CharacterEvent(character, true);
         CharacterEvent(character, false);
     }

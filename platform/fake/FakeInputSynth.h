@@ -39,8 +39,9 @@ public:
     // needs it, as key events; a character no key types as a character
     // event.
     void CharacterEvent(char32_t character, bool press) override;
-    // Each character pressed and released, as CharacterEvent records it.
-    void TypeText(std::u32string_view text) override;
+    // Each character pressed and released, as CharacterEvent records it;
+    // `between` is called between every two characters.
+    void TypeText(std::u32string_view text, const Between& between) override;
     ScreenPoint CursorPosition() override {
         ++cursorReads;
         return cursor;

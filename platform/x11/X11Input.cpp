@@ -31,6 +31,10 @@ constexpr std::int64_t kMaxCoordinate = 32767;
 // How long keys lent to characters keep their mapping after the last
 // release: long enough for a busy program to have read its events.
 constexpr std::chrono::milliseconds kGiveBackDelay{300};
+// A long text is typed in slices this long, with the caller's pause between
+// them; the clock is looked at every so many characters.
+constexpr std::chrono::milliseconds kTypingSlice{40};
+constexpr std::size_t kCharactersPerClockLook = 16;
 
 int ClampCoordinate(std::int64_t value) {
     return static_cast<int>(std::clamp(value, kMinCoordinate, kMaxCoordinate));
@@ -259,12 +263,15 @@ X11Input::HeldCharacter X11Input::PressedFor(char32_t character) {
     const KeySym keysym = CharacterKeysym(character);
     if (keysym == NoSymbol)
         return held;
+    // A spare key is no key of the layout, even when the map was read while
+    // it was lent: it may be given back at any moment.
+    const auto notSpare = [this](unsigned keycode) { return !spares_.AllSpare(keycode, 1); };
     if (const KeyboardMap* map = Map()) {
         // The active group first; then another group of the keyboard, which
         // is locked for the time the key is down.
         for (int i = 0; i < map->GroupCount(); ++i) {
             const int group = (group_ + i) % map->GroupCount();
-            if (const auto stroke = map->StrokeFor(keysym, group)) {
+            if (const auto stroke = map->StrokeFor(keysym, group, notSpare)) {
                 held.keycode = stroke->keycode;
                 held.shiftKey = stroke->shift ? map->ModifierKey(XK_Shift_L) : 0;
                 held.levelThreeKey = stroke->levelThree ? map->ModifierKey(XK_ISO_Level3_Shift) : 0;
@@ -384,7 +391,7 @@ void X11Input::LetGoForTheUser() {
     });
 }
 
-void X11Input::TypeText(std::u32string_view text) {
+void X11Input::TypeText(std::u32string_view text, const Between& between) {
     CatchUp();
     Display* display = connection_->display();
     // Keys down now would change what the text types: modifiers, a
@@ -401,9 +408,17 @@ void X11Input::TypeText(std::u32string_view text) {
         synthetic.reset(keycode);
     for (const unsigned keycode : down)
         SendKey(keycode, false);
-    for (const char32_t character : text) {
-        CharacterEvent(character, true);
-        CharacterEvent(character, false);
+    auto sliceStart = std::chrono::steady_clock::now();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (between && i % kCharactersPerClockLook == 0 &&
+            std::chrono::steady_clock::now() - sliceStart >= kTypingSlice) {
+            XFlush(display);
+            if (!between())
+                break;
+            sliceStart = std::chrono::steady_clock::now();
+        }
+        CharacterEvent(text[i], true);
+        CharacterEvent(text[i], false);
     }
     std::vector<unsigned> modifiers;
     std::copy_if(down.begin(), down.end(), std::back_inserter(modifiers),

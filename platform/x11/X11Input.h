@@ -29,7 +29,7 @@ public:
     void KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, unsigned flags) override;
     std::uint16_t VkKeyScan(char32_t character) override;
     void CharacterEvent(char32_t character, bool press) override;
-    void TypeText(std::u32string_view text) override;
+    void TypeText(std::u32string_view text, const Between& between) override;
     ScreenPoint CursorPosition() override;
 
     // The pixel of a normalised coordinate on an axis `size` pixels long.

@@ -4,6 +4,7 @@
 #include "automation/BindGlobals.h"
 #include "automation/WavePlayer.h"
 #include "automation/py.h"
+#include "core/Quit.h"
 #include "extension/PythonModule.h"
 #include "tests/automation/FakeDesktop.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -15,7 +16,9 @@
 #include <QFile>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstring>
+#include <exception>
 
 using namespace orvexa;
 using orvexa::test::Eval;
@@ -235,4 +238,29 @@ TEST_F(Orvex, TypeTextTypesEveryCharacterAndChecksItsArgument) {
     EXPECT_TRUE(Outcome({"orvex.TypeText(5)"}).startsWith(QStringLiteral("TypeError")));
     EXPECT_TRUE(Outcome({"orvex.TypeText()"}).startsWith(QStringLiteral("TypeError")));
     EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.TypeText.__doc__")), QStringLiteral("TypeText"));
+}
+
+// A long text is typed a slice at a time with the program's events handled
+// between the slices, as Sleep handles them; closing the program meanwhile
+// ends the typing and the script.
+TEST_F(Orvex, TypeTextHandlesEventsBetweenSlicesAndClosingEndsIt) {
+    bool handled = false;
+    QTimer::singleShot(0, [&handled] { handled = true; });
+    EXPECT_EQ(Outcome({"orvex.TypeText('x' * 100)"}), QStringLiteral("ok"));
+    EXPECT_TRUE(handled) << "no event was handled while typing";
+    EXPECT_EQ(input->events.size(), 200u);
+
+    input->events.clear();
+    QTimer::singleShot(0, [] { quit::Request(); });
+    QString ended;
+    try {
+        engine->ExecuteLines({"orvex.TypeText('x' * 1000)", "orvex.KeySend('Y')"});
+    } catch (const std::exception& e) {
+        ended = QString::fromUtf8(e.what());
+    }
+    EXPECT_EQ(ended, QStringLiteral("SystemExit: Orvexa is closing"));
+    EXPECT_GT(input->events.size(), 0u);
+    EXPECT_LT(input->events.size(), 2000u) << "the typing went on after the program closed";
+    EXPECT_EQ(std::count(input->events.begin(), input->events.end(), platform::FakeInputSynth::KeyDown('Y')), 0)
+        << "the script went on after the program closed";
 }

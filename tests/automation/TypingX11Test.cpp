@@ -167,7 +167,7 @@ TEST_F(Typing, TypeTextTypesAnyTextIntoAnotherProgramOnUsAndFrench) {
         ASSERT_TRUE(Eventually([&] { return (input->VkKeyScan(U'é') != platform::InputSynth::kNoKey) == french; }));
         const auto receiver = Receiver();
         ASSERT_TRUE(receiver->Ok());
-        TypeText(text.toUtf8());
+        TypeText(text.toUtf8(), {});
         EXPECT_TRUE(Eventually([&] { return receiver->Text() == text; })) << receiver->Text().toStdString();
     }
     ASSERT_TRUE(SetLayout({QStringLiteral("us")}));
@@ -181,13 +181,38 @@ TEST_F(Typing, TwoThousandCharactersMixingLayoutAndOtherCharactersLoseNone) {
         text += pattern;
     const auto receiver = Receiver();
     ASSERT_TRUE(receiver->Ok());
-    TypeText(text.toUtf8());
+    TypeText(text.toUtf8(), {});
     EXPECT_TRUE(Eventually([&] { return receiver->Text().size() >= text.size(); }, 20000));
     EXPECT_EQ(receiver->Text(), text);
 }
 
 // A KEY bind on CONTROL-SHIFT-T typing: the modifiers are down, by a script
 // (synthetic) or by the user's fingers (the server's own keyboard device).
+// The caller's pause between slices of a long text (where the program
+// handles its events): the typing goes on after it, or stops when told to,
+// with the keyboard as it was either way.
+TEST_F(Typing, ALongTextPausesForTheCallerAndStopsWhenTold) {
+    const QString before = KeyboardMapText();
+    const QString text = QString(QStringLiteral("ab€ ")).repeated(5000);
+    {
+        const auto receiver = Receiver();
+        ASSERT_TRUE(receiver->Ok());
+        int pauses = 0;
+        TypeText(text.toUtf8(), [&pauses] { return ++pauses > 0; });
+        EXPECT_TRUE(Eventually([&] { return receiver->Text() == text; }, 20000)) << receiver->Text().size();
+        EXPECT_GE(pauses, 1);
+    }
+    const auto receiver = Receiver();
+    ASSERT_TRUE(receiver->Ok());
+    TypeText(text.toUtf8(), [] { return false; });
+    // Whatever came before the first pause, and nothing after it.
+    Eventually([&] { return receiver->Text().size() == text.size(); }, 1000);
+    EXPECT_GT(receiver->Text().size(), 0);
+    EXPECT_LT(receiver->Text().size(), text.size());
+    EXPECT_TRUE(text.startsWith(receiver->Text())) << receiver->Text().first(std::min<qsizetype>(60, receiver->Text().size())).toStdString();
+    EXPECT_TRUE(Eventually([&] { return KeyboardMapText() == before; })) << "the keyboard map stays changed";
+}
+
 TEST_F(Typing, ModifiersHeldDoNotChangeTheTextAndThoseStillHeldAreHeldAgainAfter) {
     platform::KeyInjector fingers;
     platform::x11::X11Probe probe;
@@ -205,7 +230,7 @@ TEST_F(Typing, ModifiersHeldDoNotChangeTheTextAndThoseStillHeldAreHeldAgainAfter
         ASSERT_TRUE(probe.IsKeyDown(kControl) && probe.IsKeyDown(kShift));
         const auto receiver = Receiver();
         ASSERT_TRUE(receiver->Ok());
-        TypeText("ab1");
+        TypeText("ab1", {});
         EXPECT_TRUE(Eventually([&] { return receiver->Text() == QStringLiteral("ab1"); }))
             << receiver->Text().toStdString();
         EXPECT_EQ(receiver->KeysWithControlOrAlt(), 0);
@@ -230,7 +255,7 @@ TEST_F(Typing, AKeyStillDownIsReleasedBeforeItsCharacterIsTyped) {
     fingers.Sync();
     const auto receiver = Receiver();
     ASSERT_TRUE(receiver->Ok());
-    TypeText("uau");
+    TypeText("uau", {});
     EXPECT_TRUE(Eventually([&] { return receiver->Text() == QStringLiteral("uau"); }))
         << receiver->Text().toStdString();
     fingers.UserKeycode(fingers.KeycodeOf(kU), false);
@@ -257,7 +282,7 @@ TEST_F(Typing, ModifiersLetGoOfDuringTheTypingAreNotPressedAgain) {
         hand.Sync();
     });
     const QString text = QString(QStringLiteral("x")).repeated(3000);
-    TypeText(text.toUtf8());
+    TypeText(text.toUtf8(), {});
     letGo.join();
     EXPECT_TRUE(Eventually([&] { return receiver->Text() == text; }, 20000));
     EXPECT_EQ(receiver->KeysWithControlOrAlt(), 0);
