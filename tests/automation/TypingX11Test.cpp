@@ -9,47 +9,25 @@
 #include "platform/x11/TextReceiver.h"
 #include "platform/x11/X11Probe.h"
 #include "platform/x11/X11Backend.h"
+#include "tests/support/Layouts.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTest>
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <thread>
 
 using namespace orvexa;
+using test::Eventually;
+using test::KeyboardMapText;
+using test::SetLayout;
 
 namespace {
-
-bool SetLayout(const QStringList& arguments) {
-    return QProcess::execute(QStringLiteral("setxkbmap"), arguments) == 0;
-}
-
-// The whole keyboard map as xmodmap prints it.
-QString KeyboardMapText() {
-    QProcess xmodmap;
-    xmodmap.start(QStringLiteral("xmodmap"), {QStringLiteral("-pke")});
-    xmodmap.waitForFinished(10000);
-    return QString::fromUtf8(xmodmap.readAllStandardOutput());
-}
-
-bool Eventually(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 class Typing : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 // is followed.
 #include "platform/x11/KeyInjector.h"
 #include "tests/e2e/OrvexaProcess.h"
+#include "tests/support/Layouts.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 using namespace orvexa;
+using test::SetLayout;
 
 namespace {
 
@@ -31,11 +33,6 @@ QStringList Fired(const QString& path) {
     return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
-bool SetLayout(const QStringList& arguments) {
-    int exitCode = -1;
-    test::RunTool(QStringLiteral("setxkbmap"), arguments, &exitCode);
-    return exitCode == 0;
-}
 
 class LayoutBinds : public ::testing::Test {
 protected:

@@ -5,31 +5,19 @@
 #include "platform/x11/TextReceiver.h"
 #include "platform/x11/X11Probe.h"
 #include "tests/e2e/OrvexaProcess.h"
+#include "tests/support/Layouts.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
 
-#include <functional>
 
 using namespace orvexa;
+using test::Eventually;
 
 namespace {
-
-bool Eventually(const std::function<bool()>& done, int ms = 10000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
 
 QString Tool(const QString& program, const QStringList& args) {
     int exitCode = -1;
@@ -61,8 +49,8 @@ TEST(TypingExample, TypesTheLetterIntoAnotherWindowOnUsAndFrenchWithTheBindsKeys
 
     for (const char* layout : {"us", "fr"}) {
         SCOPED_TRACE(layout);
-        ASSERT_EQ(Tool(QStringLiteral("setxkbmap"), {QLatin1String(layout)}), QString());
-        const QString mapBefore = Tool(QStringLiteral("xmodmap"), {QStringLiteral("-pke")});
+        ASSERT_TRUE(test::SetLayout({QLatin1String(layout)}));
+        const QString mapBefore = test::KeyboardMapText();
         platform::TextReceiver receiver;
         ASSERT_TRUE(receiver.Ok());
         // The fingers stay on Ctrl and Shift while the bind types.
@@ -70,17 +58,16 @@ TEST(TypingExample, TypesTheLetterIntoAnotherWindowOnUsAndFrenchWithTheBindsKeys
                                          QStringLiteral("key"), QStringLiteral("u")});
         // The bind's keys reach the focused window too (the capture takes
         // nothing away from it): "U" with Ctrl, then the letter.
-        EXPECT_TRUE(Eventually([&] { return receiver.Text() == QStringLiteral("U") + expected; }))
+        EXPECT_TRUE(Eventually([&] { return receiver.Text() == QStringLiteral("U") + expected; }, 10000))
             << receiver.Text().toStdString();
         EXPECT_EQ(receiver.KeysWithControlOrAlt(), 1) << "Ctrl reached the typed text";
         Tool(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("ctrl+shift")});
-        EXPECT_TRUE(Eventually([&] {
-            return Tool(QStringLiteral("xmodmap"), {QStringLiteral("-pke")}) == mapBefore;
-        })) << "the keyboard map stays changed";
+        EXPECT_TRUE(Eventually([&] { return test::KeyboardMapText() == mapBefore; }))
+            << "the keyboard map stays changed";
         probe.Sync();
         EXPECT_FALSE(probe.IsKeyDown(kControl) || probe.IsKeyDown(kShift)) << "a modifier stays down";
     }
-    Tool(QStringLiteral("setxkbmap"), {QStringLiteral("us")});
+    test::SetLayout({QStringLiteral("us")});
     orvexa.MenuExit(window);
     EXPECT_EQ(orvexa.WaitForExit(), 0);
 }

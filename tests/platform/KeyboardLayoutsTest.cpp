@@ -6,11 +6,11 @@
 #include "platform/x11/KeyInjector.h"
 #include "platform/x11/X11KeyCapture.h"
 #include "tests/platform/KeyCollector.h"
+#include "tests/support/Layouts.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QStringList>
 
 #include <cstdlib>
@@ -20,15 +20,14 @@
 using namespace orvexa;
 using namespace orvexa::platform;
 
+using orvexa::test::SetLayout;
+
 namespace {
 
 // Keycodes of the evdev keyboard (the keys' places, whatever they type).
 constexpr unsigned kAE01 = 10, kAE02 = 11, kAD01 = 24, kAD02 = 25, kAD06 = 29, kAC01 = 38, kAB01 = 52;
 constexpr unsigned kLeftShift = 50, kLeftControl = 37, kLeftAlt = 64, kRightAlt = 108;
 
-bool SetLayout(const QStringList& arguments) {
-    return QProcess::execute(QStringLiteral("setxkbmap"), arguments) == 0;
-}
 
 class KeyboardLayouts : public ::testing::Test {
 protected:

@@ -4,9 +4,10 @@
 #include "platform/x11/SpareKeys.h"
 #include "platform/x11/KeyInjector.h"
 
+#include "tests/support/Layouts.h"
+
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QStringList>
 
 #include <chrono>
@@ -17,6 +18,8 @@
 using namespace orvexa::platform;
 using orvexa::platform::x11::SpareKeys;
 
+using orvexa::test::SetLayout;
+
 namespace {
 
 constexpr unsigned long kUdiaeresis = 0xFC;  // ü
@@ -24,9 +27,6 @@ constexpr unsigned long kCapitalUdiaeresis = 0xDC;  // Ü
 constexpr unsigned long kSharpS = 0xDF;  // ß
 constexpr unsigned long kZhe = 0x6D6;  // ж, on no German key
 
-bool SetLayout(const QStringList& arguments) {
-    return QProcess::execute(QStringLiteral("setxkbmap"), arguments) == 0;
-}
 
 class Spares : public ::testing::Test {
 protected:

@@ -8,11 +8,10 @@
 #include "platform/x11/X11Input.h"
 #include "platform/x11/X11Probe.h"
 
+#include "tests/support/Layouts.h"
+
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QThread>
 
 using namespace orvexa::platform;
 namespace vk = orvexa::platform::x11::vk;
@@ -144,31 +143,17 @@ TEST_F(X11Backends, AbsoluteMotionLandsOnThePixelAndClampsAtTheEdges) {
     EXPECT_EQ(probe.Pointer(), (ScreenPoint{10, size.height - 11}));
 }
 
-namespace {
-bool SetLayout(const QString& layout) {
-    return QProcess::execute(QStringLiteral("setxkbmap"), {layout}) == 0;
-}
-// Asks until the answer is `expected`, at most five seconds.
-bool Eventually(const std::function<bool()>& done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > 5000)
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
-}
-}  // namespace
+using orvexa::test::Eventually;
+using orvexa::test::SetLayout;
 
 // The keys found for characters are kept; a new layout must replace them.
 TEST_F(X11Backends, AChangeOfLayoutIsSeenByTheKeyScan) {
     InputSynth& input = *services.input;
     ASSERT_EQ(input.VkKeyScan('<'), vk::OemComma | 0x100);
     ASSERT_EQ(input.VkKeyScan('@'), '2' | 0x100);
-    ASSERT_TRUE(SetLayout(QStringLiteral("de")));
+    ASSERT_TRUE(SetLayout({QStringLiteral("de")}));
     struct Restore {
-        ~Restore() { SetLayout(QStringLiteral("us")); }
+        ~Restore() { SetLayout({QStringLiteral("us")}); }
     } restore;
     // German: "<" has a key of its own, "@" needs AltGr (not a shift state
     // the key scan reports), "z" and "y" trade places.
@@ -176,7 +161,7 @@ TEST_F(X11Backends, AChangeOfLayoutIsSeenByTheKeyScan) {
     EXPECT_EQ(input.VkKeyScan('@'), InputSynth::kNoKey);
     const unsigned zKey = x11::VirtualKeyToKeycode(probe.display(), 'Z');
     EXPECT_EQ(x11::KeycodeToVirtualKey(probe.display(), zKey), 'Z');
-    SetLayout(QStringLiteral("us"));
+    SetLayout({QStringLiteral("us")});
     EXPECT_TRUE(Eventually([&] { return input.VkKeyScan('<') == (vk::OemComma | 0x100); }));
     EXPECT_EQ(input.VkKeyScan('@'), '2' | 0x100);
 }
