@@ -75,9 +75,9 @@ void TFormMain::CreateComponents() {
 
     PythonEngine1 = new TPythonEngine(this);
     PythonEngine1->setObjectName(QStringLiteral("PythonEngine1"));
-    PythonEngine1->DllName = QStringLiteral("libpython3.11.so.1.0");
-    PythonEngine1->APIVersion = 1007;
-    PythonEngine1->RegVersion = QStringLiteral("1.5");
+    PythonEngine1->Runtime().DllName = QStringLiteral("libpython3.11.so.1.0");
+    PythonEngine1->Runtime().APIVersion = 1007;
+    PythonEngine1->Runtime().RegVersion = QStringLiteral("1.5");
     PythonEngine1->SetInitThreads(false);
     PythonEngine1->SetUseLastKnownVersion(true);
     PythonEngine1->UseWindowsConsole = false;

@@ -33,138 +33,138 @@ enum class Effect {
     Acts       // moves, clicks, presses, plays or waits: never once the program closes
 };
 
-template <PyObject* (*Body)(TPythonEngine&, PyObject*), Effect effect = Effect::Harmless>
+template <PyObject* (*Body)(PythonRuntime&, PyObject*), Effect effect = Effect::Harmless>
 PyObject* Method(PyObject*, PyObject* args) {
-    TPythonEngine* engine = nullptr;
+    PythonRuntime* py = nullptr;
     try {
-        engine = &GetRunningEngine();
+        py = &GetRunningEngine().Runtime();
         if (effect == Effect::Acts && quit::Requested())
-            return engine->RaiseClosing();
-        return Body(*engine, args);
+            return py->RaiseClosing();
+        return Body(*py, args);
     } catch (const std::exception& e) {
-        if (engine)
-            engine->PyErr_SetString(*engine->PyExc_RuntimeError, e.what());
+        if (py)
+            py->PyErr_SetString(*py->PyExc_RuntimeError, e.what());
         return nullptr;
     }
 }
 
-PyObject* Text(TPythonEngine& engine, const QByteArray& text) { return engine.BuildValue("s", text.constData()); }
+PyObject* Text(PythonRuntime& py, const QByteArray& text) { return py.BuildValue("s", text.constData()); }
 
-PyObject* GetColor(TPythonEngine& engine, PyObject* args) {
+PyObject* GetColor(PythonRuntime& py, PyObject* args) {
     int x = 0, y = 0;
-    if (!engine.ParseArgs(args, "ii:GetColor", &x, &y))
+    if (!py.ParseArgs(args, "ii:GetColor", &x, &y))
         return nullptr;
-    return Text(engine, GetColorName(x, y, kColorNameMargin, kColorNameMargin, kColorNameMargin));
+    return Text(py, GetColorName(x, y, kColorNameMargin, kColorNameMargin, kColorNameMargin));
 }
 
-PyObject* GetRGB(TPythonEngine& engine, PyObject* args) {
+PyObject* GetRGB(PythonRuntime& py, PyObject* args) {
     int x = 0, y = 0;
-    if (!engine.ParseArgs(args, "ii:GetRGB", &x, &y))
+    if (!py.ParseArgs(args, "ii:GetRGB", &x, &y))
         return nullptr;
-    return Text(engine, GetColorRGBText(x, y));
+    return Text(py, GetColorRGBText(x, y));
 }
 
 template <const char* Button>
-PyObject* Click(TPythonEngine& engine, PyObject*) {
+PyObject* Click(PythonRuntime& py, PyObject*) {
     MouseButton(Button, "PRESS");
     MouseButton(Button, "RELEASE");
-    return engine.NewNoneRef();
+    return py.NewNoneRef();
 }
 constexpr char kLeft[] = "LEFT";
 constexpr char kRight[] = "RIGHT";
 
-PyObject* MouseMoveAbs(TPythonEngine& engine, PyObject* args) {
+PyObject* MouseMoveAbs(PythonRuntime& py, PyObject* args) {
     int x = 0, y = 0;
-    if (!engine.ParseArgs(args, "ii:MouseMoveAbs", &x, &y))
+    if (!py.ParseArgs(args, "ii:MouseMoveAbs", &x, &y))
         return nullptr;
     MoveMouseAbs(x, y);
-    return engine.NewNoneRef();
+    return py.NewNoneRef();
 }
 
-PyObject* MouseMoveRel(TPythonEngine& engine, PyObject* args) {
+PyObject* MouseMoveRel(PythonRuntime& py, PyObject* args) {
     int dx = 0, dy = 0;
-    if (!engine.ParseArgs(args, "ii:MouseMoveRel", &dx, &dy))
+    if (!py.ParseArgs(args, "ii:MouseMoveRel", &dx, &dy))
         return nullptr;
     MoveMouseRel(dx, dy);
-    return engine.NewNoneRef();
+    return py.NewNoneRef();
 }
 
 template <int (*Read)()>
-PyObject* Integer(TPythonEngine& engine, PyObject*) {
-    return engine.BuildValue("i", Read());
+PyObject* Integer(PythonRuntime& py, PyObject*) {
+    return py.BuildValue("i", Read());
 }
 
 template <void (*Action)(const QByteArray&), const char* Format>
-PyObject* Key(TPythonEngine& engine, PyObject* args) {
+PyObject* Key(PythonRuntime& py, PyObject* args) {
     const char* text = nullptr;
-    if (!engine.ParseArgs(args, Format, &text))
+    if (!py.ParseArgs(args, Format, &text))
         return nullptr;
     Action(QByteArray(text));
-    return engine.NewNoneRef();
+    return py.NewNoneRef();
 }
 constexpr char kKeyDown[] = "s:KeyDown";
 constexpr char kKeyUp[] = "s:KeyUp";
 constexpr char kKeySend[] = "s:KeySend";
 
-PyObject* TypeTextMethod(TPythonEngine& engine, PyObject* args) {
+PyObject* TypeTextMethod(PythonRuntime& py, PyObject* args) {
     const char* text = nullptr;
-    if (!engine.ParseArgs(args, "s:TypeText", &text))
+    if (!py.ParseArgs(args, "s:TypeText", &text))
         return nullptr;
     // A long text is typed a slice at a time, with the program's events
     // handled between the slices (as Sleep handles them): the windows stay
     // responsive, and closing the program ends the typing and the script.
     bool closing = false;
-    const auto between = [&engine, &closing] {
-        PythonUnlock unlock(engine);
+    const auto between = [&py, &closing] {
+        PythonUnlock unlock(py);
         closing = !WaitProcessingEvents(0);
         unlock.Relock();
         return !closing;
     };
     TypeText(QByteArray(text), Application() ? std::function<bool()>(between) : std::function<bool()>());
-    return closing ? engine.RaiseClosing() : engine.NewNoneRef();
+    return closing ? py.RaiseClosing() : py.NewNoneRef();
 }
 
-PyObject* Sleep(TPythonEngine& engine, PyObject* args) {
+PyObject* Sleep(PythonRuntime& py, PyObject* args) {
     int milliseconds = 0;
-    if (!engine.ParseArgs(args, "i:Sleep", &milliseconds))
+    if (!py.ParseArgs(args, "i:Sleep", &milliseconds))
         return nullptr;
     if (!Application())
         throw Exception(QStringLiteral("No application to wait in"));
     // Python threads run while the script waits; binds that events start
     // meanwhile take the interpreter lock themselves.
-    PythonUnlock unlock(engine);
+    PythonUnlock unlock(py);
     const bool waited = WaitProcessingEvents(milliseconds);
     unlock.Relock();
     // A wait cut short by the program closing ends the script, or a loop
     // around Sleep would spin on without ever waiting again.
-    return waited ? engine.NewNoneRef() : engine.RaiseClosing();
+    return waited ? py.NewNoneRef() : py.RaiseClosing();
 }
 
-PyObject* PlayWav(TPythonEngine& engine, PyObject* args) {
+PyObject* PlayWav(PythonRuntime& py, PyObject* args) {
     const char* file = nullptr;
-    if (!engine.ParseArgs(args, "s:PlayWav", &file))
+    if (!py.ParseArgs(args, "s:PlayWav", &file))
         return nullptr;
     TWavePlayer* player = WavePlayer();
     if (!player)
         throw Exception(QStringLiteral("No wave player"));
     player->PlayWav(QString::fromUtf8(file));
-    return engine.NewNoneRef();
+    return py.NewNoneRef();
 }
 
-PyObject* SetBindGlobal(TPythonEngine& engine, PyObject* args) {
+PyObject* SetBindGlobal(PythonRuntime& py, PyObject* args) {
     const char* name = nullptr;
     const char* value = nullptr;
-    if (!engine.ParseArgs(args, "ss:SetBindGlobal", &name, &value))
+    if (!py.ParseArgs(args, "ss:SetBindGlobal", &name, &value))
         return nullptr;
     BindGlobals().Set(QString::fromUtf8(name), QString::fromUtf8(value));
-    return engine.NewNoneRef();
+    return py.NewNoneRef();
 }
 
-PyObject* GetBindGlobal(TPythonEngine& engine, PyObject* args) {
+PyObject* GetBindGlobal(PythonRuntime& py, PyObject* args) {
     const char* name = nullptr;
-    if (!engine.ParseArgs(args, "s:GetBindGlobal", &name))
+    if (!py.ParseArgs(args, "s:GetBindGlobal", &name))
         return nullptr;
-    return Text(engine, BindGlobals().Get(QString::fromUtf8(name)).toUtf8());
+    return Text(py, BindGlobals().Get(QString::fromUtf8(name)).toUtf8());
 }
 
 struct Entry {

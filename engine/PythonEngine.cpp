@@ -8,7 +8,9 @@
 
 namespace orvexa {
 
-TPythonEngine::TPythonEngine(QObject* owner) : TPythonInterface(owner), traceback_(*this) {
+TPythonEngine::TPythonEngine(QObject* owner) : QObject(owner) {
+    py_.BeforeLoading = [this] { BeforeLoad(); };
+    py_.AfterBinding = [this] { AfterLoad(); };
     SetUseLastKnownVersion(true);
 }
 
@@ -28,13 +30,15 @@ TPythonEngine::~TPythonEngine() {
     clients_.clear();
     initScript_.clear();
     traceback_.Clear();
+    py_.BeforeLoading = nullptr;
+    py_.AfterBinding = nullptr;
 }
 
 void TPythonEngine::SetUseLastKnownVersion(bool value) {
-    CandidateNames.clear();
+    py_.CandidateNames.clear();
     if (value) {
         for (const KnownVersion& known : KnownVersions())
-            CandidateNames.append(QString::fromLatin1(known.DllName));
+            py_.CandidateNames.append(QString::fromLatin1(known.DllName));
     }
     useLastKnownVersion_ = value;
 }
@@ -43,15 +47,11 @@ void TPythonEngine::SetInitThreads(bool value) {
     // Preparing threads before the interpreter has started aborts some
     // releases; once it has started, the call is harmless (3.x always has
     // its lock).
-    if (value && !initThreads_ && PyEval_InitThreads && IsBound() && IsInitialized()) {
-        PythonLock lock(*this);
-        PyEval_InitThreads();
+    if (value && !initThreads_ && py_.PyEval_InitThreads && py_.IsBound() && py_.IsInitialized()) {
+        PythonLock lock(py_);
+        py_.PyEval_InitThreads();
     }
     initThreads_ = value;
-}
-
-QString TPythonEngine::FirstChoice() const {
-    return QString::fromLocal8Bit(qgetenv("ORVEXA_LIBPYTHON"));
 }
 
 void TPythonEngine::BeforeLoad() {
@@ -61,25 +61,23 @@ void TPythonEngine::BeforeLoad() {
         std::fputs("\033]0;Python console\007", stdout);
         std::fflush(stdout);
     }
-    TPythonInterface::BeforeLoad();
 }
 
 void TPythonEngine::AfterLoad() {
-    TPythonInterface::AfterLoad();
     AdjustVersion();
     // After a failed binding (only possible without FatalAbort) nothing may
     // call the slots that stayed unbound.
-    if (IsBound())
+    if (py_.IsBound())
         Initialize();
 }
 
 void TPythonEngine::AdjustVersion() {
     // A path (the user's choice) is known by its file name.
-    const QString fileName = DllName.section(u'/', -1);
+    const QString fileName = py_.DllName.section(u'/', -1);
     for (const KnownVersion& known : KnownVersions()) {
         if (fileName.compare(QLatin1String(known.DllName), Qt::CaseInsensitive) == 0) {
-            APIVersion = known.APIVersion;
-            RegVersion = QString::fromLatin1(known.RegVersion);
+            py_.APIVersion = known.APIVersion;
+            py_.RegVersion = QString::fromLatin1(known.RegVersion);
             return;
         }
     }
@@ -108,39 +106,24 @@ void TPythonEngine::ClientDestroyed(EngineClient* client) {
         Finalize();
 }
 
-PyObject* TPythonEngine::LookupModule(const char* name) {
-    RequireInitialized();
-    PythonLock lock(*this);
-    PyObject* module = PyDict_GetItemString(PyImport_GetModuleDict(), name);
-    return PyModule_Check(module) ? module : nullptr;
-}
-
-PyObject* TPythonEngine::NewNoneRef() {
-    RequireInitialized();
-    PythonLock lock(*this);
-    Py_INCREF(_Py_NoneStruct);
-    return _Py_NoneStruct;
-}
-
-void TPythonEngine::SetGlobalVars(PyObject* value) {
-    SetDictionary(globalVars_, value, "GlobalVars");
-}
+void TPythonEngine::SetGlobalVars(PyObject* value) { SetDictionary(globalVars_, value, "GlobalVars"); }
 
 void TPythonEngine::SetLocalVars(PyObject* value) { SetDictionary(localVars_, value, "LocalVars"); }
 
-void TPythonEngine::SetDictionary(PyObject*& held, PyObject* value, const char* property) {
-    PythonLock lock(*this);
-    const bool live = IsBound() && IsInitialized();
-    if (held && live)
-        Py_DECREF(held);
-    held = nullptr;
+void TPythonEngine::SetDictionary(PyRef& held, PyObject* value, const char* property) {
+    PythonLock lock(py_);
+    // Once the interpreter is gone its objects are too: the holder only
+    // forgets what it held.
+    if (py_.IsBound() && py_.IsInitialized())
+        held.reset();
+    else
+        (void)held.release();
     if (!value)
         return;
-    if (!PyDict_Check(value))
+    if (!py_.PyDict_Check(value))
         throw Exception(QStringLiteral("You must set a Python dictionary in the %1 property")
                             .arg(QLatin1String(property)));
-    held = value;
-    Py_INCREF(held);
+    held = py_.Borrow(value);
 }
 
 }  // namespace orvexa

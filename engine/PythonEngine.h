@@ -5,8 +5,9 @@
 #include "engine/EngineIO.h"
 #include "engine/ExecutionInterrupt.h"
 #include "engine/PythonErrors.h"
-#include "engine/PythonInterface.h"
+#include "engine/PyRef.h"
 #include "engine/PythonLock.h"
+#include "engine/PythonRuntime.h"
 #include "engine/PythonTraceback.h"
 
 #include <QList>
@@ -15,28 +16,40 @@
 #include <QStringList>
 
 #include <functional>
-#include <thread>
 
 namespace orvexa {
 
-// The component that owns the embedded interpreter: it loads and binds the
-// library (TPythonInterface), starts the interpreter with its clients and
-// output redirection, executes code in the one shared "__main__" namespace,
-// turns interpreter errors into exceptions of the EPythonError family, and
-// stops it all again.
+// The component that owns the embedded interpreter: its runtime
+// (PythonRuntime: the library, loaded and bound when the owner's layout is
+// loaded, and the C API) is its own; it starts the interpreter with its
+// clients and output redirection, executes code in the one shared
+// "__main__" namespace, turns interpreter errors into exceptions of the
+// EPythonError family, and stops it all again.
 //
 // Locking: between executions the GUI thread holds no interpreter lock;
 // every operation below that touches the interpreter takes it for its own
 // time. Raw slots used from C++ outside an execution need a PythonLock.
-class TPythonEngine : public TPythonInterface, public LineExecutor {
+class TPythonEngine : public QObject, public LineExecutor {
     Q_OBJECT
 public:
+    using TNotifyEvent = TDynamicDll::TNotifyEvent;
     using TPathInitializationEvent = std::function<void(QObject* sender, QString& path)>;
 
     static constexpr const char* MainModuleName = "__main__";
 
     explicit TPythonEngine(QObject* owner = nullptr);
     ~TPythonEngine() override;
+
+    // The library and its C API, with the loading settings (DllName,
+    // APIVersion, RegVersion, AutoLoad, the fatal policy...).
+    PythonRuntime& Runtime() { return py_; }
+    const PythonRuntime& Runtime() const { return py_; }
+    // The owner's layout is loaded: the runtime loads the library when its
+    // AutoLoad is set, and the engine starts the interpreter then.
+    void LayoutLoaded() { py_.LayoutLoaded(); }
+    bool IsInitialized() const { return py_.IsInitialized(); }
+    bool Finalizing() const { return py_.Finalizing(); }
+    void RequireInitialized() const { py_.RequireInitialized(); }
 
     // Settings.
     bool AutoFinalize = true;
@@ -71,10 +84,6 @@ public:
     void Finalize();
     void AttachClient(EngineClient* client);
     void DetachClient(EngineClient* client);
-    // A loaded module of that name (borrowed), or null.
-    PyObject* LookupModule(const char* name);
-    // None with one more reference: an extension method's "nothing".
-    PyObject* NewNoneRef();
 
     // Execution.
     void ExecuteLines(const QStringList& lines) override;
@@ -88,24 +97,17 @@ public:
     void RaisePendingError();
     // Raises the converted form of the last printed error.
     [[noreturn]] void RaiseError();
-    // Ends the calling script code because the program closes: sets
-    // SystemExit and returns null, for an extension method to return.
-    PyObject* RaiseClosing();
-    QString PyObjectAsText(PyObject* obj);
 
-    PyObject* GlobalVars() const { return globalVars_; }
+    PyObject* GlobalVars() const { return globalVars_.get(); }
     void SetGlobalVars(PyObject* value);
-    PyObject* LocalVars() const { return localVars_; }
+    PyObject* LocalVars() const { return localVars_.get(); }
     void SetLocalVars(PyObject* value);
 
-protected:
-    // ORVEXA_LIBPYTHON, a library file name or path: an interpreter of the
-    // user's choice, older than the system's one too.
-    QString FirstChoice() const override;
-    void BeforeLoad() override;
-    void AfterLoad() override;
-
 private:
+    // The console step before the library loads; the version adjustment and
+    // the start after the binding.
+    void BeforeLoad();
+    void AfterLoad();
     void AdjustVersion();
     void RegistryPathStep();
     void IgnoreUnusablePythonHome();
@@ -117,7 +119,7 @@ private:
     // script code running there, unless the engine's own code runs or that
     // code has already been told. True when raised.
     bool InterruptScriptCode();
-    void SetDictionary(PyObject*& held, PyObject* value, const char* property);
+    void SetDictionary(PyRef& held, PyObject* value, const char* property);
     // Prints the pending error as the interpreter's own error printing does,
     // without ever ending the process (that printing calls exit() for
     // SystemExit), and keeps it in sys.last_type, last_value,
@@ -129,6 +131,8 @@ private:
     QString TypeName(PyObject* type);
     [[noreturn]] void RaiseSyntaxError(PyObject* type, PyObject* value, const QString& typeName);
 
+    // First: it outlives everything below that holds interpreter objects.
+    PythonRuntime py_;
     QStringList initScript_;
     QPointer<EngineIO> io_;
     bool initThreads_ = false;
@@ -137,16 +141,12 @@ private:
     // The engine's own work inside an execution: printing an error,
     // flushing the streams.
     int reportingDepth_ = 0;
-    // The thread that started the interpreter, and whether its script code
-    // has been told that the program closes.
-    std::thread::id mainThread_;
-    bool closingRaised_ = false;
     // Ends the executing script code when the program closes.
-    ExecutionInterrupt interrupt_{*this, [this] { return InterruptScriptCode(); }};
+    ExecutionInterrupt interrupt_{py_, [this] { return InterruptScriptCode(); }};
     QList<EngineClient*> clients_;
-    TPythonTraceback traceback_;
-    PyObject* globalVars_ = nullptr;
-    PyObject* localVars_ = nullptr;
+    TPythonTraceback traceback_{py_};
+    PyRef globalVars_;
+    PyRef localVars_;
 };
 
 // The running engine; raises "No Python engine was created" when there is

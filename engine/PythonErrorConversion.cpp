@@ -47,24 +47,10 @@ constexpr ErrorRow kErrorRows[] = {
     {&PythonApi::PyExc_StandardError, &Raise<EPyStandardError>},
 };
 
-// Holds one reference for the time of a scope.
-class Reference {
-public:
-    Reference(const TPythonInterface& api, PyObject* obj) : api_(api), obj_(obj) {}
-    ~Reference() { api_.Py_XDECREF(obj_); }
-    Reference(const Reference&) = delete;
-    Reference& operator=(const Reference&) = delete;
-    PyObject* get() const { return obj_; }
-
-private:
-    const TPythonInterface& api_;
-    PyObject* obj_;
-};
-
 }  // namespace
 
 void TPythonEngine::RaisePendingError() {
-    if (!PyErr_Occurred())
+    if (!py_.PyErr_Occurred())
         return;
     PrintPendingError();
     traceback_.Refresh();
@@ -73,33 +59,35 @@ void TPythonEngine::RaisePendingError() {
 
 void TPythonEngine::PrintPendingError() {
     const DepthScope reporting(reportingDepth_);
-    PyObject* type = nullptr;
-    PyObject* value = nullptr;
-    PyObject* traceback = nullptr;
-    PyErr_Fetch(&type, &value, &traceback);
-    if (!type)
+    PyObject* fetchedType = nullptr;
+    PyObject* fetchedValue = nullptr;
+    PyObject* fetchedTraceback = nullptr;
+    py_.PyErr_Fetch(&fetchedType, &fetchedValue, &fetchedTraceback);
+    if (!fetchedType)
         return;
-    PyErr_NormalizeException(&type, &value, &traceback);
+    py_.PyErr_NormalizeException(&fetchedType, &fetchedValue, &fetchedTraceback);
+    const PyRef type = py_.Steal(fetchedType);
+    const PyRef value = py_.Steal(fetchedValue);
+    const PyRef traceback = py_.Steal(fetchedTraceback);
     if (value && traceback)
-        PyException_SetTraceback(value, traceback);
-    PyObject* none = _Py_NoneStruct;
-    PySys_SetObject("last_type", type);
-    PySys_SetObject("last_value", value ? value : none);
-    PySys_SetObject("last_traceback", traceback ? traceback : none);
-    PySys_SetObject("last_exc", value ? value : none);
+        py_.PyException_SetTraceback(value.get(), traceback.get());
+    PyObject* none = py_._Py_NoneStruct;
+    const auto orNone = [none](const PyRef& ref) { return ref ? ref.get() : none; };
+    py_.PySys_SetObject("last_type", type.get());
+    py_.PySys_SetObject("last_value", orNone(value));
+    py_.PySys_SetObject("last_traceback", orNone(traceback));
+    py_.PySys_SetObject("last_exc", orNone(value));
 
-    PyObject* hook = PySys_GetObject("excepthook");
+    PyObject* hook = py_.PySys_GetObject("excepthook");
     bool printed = false;
     if (hook && hook != none) {
-        Reference args(*this, PyTuple_New(3));
-        if (args.get()) {
-            for (Py_ssize_t i = 0; PyObject* item : {type, value, traceback}) {
-                item = item ? item : none;
-                Py_INCREF(item);
-                PyTuple_SetItem(args.get(), i++, item);
-            }
-            Reference result(*this, PyObject_CallObject(hook, args.get()));
-            printed = result.get() != nullptr;
+        const PyRef args = py_.Steal(py_.PyTuple_New(3));
+        if (args) {
+            Py_ssize_t i = 0;
+            for (const PyRef* item : {&type, &value, &traceback})
+                py_.PyTuple_SetItem(args.get(), i++, py_.Borrow(orNone(*item)).release());
+            const PyRef result = py_.Steal(py_.PyObject_CallObject(hook, args.get()));
+            printed = static_cast<bool>(result);
         }
         if (!printed) {
             // The hook itself failed (even by raising SystemExit): both
@@ -107,63 +95,59 @@ void TPythonEngine::PrintPendingError() {
             PyObject* hookType = nullptr;
             PyObject* hookValue = nullptr;
             PyObject* hookTraceback = nullptr;
-            PyErr_Fetch(&hookType, &hookValue, &hookTraceback);
-            if (hookType) {
-                PyErr_NormalizeException(&hookType, &hookValue, &hookTraceback);
-                PySys_WriteStderr("Error in sys.excepthook:\n");
-                PyErr_Display(hookType, hookValue, hookTraceback);
-                PySys_WriteStderr("\nOriginal exception was:\n");
+            py_.PyErr_Fetch(&hookType, &hookValue, &hookTraceback);
+            if (hookType)
+                py_.PyErr_NormalizeException(&hookType, &hookValue, &hookTraceback);
+            const PyRef ownedType = py_.Steal(hookType);
+            const PyRef ownedValue = py_.Steal(hookValue);
+            const PyRef ownedTraceback = py_.Steal(hookTraceback);
+            if (ownedType) {
+                py_.PySys_WriteStderr("Error in sys.excepthook:\n");
+                py_.PyErr_Display(ownedType.get(), ownedValue.get(), ownedTraceback.get());
+                py_.PySys_WriteStderr("\nOriginal exception was:\n");
             }
-            Py_XDECREF(hookType);
-            Py_XDECREF(hookValue);
-            Py_XDECREF(hookTraceback);
         }
     } else {
-        PySys_WriteStderr("sys.excepthook is missing\n");
+        py_.PySys_WriteStderr("sys.excepthook is missing\n");
     }
     if (!printed)
-        PyErr_Display(type, value, traceback);
-    PyErr_Clear();
-    Py_XDECREF(type);
-    Py_XDECREF(value);
-    Py_XDECREF(traceback);
+        py_.PyErr_Display(type.get(), value.get(), traceback.get());
+    py_.PyErr_Clear();
 }
 
 QString TPythonEngine::TypeName(PyObject* type) {
     const bool isClass =
-        PyClass_Check(type) || (type->ob_type && PyType_IsSubtype(type->ob_type, PyType_Type));
+        py_.PyClass_Check(type) || (type->ob_type && py_.PyType_IsSubtype(type->ob_type, py_.PyType_Type));
     if (isClass) {
-        Reference name(*this, PyObject_GetAttrString(type, "__name__"));
-        if (PyString_Check(name.get()))
-            return PyObjectAsText(name.get());
-        PyErr_Clear();
+        const PyRef name = py_.Steal(py_.PyObject_GetAttrString(type, "__name__"));
+        if (py_.PyString_Check(name.get()))
+            return py_.PyObjectAsText(name.get());
+        py_.PyErr_Clear();
     }
-    return PyObjectAsText(type);
+    return py_.PyObjectAsText(type);
 }
 
 void TPythonEngine::RaiseError() {
-    if (PyErr_Occurred())
+    if (py_.PyErr_Occurred())
         PrintPendingError();
     // Own references: turning the value into text runs its code, which may
     // replace the sys entries.
-    PyObject* lastType = PySys_GetObject("last_type");
-    PyObject* lastValue = PySys_GetObject("last_value");
+    PyObject* lastType = py_.PySys_GetObject("last_type");
+    PyObject* lastValue = py_.PySys_GetObject("last_value");
     if (!lastType)
         throw EPythonError(QStringLiteral("RaiseError: could'nt fetch last exception"));
-    Py_INCREF(lastType);
-    Py_XINCREF(lastValue);
-    Reference type(*this, lastType);
-    Reference value(*this, lastValue);
+    const PyRef type = py_.Borrow(lastType);
+    const PyRef value = py_.Borrow(lastValue);
 
     const QString typeName = TypeName(type.get());
-    if (PyErr_GivenExceptionMatches(type.get(), *PyExc_SyntaxError))
+    if (py_.PyErr_GivenExceptionMatches(type.get(), *py_.PyExc_SyntaxError))
         RaiseSyntaxError(type.get(), value.get(), typeName);
-    const QString valueText = PyObjectAsText(value.get());
+    const QString valueText = py_.PyObjectAsText(value.get());
     const QString message =
         valueText.isEmpty() ? typeName : QStringLiteral("%1: %2").arg(typeName, valueText);
     for (const ErrorRow& row : kErrorRows) {
-        PyObject** exception = this->*row.exception;
-        if (exception && *exception && PyErr_GivenExceptionMatches(type.get(), *exception))
+        PyObject** exception = py_.*row.exception;
+        if (exception && *exception && py_.PyErr_GivenExceptionMatches(type.get(), *exception))
             row.raise(message, typeName, valueText);
     }
     Raise<EPyExecError>(message, typeName, valueText);
@@ -176,47 +160,47 @@ void TPythonEngine::RaiseSyntaxError(PyObject* type, PyObject* value, const QStr
     int lineNumber = 0;
     int offset = 0;
     auto asInt = [this](PyObject* obj, int& target) {
-        if (!PyInt_Check(obj))
+        if (!py_.PyInt_Check(obj))
             return;
-        const long number = PyInt_AsLong(obj);
-        if (number == -1 && PyErr_Occurred())
-            PyErr_Clear();
+        const long number = py_.PyInt_AsLong(obj);
+        if (number == -1 && py_.PyErr_Occurred())
+            py_.PyErr_Clear();
         else
             target = static_cast<int>(number);
     };
-    if (PyTuple_Check(value) && PyTuple_Size(value) >= 2) {
-        text = PyObjectAsText(PyTuple_GetItem(value, 0));
-        PyObject* where = PyTuple_GetItem(value, 1);
-        if (PyTuple_Check(where) && PyTuple_Size(where) >= 4) {
-            asInt(PyTuple_GetItem(where, 1), lineNumber);
-            asInt(PyTuple_GetItem(where, 2), offset);
-            lineText = TrimControl(PyObjectAsText(PyTuple_GetItem(where, 3)));
+    if (py_.PyTuple_Check(value) && py_.PyTuple_Size(value) >= 2) {
+        text = py_.PyObjectAsText(py_.PyTuple_GetItem(value, 0));
+        PyObject* where = py_.PyTuple_GetItem(value, 1);
+        if (py_.PyTuple_Check(where) && py_.PyTuple_Size(where) >= 4) {
+            asInt(py_.PyTuple_GetItem(where, 1), lineNumber);
+            asInt(py_.PyTuple_GetItem(where, 2), offset);
+            lineText = TrimControl(py_.PyObjectAsText(py_.PyTuple_GetItem(where, 3)));
         }
-    } else if (value && PyObject_IsInstance(value, type) > 0) {
+    } else if (value && py_.PyObject_IsInstance(value, type) > 0) {
         // A 3.x syntax error is an instance whose fields are attributes.
         auto attribute = [this, value](const char* name) {
-            PyObject* item = PyObject_GetAttrString(value, name);
+            PyObject* item = py_.PyObject_GetAttrString(value, name);
             if (!item)
-                PyErr_Clear();
+                py_.PyErr_Clear();
             return item;
         };
-        Reference file(*this, attribute("filename"));
-        if (PyString_Check(file.get()))
-            fileName = PyObjectAsText(file.get());
-        else if (file.get() == _Py_NoneStruct)
+        const PyRef file = py_.Steal(attribute("filename"));
+        if (py_.PyString_Check(file.get()))
+            fileName = py_.PyObjectAsText(file.get());
+        else if (file.get() == py_._Py_NoneStruct)
             fileName = QStringLiteral("???");
-        Reference line(*this, attribute("text"));
-        if (PyString_Check(line.get()))
-            lineText = TrimControl(PyObjectAsText(line.get()));
-        Reference column(*this, attribute("offset"));
+        const PyRef line = py_.Steal(attribute("text"));
+        if (py_.PyString_Check(line.get()))
+            lineText = TrimControl(py_.PyObjectAsText(line.get()));
+        const PyRef column = py_.Steal(attribute("offset"));
         asInt(column.get(), offset);
-        Reference number(*this, attribute("lineno"));
+        const PyRef number = py_.Steal(attribute("lineno"));
         asInt(number.get(), lineNumber);
-        Reference msg(*this, attribute("msg"));
-        if (PyString_Check(msg.get()))
-            text = PyObjectAsText(msg.get());
+        const PyRef msg = py_.Steal(attribute("msg"));
+        if (py_.PyString_Check(msg.get()))
+            text = py_.PyObjectAsText(msg.get());
     }
-    PyErr_Clear();
+    py_.PyErr_Clear();
     if (text.isEmpty())
         throw EPySyntaxError(typeName);
     EPySyntaxError error(QStringLiteral("%1: %2 (line %3, offset %4): '%5'")

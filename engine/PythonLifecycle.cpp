@@ -77,49 +77,49 @@ void TPythonEngine::Initialize() {
         throw Exception(QStringLiteral("There is already one instance of TPythonEngine running"));
     running = this;
     RegistryPathStep();
-    if (Py_SetProgramName) {
+    if (py_.Py_SetProgramName) {
         // The interpreter may keep the pointer: the text lives as long as the
         // process.
         static const std::wstring programName = [this] {
             std::wstring name;
-            if (wchar_t* decoded = Py_DecodeLocale(ProgramPath().constData(), nullptr)) {
+            if (wchar_t* decoded = py_.Py_DecodeLocale(ProgramPath().constData(), nullptr)) {
                 name = decoded;
-                PyMem_RawFree(decoded);
+                py_.PyMem_RawFree(decoded);
             }
             return name;
         }();
-        Py_SetProgramName(programName.c_str());
+        py_.Py_SetProgramName(programName.c_str());
     }
     IgnoreUnusablePythonHome();
-    const bool alreadyRunning = IsInitialized();
+    const bool alreadyRunning = py_.IsInitialized();
     // Without the interpreter's signal handlers: this is a GUI process.
-    Py_InitializeEx(0);
-    Initialized = true;
+    py_.Py_InitializeEx(0);
+    py_.Initialized = true;
 
     // The GUI thread holds the interpreter lock for the rest of this
     // operation and gives it up at its end, also when a step raises: between
     // executions it holds none.
     struct LockForSteps {
-        TPythonEngine& engine;
+        PythonRuntime& py;
         bool fresh;
         PyGILState_STATE state = 0;
-        LockForSteps(TPythonEngine& e, bool freshStart) : engine(e), fresh(freshStart) {
+        LockForSteps(PythonRuntime& runtime, bool freshStart) : py(runtime), fresh(freshStart) {
             if (!fresh)
-                state = engine.PyGILState_Ensure();
+                state = py.PyGILState_Ensure();
         }
         ~LockForSteps() {
             if (fresh)
-                engine.PyEval_SaveThread();
+                py.PyEval_SaveThread();
             else
-                engine.PyGILState_Release(state);
+                py.PyGILState_Release(state);
         }
-    } lock(*this, !alreadyRunning);
-    mainThread_ = std::this_thread::get_id();
+    } lock(py_, !alreadyRunning);
+    py_.SetMainThread(std::this_thread::get_id());
     interrupt_.Arm();
 
     SetArgumentVector();
-    if (initThreads_ && PyEval_InitThreads)
-        PyEval_InitThreads();
+    if (initThreads_ && py_.PyEval_InitThreads)
+        py_.PyEval_InitThreads();
     if (RedirectIO && io_)
         io_->RedirectOutput(*this);
     for (qsizetype i = 0; i < clients_.size(); ++i) {
@@ -136,7 +136,7 @@ void TPythonEngine::Initialize() {
 void TPythonEngine::RegistryPathStep() {
     try {
         const QString key =
-            QStringLiteral("\\Software\\Python\\PythonCore\\%1\\PythonPath").arg(RegVersion);
+            QStringLiteral("\\Software\\Python\\PythonCore\\%1\\PythonPath").arg(py_.RegVersion);
         platform::KeyStore* store = platform::Current().keyStore.get();
         if ((store && store->KeyExists(key)) || !OnPathInitialization)
             return;
@@ -153,9 +153,9 @@ void TPythonEngine::IgnoreUnusablePythonHome() {
     // An inherited PYTHONHOME that does not hold this interpreter's library
     // would end the process inside the interpreter's start.
     const char* home = std::getenv("PYTHONHOME");
-    if (!home || !*home || !Py_GetVersion)
+    if (!home || !*home || !py_.Py_GetVersion)
         return;
-    const QStringList version = QString::fromLatin1(Py_GetVersion()).section(u' ', 0, 0).split(u'.');
+    const QStringList version = QString::fromLatin1(py_.Py_GetVersion()).section(u' ', 0, 0).split(u'.');
     if (version.size() < 2)
         return;
     const QString prefix = QString::fromLocal8Bit(home).section(u':', 0, 0);
@@ -178,15 +178,15 @@ void TPythonEngine::SetArgumentVector() {
     argv.reserve(static_cast<std::size_t>(args.size()));
     static wchar_t empty[] = L"";
     for (const QByteArray& arg : args) {
-        wchar_t* decoded = Py_DecodeLocale(arg.constData(), nullptr);
+        wchar_t* decoded = py_.Py_DecodeLocale(arg.constData(), nullptr);
         argv.push_back(decoded ? decoded : empty);
     }
     // The program's directory is not put in front of the module search path:
     // modules lying next to the binary must not shadow the library's.
-    PySys_SetArgvEx(static_cast<int>(argv.size()), argv.data(), 0);
+    py_.PySys_SetArgvEx(static_cast<int>(argv.size()), argv.data(), 0);
     for (wchar_t* arg : argv) {
         if (arg != empty)
-            PyMem_RawFree(arg);
+            py_.PyMem_RawFree(arg);
     }
     SearchScriptsFolderFirst();
 }
@@ -195,25 +195,24 @@ void TPythonEngine::SearchScriptsFolderFirst() {
     // The scripts' folder is the working directory when code runs, and the
     // editor's dialogs may change it: the empty entry stands for whatever it
     // is at each import, as it does for an interactive interpreter.
-    PyObject* path = PySys_GetObject("path");
-    PyObject* here = PyString_FromString("");
-    if (!PyList_Check(path) || !here || PyList_Insert(path, 0, here) != 0)
-        PyErr_Clear();
-    Py_XDECREF(here);
+    PyObject* path = py_.PySys_GetObject("path");
+    const PyRef here = py_.Steal(py_.PyString_FromString(""));
+    if (!py_.PyList_Check(path) || !here || py_.PyList_Insert(path, 0, here.get()) != 0)
+        py_.PyErr_Clear();
 }
 
 void TPythonEngine::Finalize() {
     TPythonEngine*& running = RunningEngineRecord();
     bool stillExecuting = false;
     // Only the engine that started the interpreter stops it.
-    if (running == this && IsBound() && IsInitialized()) {
+    if (running == this && py_.IsBound() && py_.IsInitialized()) {
         // No more interrupts from other threads once the interpreter begins
         // to stop; a request under way there needs the lock, so this comes
         // first. While code executes (and holds the lock) nothing stops.
         const bool stopping = AutoFinalize && executionDepth_ == 0;
         if (stopping)
             interrupt_.Disarm();
-        const PyGILState_STATE state = PyGILState_Ensure();
+        const PyGILState_STATE state = py_.PyGILState_Ensure();
         for (qsizetype i = 0; i < clients_.size(); ++i) {
             EngineClient* client = clients_.at(i);
             if (!client->Initialized)
@@ -228,15 +227,10 @@ void TPythonEngine::Finalize() {
         }
         if (stopping) {
             // The held dictionaries die with the interpreter.
-            Py_XDECREF(globalVars_);
-            Py_XDECREF(localVars_);
-            globalVars_ = localVars_ = nullptr;
+            globalVars_.reset();
+            localVars_.reset();
             PrepareForShutdown();
-            finalizing_ = true;
-            Py_Finalize();
-            finalizing_ = false;
-            Initialized = false;
-            ReleaseModuleDefinitions();
+            py_.StopInterpreter();
         } else {
             // Stopping the interpreter under code it still runs would pull
             // the ground from under that code: it stays up, and running.
@@ -244,7 +238,7 @@ void TPythonEngine::Finalize() {
             if (stillExecuting)
                 WriteToStandardError(QStringLiteral(
                     "The interpreter is still executing code and is not shut down."));
-            PyGILState_Release(state);
+            py_.PyGILState_Release(state);
         }
     }
     if (running == this && !stillExecuting)
@@ -252,20 +246,16 @@ void TPythonEngine::Finalize() {
 }
 
 void TPythonEngine::PrepareForShutdown() {
-    PyObject* scope = PyDict_New();
+    const PyRef scope = py_.Steal(py_.PyDict_New());
     if (!scope) {
-        PyErr_Clear();
+        py_.PyErr_Clear();
         return;
     }
-    PyDict_SetItemString(scope, "__builtins__", PyEval_GetBuiltins());
-    PyObject* grace = PyFloat_FromDouble(ThreadGraceSeconds > 0 ? ThreadGraceSeconds : 0.0);
-    PyDict_SetItemString(scope, "_grace", grace);
-    Py_XDECREF(grace);
-    PyObject* result = PyRun_String(kShutdownScript, Py_file_input, scope, scope);
-    if (!result)
-        PyErr_Clear();
-    Py_XDECREF(result);
-    Py_DECREF(scope);
+    py_.PyDict_SetItemString(scope.get(), "__builtins__", py_.PyEval_GetBuiltins());
+    const PyRef grace = py_.Steal(py_.PyFloat_FromDouble(ThreadGraceSeconds > 0 ? ThreadGraceSeconds : 0.0));
+    py_.PyDict_SetItemString(scope.get(), "_grace", grace.get());
+    if (!py_.Steal(py_.PyRun_String(kShutdownScript, Py_file_input, scope.get(), scope.get())))
+        py_.PyErr_Clear();
 }
 
 }  // namespace orvexa

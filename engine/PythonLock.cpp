@@ -7,7 +7,7 @@ namespace {
 bool Started(const TPythonInterface& api) { return api.IsBound() && api.IsInitialized(); }
 }  // namespace
 
-PythonLock::PythonLock(TPythonInterface& api) : api_(api) {
+PythonLock::PythonLock(const TPythonInterface& api) : api_(api) {
     if (Started(api_)) {
         state_ = api_.PyGILState_Ensure();
         held_ = true;
@@ -19,7 +19,7 @@ PythonLock::~PythonLock() {
         api_.PyGILState_Release(state_);
 }
 
-PythonUnlock::PythonUnlock(TPythonInterface& api) : api_(api) {
+PythonUnlock::PythonUnlock(const TPythonInterface& api) : api_(api) {
     if (Started(api_) && api_.PyGILState_Check())
         saved_ = api_.PyEval_SaveThread();
 }

@@ -17,13 +17,13 @@ class TPythonInterface;
 // do). Without a started interpreter it does nothing.
 class PythonLock {
 public:
-    explicit PythonLock(TPythonInterface& api);
+    explicit PythonLock(const TPythonInterface& api);
     ~PythonLock();
     PythonLock(const PythonLock&) = delete;
     PythonLock& operator=(const PythonLock&) = delete;
 
 private:
-    TPythonInterface& api_;
+    const TPythonInterface& api_;
     bool held_ = false;
     PyGILState_STATE state_ = 0;
 };
@@ -40,14 +40,14 @@ private:
 // the destructor takes it back only when an exception left the wait early.
 class PythonUnlock {
 public:
-    explicit PythonUnlock(TPythonInterface& api);
+    explicit PythonUnlock(const TPythonInterface& api);
     ~PythonUnlock();
     void Relock();
     PythonUnlock(const PythonUnlock&) = delete;
     PythonUnlock& operator=(const PythonUnlock&) = delete;
 
 private:
-    TPythonInterface& api_;
+    const TPythonInterface& api_;
     PyThreadState* saved_ = nullptr;
 };
 

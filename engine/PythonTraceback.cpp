@@ -1,39 +1,39 @@
 #include "engine/PythonTraceback.h"
 
-#include "engine/PythonEngine.h"
+#include "core/Exception.h"
+#include "engine/PythonLock.h"
+#include "engine/PythonRuntime.h"
 
 #include <optional>
 
 namespace orvexa {
 namespace {
 
-// A new reference to an attribute, or null with the error cleared.
-PyObject* Attribute(TPythonEngine& engine, PyObject* obj, const char* name) {
+// An attribute, or empty with the error cleared.
+PyRef Attribute(PythonRuntime& py, PyObject* obj, const char* name) {
     if (!obj)
-        return nullptr;
-    PyObject* value = engine.PyObject_GetAttrString(obj, name);
+        return {};
+    PyRef value = py.Steal(py.PyObject_GetAttrString(obj, name));
     if (!value)
-        engine.PyErr_Clear();
+        py.PyErr_Clear();
     return value;
 }
 
-std::optional<TTracebackItem> ReadItem(TPythonEngine& engine, PyObject* entry) {
-    PyObject* frame = Attribute(engine, entry, "tb_frame");
-    PyObject* code = Attribute(engine, frame, "f_code");
-    PyObject* fileName = Attribute(engine, code, "co_filename");
-    PyObject* name = Attribute(engine, code, "co_name");
-    PyObject* lineNo = Attribute(engine, entry, "tb_lineno");
+std::optional<TTracebackItem> ReadItem(PythonRuntime& py, PyObject* entry) {
+    const PyRef frame = Attribute(py, entry, "tb_frame");
+    const PyRef code = Attribute(py, frame.get(), "f_code");
+    const PyRef fileName = Attribute(py, code.get(), "co_filename");
+    const PyRef name = Attribute(py, code.get(), "co_name");
+    const PyRef lineNo = Attribute(py, entry, "tb_lineno");
     std::optional<TTracebackItem> item;
     if (fileName && name && lineNo) {
         item.emplace();
-        item->FileName = engine.PyObjectAsText(fileName);
-        item->Context = engine.PyObjectAsText(name);
+        item->FileName = py.PyObjectAsText(fileName.get());
+        item->Context = py.PyObjectAsText(name.get());
         // 3.12 and later may give None for a position without a line.
-        item->LineNo = engine.PyInt_Check(lineNo) ? static_cast<int>(engine.PyInt_AsLong(lineNo)) : 0;
+        item->LineNo = py.PyInt_Check(lineNo.get()) ? static_cast<int>(py.PyInt_AsLong(lineNo.get())) : 0;
     }
-    for (PyObject* obj : {frame, code, fileName, name, lineNo})
-        engine.Py_XDECREF(obj);
-    engine.PyErr_Clear();
+    py.PyErr_Clear();
     return item;
 }
 
@@ -41,43 +41,37 @@ std::optional<TTracebackItem> ReadItem(TPythonEngine& engine, PyObject* entry) {
 
 void TPythonTraceback::Refresh() {
     Clear();
-    TPythonEngine& engine = engine_;
-    if (!engine.IsBound() || !engine.IsInitialized())
+    PythonRuntime& py = py_;
+    if (!py.IsBound() || !py.IsInitialized())
         return;
-    PythonLock lock(engine);
+    PythonLock lock(py);
     int limit = Limit;
-    PyObject* configured = engine.PySys_GetObject("tracebacklimit");
-    if (engine.PyInt_Check(configured)) {
-        const long value = engine.PyInt_AsLong(configured);
-        if (value == -1 && engine.PyErr_Occurred())
-            engine.PyErr_Clear();
+    PyObject* configured = py.PySys_GetObject("tracebacklimit");
+    if (py.PyInt_Check(configured)) {
+        const long value = py.PyInt_AsLong(configured);
+        if (value == -1 && py.PyErr_Occurred())
+            py.PyErr_Clear();
         else
             limit = static_cast<int>(value);
     }
-    PyObject* first = engine.PySys_GetObject("last_traceback");
-    if (!first || first == engine._Py_NoneStruct)
+    PyObject* first = py.PySys_GetObject("last_traceback");
+    if (!first || first == py._Py_NoneStruct)
         return;
     // The chain from the outermost call to the place of the error.
-    std::vector<PyObject*> chain;
-    engine.Py_INCREF(first);
-    for (PyObject* entry = first; entry;) {
-        if (entry == engine._Py_NoneStruct) {
-            engine.Py_DECREF(entry);
-            break;
-        }
-        chain.push_back(entry);
-        entry = Attribute(engine, entry, "tb_next");
+    std::vector<PyRef> chain;
+    for (PyRef entry = py.Borrow(first); entry && entry.get() != py._Py_NoneStruct;) {
+        PyRef next = Attribute(py, entry.get(), "tb_next");
+        chain.push_back(std::move(entry));
+        entry = std::move(next);
     }
     int depth = static_cast<int>(chain.size());
-    for (PyObject* entry : chain) {
+    for (const PyRef& entry : chain) {
         if (depth <= limit) {
-            if (std::optional<TTracebackItem> item = ReadItem(engine, entry))
+            if (std::optional<TTracebackItem> item = ReadItem(py, entry.get()))
                 items_.push_back(std::move(*item));
         }
         --depth;
     }
-    for (PyObject* entry : chain)
-        engine.Py_DECREF(entry);
 }
 
 const TTracebackItem& TPythonTraceback::Item(int index) const {

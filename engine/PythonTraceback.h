@@ -6,7 +6,7 @@
 
 namespace orvexa {
 
-class TPythonEngine;
+class PythonRuntime;
 
 // One entry of the last error's traceback.
 struct TTracebackItem {
@@ -20,7 +20,7 @@ struct TTracebackItem {
 // innermost ones, from the outer call to the inner.
 class TPythonTraceback {
 public:
-    explicit TPythonTraceback(TPythonEngine& engine) : engine_(engine) {}
+    explicit TPythonTraceback(PythonRuntime& py) : py_(py) {}
 
     int Limit = 1000;
 
@@ -31,7 +31,7 @@ public:
     const TTracebackItem& Item(int index) const;
 
 private:
-    TPythonEngine& engine_;
+    PythonRuntime& py_;
     std::vector<TTracebackItem> items_;
 };
 

@@ -52,6 +52,8 @@ TPythonEngine& TEngineClient::RequireEngine() const {
     return *engine_;
 }
 
+PythonRuntime& TEngineClient::RequireRuntime() const { return RequireEngine().Runtime(); }
+
 QString TEngineClient::ClassName() const {
     const QString name = QString::fromLatin1(metaObject()->className());
     return name.mid(name.lastIndexOf(u':') + 1);

@@ -9,6 +9,7 @@
 
 namespace orvexa {
 
+class PythonRuntime;
 class TPythonEngine;
 
 // A component attached to one engine: initialised when the interpreter
@@ -43,6 +44,8 @@ public:
 
     // Throws "No Engine defined for component ..." without an engine.
     TPythonEngine& RequireEngine() const;
+    // The interpreter of the engine, the same way.
+    PythonRuntime& RequireRuntime() const;
 
     // The component's class name without namespace, for messages.
     QString ClassName() const;

@@ -36,9 +36,9 @@ PyObject* TEventDef::InvokeEvent(void* item, PyObject* pself, PyObject* args) {
         // A handler's failure becomes the script's exception: nothing may
         // unwind through the interpreter's own frames.
         if (IsEngineAvailable()) {
-            TPythonEngine& engine = GetRunningEngine();
+            PythonRuntime& py = GetRunningEngine().Runtime();
             const QByteArray message = QString::fromUtf8(e.what()).toUtf8();
-            engine.PyErr_SetString(*engine.PyExc_RuntimeError, message.constData());
+            py.PyErr_SetString(*py.PyExc_RuntimeError, message.constData());
         }
         return nullptr;
     }

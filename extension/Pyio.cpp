@@ -63,119 +63,104 @@ bool OffLimitsToThisThread(const TPythonEngine& engine, const EngineIO* io) {
 
 // A failure of the host inside a method becomes the script's exception:
 // nothing may unwind through the interpreter's own frames.
-template <PyObject* (*Body)(PyObject*, PyObject*)>
-PyObject* Guarded(PyObject* self, PyObject* args) {
+template <PyObject* (*Body)(TPythonEngine&, PythonRuntime&, PyObject*)>
+PyObject* Guarded(PyObject*, PyObject* args) {
     try {
-        return Body(self, args);
+        TPythonEngine& engine = GetRunningEngine();
+        return Body(engine, engine.Runtime(), args);
     } catch (const std::exception& e) {
         if (IsEngineAvailable()) {
-            TPythonEngine& engine = GetRunningEngine();
-            engine.PyErr_SetString(*engine.PyExc_RuntimeError, e.what());
+            PythonRuntime& py = GetRunningEngine().Runtime();
+            py.PyErr_SetString(*py.PyExc_RuntimeError, e.what());
         }
         return nullptr;
     }
 }
 
-PyObject* Write(PyObject*, PyObject* args) {
-    TPythonEngine& engine = GetRunningEngine();
+PyObject* Write(TPythonEngine& engine, PythonRuntime& py, PyObject* args) {
     EngineIO* io = engine.IO();
     if (OffLimitsToThisThread(engine, io))
-        return engine.NewNoneRef();
-    if (!args || engine.PyTuple_Size(args) == 0) {
-        engine.PyErr_BadArgument();
+        return py.NewNoneRef();
+    if (!args || py.PyTuple_Size(args) == 0) {
+        py.PyErr_BadArgument();
         return nullptr;
     }
-    PyObject* text = engine.PyTuple_GetItem(args, 0);
-    if (engine.PyString_Check(text) && engine.RedirectIO && io)
-        io->Write(engine.PyObjectAsText(text));
-    return engine.NewNoneRef();
+    PyObject* text = py.PyTuple_GetItem(args, 0);
+    if (py.PyString_Check(text) && engine.RedirectIO && io)
+        io->Write(py.PyObjectAsText(text));
+    return py.NewNoneRef();
 }
 
-PyObject* Read(PyObject*, PyObject*) {
-    TPythonEngine& engine = GetRunningEngine();
+PyObject* Read(TPythonEngine& engine, PythonRuntime& py, PyObject*) {
     if (!engine.RedirectIO)
-        return engine.NewNoneRef();
+        return py.NewNoneRef();
     QString text;
     EngineIO* io = engine.IO();
     if (OffLimitsToThisThread(engine, io))
-        return engine.PyString_FromString("");  // the end of the input
+        return py.PyString_FromString("");  // the end of the input
     if (io) {
         // Other Python threads run while the user answers.
-        PythonUnlock unlock(engine);
+        PythonUnlock unlock(py);
         text = io->Read();
         unlock.Relock();
     }
     if (quit::Requested()) {
         // The box was closed because the program is closing.
-        return engine.RaiseClosing();
+        return py.RaiseClosing();
     }
     const qsizetype nul = text.indexOf(QChar(u'\0'));
     if (nul >= 0)
         text.truncate(nul);
-    return engine.PyString_FromString(text.toUtf8().constData());
+    return py.PyString_FromString(text.toUtf8().constData());
 }
 
-PyObject* SetDelayWrites(PyObject*, PyObject* args) {
-    TPythonEngine& engine = GetRunningEngine();
+PyObject* SetDelayWrites(TPythonEngine& engine, PythonRuntime& py, PyObject* args) {
     int flag = 0;
-    if (!engine.ParseArgs(args, "i:SetDelayWrites", &flag))
+    if (!py.ParseArgs(args, "i:SetDelayWrites", &flag))
         return nullptr;
     if (EngineIO* io = engine.IO())
         io->SetDelayWrites(flag != 0);
-    return engine.NewNoneRef();
+    return py.NewNoneRef();
 }
 
-PyObject* SetMaxLines(PyObject*, PyObject* args) {
-    TPythonEngine& engine = GetRunningEngine();
+PyObject* SetMaxLines(TPythonEngine& engine, PythonRuntime& py, PyObject* args) {
     int count = 0;
-    if (!engine.ParseArgs(args, "i:SetMaxLines", &count))
+    if (!py.ParseArgs(args, "i:SetMaxLines", &count))
         return nullptr;
     if (EngineIO* io = engine.IO())
         io->SetMaxLines(count);
-    return engine.NewNoneRef();
+    return py.NewNoneRef();
 }
 
-PyObject* StatsTuple(TPythonEngine& engine, const EngineClient::TypeStats& stats) {
-    return engine.BuildValue("(siii)", stats.TypeName, stats.InstanceCount, stats.CreateHits, stats.DeleteHits);
-}
-
-PyObject* GetTypesStats(PyObject*, PyObject* args) {
-    TPythonEngine& engine = GetRunningEngine();
-    PyObject* result = engine.PyList_New(0);
+PyObject* GetTypesStats(TPythonEngine& engine, PythonRuntime& py, PyObject* args) {
+    PyRef result = py.Steal(py.PyList_New(0));
     if (!result)
         return nullptr;
     const QList<EngineClient*> clients = engine.Clients();
     auto append = [&](const EngineClient::TypeStats& stats) {
-        PyObject* item = StatsTuple(engine, stats);
-        if (!item)
-            return false;
-        engine.PyList_Append(result, item);
-        engine.Py_DECREF(item);
-        return true;
+        const PyRef item = py.Steal(
+            py.BuildValue("(siii)", stats.TypeName, stats.InstanceCount, stats.CreateHits, stats.DeleteHits));
+        return item && py.PyList_Append(result.get(), item.get()) == 0;
     };
-    const Py_ssize_t count = args ? engine.PyTuple_Size(args) : 0;
+    const Py_ssize_t count = args ? py.PyTuple_Size(args) : 0;
     if (count == 0) {
         for (EngineClient* client : clients)
-            if (const auto stats = client->TypeStatistics(); stats && !append(*stats)) {
-                engine.Py_DECREF(result);
+            if (const auto stats = client->TypeStatistics(); stats && !append(*stats))
                 return nullptr;
-            }
-        return result;
+        return result.release();
     }
     for (Py_ssize_t i = 0; i < count; ++i) {
-        const QString name = engine.PyObjectAsText(engine.PyTuple_GetItem(args, i));
+        const QString name = py.PyObjectAsText(py.PyTuple_GetItem(args, i));
         for (EngineClient* client : clients) {
             const auto stats = client->TypeStatistics();
             if (!stats || stats->TypeName != name)
                 continue;
-            if (!append(*stats)) {
-                engine.Py_DECREF(result);
+            if (!append(*stats))
                 return nullptr;
-            }
             break;
         }
     }
-    return result;
+    return result.release();
 }
 
 }  // namespace

@@ -57,26 +57,26 @@ void TError::SetErrorType(TErrorType type) {
 }
 
 PyObject* TError::FindParentClass(const QString& moduleName) {
-    TPythonEngine& engine = module_->RequireEngine();
+    PythonRuntime& py = module_->RequireRuntime();
     PyObject* module = nullptr;
     if (!ParentClass.Module.isEmpty()) {
-        module = engine.PyImport_ImportModule(ParentClass.Module.toUtf8().constData());
-        if (!module)
-            engine.PyErr_Clear();
-        else
-            engine.Py_DECREF(module);  // sys.modules keeps it
+        // sys.modules keeps the module once imported: a borrowed one is enough.
+        const PyRef imported = py.Steal(py.PyImport_ImportModule(ParentClass.Module.toUtf8().constData()));
+        if (!imported)
+            py.PyErr_Clear();
+        module = imported.get();
     } else {
-        module = engine.LookupModule(moduleName.toUtf8().constData());
+        module = py.LookupModule(moduleName.toUtf8().constData());
     }
     if (!module)
         throw Exception(
             QStringLiteral("Could not find module containing the parent class of error \"%1\"").arg(name_));
-    PyObject* dict = engine.PyModule_GetDict(module);
-    PyObject* parent = dict ? engine.PyDict_GetItemString(dict, ParentClass.Name.toUtf8().constData()) : nullptr;
+    PyObject* dict = py.PyModule_GetDict(module);
+    PyObject* parent = dict ? py.PyDict_GetItemString(dict, ParentClass.Name.toUtf8().constData()) : nullptr;
     if (!parent)
         throw Exception(
             QStringLiteral("Could not find the parent class \"%1\" of error \"%2\"").arg(ParentClass.Name, name_));
-    if (!engine.PyClass_Check(parent))
+    if (!py.PyClass_Check(parent))
         throw Exception(QStringLiteral("The object \"%1\" in module \"%2\" is not a class")
                             .arg(ParentClass.Name, ParentClass.Module));
     return parent;
@@ -89,24 +89,26 @@ void TError::BuildError(const QString& moduleName) {
         throw Exception(QStringLiteral("Error without name in module \"%1\"").arg(moduleName));
     if (Text.isEmpty())
         Text = name_;
-    TPythonEngine& engine = module_->RequireEngine();
+    PythonRuntime& py = module_->RequireRuntime();
     if (errorType_ == TErrorType::etString) {
-        ErrorObject = engine.PyString_FromString(Text.toUtf8().constData());
+        ErrorObject = py.Steal(py.PyString_FromString(Text.toUtf8().constData()));
     } else {
         PyObject* base = ParentClass.Name.isEmpty() ? nullptr : FindParentClass(moduleName);
         const QByteArray qualified = QStringLiteral("%1.%2").arg(moduleName, name_).toUtf8();
-        ErrorObject = engine.PyErr_NewException(qualified.constData(), base, nullptr);
+        ErrorObject = py.Steal(py.PyErr_NewException(qualified.constData(), base, nullptr));
     }
     if (!ErrorObject) {
-        engine.PyErr_Clear();
+        py.PyErr_Clear();
         throw Exception(QStringLiteral("Could not create error \"%1\"").arg(name_));
     }
 }
 
 void TError::ReleaseError() {
-    if (ErrorObject && module_->Engine())
-        module_->Engine()->Py_DECREF(ErrorObject);
-    ErrorObject = nullptr;
+    // Without an engine the interpreter is gone, and its objects with it.
+    if (module_->Engine())
+        ErrorObject.reset();
+    else
+        (void)ErrorObject.release();
 }
 
 TError& TErrors::Add() {
@@ -158,16 +160,15 @@ void TPythonModule::Finalize() {
 }
 
 void TPythonModule::BuildModule() {
-    TPythonEngine& engine = RequireEngine();
+    PythonRuntime& py = RequireRuntime();
     if (!moduleObject_) {
         moduleNameBytes_ = moduleName_.toUtf8();
-        moduleObject_ = engine.InitModule(moduleNameBytes_.constData(), MethodTable());
+        moduleObject_ = py.InitModule(moduleNameBytes_.constData(), MethodTable());
     }
     const QString doc = DocString.join(u'\n');
     if (!doc.isEmpty() && moduleObject_) {
-        PyObject* text = engine.PyString_FromString(WithLineFeed(DocString).toUtf8().constData());
-        engine.PyObject_SetAttrString(moduleObject_, "__doc__", text);
-        engine.Py_XDECREF(text);
+        const PyRef text = py.Steal(py.PyString_FromString(WithLineFeed(DocString).toUtf8().constData()));
+        py.PyObject_SetAttrString(moduleObject_, "__doc__", text.get());
     }
 }
 
@@ -179,20 +180,20 @@ void TPythonModule::RegisterType(TPythonType* type) {
 void TPythonModule::AddTypeObject(TPythonType* type) {
     if (!moduleObject_ || !type->TypeObject())
         return;
-    TPythonEngine& engine = RequireEngine();
-    if (PyObject* dict = engine.PyModule_GetDict(moduleObject_))
-        engine.PyDict_SetItemString(dict, type->TypeName.toUtf8().constData(), type->TypeObject());
+    PythonRuntime& py = RequireRuntime();
+    if (PyObject* dict = py.PyModule_GetDict(moduleObject_))
+        py.PyDict_SetItemString(dict, type->TypeName.toUtf8().constData(), type->TypeObject());
 }
 
 void TPythonModule::CreateErrorObjects() {
-    TPythonEngine& engine = RequireEngine();
-    PyObject* dict = moduleObject_ ? engine.PyModule_GetDict(moduleObject_) : nullptr;
+    PythonRuntime& py = RequireRuntime();
+    PyObject* dict = moduleObject_ ? py.PyModule_GetDict(moduleObject_) : nullptr;
     if (!dict)
         return;
     for (int i = 0; i < errors_.Count(); ++i) {
         TError& error = errors_.Item(i);
         error.BuildError(moduleName_);
-        engine.PyDict_SetItemString(dict, error.Name().toUtf8().constData(), error.ErrorObject);
+        py.PyDict_SetItemString(dict, error.Name().toUtf8().constData(), error.ErrorObject.get());
     }
 }
 

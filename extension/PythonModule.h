@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/PyRef.h"
 #include "extension/MethodsContainer.h"
 
 #include <QByteArray>
@@ -38,7 +39,7 @@ public:
     TParentClassError ParentClass;
     QString DisplayName() const { return name_.isEmpty() ? QStringLiteral("TError") : name_; }
 
-    PyObject* ErrorObject = nullptr;
+    PyRef ErrorObject;
 
     // Creates ErrorObject when it does not exist yet.
     void BuildError(const QString& moduleName);

@@ -27,20 +27,19 @@ void TPythonType::Initialize() {
     if (Initialized)
         return;
     TMethodsContainer::Initialize();
-    TPythonEngine& engine = RequireEngine();
+    PythonRuntime& py = RequireRuntime();
     stats_.TypeName = TypeName;
     // A class made by the interpreter's own type(): the type's name, its
     // documentation, and a finaliser (a callback bound to this component)
     // that counts the instances going away.
-    PyObject* dict = engine.PyDict_New();
+    const PyRef dict = py.Steal(py.PyDict_New());
     if (!dict)
         throw Exception(QStringLiteral("Could not create type \"%1\"").arg(TypeName));
     QString doc = DocString.join(u'\n');
     doc.remove(u'\r');
     if (!doc.isEmpty()) {
-        PyObject* text = engine.PyString_FromString(doc.toUtf8().constData());
-        engine.PyDict_SetItemString(dict, "__doc__", text);
-        engine.Py_XDECREF(text);
+        const PyRef text = py.Steal(py.PyString_FromString(doc.toUtf8().constData()));
+        py.PyDict_SetItemString(dict.get(), "__doc__", text.get());
     }
     // Special methods that are plain functions are called without the
     // instance: these two only count.
@@ -48,18 +47,15 @@ void TPythonType::Initialize() {
                                    std::tuple{&deletedDef_, &Deleted, "__del__"}}) {
         void* thunk = MakeObjectCallback(this, reinterpret_cast<void*>(body), 2, TCallbackConvention::ccCDecl);
         *def = PyMethodDef{name, reinterpret_cast<PyCFunction>(thunk), METH_VARARGS, nullptr};
-        PyObject* function = engine.PyCFunction_New(def, nullptr, nullptr);
-        engine.PyDict_SetItemString(dict, name, function);
-        engine.Py_XDECREF(function);
+        const PyRef function = py.Steal(py.PyCFunction_New(def, nullptr, nullptr));
+        py.PyDict_SetItemString(dict.get(), name, function.get());
     }
-    PyObject* bases = engine.BuildValue("(O)", reinterpret_cast<PyObject*>(engine.PyObject_Type));
-    PyObject* args = engine.BuildValue("(sOO)", TypeName, bases, dict);
-    typeObject_ = args ? engine.PyObject_CallObject(reinterpret_cast<PyObject*>(engine.PyType_Type), args) : nullptr;
-    engine.Py_XDECREF(args);
-    engine.Py_XDECREF(bases);
-    engine.Py_DECREF(dict);
+    const PyRef bases = py.Steal(py.BuildValue("(O)", reinterpret_cast<PyObject*>(py.PyObject_Type)));
+    const PyRef args = py.Steal(py.BuildValue("(sOO)", TypeName, bases.get(), dict.get()));
+    if (args)
+        typeObject_ = py.Steal(py.PyObject_CallObject(reinterpret_cast<PyObject*>(py.PyType_Type), args.get()));
     if (!typeObject_) {
-        engine.PyErr_Clear();
+        py.PyErr_Clear();
         throw Exception(QStringLiteral("Could not create type \"%1\"").arg(TypeName));
     }
     if (module_ && module_->Initialized)
@@ -70,33 +66,35 @@ void TPythonType::Finalize() {
     if (!Initialized)
         return;
     TMethodsContainer::Finalize();
-    if (typeObject_ && IsEngineAvailable())
-        GetRunningEngine().Py_DECREF(typeObject_);
-    typeObject_ = nullptr;
+    // Without a running interpreter its objects are gone already.
+    if (IsEngineAvailable())
+        typeObject_.reset();
+    else
+        (void)typeObject_.release();
 }
 
 PyObject* TPythonType::Construct(void* self, PyObject*, PyObject* args) {
     auto* type = static_cast<TPythonType*>(self);
-    TPythonEngine& engine = GetRunningEngine();
+    PythonRuntime& py = GetRunningEngine().Runtime();
     if (!type->typeObject_) {
-        engine.PyErr_SetString(*engine.PyExc_RuntimeError, "the type is not initialised");
+        py.PyErr_SetString(*py.PyExc_RuntimeError, "the type is not initialised");
         return nullptr;
     }
-    return engine.PyObject_CallObject(type->typeObject_, args);
+    return py.PyObject_CallObject(type->typeObject_.get(), args);
 }
 
 PyObject* TPythonType::Created(void* self, PyObject*, PyObject*) {
     auto* type = static_cast<TPythonType*>(self);
     ++type->stats_.CreateHits;
     ++type->stats_.InstanceCount;
-    return GetRunningEngine().NewNoneRef();
+    return GetRunningEngine().Runtime().NewNoneRef();
 }
 
 PyObject* TPythonType::Deleted(void* self, PyObject*, PyObject*) {
     auto* type = static_cast<TPythonType*>(self);
     ++type->stats_.DeleteHits;
     --type->stats_.InstanceCount;
-    return GetRunningEngine().NewNoneRef();
+    return GetRunningEngine().Runtime().NewNoneRef();
 }
 
 }  // namespace orvexa

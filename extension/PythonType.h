@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/PyRef.h"
 #include "extension/MethodsContainer.h"
 
 #include <QByteArray>
@@ -50,7 +51,7 @@ public:
     std::optional<TypeStats> TypeStatistics() const override { return stats_; }
 
     // The type object, once initialised (owned here), or null.
-    PyObject* TypeObject() const { return typeObject_; }
+    PyObject* TypeObject() const { return typeObject_.get(); }
 
 private:
     static PyObject* Construct(void* self, PyObject* pself, PyObject* args);
@@ -58,7 +59,7 @@ private:
     static PyObject* Deleted(void* self, PyObject* pself, PyObject* args);
 
     TPythonModule* module_ = nullptr;
-    PyObject* typeObject_ = nullptr;
+    PyRef typeObject_;
     TypeStats stats_;
     QByteArray constructorName_;
     QByteArray constructorDoc_;

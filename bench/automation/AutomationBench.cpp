@@ -129,10 +129,9 @@ double ScriptMicrosPerCall(TPythonEngine& engine, int calls, const QString& body
     engine.ExecuteLines({QStringLiteral("import time, orvex"), QStringLiteral("t0 = time.perf_counter()"),
                          QStringLiteral("for i in range(%1):").arg(calls), QStringLiteral("    ") + body,
                          QStringLiteral("elapsed = time.perf_counter() - t0")});
-    PythonLock lock(engine);
-    PyObject* value = engine.Run_CommandAsObject(QStringLiteral("elapsed"), Py_eval_input);
-    const double seconds = engine.PyFloat_AsDouble(value);
-    engine.Py_XDECREF(value);
+    PythonLock lock(engine.Runtime());
+    const PyRef value = engine.Runtime().Steal(engine.Run_CommandAsObject(QStringLiteral("elapsed"), Py_eval_input));
+    const double seconds = engine.Runtime().PyFloat_AsDouble(value.get());
     return seconds * 1e6 / calls;
 }
 
@@ -142,14 +141,12 @@ WaitCost ScriptSleep(TPythonEngine& engine, int ms) {
                          QStringLiteral("t0 = time.perf_counter()"), QStringLiteral("orvex.Sleep(%1)").arg(ms),
                          QStringLiteral("late = (time.perf_counter() - t0) * 1000 - %1").arg(ms),
                          QStringLiteral("cpu = (time.process_time() - c0) * 1000")});
-    PythonLock lock(engine);
+    PythonLock lock(engine.Runtime());
     WaitCost cost;
-    PyObject* cpu = engine.Run_CommandAsObject(QStringLiteral("cpu"), Py_eval_input);
-    PyObject* late = engine.Run_CommandAsObject(QStringLiteral("late"), Py_eval_input);
-    cost.cpuMs = engine.PyFloat_AsDouble(cpu);
-    cost.latenessMs = engine.PyFloat_AsDouble(late);
-    engine.Py_XDECREF(cpu);
-    engine.Py_XDECREF(late);
+    const PyRef cpu = engine.Runtime().Steal(engine.Run_CommandAsObject(QStringLiteral("cpu"), Py_eval_input));
+    const PyRef late = engine.Runtime().Steal(engine.Run_CommandAsObject(QStringLiteral("late"), Py_eval_input));
+    cost.cpuMs = engine.Runtime().PyFloat_AsDouble(cpu.get());
+    cost.latenessMs = engine.Runtime().PyFloat_AsDouble(late.get());
     return cost;
 }
 
@@ -251,10 +248,10 @@ int main(int argc, char** argv) {
     module->SetModuleName(QStringLiteral("orvex"));
     module->OnInitialization = [module](QObject*) { AddAutomationMethods(*module, QCoreApplication::instance()); };
     auto* engine = new TPythonEngine(&owner);
-    engine->DllName = QStringLiteral("libpython3.11.so.1.0");
-    engine->APIVersion = 1007;
+    engine->Runtime().DllName = QStringLiteral("libpython3.11.so.1.0");
+    engine->Runtime().APIVersion = 1007;
     engine->SetUseLastKnownVersion(true);
-    engine->FatalAbort = false;
+    engine->Runtime().FatalAbort = false;
     module->SetEngine(engine);
     engine->LayoutLoaded();
     if (!engine->IsInitialized()) {

@@ -37,16 +37,13 @@ qint64 Engine(TPythonEngine& engine, const QStringList& lines, int calls) {
 
 qint64 Bare(TPythonEngine& engine, const QStringList& lines, int calls) {
     const QByteArray code = (lines.join(u'\n') + u'\n').toUtf8();
-    PythonLock lock(engine);
-    PyObject* globals = engine.PyModule_GetDict(engine.PyImport_AddModule("__main__"));
+    PythonLock lock(engine.Runtime());
+    PyObject* globals = engine.Runtime().PyModule_GetDict(engine.Runtime().PyImport_AddModule("__main__"));
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < calls; ++i) {
-        PyObject* result = engine.PyRun_String(code.constData(), Py_file_input, globals, globals);
-        if (result)
-            engine.Py_DECREF(result);
-        else
-            engine.PyErr_Clear();
+        if (!engine.Runtime().Steal(engine.Runtime().PyRun_String(code.constData(), Py_file_input, globals, globals)))
+            engine.Runtime().PyErr_Clear();
     }
     return clock.nsecsElapsed();
 }
@@ -57,8 +54,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int calls = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20000;
     TPythonEngine engine;
-    engine.FatalAbort = false;
-    engine.DllName = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("libpython3.11.so.1.0");
+    engine.Runtime().FatalAbort = false;
+    engine.Runtime().DllName = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("libpython3.11.so.1.0");
     engine.LayoutLoaded();
     if (!engine.IsInitialized()) {
         std::fprintf(stderr, "no interpreter\n");

@@ -127,7 +127,7 @@ StampingExecutor* g_stamper = nullptr;
 PyObject* StampMethod(PyObject*, PyObject*) {
     if (g_stamper)
         g_stamper->Stamp();
-    return GetRunningEngine().NewNoneRef();
+    return GetRunningEngine().Runtime().NewNoneRef();
 }
 
 PyMethodDef g_stampMethods[] = {{"stamp", &StampMethod, METH_VARARGS, "stamp"}, {nullptr, nullptr, 0, nullptr}};
@@ -252,8 +252,8 @@ int main(int argc, char** argv) {
         Windows windows = CreateWindows();
         TPythonEngine& engine = *windows.FormMain->PythonEngine1;
         {
-            PythonLock lock(engine);
-            engine.InitModule("benchstamp", g_stampMethods);
+            PythonLock lock(engine.Runtime());
+            engine.Runtime().InitModule("benchstamp", g_stampMethods);
         }
         StampingExecutor executor(engine);
         g_stamper = &executor;

@@ -63,9 +63,9 @@ int main(int argc, char** argv) {
 
     QObject owner;
     auto* engine = new TPythonEngine(&owner);
-    engine->FatalAbort = false;
-    engine->DllName = QStringLiteral("libpython3.11.so.1.0");
-    engine->APIVersion = 1007;
+    engine->Runtime().FatalAbort = false;
+    engine->Runtime().DllName = QStringLiteral("libpython3.11.so.1.0");
+    engine->Runtime().APIVersion = 1007;
     engine->SetUseLastKnownVersion(true);
     auto* io = new TPythonGUIInputOutput(&owner);
     TFormOutput form;

@@ -229,13 +229,13 @@ TEST(KnownVersionsTable, HistoricalRowsThenLinuxLibrariesOldestFirst) {
 
 TEST(EngineSettings, ValuesAfterConstruction) {
     TPythonEngine engine;
-    EXPECT_EQ(engine.DllName, QStringLiteral("python15.dll"));
-    EXPECT_EQ(engine.APIVersion, 1007);
-    EXPECT_EQ(engine.RegVersion, QStringLiteral("1.5"));
-    EXPECT_TRUE(engine.AutoLoad);
-    EXPECT_TRUE(engine.AutoUnload);
-    EXPECT_TRUE(engine.FatalAbort);
-    EXPECT_TRUE(engine.FatalMsgDlg);
+    EXPECT_EQ(engine.Runtime().DllName, QStringLiteral("python15.dll"));
+    EXPECT_EQ(engine.Runtime().APIVersion, 1007);
+    EXPECT_EQ(engine.Runtime().RegVersion, QStringLiteral("1.5"));
+    EXPECT_TRUE(engine.Runtime().AutoLoad);
+    EXPECT_TRUE(engine.Runtime().AutoUnload);
+    EXPECT_TRUE(engine.Runtime().FatalAbort);
+    EXPECT_TRUE(engine.Runtime().FatalMsgDlg);
     EXPECT_TRUE(engine.AutoFinalize);
     EXPECT_TRUE(engine.RedirectIO);
     EXPECT_FALSE(engine.InitThreads());
@@ -243,14 +243,14 @@ TEST(EngineSettings, ValuesAfterConstruction) {
     EXPECT_TRUE(engine.UseLastKnownVersion());
     EXPECT_EQ(engine.IO(), nullptr);
     EXPECT_TRUE(engine.InitScript().isEmpty());
-    EXPECT_FALSE(engine.IsLoaded());
-    EXPECT_FALSE(engine.Initialized);
+    EXPECT_FALSE(engine.Runtime().IsLoaded());
+    EXPECT_FALSE(engine.Runtime().Initialized);
     QStringList names;
     for (const KnownVersion& v : KnownVersions())
         names.append(QString::fromLatin1(v.DllName));
-    EXPECT_EQ(engine.CandidateNames, names);
+    EXPECT_EQ(engine.Runtime().CandidateNames, names);
     engine.SetUseLastKnownVersion(false);
-    EXPECT_TRUE(engine.CandidateNames.isEmpty());
+    EXPECT_TRUE(engine.Runtime().CandidateNames.isEmpty());
     TDynamicDll plain;
     EXPECT_TRUE(plain.DllName.isEmpty());
     EXPECT_EQ(plain.APIVersion, 0);
@@ -324,38 +324,38 @@ TEST_F(Loading, UnloadClosesOnceAndCallsItsHookOnce) {
 
 TEST_F(Loading, AutoLoadOffLoadsNothing) {
     TPythonEngine engine;
-    engine.AutoLoad = false;
+    engine.Runtime().AutoLoad = false;
     bool beforeLoad = false;
-    engine.OnBeforeLoad = [&](QObject*) { beforeLoad = true; };
+    engine.Runtime().OnBeforeLoad = [&](QObject*) { beforeLoad = true; };
     engine.LayoutLoaded();
     EXPECT_FALSE(beforeLoad);
-    EXPECT_FALSE(engine.IsLoaded());
+    EXPECT_FALSE(engine.Runtime().IsLoaded());
 }
 
 TEST_F(Loading, AFailedLoadIsToldAndNeverReachesAfterLoad) {
     TPythonEngine engine;
-    engine.FatalAbort = false;
+    engine.Runtime().FatalAbort = false;
     engine.SetUseLastKnownVersion(false);
-    engine.DllName = QStringLiteral("/nonexistent/libpython-none.so.1");
+    engine.Runtime().DllName = QStringLiteral("/nonexistent/libpython-none.so.1");
     bool beforeLoad = false;
     bool afterLoad = false;
-    engine.OnBeforeLoad = [&](QObject*) { beforeLoad = true; };
-    engine.OnAfterLoad = [&](QObject*) { afterLoad = true; };
+    engine.Runtime().OnBeforeLoad = [&](QObject*) { beforeLoad = true; };
+    engine.Runtime().OnAfterLoad = [&](QObject*) { afterLoad = true; };
     engine.LayoutLoaded();
     EXPECT_TRUE(beforeLoad);
     EXPECT_FALSE(afterLoad);
-    EXPECT_FALSE(engine.IsLoaded());
-    EXPECT_FALSE(engine.IsBound());
+    EXPECT_FALSE(engine.Runtime().IsLoaded());
+    EXPECT_FALSE(engine.Runtime().IsBound());
     EXPECT_FALSE(engine.IsInitialized());
     EXPECT_EQ(dialogs->TextsOf(QStringLiteral("fatal")),
               (QStringList{QStringLiteral("Error %1: Could not open Dll \"/nonexistent/libpython-none.so.1\"")
-                               .arg(engine.LastErrorCode())}));
+                               .arg(engine.Runtime().LastErrorCode())}));
 
     dialogs->shown.clear();
-    engine.FatalMsgDlg = false;
-    engine.Load();
+    engine.Runtime().FatalMsgDlg = false;
+    engine.Runtime().Load();
     EXPECT_TRUE(dialogs->shown.empty());
-    EXPECT_EQ(engine.DllName, QStringLiteral("/nonexistent/libpython-none.so.1"));
+    EXPECT_EQ(engine.Runtime().DllName, QStringLiteral("/nonexistent/libpython-none.so.1"));
 }
 
 TEST_F(Loading, AnEmptyNameLoadsNothing) {

@@ -23,8 +23,8 @@ protected:
     void SetUp() override {
         dialogs = platform::ScriptedDialogs::InstallAlone();
         SetFatalBoxPolicy(FatalBoxPolicy::Always);
-        engine.FatalAbort = false;
-        engine.FatalMsgDlg = false;
+        engine.Runtime().FatalAbort = false;
+        engine.Runtime().FatalMsgDlg = false;
     }
     void TearDown() override { platform::Install(platform::Services()); }
 
@@ -35,11 +35,11 @@ protected:
 TEST_F(Candidates, TheNewestLoadableCandidateWinsAndSetsItsVersions) {
     ASSERT_TRUE(engine.UseLastKnownVersion());
     engine.LayoutLoaded();
-    EXPECT_TRUE(engine.IsLoaded());
-    EXPECT_EQ(engine.DllName, QStringLiteral("python20.dll"));
-    EXPECT_EQ(engine.APIVersion, 1009);
-    EXPECT_EQ(engine.RegVersion, QStringLiteral("2.0"));
-    EXPECT_FALSE(engine.IsBound()) << "the fake library exports nothing";
+    EXPECT_TRUE(engine.Runtime().IsLoaded());
+    EXPECT_EQ(engine.Runtime().DllName, QStringLiteral("python20.dll"));
+    EXPECT_EQ(engine.Runtime().APIVersion, 1009);
+    EXPECT_EQ(engine.Runtime().RegVersion, QStringLiteral("2.0"));
+    EXPECT_FALSE(engine.Runtime().IsBound()) << "the fake library exports nothing";
     EXPECT_FALSE(engine.IsInitialized());
     EXPECT_FALSE(IsEngineAvailable());
 }
@@ -47,26 +47,26 @@ TEST_F(Candidates, TheNewestLoadableCandidateWinsAndSetsItsVersions) {
 TEST_F(Candidates, WithoutLastKnownVersionOnlyDllNameIsTried) {
     engine.SetUseLastKnownVersion(false);
     engine.LayoutLoaded();
-    EXPECT_EQ(engine.DllName, QStringLiteral("python15.dll"));
-    EXPECT_EQ(engine.APIVersion, 1007);
-    EXPECT_EQ(engine.RegVersion, QStringLiteral("1.5"));
+    EXPECT_EQ(engine.Runtime().DllName, QStringLiteral("python15.dll"));
+    EXPECT_EQ(engine.Runtime().APIVersion, 1007);
+    EXPECT_EQ(engine.Runtime().RegVersion, QStringLiteral("1.5"));
 }
 
 TEST_F(Candidates, AKnownRowMatchesWithoutRegardToCase) {
     engine.SetUseLastKnownVersion(false);
-    engine.DllName = QStringLiteral("PYTHON16.DLL");
+    engine.Runtime().DllName = QStringLiteral("PYTHON16.DLL");
     engine.LayoutLoaded();
-    EXPECT_TRUE(engine.IsLoaded());
-    EXPECT_EQ(engine.APIVersion, 1008);
-    EXPECT_EQ(engine.RegVersion, QStringLiteral("1.6"));
+    EXPECT_TRUE(engine.Runtime().IsLoaded());
+    EXPECT_EQ(engine.Runtime().APIVersion, 1008);
+    EXPECT_EQ(engine.Runtime().RegVersion, QStringLiteral("1.6"));
 }
 
 TEST_F(Candidates, AMissingSymbolIsToldByTheNameLookedUp) {
     engine.SetUseLastKnownVersion(false);
-    engine.DllName = QStringLiteral("python20.dll");
-    engine.FatalMsgDlg = true;
+    engine.Runtime().DllName = QStringLiteral("python20.dll");
+    engine.Runtime().FatalMsgDlg = true;
     bool afterLoad = false;
-    engine.OnAfterLoad = [&](QObject*) { afterLoad = true; };
+    engine.Runtime().OnAfterLoad = [&](QObject*) { afterLoad = true; };
     engine.LayoutLoaded();
     EXPECT_TRUE(afterLoad);
     const QStringList boxes = dialogs->TextsOf(QStringLiteral("fatal"));
@@ -75,21 +75,21 @@ TEST_F(Candidates, AMissingSymbolIsToldByTheNameLookedUp) {
                     .match(boxes.first())
                     .hasMatch())
         << boxes.first().toStdString();
-    EXPECT_FALSE(engine.IsBound());
+    EXPECT_FALSE(engine.Runtime().IsBound());
     EXPECT_FALSE(engine.IsInitialized());
 }
 
 TEST_F(Candidates, ExactlyPython14ClosesTheGateAndTheFlagStandsIn) {
     engine.SetUseLastKnownVersion(false);
-    engine.DllName = QStringLiteral("python14.dll");  // the real interpreter under that name
+    engine.Runtime().DllName = QStringLiteral("python14.dll");  // the real interpreter under that name
     engine.LayoutLoaded();
-    ASSERT_TRUE(engine.IsBound());
-    EXPECT_EQ(engine.Py_IsInitialized, nullptr);
-    EXPECT_EQ(engine.Py_SetProgramName, nullptr);
-    EXPECT_EQ(engine.PyThreadState_Swap, nullptr);
-    EXPECT_EQ(engine.APIVersion, 1006);
-    EXPECT_EQ(engine.RegVersion, QStringLiteral("1.4"));
-    EXPECT_TRUE(engine.Initialized);
+    ASSERT_TRUE(engine.Runtime().IsBound());
+    EXPECT_EQ(engine.Runtime().Py_IsInitialized, nullptr);
+    EXPECT_EQ(engine.Runtime().Py_SetProgramName, nullptr);
+    EXPECT_EQ(engine.Runtime().PyThreadState_Swap, nullptr);
+    EXPECT_EQ(engine.Runtime().APIVersion, 1006);
+    EXPECT_EQ(engine.Runtime().RegVersion, QStringLiteral("1.4"));
+    EXPECT_TRUE(engine.Runtime().Initialized);
     EXPECT_TRUE(engine.IsInitialized());
     engine.ExecuteLines({"answer = 6 * 7"});
     EXPECT_EQ(test::Eval(engine, "answer"), QStringLiteral("42"));
@@ -100,11 +100,11 @@ TEST_F(Candidates, ExactlyPython14ClosesTheGateAndTheFlagStandsIn) {
 
 TEST_F(Candidates, Python14InCapitalsKeepsTheGateOpen) {
     engine.SetUseLastKnownVersion(false);
-    engine.DllName = QStringLiteral("PYTHON14.DLL");
+    engine.Runtime().DllName = QStringLiteral("PYTHON14.DLL");
     engine.LayoutLoaded();
-    ASSERT_TRUE(engine.IsBound());
-    EXPECT_NE(engine.Py_IsInitialized, nullptr);
-    EXPECT_EQ(engine.APIVersion, 1006) << "the row still matches without regard to case";
+    ASSERT_TRUE(engine.Runtime().IsBound());
+    EXPECT_NE(engine.Runtime().Py_IsInitialized, nullptr);
+    EXPECT_EQ(engine.Runtime().APIVersion, 1006) << "the row still matches without regard to case";
     EXPECT_TRUE(engine.IsInitialized());
 }
 
@@ -116,9 +116,9 @@ TEST_F(Candidates, TheUsersChoiceIsLoadedFirstByItsPath) {
     ASSERT_FALSE(system.isEmpty());
     qputenv("ORVEXA_LIBPYTHON", system.toLocal8Bit());
     engine.LayoutLoaded();
-    EXPECT_EQ(engine.DllName, system);
-    EXPECT_EQ(engine.APIVersion, 1013) << "known by its file name";
-    EXPECT_EQ(engine.RegVersion, QStringLiteral("3.11"));
+    EXPECT_EQ(engine.Runtime().DllName, system);
+    EXPECT_EQ(engine.Runtime().APIVersion, 1013) << "known by its file name";
+    EXPECT_EQ(engine.Runtime().RegVersion, QStringLiteral("3.11"));
     ASSERT_TRUE(engine.IsInitialized());
     EXPECT_EQ(test::Eval(engine, QStringLiteral("__import__('sys').version_info[:2]")), QStringLiteral("(3, 11)"));
 }
@@ -126,8 +126,8 @@ TEST_F(Candidates, TheUsersChoiceIsLoadedFirstByItsPath) {
 TEST_F(Candidates, AChoiceThatCannotBeLoadedFallsBackToTheUsualOrder) {
     qputenv("ORVEXA_LIBPYTHON", "/nonexistent/libpython3.9.so.1.0");
     engine.LayoutLoaded();
-    EXPECT_EQ(engine.DllName, QStringLiteral("python20.dll"));
-    EXPECT_TRUE(engine.IsLoaded());
+    EXPECT_EQ(engine.Runtime().DllName, QStringLiteral("python20.dll"));
+    EXPECT_TRUE(engine.Runtime().IsLoaded());
 }
 
 }  // namespace

@@ -14,15 +14,15 @@ QString TestLibrary() {
 
 std::unique_ptr<TPythonEngine> MakeEngine() {
     auto engine = std::make_unique<TPythonEngine>();
-    engine->FatalAbort = false;
-    engine->DllName = TestLibrary();
+    engine->Runtime().FatalAbort = false;
+    engine->Runtime().DllName = TestLibrary();
     engine->SetInitThreads(false);
     if (TestLibrary().contains(u'/')) {
         engine->SetUseLastKnownVersion(false);
-        engine->APIVersion = 1013;
+        engine->Runtime().APIVersion = 1013;
     } else {
-        engine->APIVersion = 1007;
-        engine->RegVersion = QStringLiteral("1.5");
+        engine->Runtime().APIVersion = 1007;
+        engine->Runtime().RegVersion = QStringLiteral("1.5");
         engine->SetUseLastKnownVersion(true);
     }
     return engine;
@@ -35,11 +35,9 @@ std::unique_ptr<TPythonEngine> StartEngine() {
 }
 
 QString Eval(TPythonEngine& engine, const QString& expression) {
-    PythonLock lock(engine);
-    PyObject* result = engine.Run_CommandAsObject(expression, Py_eval_input);
-    const QString text = engine.PyObjectAsText(result);
-    engine.Py_XDECREF(result);
-    return text;
+    PythonLock lock(engine.Runtime());
+    const PyRef result = engine.Runtime().Steal(engine.Run_CommandAsObject(expression, Py_eval_input));
+    return engine.Runtime().PyObjectAsText(result.get());
 }
 
 void CaptureStderr(TPythonEngine& engine) {
@@ -77,43 +75,43 @@ PyObject* Guarded(PyObject*, PyObject* args) {
 PyObject* Nested(PyObject* args) {
     TPythonEngine& engine = GetRunningEngine();
     const char* code = nullptr;
-    if (!engine.ParseArgs(args, "s", &code))
+    if (!engine.Runtime().ParseArgs(args, "s", &code))
         return nullptr;
     try {
         engine.ExecuteLines({QString::fromUtf8(code)});
     } catch (const Exception& e) {
-        return engine.BuildValue("s", e.Message());
+        return engine.Runtime().BuildValue("s", e.Message());
     }
-    return engine.NewNoneRef();
+    return engine.Runtime().NewNoneRef();
 }
 
 PyObject* WaitUnlocked(PyObject* args) {
     TPythonEngine& engine = GetRunningEngine();
     int ms = 0;
-    if (!engine.ParseArgs(args, "i", &ms))
+    if (!engine.Runtime().ParseArgs(args, "i", &ms))
         return nullptr;
     {
-        PythonUnlock unlock(engine);
+        PythonUnlock unlock(engine.Runtime());
         QEventLoop loop;
         QTimer::singleShot(ms, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    return engine.NewNoneRef();
+    return engine.Runtime().NewNoneRef();
 }
 
 PyObject* Write(PyObject* args) {
     TPythonEngine& engine = GetRunningEngine();
     const char* text = nullptr;
-    if (!engine.ParseArgs(args, "s", &text))
+    if (!engine.Runtime().ParseArgs(args, "s", &text))
         return nullptr;
     WrittenText() += QString::fromUtf8(text);
-    return engine.NewNoneRef();
+    return engine.Runtime().NewNoneRef();
 }
 
 PyObject* FinalizeEngine(PyObject*) {
     TPythonEngine& engine = GetRunningEngine();
     engine.Finalize();
-    return engine.NewNoneRef();
+    return engine.Runtime().NewNoneRef();
 }
 
 PyObject* State(PyObject*) {
@@ -121,7 +119,7 @@ PyObject* State(PyObject*) {
                               .arg(IsEngineAvailable())
                               .arg(IsEngineAvailable() && GetRunningEngine().Finalizing());
     WrittenText() += state;
-    return GetRunningEngine().NewNoneRef();
+    return GetRunningEngine().Runtime().NewNoneRef();
 }
 
 PyMethodDef methods[] = {
@@ -135,6 +133,6 @@ PyMethodDef methods[] = {
 
 }  // namespace
 
-void AddTestModule(TPythonEngine& engine) { engine.InitModule("enginetest", methods); }
+void AddTestModule(TPythonEngine& engine) { engine.Runtime().InitModule("enginetest", methods); }
 
 }  // namespace orvexa::test

@@ -214,7 +214,7 @@ TEST_F(Execution, MissingLastTypeRaisesItsOwnMessage) {
     EXPECT_EQ(Run({"for _n in ('last_type', 'last_value', 'last_traceback', 'last_exc'):",
                    "    if hasattr(sys, _n):", "        delattr(sys, _n)"}),
               nullptr);
-    PythonLock lock(engine());
+    PythonLock lock(engine().Runtime());
     try {
         engine().RaiseError();
         FAIL() << "nothing raised";
@@ -256,29 +256,28 @@ TEST_F(Execution, TracebackKeepsTheInnermostEntriesUpToTheLimit) {
 }
 
 TEST_F(Execution, GlobalVarsTakesOnlyADictionary) {
-    PythonLock lock(engine());
-    PyObject* list = engine().PyList_New(0);
+    PythonRuntime& py = engine().Runtime();
+    PythonLock lock(py);
+    const PyRef list = py.Steal(py.PyList_New(0));
     try {
-        engine().SetGlobalVars(list);
+        engine().SetGlobalVars(list.get());
         FAIL() << "a list was accepted";
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), QStringLiteral("You must set a Python dictionary in the GlobalVars property"));
     }
     EXPECT_EQ(engine().GlobalVars(), nullptr);
-    EXPECT_THROW(engine().SetLocalVars(list), Exception);
+    EXPECT_THROW(engine().SetLocalVars(list.get()), Exception);
     EXPECT_EQ(engine().LocalVars(), nullptr);
-    engine().Py_DECREF(list);
 
-    PyObject* scope = engine().PyDict_New();
-    engine().PyDict_SetItemString(scope, "__builtins__", engine().PyEval_GetBuiltins());
-    engine().SetGlobalVars(scope);
-    engine().SetLocalVars(scope);
+    const PyRef scope = py.Steal(py.PyDict_New());
+    py.PyDict_SetItemString(scope.get(), "__builtins__", py.PyEval_GetBuiltins());
+    engine().SetGlobalVars(scope.get());
+    engine().SetLocalVars(scope.get());
     EXPECT_EQ(Run({"only_in_scope = 7"}), nullptr);
-    EXPECT_NE(engine().PyDict_GetItemString(scope, "only_in_scope"), nullptr);
+    EXPECT_NE(py.PyDict_GetItemString(scope.get(), "only_in_scope"), nullptr);
     engine().SetGlobalVars(nullptr);
     engine().SetLocalVars(nullptr);
     EXPECT_EQ(Eval(engine(), "'only_in_scope' in globals()"), QStringLiteral("False"));
-    engine().Py_DECREF(scope);
 }
 
 TEST_F(Execution, ManyExecutionsLeakNeitherResultsNorErrors) {
@@ -289,9 +288,9 @@ TEST_F(Execution, ManyExecutionsLeakNeitherResultsNorErrors) {
     const QString sentinelCount = Eval(engine(), "sys.getrefcount(sentinel)");
     for (int i = 0; i < 300; ++i) {
         EXPECT_NE(Run({"fail()"}), nullptr);
-        PythonLock lock(engine());
-        engine().Py_XDECREF(engine().Run_CommandAsObject("Probe()", Py_eval_input));
-        engine().Py_XDECREF(engine().Run_CommandAsObject("sentinel", Py_eval_input));
+        PythonLock lock(engine().Runtime());
+        engine().Runtime().Steal(engine().Run_CommandAsObject("Probe()", Py_eval_input));
+        engine().Runtime().Steal(engine().Run_CommandAsObject("sentinel", Py_eval_input));
         engine().ExecuteText("sentinel");
     }
     // The last error stays in sys.last_value (and its traceback's frame).
@@ -305,21 +304,47 @@ TEST_F(Execution, ManyExecutionsLeakNeitherResultsNorErrors) {
 
 TEST_F(Execution, DecrefOfTheLastReferenceDeallocates) {
     ASSERT_EQ(Run({"class Counted:", "    gone = 0", "    def __del__(self): Counted.gone += 1"}), nullptr);
-    PythonLock lock(engine());
+    PythonLock lock(engine().Runtime());
     PyObject* obj = engine().Run_CommandAsObject("Counted()", Py_eval_input);
     ASSERT_NE(obj, nullptr);
-    engine().Py_XINCREF(nullptr);
-    engine().Py_XDECREF(nullptr);
-    engine().Py_INCREF(obj);
-    engine().Py_DECREF(obj);
+    engine().Runtime().Py_XINCREF(nullptr);
+    engine().Runtime().Py_XDECREF(nullptr);
+    engine().Runtime().Py_INCREF(obj);
+    engine().Runtime().Py_DECREF(obj);
     EXPECT_EQ(Eval(engine(), "Counted.gone"), QStringLiteral("0"));
-    engine().Py_DECREF(obj);
+    engine().Runtime().Py_DECREF(obj);
     EXPECT_EQ(Eval(engine(), "Counted.gone"), QStringLiteral("1"));
+}
+
+// The owned reference: given back once by whichever holder has it last.
+TEST_F(Execution, OwnedReferencesGiveBackExactlyOnce) {
+    ASSERT_EQ(Run({"class Counted:", "    gone = 0", "    def __del__(self): Counted.gone += 1"}), nullptr);
+    PythonRuntime& py = engine().Runtime();
+    PythonLock lock(py);
+    PyRef first = py.Steal(engine().Run_CommandAsObject("Counted()", Py_eval_input));
+    ASSERT_TRUE(first);
+    PyRef second = py.Borrow(first.get());
+    PyRef moved = std::move(first);
+    EXPECT_FALSE(first) << "a moved-from holder is empty";
+    moved.reset();
+    EXPECT_EQ(Eval(engine(), "Counted.gone"), QStringLiteral("0")) << "the borrowed holder still has it";
+    PyObject* handedOver = second.NewReference();
+    second = PyRef();
+    EXPECT_EQ(Eval(engine(), "Counted.gone"), QStringLiteral("0")) << "the new reference still has it";
+    PyRef last = py.Steal(handedOver);
+    PyRef target = py.Steal(nullptr);
+    EXPECT_FALSE(target);
+    target = std::move(last);
+    target = std::move(target);
+    EXPECT_EQ(Eval(engine(), "Counted.gone"), QStringLiteral("0")) << "a move onto itself gives nothing back";
+    (void)py.Steal(target.release());
+    EXPECT_EQ(Eval(engine(), "Counted.gone"), QStringLiteral("1"));
+    EXPECT_FALSE(target);
 }
 
 TEST_F(Execution, ExactTypeTests) {
     ASSERT_EQ(Run({"class S(str):", "    pass"}), nullptr);
-    PythonLock lock(engine());
+    PythonLock lock(engine().Runtime());
     auto value = [&](const char* expr) { return engine().Run_CommandAsObject(expr, Py_eval_input); };
     PyObject* text = value("'t'");
     PyObject* derived = value("S('t')");
@@ -328,71 +353,68 @@ TEST_F(Execution, ExactTypeTests) {
     PyObject* cls = value("ValueError");
     PyObject* module = value("sys");
     PyObject* dict = value("{}");
-    EXPECT_TRUE(engine().PyString_Check(text));
-    EXPECT_FALSE(engine().PyString_Check(derived));
-    EXPECT_FALSE(engine().PyString_Check(nullptr));
-    EXPECT_TRUE(engine().PyInt_Check(integer));
-    EXPECT_FALSE(engine().PyInt_Check(boolean));
-    EXPECT_TRUE(engine().PyClass_Check(cls));
-    EXPECT_FALSE(engine().PyInstance_Check(derived)) << "no old-style instances in 3.x";
-    EXPECT_TRUE(engine().PyModule_Check(module));
-    EXPECT_TRUE(engine().PyDict_Check(dict));
-    EXPECT_FALSE(engine().PyDict_Check(module));
+    EXPECT_TRUE(engine().Runtime().PyString_Check(text));
+    EXPECT_FALSE(engine().Runtime().PyString_Check(derived));
+    EXPECT_FALSE(engine().Runtime().PyString_Check(nullptr));
+    EXPECT_TRUE(engine().Runtime().PyInt_Check(integer));
+    EXPECT_FALSE(engine().Runtime().PyInt_Check(boolean));
+    EXPECT_TRUE(engine().Runtime().PyClass_Check(cls));
+    EXPECT_FALSE(engine().Runtime().PyInstance_Check(derived)) << "no old-style instances in 3.x";
+    EXPECT_TRUE(engine().Runtime().PyModule_Check(module));
+    EXPECT_TRUE(engine().Runtime().PyDict_Check(dict));
+    EXPECT_FALSE(engine().Runtime().PyDict_Check(module));
     for (PyObject* obj : {text, derived, boolean, integer, cls, module, dict})
-        engine().Py_DECREF(obj);
+        engine().Runtime().Steal(obj);
 }
 
 TEST_F(Execution, ObjectsAsText) {
-    PythonLock lock(engine());
+    PythonLock lock(engine().Runtime());
     auto text = [&](const char* expr) {
-        PyObject* obj = engine().Run_CommandAsObject(expr, Py_eval_input);
-        const QString result = engine().PyObjectAsText(obj);
-        engine().Py_XDECREF(obj);
-        return result;
+        const PyRef obj = engine().Runtime().Steal(engine().Run_CommandAsObject(expr, Py_eval_input));
+        return engine().Runtime().PyObjectAsText(obj.get());
     };
     EXPECT_EQ(text("'a\\0b'"), QString::fromUtf8("a\0b", 3));
     EXPECT_EQ(text("'\\u00e4\\u20ac'"), QString::fromUtf8("\xc3\xa4\xe2\x82\xac"));
     EXPECT_EQ(text("'\\udcff'"), QStringLiteral("\\udcff"));
     EXPECT_EQ(text("[1, 'x']"), QStringLiteral("[1, 'x']"));
-    EXPECT_EQ(engine().PyObjectAsText(nullptr), QString());
+    EXPECT_EQ(engine().Runtime().PyObjectAsText(nullptr), QString());
     ASSERT_EQ(Run({"class BadStr:", "    def __str__(self): raise RuntimeError('no text')"}), nullptr);
     EXPECT_EQ(text("BadStr()"), QString());
-    EXPECT_NE(engine().PyErr_Occurred(), nullptr) << "the failure of str() stays pending";
-    engine().PyErr_Clear();
+    EXPECT_NE(engine().Runtime().PyErr_Occurred(), nullptr) << "the failure of str() stays pending";
+    engine().Runtime().PyErr_Clear();
 }
 
 TEST_F(Execution, BuildValueAndParseArgs) {
-    PythonLock lock(engine());
-    PyObject* tuple = engine().BuildValue("(isdL)", 7, QString::fromUtf8("\xc3\xa4"), 2.5f,
-                                          static_cast<long long>(1) << 40);
+    PythonLock lock(engine().Runtime());
+    const PyRef owned = engine().Runtime().Steal(engine().Runtime().BuildValue(
+        "(isdL)", 7, QString::fromUtf8("\xc3\xa4"), 2.5f, static_cast<long long>(1) << 40));
+    PyObject* tuple = owned.get();
     ASSERT_NE(tuple, nullptr);
-    EXPECT_EQ(engine().PyObjectAsText(tuple), QString::fromUtf8("(7, '\xc3\xa4', 2.5, 1099511627776)"));
+    EXPECT_EQ(engine().Runtime().PyObjectAsText(tuple), QString::fromUtf8("(7, '\xc3\xa4', 2.5, 1099511627776)"));
     int i = 0;
     const char* s = nullptr;
     double d = 0;
     long long l = 0;
-    EXPECT_NE(engine().ParseArgs(tuple, "isdL", &i, &s, &d, &l), 0);
+    EXPECT_NE(engine().Runtime().ParseArgs(tuple, "isdL", &i, &s, &d, &l), 0);
     EXPECT_EQ(i, 7);
     EXPECT_STREQ(s, "\xc3\xa4");
     EXPECT_EQ(d, 2.5);
     EXPECT_EQ(l, 1LL << 40);
-    EXPECT_EQ(engine().ParseArgs(tuple, "ii", &i, &i), 0);
-    engine().PyErr_Clear();
-    engine().Py_DECREF(tuple);
+    EXPECT_EQ(engine().Runtime().ParseArgs(tuple, "ii", &i, &i), 0);
+    engine().Runtime().PyErr_Clear();
 }
 
 TEST_F(Execution, ModulesAreCreatedImportableAndLookedUp) {
     EXPECT_EQ(Run({"import enginetest", "same = enginetest is sys.modules['enginetest']"}), nullptr);
     EXPECT_EQ(Eval(engine(), "same"), QStringLiteral("True"));
-    EXPECT_NE(engine().LookupModule("enginetest"), nullptr);
-    EXPECT_NE(engine().LookupModule("sys"), nullptr);
-    EXPECT_EQ(engine().LookupModule("no_such_module"), nullptr);
+    EXPECT_NE(engine().Runtime().LookupModule("enginetest"), nullptr);
+    EXPECT_NE(engine().Runtime().LookupModule("sys"), nullptr);
+    EXPECT_EQ(engine().Runtime().LookupModule("no_such_module"), nullptr);
     ASSERT_EQ(Run({"sys.modules['not_a_module'] = 5"}), nullptr);
-    EXPECT_EQ(engine().LookupModule("not_a_module"), nullptr);
-    PythonLock lock(engine());
-    PyObject* none = engine().NewNoneRef();
-    EXPECT_EQ(none, engine()._Py_NoneStruct);
-    engine().Py_DECREF(none);
+    EXPECT_EQ(engine().Runtime().LookupModule("not_a_module"), nullptr);
+    PythonLock lock(engine().Runtime());
+    const PyRef none = engine().Runtime().Steal(engine().Runtime().NewNoneRef());
+    EXPECT_EQ(none.get(), engine().Runtime()._Py_NoneStruct);
 }
 
 TEST_F(Execution, NestedExecutionsCompleteInTheSameNamespace) {
@@ -437,7 +459,7 @@ TEST_F(Execution, ScriptThreadsRunBetweenExecutions) {
               nullptr);
     const int first = Eval(engine(), "between").toInt();
     // The GUI thread holds no interpreter lock now.
-    EXPECT_EQ(engine().PyGILState_Check(), 0);
+    EXPECT_EQ(engine().Runtime().PyGILState_Check(), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const int second = Eval(engine(), "between").toInt();
     EXPECT_GT(second - first, 5);

@@ -49,7 +49,7 @@ TEST_F(Lifecycle, InitializeRunsRedirectionClientsScriptAndEventInOrder) {
     io.onRedirect = [&](TPythonEngine& e) {
         log.append(QStringLiteral("redirect initialized=%1 locked=%2")
                        .arg(e.IsInitialized())
-                       .arg(e.PyGILState_Check()));
+                       .arg(e.Runtime().PyGILState_Check()));
         e.ExecuteLines({"order = ['redirect']"});
     };
     engine->SetIO(&io);
@@ -72,7 +72,7 @@ TEST_F(Lifecycle, InitializeRunsRedirectionClientsScriptAndEventInOrder) {
     EXPECT_EQ(log, (QStringList{"redirect initialized=1 locked=1", "first.Initialize",
                                 "second.Initialize", "after"}));
     EXPECT_EQ(Eval(*engine, "order"), QStringLiteral("['redirect', 'first', 'script', 'after']"));
-    EXPECT_EQ(engine->PyGILState_Check(), 0) << "the GUI thread holds no lock between executions";
+    EXPECT_EQ(engine->Runtime().PyGILState_Check(), 0) << "the GUI thread holds no lock between executions";
     EXPECT_EQ(&GetRunningEngine(), engine.get());
 }
 
@@ -109,7 +109,7 @@ TEST_F(Lifecycle, AFailingRedirectionEndsInitializeWithTheInterpreterUp) {
     EXPECT_TRUE(log.isEmpty()) << log.join(u',').toStdString();
     EXPECT_FALSE(afterInit);
     EXPECT_TRUE(engine->IsInitialized());
-    EXPECT_EQ(engine->PyGILState_Check(), 0);
+    EXPECT_EQ(engine->Runtime().PyGILState_Check(), 0);
     engine->ExecuteLines({"x = 1"});
     EXPECT_EQ(Eval(*engine, "x"), QStringLiteral("1"));
 }
@@ -126,7 +126,7 @@ TEST_F(Lifecycle, RegistryPathIsWrittenWhenTheKeyIsMissing) {
     engine->LayoutLoaded();
     ASSERT_TRUE(engine->IsInitialized());
     const QString key =
-        QStringLiteral("\\Software\\Python\\PythonCore\\%1\\PythonPath").arg(engine->RegVersion);
+        QStringLiteral("\\Software\\Python\\PythonCore\\%1\\PythonPath").arg(engine->Runtime().RegVersion);
     EXPECT_EQ(store.DefaultValue(key), QStringLiteral("/opt/scripts"));
     EXPECT_EQ(accessorMessage, QStringLiteral("The Python engine is not properly initialized"));
 }
@@ -135,7 +135,7 @@ TEST_F(Lifecycle, ThePathHandlerIsNotAskedWhenTheKeyExists) {
     platform::FakeKeyStore& store = InstallKeyStore();
     auto engine = test::MakeEngine();
     // The version adjustment after loading decides the key's version text.
-    engine->OnAfterLoad = [&](QObject*) {
+    engine->Runtime().OnAfterLoad = [&](QObject*) {
         for (const char* version : {"1.5", "3.11", "3.8", "3.9", "3.10", "3.12", "3.13"})
             store.WriteDefaultValue(
                 QStringLiteral("\\SOFTWARE\\Python\\PythonCore\\%1\\PythonPath").arg(QLatin1String(version)),
@@ -181,8 +181,8 @@ TEST_F(Lifecycle, OperationsNeedAStartedInterpreter) {
     const QString expected = QStringLiteral("Python is not properly initialized");
     EXPECT_EQ(MessageOf([&] { engine.ExecuteLines({"x = 1"}); }), expected);
     EXPECT_EQ(MessageOf([&] { engine.ExecuteText(QStringLiteral("x")); }), expected);
-    EXPECT_EQ(MessageOf([&] { engine.InitModule("m", nullptr); }), expected);
-    EXPECT_EQ(MessageOf([&] { engine.LookupModule("sys"); }), expected);
+    EXPECT_EQ(MessageOf([&] { engine.Runtime().InitModule("m", nullptr); }), expected);
+    EXPECT_EQ(MessageOf([&] { engine.Runtime().LookupModule("sys"); }), expected);
     EXPECT_EQ(MessageOf([&] { engine.RequireInitialized(); }), expected);
     engine.Finalize();  // nothing to stop
 }
@@ -238,7 +238,7 @@ TEST_F(Lifecycle, DestroyingTheEngineFinalizesThenForgetsClientsLastToFirst) {
     bool unloaded = false;
     {
         auto engine = test::MakeEngine();
-        engine->OnBeforeUnload = [&](QObject*) { unloaded = true; };
+        engine->Runtime().OnBeforeUnload = [&](QObject*) { unloaded = true; };
         first.AttachTo(*engine);
         second.AttachTo(*engine);
         engine->LayoutLoaded();
@@ -342,9 +342,9 @@ TEST_F(Lifecycle, ProgramNameAndArgumentsComeFromTheProcess) {
     engine->ExecuteLines({"import sys", "argv = '\\n'.join(sys.argv)", "first_path = sys.path[0]"});
     EXPECT_EQ(Eval(*engine, "argv"), args.join(u'\n'));
     EXPECT_NE(Eval(*engine, "first_path"), QFileInfo(exe).absolutePath());
-    PythonLock lock(*engine);
-    ASSERT_NE(engine->Py_GetProgramName, nullptr);
-    EXPECT_EQ(QString::fromWCharArray(engine->Py_GetProgramName()), exe);
+    PythonLock lock(engine->Runtime());
+    ASSERT_NE(engine->Runtime().Py_GetProgramName, nullptr);
+    EXPECT_EQ(QString::fromWCharArray(engine->Runtime().Py_GetProgramName()), exe);
 }
 
 TEST_F(Lifecycle, InitThreadsIsHarmlessBeforeAndAfterTheStart) {

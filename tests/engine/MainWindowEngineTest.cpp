@@ -22,9 +22,9 @@ TEST_F(MainWindowEngine, PythonEngine1IsStartedWithTheMainWindowsSettings) {
     Start();
     TPythonEngine* engine = Engine();
     ASSERT_NE(engine, nullptr);
-    EXPECT_EQ(engine->DllName, QStringLiteral("libpython3.11.so.1.0"));
-    EXPECT_EQ(engine->RegVersion, QStringLiteral("3.11")) << "adjusted from the loaded library";
-    EXPECT_EQ(engine->APIVersion, 1013);
+    EXPECT_EQ(engine->Runtime().DllName, QStringLiteral("libpython3.11.so.1.0"));
+    EXPECT_EQ(engine->Runtime().RegVersion, QStringLiteral("3.11")) << "adjusted from the loaded library";
+    EXPECT_EQ(engine->Runtime().APIVersion, 1013);
     EXPECT_FALSE(engine->InitThreads());
     EXPECT_TRUE(engine->UseLastKnownVersion());
     EXPECT_FALSE(engine->UseWindowsConsole);

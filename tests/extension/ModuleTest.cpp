@@ -19,9 +19,9 @@ namespace {
 PyObject* Twice(PyObject*, PyObject* args) {
     TPythonEngine& engine = GetRunningEngine();
     int n = 0;
-    if (!engine.ParseArgs(args, "i:Twice", &n))
+    if (!engine.Runtime().ParseArgs(args, "i:Twice", &n))
         return nullptr;
-    return engine.BuildValue("i", 2 * n);
+    return engine.Runtime().BuildValue("i", 2 * n);
 }
 
 class Modules : public ::testing::Test {
@@ -146,10 +146,10 @@ TEST_F(Modules, ParentInTheSameModuleIsFoundByItsName) {
     child.ParentClass.Name = QStringLiteral("Base");
     second.SetEngine(engine.get());
     {
-        PythonLock lock(*engine);
+        PythonLock lock(engine->Runtime());
         child.BuildError(QStringLiteral("testmod"));
     }
-    ASSERT_NE(child.ErrorObject, nullptr);
+    ASSERT_NE(child.ErrorObject.get(), nullptr);
 }
 
 TEST_F(Modules, ErrorObjectsGoWithTheirInterpreterAndARestartBuildsItsOwn) {
@@ -157,13 +157,13 @@ TEST_F(Modules, ErrorObjectsGoWithTheirInterpreterAndARestartBuildsItsOwn) {
     error.SetName(QStringLiteral("Failure"));
     error.SetErrorType(TErrorType::etClass);
     engine->LayoutLoaded();
-    ASSERT_NE(error.ErrorObject, nullptr);
+    ASSERT_NE(error.ErrorObject.get(), nullptr);
     engine->Finalize();
-    EXPECT_EQ(error.ErrorObject, nullptr) << "the reference is given back";
+    EXPECT_EQ(error.ErrorObject.get(), nullptr) << "the reference is given back";
 
     engine->Initialize();
     ASSERT_TRUE(engine->IsInitialized());
-    ASSERT_NE(error.ErrorObject, nullptr);
+    ASSERT_NE(error.ErrorObject.get(), nullptr);
     engine->ExecuteLines({"import testmod", "try:", "    raise testmod.Failure('again')",
                           "except testmod.Failure as e:", "    caught = (type(e).__name__, str(e))"});
     EXPECT_EQ(Eval(*engine, QStringLiteral("caught")), QStringLiteral("('Failure', 'again')"));
@@ -179,10 +179,10 @@ TEST_F(Modules, EventMethodsReachTheirItemThroughClosures) {
     QList<TEventDef*> senders;
     add.OnExecute = [&](TEventDef* sender, PyObject*, PyObject* args, PyObject*& result) {
         senders.append(sender);
-        TPythonEngine& e = GetRunningEngine();
+        PythonRuntime& py = GetRunningEngine().Runtime();
         int a = 0, b = 0;
-        if (e.ParseArgs(args, "ii", &a, &b))
-            result = e.BuildValue("i", a + b);
+        if (py.ParseArgs(args, "ii", &a, &b))
+            result = py.BuildValue("i", a + b);
     };
     fails.OnExecute = [&](TEventDef* sender, PyObject*, PyObject*, PyObject*&) {
         senders.append(sender);

@@ -80,7 +80,7 @@ TEST_F(Redirected, StreamsAreOneDebugOutputAndPyioExistsFirst) {
     QStringList order;
     module->OnInitialization = [&](QObject*) {
         order.append(QStringLiteral("module, pyio loaded: ") +
-                     (engine->LookupModule("pyio") ? QStringLiteral("yes") : QStringLiteral("no")));
+                     (engine->Runtime().LookupModule("pyio") ? QStringLiteral("yes") : QStringLiteral("no")));
     };
     engine->LayoutLoaded();
     EXPECT_EQ(order, QStringList{"module, pyio loaded: yes"});
