@@ -4,7 +4,7 @@
 #include "app/OrvexaApplication.h"
 #include "app/Strings.h"
 #include "app/about.h"
-#include "automation/BindGlobals.h"
+#include "automation/ProgramContext.h"
 #include "automation/py.h"
 #include "binds/Bindary.h"
 #include "binds/KeyNames.h"
@@ -47,7 +47,7 @@ constexpr int kMinimumWidth = 240;
 constexpr int kMinimumHeight = 160;
 }  // namespace
 
-TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
+TFormMain::TFormMain(ProgramContext& context, QWidget* parent) : QMainWindow(parent), context_(context) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(strings::AppTitle());
     platform::ApplyFormFont(this);
@@ -81,9 +81,12 @@ void TFormMain::CreateComponents() {
     PythonEngine1->SetInitThreads(false);
     PythonEngine1->SetUseLastKnownVersion(true);
     PythonEngine1->UseWindowsConsole = false;
+    PythonEngine1->Runtime().Dialogs = context_.Services().dialogs;
+    PythonEngine1->Registry = context_.Services().keyStore;
 
     PythonGUIInputOutput1 = new TPythonGUIInputOutput(this);
     PythonGUIInputOutput1->setObjectName(QStringLiteral("PythonGUIInputOutput1"));
+    PythonGUIInputOutput1->SetDialogs(context_.Services().dialogs);
 
     PythonEngine1->SetIO(PythonGUIInputOutput1);
     PythonModule1->SetEngine(PythonEngine1);
@@ -100,7 +103,7 @@ void TFormMain::LoadComponents() {
     } catch (...) {
         // The interpreter is up, but a step of its start failed (the error
         // has been printed where it could be): say so and go on.
-        OrvexaApplication::ShowCurrentException();
+        OrvexaApplication::ShowCurrentException(context_.Services().dialogs.get());
     }
 }
 
@@ -121,7 +124,7 @@ void TFormMain::DestroyComponents() {
 
 void TFormMain::PythonModule1Initialization(QObject* sender) {
     if (auto* module = qobject_cast<TPythonModule*>(sender))
-        AddAutomationMethods(*module, QCoreApplication::instance());
+        AddAutomationMethods(*module, context_);
 }
 
 void TFormMain::CreateMenus() {
@@ -231,7 +234,7 @@ void TFormMain::FormShow() {
     } catch (...) {
         failure = std::current_exception();
     }
-    InstallHook(this);
+    InstallHook(this, context_.Services().keyCapture);
     FirstShow = false;
     if (failure)
         std::rethrow_exception(failure);
@@ -320,7 +323,7 @@ void TFormMain::SetRunning(bool value) {
     if (!Binds)
         return;
     if (value) {
-        BindGlobals().Clear();
+        context_.BindGlobals().Clear();
         Binds->DispatchEvent(QStringLiteral("MAIN"), QString());
         // Running is not looked at again: a Stop pressed while MAIN still
         // ran leaves the window stopped with the timers started. Closing
@@ -366,7 +369,8 @@ void TFormMain::ExitScriptEdit() {
 void TFormMain::MenuFileDeleteClick() {
     if (!FileExists(CurrentScript))
         return;
-    if (!platform::dialogs().Confirm(strings::DeleteQuestion(CurrentScript)))
+    const auto& dialogs = context_.Services().dialogs;
+    if (!dialogs || !dialogs->Confirm(strings::DeleteQuestion(CurrentScript)))
         return;
     QFile::remove(CurrentScript);  // a failed deletion is not reported
     LoadScriptsCombo();
@@ -379,7 +383,7 @@ void TFormMain::MenuWindowsOutputClick() {
         output_->ShowFor(this);
 }
 
-void TFormMain::MenuHelpViewHelpClick() { LaunchHelpFile(strings::HelpFile()); }
+void TFormMain::MenuHelpViewHelpClick() { LaunchHelpFile(context_.Services(), strings::HelpFile()); }
 
 void TFormMain::MenuHelpAboutClick() {
     if (!about_)

@@ -23,6 +23,7 @@ namespace platform {
 struct KeyModifiers;
 }
 
+class ProgramContext;
 class TBindary;
 class TPythonEngine;
 class TPythonGUIInputOutput;
@@ -38,7 +39,9 @@ class LineExecutor;
 class TFormMain : public QMainWindow, public ScriptHost {
     Q_OBJECT
 public:
-    explicit TFormMain(QWidget* parent = nullptr);
+    // The context (the desktop, the bind globals, the player) outlives the
+    // window.
+    explicit TFormMain(ProgramContext& context, QWidget* parent = nullptr);
     ~TFormMain() override;
 
     // The other two windows, created after this one; the editor is a dialog
@@ -128,6 +131,7 @@ private:
     void LoadComponents();
     void DestroyComponents();
 
+    ProgramContext& context_;
     QPointer<TFormScriptEditor> editor_;
     QPointer<TFormOutput> output_;
     QPointer<TFormAbout> about_;

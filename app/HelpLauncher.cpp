@@ -7,10 +7,11 @@
 
 namespace orvexa {
 
-void LaunchHelpFile(const QString& fileName) {
-    if (platform::Current().shell && platform::shell().OpenWithOpener(fileName))
+void LaunchHelpFile(const platform::Services& services, const QString& fileName) {
+    if (services.shell && services.shell->OpenWithOpener(fileName))
         return;
-    platform::dialogs().ShowNotice(strings::NoOpenerNotice(fileName));
+    if (services.dialogs)
+        services.dialogs->ShowNotice(strings::NoOpenerNotice(fileName));
 }
 
 }  // namespace orvexa

@@ -3,7 +3,7 @@
 #include "app/AppIdentity.h"
 #include "core/Exception.h"
 #include "platform/Dialogs.h"
-#include "platform/Services.h"
+#include "engine/FatalReport.h"
 
 namespace orvexa {
 
@@ -15,12 +15,12 @@ bool OrvexaApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        ShowCurrentException();
+        ShowCurrentException(dialogs_.get());
         return false;
     }
 }
 
-void OrvexaApplication::ShowCurrentException() {
+void OrvexaApplication::ShowCurrentException(platform::Dialogs* dialogs) {
     QString message;
     try {
         throw;
@@ -31,8 +31,12 @@ void OrvexaApplication::ShowCurrentException() {
     } catch (...) {
         message = QStringLiteral("Unknown error");
     }
+    if (!dialogs) {
+        WriteToStandardError(WithFullStop(message));
+        return;
+    }
     try {
-        platform::dialogs().ShowError(WithFullStop(message));
+        dialogs->ShowError(WithFullStop(message));
     } catch (...) {
         // A box that cannot be shown must not end the program either.
     }

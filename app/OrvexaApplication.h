@@ -2,6 +2,12 @@
 
 #include <QApplication>
 
+#include <memory>
+
+namespace orvexa::platform {
+class Dialogs;
+}
+
 namespace orvexa {
 
 // The application object. An exception that no operation caught ends that
@@ -13,8 +19,15 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
-    // Shows the general error box for the exception being handled.
-    static void ShowCurrentException();
+    // Where the general error box of notify appears.
+    void SetDialogs(std::shared_ptr<platform::Dialogs> dialogs) { dialogs_ = std::move(dialogs); }
+
+    // Shows the general error box for the exception being handled, with
+    // `dialogs`; without them the text goes to standard error.
+    static void ShowCurrentException(platform::Dialogs* dialogs);
+
+private:
+    std::shared_ptr<platform::Dialogs> dialogs_;
 };
 
 }  // namespace orvexa

@@ -2,6 +2,8 @@
 
 #include "app/FormMain.h"
 #include "app/about.h"
+#include "app/hllabel.h"
+#include "automation/ProgramContext.h"
 #include "editor/ScriptEdit.h"
 #include "extension/output.h"
 
@@ -31,12 +33,14 @@ void Windows::Reset() {
     FormAbout.reset();
 }
 
-Windows CreateWindows() {
+Windows CreateWindows(ProgramContext& context) {
     Windows windows;
     // The About box is a process-wide object, made before the windows.
     windows.FormAbout = std::make_unique<TFormAbout>();
-    windows.FormMain = std::make_unique<TFormMain>();
+    windows.FormAbout->HLLabel1->SetShell(context.Services().shell);
+    windows.FormMain = std::make_unique<TFormMain>(context);
     windows.FormScriptEditor = new TFormScriptEditor(windows.FormMain.get());
+    windows.FormScriptEditor->SetDialogs(context.Services().dialogs);
     windows.FormOutput = std::make_unique<TFormOutput>();
     windows.FormMain->SetPeers(windows.FormScriptEditor.get(), windows.FormOutput.get());
     windows.FormMain->SetAbout(windows.FormAbout.get());

@@ -6,6 +6,7 @@
 
 namespace orvexa {
 
+class ProgramContext;
 class TFormAbout;
 class TFormMain;
 class TFormOutput;
@@ -30,7 +31,8 @@ struct Windows {
 };
 
 // Creates the windows in the order main window, script editor, Output window
-// and wires them together. The application object must exist.
-Windows CreateWindows();
+// and wires them together, with the program's context, which outlives
+// them. The application object must exist.
+Windows CreateWindows(ProgramContext& context);
 
 }  // namespace orvexa

@@ -1,6 +1,5 @@
 #include "app/hllabel.h"
 
-#include "platform/Services.h"
 #include "platform/Shell.h"
 
 #include <QMouseEvent>
@@ -56,12 +55,12 @@ void THLLabel::MouseLeave() {
 void THLLabel::Click() {
     if (OnClick)
         OnClick(this);
-    if (lType_ == TLType::Normal || !platform::Current().shell)
+    if (lType_ == TLType::Normal || !shell_)
         return;
     if (lType_ == TLType::Exe)
-        platform::shell().OpenProgram(Target());
+        shell_->OpenProgram(Target());
     else
-        platform::shell().OpenAddress(Target());
+        shell_->OpenAddress(Target());
 }
 
 void THLLabel::enterEvent(QEnterEvent* event) {

@@ -4,6 +4,11 @@
 #include <QLabel>
 
 #include <functional>
+#include <memory>
+
+namespace orvexa::platform {
+class Shell;
+}
 
 namespace orvexa {
 
@@ -34,6 +39,9 @@ public:
     TOnMouseOutEvent OnMouseOut;
     std::function<void(THLLabel* sender)> OnClick;
 
+    // What opens the target; without it a click only calls OnClick.
+    void SetShell(std::shared_ptr<platform::Shell> shell) { shell_ = std::move(shell); }
+
     // What a click opens, by LType; empty for Normal.
     QString Target() const;
     void MouseEnter();
@@ -47,6 +55,8 @@ protected:
 
 private:
     void SetShownColor(const QColor& color);
+
+    std::shared_ptr<platform::Shell> shell_;
 
     QColor fontColorIn_{255, 255, 0};
     QColor fontColorOut_{0, 0, 0};

@@ -4,7 +4,7 @@
 #include "app/QuitWatchdog.h"
 #include "app/StandardStreams.h"
 #include "app/Startup.h"
-#include "automation/WavePlayer.h"
+#include "automation/ProgramContext.h"
 #include "core/Quit.h"
 #include "platform/Services.h"
 #include "platform/qt/QtDialogs.h"
@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     using namespace orvexa;
     EnsureStandardStreamsOpen();
 
-    // 1. Process-wide objects.
+    // 1. The program's context: the desktop's services, the bind globals
+    //    and the player, until the program ends.
     platform::Services services;
     services.dialogs = platform::CreateQtDialogs();
     services.keyStore = platform::CreateQtKeyStore();
@@ -40,15 +41,16 @@ int main(int argc, char** argv) {
     services.screen = std::move(x11.screen);
     services.connectDisplay = [] { return platform::x11::CreateX11InputServices(); };
     services.wave = platform::sdl::CreateSdlWaveAudio();
-    platform::Install(std::move(services));
-    TWavePlayer wavePlayer;  // the program's player, until the program ends
+    ProgramContext context(std::move(services));
     ArmQuitWatchdog(kQuitWatchdogSeconds);
 
     // 2. The application object, titled "Orvexa".
     OrvexaApplication app(argc, argv);
+    app.SetDialogs(context.Services().dialogs);
+    context.SetApplication(&app);
 
     // 3. The windows: main window, script editor, Output window.
-    Windows windows = CreateWindows();
+    Windows windows = CreateWindows(context);
     const QPointer<TFormMain> formMain = windows.FormMain.get();
 
     // A request to end from the desktop closes the program as File > Exit
@@ -74,6 +76,5 @@ int main(int argc, char** argv) {
     const int code = app.exec();
     destroyWatch.reset();
     windows = Windows();
-    platform::Install(platform::Services());
     return code;
 }

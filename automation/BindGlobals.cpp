@@ -61,9 +61,4 @@ QStringList TBindGlobals::Lines() const {
     return lines_;
 }
 
-TBindGlobals& BindGlobals() {
-    static TBindGlobals store;
-    return store;
-}
-
 }  // namespace orvexa

@@ -27,7 +27,4 @@ private:
     QStringList lines_;
 };
 
-// The one store of the program, created at start-up.
-TBindGlobals& BindGlobals();
-
 }  // namespace orvexa

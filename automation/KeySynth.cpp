@@ -1,6 +1,5 @@
 #include "automation/KeySynth.h"
 
-#include "automation/PlatformAccess.h"
 #include "platform/InputSynth.h"
 
 #include <QList>
@@ -60,20 +59,20 @@ bool IsKeyName(const QByteArray& text) {
 // A key text that is no name acts on its first character's key: a single
 // character is typed as the character, with whatever its level needs; a
 // longer text presses the key alone.
-void KeyEvent(const QByteArray& text, bool press) {
+void KeyEvent(InputSynth& input, const QByteArray& text, bool press) {
     if (text.isEmpty())
         return;
     const std::u32string characters = IsKeyName(text) ? std::u32string() : Characters(text);
     if (characters.size() == 1) {
-        InputService().CharacterEvent(characters.front(), press);
+        input.CharacterEvent(characters.front(), press);
         return;
     }
-    InputService().KeybdEvent(LowByte(KeyNameToCode(text)), 0, press ? 0 : InputSynth::kKeyUp);
+    input.KeybdEvent(LowByte(KeyNameToCode(input, text)), 0, press ? 0 : InputSynth::kKeyUp);
 }
 
 }  // namespace
 
-std::uint16_t KeyNameToCode(const QByteArray& text) {
+std::uint16_t KeyNameToCode(InputSynth& input, const QByteArray& text) {
     const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
     for (const KeyName& name : kKeyNames)
         if (view == name.text)
@@ -81,26 +80,26 @@ std::uint16_t KeyNameToCode(const QByteArray& text) {
     const std::u32string characters = Characters(text);
     if (characters.empty())
         return InputSynth::kNoKey;
-    return InputService().VkKeyScan(characters.front());
+    return input.VkKeyScan(characters.front());
 }
 
 bool IsShiftedChar(const QByteArray& text) {
     return text.size() == 1 && IsShifted(static_cast<unsigned char>(text.front()));
 }
 
-void PressKey(const QByteArray& text) { KeyEvent(text, true); }
+void PressKey(InputSynth& input, const QByteArray& text) { KeyEvent(input, text, true); }
 
-void ReleaseKey(const QByteArray& text) { KeyEvent(text, false); }
+void ReleaseKey(InputSynth& input, const QByteArray& text) { KeyEvent(input, text, false); }
 
-void TypeText(const QByteArray& text, const std::function<bool()>& between) {
+void TypeText(InputSynth& input, const QByteArray& text, const std::function<bool()>& between) {
     const std::u32string characters = Characters(text);
     if (!characters.empty())
-        InputService().TypeText(characters, between);
+        input.TypeText(characters, between);
 }
 
-void SendKey(const QByteArray& text) {
-    PressKey(text);
-    ReleaseKey(text);
+void SendKey(InputSynth& input, const QByteArray& text) {
+    PressKey(input, text);
+    ReleaseKey(input, text);
 }
 
 }  // namespace orvexa

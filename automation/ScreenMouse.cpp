@@ -1,6 +1,5 @@
 #include "automation/ScreenMouse.h"
 
-#include "automation/PlatformAccess.h"
 #include "platform/InputSynth.h"
 #include "platform/Screen.h"
 
@@ -10,6 +9,7 @@
 namespace orvexa {
 
 using platform::InputSynth;
+using platform::Screen;
 
 namespace {
 int Red(std::uint32_t color) { return static_cast<int>(color & 0xFF); }
@@ -49,31 +49,29 @@ std::int64_t NormaliseRelative(std::int64_t pixel, int screenSize) {
     return static_cast<std::int64_t>(std::trunc(factor * static_cast<long double>(pixel)));
 }
 
-std::uint32_t GetPixelColor(int x, int y) { return ScreenService().PixelColor(x, y); }
+std::uint32_t GetPixelColor(Screen& screen, int x, int y) { return screen.PixelColor(x, y); }
 
-QByteArray GetColorName(int x, int y, int redMargin, int greenMargin, int blueMargin) {
-    return ColorName(GetPixelColor(x, y), redMargin, greenMargin, blueMargin);
+QByteArray GetColorName(Screen& screen, int x, int y, int redMargin, int greenMargin, int blueMargin) {
+    return ColorName(GetPixelColor(screen, x, y), redMargin, greenMargin, blueMargin);
 }
 
-QByteArray GetColorRGBText(int x, int y) { return ColorRGBText(GetPixelColor(x, y)); }
+QByteArray GetColorRGBText(Screen& screen, int x, int y) { return ColorRGBText(GetPixelColor(screen, x, y)); }
 
-int GetMouseX() { return InputService().CursorPosition().x; }
-int GetMouseY() { return InputService().CursorPosition().y; }
-int GetScreenWidth() { return ScreenService().PrimarySize().width; }
-int GetScreenHeight() { return ScreenService().PrimarySize().height; }
+int GetMouseX(InputSynth& input) { return input.CursorPosition().x; }
+int GetMouseY(InputSynth& input) { return input.CursorPosition().y; }
+int GetScreenWidth(Screen& screen) { return screen.PrimarySize().width; }
+int GetScreenHeight(Screen& screen) { return screen.PrimarySize().height; }
 
-void MoveMouseAbs(int x, int y) {
-    InputSynth& input = InputService();
-    const platform::ScreenSize size = ScreenService().PrimarySize();
+void MoveMouseAbs(InputSynth& input, Screen& screen, int x, int y) {
+    const platform::ScreenSize size = screen.PrimarySize();
     if (size.width <= 0 || size.height <= 0)
         return;  // no screen to move on
     input.MouseEvent(InputSynth::kMouseMove | InputSynth::kMouseAbsolute,
                      NormaliseAbsolute(x, size.width), NormaliseAbsolute(y, size.height));
 }
 
-void MoveMouseRel(int dx, int dy) {
-    InputSynth& input = InputService();
-    const platform::ScreenSize size = ScreenService().PrimarySize();
+void MoveMouseRel(InputSynth& input, Screen& screen, int dx, int dy) {
+    const platform::ScreenSize size = screen.PrimarySize();
     if (size.width <= 0 || size.height <= 0)
         return;
     const platform::ScreenPoint cursor = input.CursorPosition();
@@ -82,7 +80,7 @@ void MoveMouseRel(int dx, int dy) {
                      NormaliseRelative(std::int64_t{dy} + cursor.y, size.height));
 }
 
-void MouseButton(const QByteArray& button, const QByteArray& action) {
+void MouseButton(InputSynth& input, const QByteArray& button, const QByteArray& action) {
     const bool press = action == "PRESS";
     unsigned flags = InputSynth::kMouseAbsolute;
     if (button == "LEFT")
@@ -90,7 +88,6 @@ void MouseButton(const QByteArray& button, const QByteArray& action) {
     else
         flags |= press ? InputSynth::kMouseRightDown : InputSynth::kMouseRightUp;
     // Without the move flag the cursor stays; the button acts where it is.
-    InputSynth& input = InputService();
     const platform::ScreenPoint cursor = input.CursorPosition();
     input.MouseEvent(flags, cursor.x, cursor.y);
 }

@@ -4,10 +4,16 @@
 
 #include <cstdint>
 
+namespace orvexa::platform {
+class InputSynth;
+class Screen;
+}  // namespace orvexa::platform
+
 namespace orvexa {
 
-// The screen and mouse primitives behind the orvex module's methods. They
-// keep no state: every call asks the platform afresh. Coordinates are
+// The screen and mouse primitives behind the orvex module's methods, on the
+// input and screen services they are given. They keep no state: every call
+// asks the services afresh. Coordinates are
 // pixels of the primary screen, (0, 0) at its top-left corner.
 
 // The margin by which one channel must exceed both others to name a colour.
@@ -15,32 +21,32 @@ constexpr int kColorNameMargin = 25;
 
 // The colour of the pixel at (x, y) as a COLORREF (red in the low byte); a
 // pixel outside the screen reads as 0.
-std::uint32_t GetPixelColor(int x, int y);
+std::uint32_t GetPixelColor(platform::Screen& screen, int x, int y);
 
 // "red", "blue", "green" (tested in that order) or empty.
-QByteArray GetColorName(int x, int y, int redMargin, int greenMargin, int blueMargin);
+QByteArray GetColorName(platform::Screen& screen, int x, int y, int redMargin, int greenMargin, int blueMargin);
 
 // Six upper-case hexadecimal digits, red first: "010203".
-QByteArray GetColorRGBText(int x, int y);
+QByteArray GetColorRGBText(platform::Screen& screen, int x, int y);
 
-int GetMouseX();
-int GetMouseY();
-int GetScreenWidth();
-int GetScreenHeight();
+int GetMouseX(platform::InputSynth& input);
+int GetMouseY(platform::InputSynth& input);
+int GetScreenWidth(platform::Screen& screen);
+int GetScreenHeight(platform::Screen& screen);
 
 // Moves the cursor to pixel (x, y): each axis is normalised as
 // (65535 / size) × pixel in extended precision, rounded half to even.
-void MoveMouseAbs(int x, int y);
+void MoveMouseAbs(platform::InputSynth& input, platform::Screen& screen, int x, int y);
 
 // Moves the cursor by (dx, dy) pixels as an absolute move to the cursor
 // position plus the offset: (65536 / size) × (offset + position),
 // truncated toward zero.
-void MoveMouseRel(int dx, int dy);
+void MoveMouseRel(platform::InputSynth& input, platform::Screen& screen, int dx, int dy);
 
 // Presses ("PRESS") or releases (anything else) the left button ("LEFT")
 // or the right one (anything else) where the cursor is. Texts compare
 // exactly.
-void MouseButton(const QByteArray& button, const QByteArray& action);
+void MouseButton(platform::InputSynth& input, const QByteArray& button, const QByteArray& action);
 
 // The colour-name and normalisation rules by themselves.
 QByteArray ColorName(std::uint32_t color, int redMargin, int greenMargin, int blueMargin);

@@ -12,10 +12,11 @@ namespace orvexa {
 
 // The program's media player for WAV files: it holds at most one open
 // wave-audio device, from a successful PlayWav until the next one or the
-// end of the program. Created once at start-up; WavePlayer() reaches it.
+// end of the program. The program's context makes the one player.
 class TWavePlayer {
 public:
-    TWavePlayer();
+    // Plays on `wave`; without one, PlayWav says that no device is there.
+    explicit TWavePlayer(std::shared_ptr<platform::WaveAudio> wave);
     TWavePlayer(const TWavePlayer&) = delete;
     TWavePlayer& operator=(const TWavePlayer&) = delete;
     // Closes the device it holds.
@@ -34,11 +35,9 @@ public:
 private:
     void Close();
 
-    // The service that opened the device held, kept until it is closed.
-    std::shared_ptr<platform::WaveAudio> device_;
+    std::shared_ptr<platform::WaveAudio> wave_;
+    // Whether the device holds a file that PlayWav opened.
+    bool open_ = false;
 };
-
-// The player created at start-up; nullptr when there is none.
-TWavePlayer* WavePlayer();
 
 }  // namespace orvexa

@@ -1,46 +1,41 @@
-// The methods of the "orvex" module. Each parses its arguments with the
-// interpreter's parser (so a type error names the method), does its work
-// through the automation primitives, and returns one new reference or the
-// error indication. A failure of the host (no display, no sound device, a
-// file the device cannot play) is raised in the script as RuntimeError with
-// its text: nothing unwinds through the interpreter's own frames.
+// The methods of the "orvex" module. Each is bound to the program's context
+// by a closure of its own (the context arrives as the method's first
+// argument), parses its arguments with the interpreter's parser (so a type
+// error names the method), does its work through the automation
+// primitives, and returns one new reference or the error indication. A
+// failure of the host (no display, no sound device, a file the device
+// cannot play) is raised in the script as RuntimeError with its text:
+// nothing unwinds through the interpreter's own frames.
 #include "automation/py.h"
 
-#include "automation/BindGlobals.h"
 #include "automation/KeySynth.h"
+#include "automation/ProgramContext.h"
 #include "automation/ScreenMouse.h"
 #include "automation/Wait.h"
-#include "automation/WavePlayer.h"
 #include "core/Quit.h"
 #include "engine/PythonEngine.h"
 #include "extension/PythonModule.h"
-
-#include <QCoreApplication>
-#include <QPointer>
 
 #include <exception>
 
 namespace orvexa {
 namespace {
 
-QPointer<QCoreApplication>& Application() {
-    static QPointer<QCoreApplication> application;
-    return application;
-}
-
 enum class Effect {
     Harmless,  // reads the desktop, uses the store or releases a key
     Acts       // moves, clicks, presses, plays or waits: never once the program closes
 };
 
-template <PyObject* (*Body)(PythonRuntime&, PyObject*), Effect effect = Effect::Harmless>
-PyObject* Method(PyObject*, PyObject* args) {
+using Body = PyObject* (*)(ProgramContext&, PythonRuntime&, PyObject*);
+
+template <Body body, Effect effect = Effect::Harmless>
+PyObject* Method(void* context, PyObject*, PyObject* args) {
     PythonRuntime* py = nullptr;
     try {
         py = &GetRunningEngine().Runtime();
         if (effect == Effect::Acts && quit::Requested())
             return py->RaiseClosing();
-        return Body(*py, args);
+        return body(*static_cast<ProgramContext*>(context), *py, args);
     } catch (const std::exception& e) {
         if (py)
             py->PyErr_SetString(*py->PyExc_RuntimeError, e.what());
@@ -50,63 +45,72 @@ PyObject* Method(PyObject*, PyObject* args) {
 
 PyObject* Text(PythonRuntime& py, const QByteArray& text) { return py.BuildValue("s", text.constData()); }
 
-PyObject* GetColor(PythonRuntime& py, PyObject* args) {
+PyObject* GetColor(ProgramContext& context, PythonRuntime& py, PyObject* args) {
     int x = 0, y = 0;
     if (!py.ParseArgs(args, "ii:GetColor", &x, &y))
         return nullptr;
-    return Text(py, GetColorName(x, y, kColorNameMargin, kColorNameMargin, kColorNameMargin));
+    return Text(py, GetColorName(context.Screen(), x, y, kColorNameMargin, kColorNameMargin, kColorNameMargin));
 }
 
-PyObject* GetRGB(PythonRuntime& py, PyObject* args) {
+PyObject* GetRGB(ProgramContext& context, PythonRuntime& py, PyObject* args) {
     int x = 0, y = 0;
     if (!py.ParseArgs(args, "ii:GetRGB", &x, &y))
         return nullptr;
-    return Text(py, GetColorRGBText(x, y));
+    return Text(py, GetColorRGBText(context.Screen(), x, y));
 }
 
 template <const char* Button>
-PyObject* Click(PythonRuntime& py, PyObject*) {
-    MouseButton(Button, "PRESS");
-    MouseButton(Button, "RELEASE");
+PyObject* Click(ProgramContext& context, PythonRuntime& py, PyObject*) {
+    platform::InputSynth& input = context.Input();
+    MouseButton(input, Button, "PRESS");
+    MouseButton(input, Button, "RELEASE");
     return py.NewNoneRef();
 }
 constexpr char kLeft[] = "LEFT";
 constexpr char kRight[] = "RIGHT";
 
-PyObject* MouseMoveAbs(PythonRuntime& py, PyObject* args) {
+PyObject* MouseMoveAbs(ProgramContext& context, PythonRuntime& py, PyObject* args) {
     int x = 0, y = 0;
     if (!py.ParseArgs(args, "ii:MouseMoveAbs", &x, &y))
         return nullptr;
-    MoveMouseAbs(x, y);
+    MoveMouseAbs(context.Input(), context.Screen(), x, y);
     return py.NewNoneRef();
 }
 
-PyObject* MouseMoveRel(PythonRuntime& py, PyObject* args) {
+PyObject* MouseMoveRel(ProgramContext& context, PythonRuntime& py, PyObject* args) {
     int dx = 0, dy = 0;
     if (!py.ParseArgs(args, "ii:MouseMoveRel", &dx, &dy))
         return nullptr;
-    MoveMouseRel(dx, dy);
+    MoveMouseRel(context.Input(), context.Screen(), dx, dy);
     return py.NewNoneRef();
 }
 
-template <int (*Read)()>
-PyObject* Integer(PythonRuntime& py, PyObject*) {
-    return py.BuildValue("i", Read());
+PyObject* MouseX(ProgramContext& context, PythonRuntime& py, PyObject*) {
+    return py.BuildValue("i", GetMouseX(context.Input()));
+}
+PyObject* MouseY(ProgramContext& context, PythonRuntime& py, PyObject*) {
+    return py.BuildValue("i", GetMouseY(context.Input()));
+}
+PyObject* ScreenX(ProgramContext& context, PythonRuntime& py, PyObject*) {
+    return py.BuildValue("i", GetScreenWidth(context.Screen()));
+}
+PyObject* ScreenY(ProgramContext& context, PythonRuntime& py, PyObject*) {
+    return py.BuildValue("i", GetScreenHeight(context.Screen()));
 }
 
-template <void (*Action)(const QByteArray&), const char* Format>
-PyObject* Key(PythonRuntime& py, PyObject* args) {
+template <void (*Action)(platform::InputSynth&, const QByteArray&), const char* Format>
+PyObject* Key(ProgramContext& context, PythonRuntime& py, PyObject* args) {
     const char* text = nullptr;
     if (!py.ParseArgs(args, Format, &text))
         return nullptr;
-    Action(QByteArray(text));
+    Action(context.Input(), QByteArray(text));
     return py.NewNoneRef();
 }
 constexpr char kKeyDown[] = "s:KeyDown";
 constexpr char kKeyUp[] = "s:KeyUp";
 constexpr char kKeySend[] = "s:KeySend";
 
-PyObject* TypeTextMethod(PythonRuntime& py, PyObject* args) {
+PyObject* TypeTextMethod(ProgramContext& context, PythonRuntime& py, PyObject* args) {
     const char* text = nullptr;
     if (!py.ParseArgs(args, "s:TypeText", &text))
         return nullptr;
@@ -120,15 +124,16 @@ PyObject* TypeTextMethod(PythonRuntime& py, PyObject* args) {
         unlock.Relock();
         return !closing;
     };
-    TypeText(QByteArray(text), Application() ? std::function<bool()>(between) : std::function<bool()>());
+    TypeText(context.Input(), QByteArray(text),
+             context.Application() ? std::function<bool()>(between) : std::function<bool()>());
     return closing ? py.RaiseClosing() : py.NewNoneRef();
 }
 
-PyObject* Sleep(PythonRuntime& py, PyObject* args) {
+PyObject* Sleep(ProgramContext& context, PythonRuntime& py, PyObject* args) {
     int milliseconds = 0;
     if (!py.ParseArgs(args, "i:Sleep", &milliseconds))
         return nullptr;
-    if (!Application())
+    if (!context.Application())
         throw Exception(QStringLiteral("No application to wait in"));
     // Python threads run while the script waits; binds that events start
     // meanwhile take the interpreter lock themselves.
@@ -140,36 +145,33 @@ PyObject* Sleep(PythonRuntime& py, PyObject* args) {
     return waited ? py.NewNoneRef() : py.RaiseClosing();
 }
 
-PyObject* PlayWav(PythonRuntime& py, PyObject* args) {
+PyObject* PlayWav(ProgramContext& context, PythonRuntime& py, PyObject* args) {
     const char* file = nullptr;
     if (!py.ParseArgs(args, "s:PlayWav", &file))
         return nullptr;
-    TWavePlayer* player = WavePlayer();
-    if (!player)
-        throw Exception(QStringLiteral("No wave player"));
-    player->PlayWav(QString::fromUtf8(file));
+    context.WavePlayer().PlayWav(QString::fromUtf8(file));
     return py.NewNoneRef();
 }
 
-PyObject* SetBindGlobal(PythonRuntime& py, PyObject* args) {
+PyObject* SetBindGlobal(ProgramContext& context, PythonRuntime& py, PyObject* args) {
     const char* name = nullptr;
     const char* value = nullptr;
     if (!py.ParseArgs(args, "ss:SetBindGlobal", &name, &value))
         return nullptr;
-    BindGlobals().Set(QString::fromUtf8(name), QString::fromUtf8(value));
+    context.BindGlobals().Set(QString::fromUtf8(name), QString::fromUtf8(value));
     return py.NewNoneRef();
 }
 
-PyObject* GetBindGlobal(PythonRuntime& py, PyObject* args) {
+PyObject* GetBindGlobal(ProgramContext& context, PythonRuntime& py, PyObject* args) {
     const char* name = nullptr;
     if (!py.ParseArgs(args, "s:GetBindGlobal", &name))
         return nullptr;
-    return Text(py, BindGlobals().Get(QString::fromUtf8(name)).toUtf8());
+    return Text(py, context.BindGlobals().Get(QString::fromUtf8(name)).toUtf8());
 }
 
 struct Entry {
     const char* name;
-    PyCFunction function;
+    PyObject* (*method)(void* context, PyObject* self, PyObject* args);
 };
 
 // The table, in the order scripts see it; each name is its own doc string.
@@ -180,10 +182,10 @@ const Entry kMethods[] = {
     {"MouseRightClick", &Method<&Click<kRight>, Effect::Acts>},
     {"MouseMoveAbs", &Method<&MouseMoveAbs, Effect::Acts>},
     {"MouseMoveRel", &Method<&MouseMoveRel, Effect::Acts>},
-    {"MouseX", &Method<&Integer<&GetMouseX>>},
-    {"MouseY", &Method<&Integer<&GetMouseY>>},
-    {"ScreenX", &Method<&Integer<&GetScreenWidth>>},
-    {"ScreenY", &Method<&Integer<&GetScreenHeight>>},
+    {"MouseX", &Method<&MouseX>},
+    {"MouseY", &Method<&MouseY>},
+    {"ScreenX", &Method<&ScreenX>},
+    {"ScreenY", &Method<&ScreenY>},
     {"KeyDown", &Method<&Key<&PressKey, kKeyDown>, Effect::Acts>},
     {"KeyUp", &Method<&Key<&ReleaseKey, kKeyUp>>},
     {"KeySend", &Method<&Key<&SendKey, kKeySend>, Effect::Acts>},
@@ -197,10 +199,9 @@ const Entry kMethods[] = {
 
 }  // namespace
 
-void AddAutomationMethods(TPythonModule& module, QCoreApplication* application) {
-    Application() = application;
+void AddAutomationMethods(TPythonModule& module, ProgramContext& context) {
     for (const Entry& entry : kMethods)
-        module.AddMethodDef(entry.name, entry.function, entry.name);
+        module.AddObjectMethod(entry.name, TMethod{reinterpret_cast<void*>(entry.method), &context}, entry.name);
 }
 
 }  // namespace orvexa

@@ -1,7 +1,5 @@
 #include "binds/keyhook.h"
 
-#include "platform/Services.h"
-
 #include <QCoreApplication>
 
 namespace orvexa {
@@ -17,12 +15,11 @@ QEvent::Type KeystrokeEvent::EventType() {
     return type;
 }
 
-void InstallHook(QObject* window) {
+void InstallHook(QObject* window, std::shared_ptr<platform::KeyCapture> capture) {
     if (HookHandle)
         return;
     // The target is in place before the first keystroke can arrive.
     TargetWindow.store(window);
-    std::shared_ptr<platform::KeyCapture> capture = platform::Current().keyCapture;
     if (capture && capture->Start(&HookProc))
         HookHandle = std::move(capture);
 }

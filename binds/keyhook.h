@@ -46,12 +46,11 @@ extern std::shared_ptr<platform::KeyCapture> HookHandle;
 extern std::atomic<QObject*> TargetWindow;
 
 // Installs the hook once with window as the receiver of its messages: the
-// key capture of the platform services, started with HookProc. A second call
-// while installed changes nothing, not even the target. Without a capture
-// service, or when the capture cannot start (no display, no capture
-// extension), HookHandle stays none, the window is still stored, and no
-// keystroke ever arrives.
-void InstallHook(QObject* window);
+// key capture given, started with HookProc. A second call while installed
+// changes nothing, not even the target. Without a capture, or when the
+// capture cannot start (no display, no capture extension), HookHandle stays
+// none, the window is still stored, and no keystroke ever arrives.
+void InstallHook(QObject* window, std::shared_ptr<platform::KeyCapture> capture);
 
 // The capture's callback. Its only work: post the keystroke to TargetWindow
 // and return, so that typing anywhere on the desktop is never held up.

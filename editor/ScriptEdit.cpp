@@ -4,7 +4,6 @@
 #include "core/ScriptText.h"
 #include "editor/ScriptHost.h"
 #include "platform/Dialogs.h"
-#include "platform/Services.h"
 #include "platform/qt/FormFont.h"
 #include "platform/qt/WindowFocus.h"
 
@@ -156,8 +155,14 @@ void TFormScriptEditor::FormShow() {
 
 void TFormScriptEditor::RichEditScriptChange() { Modified = true; }
 
+platform::Dialogs& TFormScriptEditor::Dialogs() const {
+    if (!dialogs_)
+        throw Exception(QStringLiteral("The editor has no dialogs to ask with"));
+    return *dialogs_;
+}
+
 bool TFormScriptEditor::ConfirmDiscard() {
-    return !Modified || platform::dialogs().Confirm(NotSavedQuestion());
+    return !Modified || Dialogs().Confirm(NotSavedQuestion());
 }
 
 void TFormScriptEditor::MenuFileNewClick() {
@@ -169,7 +174,7 @@ void TFormScriptEditor::MenuFileNewClick() {
 void TFormScriptEditor::MenuFileOpenClick() {
     if (!ConfirmDiscard())
         return;
-    const QString picked = platform::dialogs().OpenFileName(this, ScriptFilter());
+    const QString picked = Dialogs().OpenFileName(this, ScriptFilter());
     if (picked.isEmpty())
         return;
     LoadScript(picked);
@@ -185,7 +190,7 @@ void TFormScriptEditor::MenuFileSaveClick() {
 
 void TFormScriptEditor::MenuFileSaveAsClick() {
     const QString picked =
-        platform::dialogs().SaveFileName(this, ScriptFilter(), QStringLiteral("orx"), EditFileName);
+        Dialogs().SaveFileName(this, ScriptFilter(), QStringLiteral("orx"), EditFileName);
     if (picked.isEmpty())
         return;
     SaveScript(picked);
@@ -256,7 +261,7 @@ void TFormScriptEditor::SetTextState(bool readOnly) {
 
 void TFormScriptEditor::MenuFileRunClick() {
     if (!TestRunning) {
-        if (Modified && !platform::dialogs().Confirm(SaveAndRunQuestion()))
+        if (Modified && !Dialogs().Confirm(SaveAndRunQuestion()))
             return;
         TestRunning = true;
         try {

@@ -4,12 +4,18 @@
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
 class QAction;
 class QFrame;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
+
+namespace orvexa::platform {
+class Dialogs;
+}
 
 namespace orvexa {
 
@@ -26,6 +32,8 @@ public:
     void SetHost(ScriptHost* host) { host_ = host; }
     // The Output window that the editor shows and hides.
     void SetOutputWindow(QWidget* output) { output_ = output; }
+    // The questions and file choices go through these.
+    void SetDialogs(std::shared_ptr<platform::Dialogs> dialogs) { dialogs_ = std::move(dialogs); }
 
     void FormCreate();
     void FormShow();
@@ -72,8 +80,11 @@ private:
     void SetTextState(bool readOnly);
     void SetFileCommandsEnabled(bool enabled);
     bool ConfirmDiscard();
+    // The dialogs given; orvexa::Exception without them.
+    platform::Dialogs& Dialogs() const;
 
     ScriptHost* host_ = nullptr;
+    std::shared_ptr<platform::Dialogs> dialogs_;
     QPointer<QWidget> output_;
     // How the loaded file was written, so that saving writes it back alike.
     bool latin1_ = false;

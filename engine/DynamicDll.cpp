@@ -114,13 +114,13 @@ void TDynamicDll::Unload() {
 }
 
 void TDynamicDll::Fail(const QString& text) {
-    ReportFatal(text, FatalMsgDlg);
+    ReportFatal(text, FatalMsgDlg, Dialogs.get(), FatalBox);
     if (FatalAbort)
         QuitProgram();
 }
 
 void TDynamicDll::QuitProgram() {
-    ReportFatal(QuitMessage(), true);
+    ReportFatal(QuitMessage(), true, Dialogs.get(), FatalBox);
     std::fflush(nullptr);
     _exit(1);
 }

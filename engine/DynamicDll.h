@@ -1,12 +1,14 @@
 #pragma once
 
 #include "core/Exception.h"
+#include "engine/FatalReport.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace orvexa {
 
@@ -42,6 +44,10 @@ public:
     TNotifyEvent OnBeforeLoad;
     TNotifyEvent OnAfterLoad;
     TNotifyEvent OnBeforeUnload;
+    // Where the fatal box appears, and when (FatalReport.h). Without dialogs
+    // a failure is told on standard error only.
+    std::shared_ptr<platform::Dialogs> Dialogs;
+    FatalBoxPolicy FatalBox = FatalBoxPolicy::WhenDisplayUsable;
 
     // Tried from the last entry to the first, before DllName.
     QStringList CandidateNames;

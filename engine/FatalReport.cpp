@@ -1,17 +1,13 @@
 #include "engine/FatalReport.h"
 
 #include "platform/Dialogs.h"
-#include "platform/Services.h"
 
 #include <QGuiApplication>
 
-#include <atomic>
 #include <cstdio>
 
 namespace orvexa {
 namespace {
-
-std::atomic<FatalBoxPolicy> policy{FatalBoxPolicy::WhenDisplayUsable};
 
 bool DisplayUsable() {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -22,26 +18,22 @@ bool DisplayUsable() {
 
 }  // namespace
 
-void SetFatalBoxPolicy(FatalBoxPolicy value) { policy = value; }
-
-FatalBoxPolicy GetFatalBoxPolicy() { return policy; }
-
 void WriteToStandardError(const QString& text) {
     const QByteArray bytes = text.toLocal8Bit() + '\n';
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
     std::fflush(stderr);
 }
 
-void ReportFatal(const QString& text, bool showBox) {
+void ReportFatal(const QString& text, bool showBox, platform::Dialogs* dialogs, FatalBoxPolicy policy) {
     WriteToStandardError(text);
-    if (!showBox)
+    if (!showBox || !dialogs)
         return;
     if (policy == FatalBoxPolicy::WhenDisplayUsable && !DisplayUsable())
         return;
     try {
-        platform::dialogs().ShowFatal(text);
+        dialogs->ShowFatal(text);
     } catch (...) {
-        // No dialog service: the text is on standard error already.
+        // The box could not be shown: the text is on standard error already.
     }
 }
 

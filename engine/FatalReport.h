@@ -2,6 +2,10 @@
 
 #include <QString>
 
+namespace orvexa::platform {
+class Dialogs;
+}
+
 namespace orvexa {
 
 // Fatal start-up failures (the interpreter library cannot be loaded or
@@ -19,14 +23,12 @@ enum class FatalBoxPolicy {
     Always,
 };
 
-void SetFatalBoxPolicy(FatalBoxPolicy policy);
-FatalBoxPolicy GetFatalBoxPolicy();
-
 // Writes one line of text to standard error.
 void WriteToStandardError(const QString& text);
 
-// Writes text to standard error and, when showBox is true and the policy
-// allows it, shows it in the fatal box. Never throws.
-void ReportFatal(const QString& text, bool showBox);
+// Writes text to standard error and, when showBox is true, there are
+// dialogs and the policy allows it, shows it in their fatal box. Never
+// throws.
+void ReportFatal(const QString& text, bool showBox, platform::Dialogs* dialogs, FatalBoxPolicy policy);
 
 }  // namespace orvexa

@@ -16,6 +16,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+
+namespace orvexa::platform {
+class KeyStore;
+}
 
 namespace orvexa {
 
@@ -57,6 +62,9 @@ public:
     bool UseWindowsConsole = false;
     TNotifyEvent OnAfterInit;
     TPathInitializationEvent OnPathInitialization;
+    // Where the interpreter's module search path is looked up and kept (the
+    // registry path step); none: no path is looked up.
+    std::shared_ptr<platform::KeyStore> Registry;
     // How long threads a script left running get to end when the
     // interpreter stops; those still running then are abandoned (they end
     // when they next need the interpreter).

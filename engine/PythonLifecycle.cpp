@@ -4,7 +4,6 @@
 #include "engine/FatalReport.h"
 #include "engine/RunningEngine.h"
 #include "platform/KeyStore.h"
-#include "platform/Services.h"
 
 #include <QByteArrayList>
 #include <QFile>
@@ -137,7 +136,7 @@ void TPythonEngine::RegistryPathStep() {
     try {
         const QString key =
             QStringLiteral("\\Software\\Python\\PythonCore\\%1\\PythonPath").arg(py_.RegVersion);
-        platform::KeyStore* store = platform::Current().keyStore.get();
+        platform::KeyStore* store = Registry.get();
         if ((store && store->KeyExists(key)) || !OnPathInitialization)
             return;
         QString path;

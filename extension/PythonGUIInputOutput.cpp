@@ -1,7 +1,6 @@
 #include "extension/PythonGUIInputOutput.h"
 
 #include "platform/Dialogs.h"
-#include "platform/Services.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -71,7 +70,9 @@ void TPythonGUIInputOutput::FlushToControl() {
 QString TPythonGUIInputOutput::ReceiveData() {
     if (OnReceiveData)
         return TPythonInputOutput::ReceiveData();
-    const std::optional<QString> answer = platform::dialogs().InputQuery(
+    if (!dialogs_)
+        return QString();
+    const std::optional<QString> answer = dialogs_->InputQuery(
         QStringLiteral("Query for Python"), QStringLiteral("Enter text"), 255);
     return answer.value_or(QString());
 }

@@ -5,8 +5,13 @@
 #include <QPointer>
 
 #include <deque>
+#include <memory>
 
 class QPlainTextEdit;
+
+namespace orvexa::platform {
+class Dialogs;
+}
 
 namespace orvexa {
 
@@ -29,6 +34,9 @@ public:
     // discarded.
     void SetOutput(QPlainTextEdit* control);
     QPlainTextEdit* GetOutput() const;
+    // The dialogs whose input box asks for a script's input; without them
+    // the input is empty.
+    void SetDialogs(std::shared_ptr<platform::Dialogs> dialogs) { dialogs_ = std::move(dialogs); }
 
     void SendData(const QString& line) override;
     QString ReceiveData() override;
@@ -47,6 +55,7 @@ private:
     // Delivered, not yet in the control; at most ControlLineLimit() lines.
     std::deque<QString> unshown_;
     bool flushPosted_ = false;
+    std::shared_ptr<platform::Dialogs> dialogs_;
 };
 
 }  // namespace orvexa

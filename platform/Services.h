@@ -21,10 +21,10 @@ struct DisplayServices {
     std::shared_ptr<Screen> screen;
 };
 
-// The process-wide set of platform services. main() installs the real
-// backends; tests install fakes. A service may be missing (no X server):
-// the accessors below throw std::logic_error then, and users that can go on
-// without a service test the pointer in Current() first.
+// The desktop's services as the program was given them: main() makes the
+// real backends, tests make fakes, and both hand the set to what needs it.
+// A service may be missing (no X server, no sound): its users test the
+// pointer, or say that it is missing.
 struct Services {
     std::shared_ptr<Dialogs> dialogs;
     std::shared_ptr<KeyStore> keyStore;
@@ -38,22 +38,5 @@ struct Services {
     // when there is no way to.
     std::function<DisplayServices()> connectDisplay;
 };
-
-// The installed services. Installing replaces (and frees) the previous set.
-Services& Current();
-void Install(Services services);
-
-// Connects the display's services when they are missing and a way to make
-// them is installed: on first use after a failed start, and then at most
-// once a second. True when both services are there.
-bool ConnectDisplayIfMissing();
-
-Dialogs& dialogs();
-KeyStore& keyStore();
-KeyCapture& keyCapture();
-InputSynth& input();
-Screen& screen();
-WaveAudio& wave();
-Shell& shell();
 
 }  // namespace orvexa::platform

@@ -11,6 +11,7 @@
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" bench/automation/bench_automation
 #include "automation/KeySynth.h"
+#include "automation/ProgramContext.h"
 #include "automation/ScreenMouse.h"
 #include "automation/Wait.h"
 #include "automation/py.h"
@@ -163,7 +164,9 @@ int main(int argc, char** argv) {
     platform::Services services;
     services.input = x11.input;
     services.screen = x11.screen;
-    platform::Install(std::move(services));
+    ProgramContext context(std::move(services), &app);
+    platform::InputSynth& input = context.Input();
+    platform::Screen& screen = context.Screen();
     const bool haveImport = !QStandardPaths::findExecutable("import").isEmpty();
     const bool haveXdotool = !QStandardPaths::findExecutable("xdotool").isEmpty();
     constexpr int kCalls = 2000;
@@ -181,7 +184,7 @@ int main(int argc, char** argv) {
 
     std::printf("Pixel read (baseline / ours: how many times faster ours is)\n");
     const auto [pixel, roundTrip] = InterleavedMicrosPerCall(
-        kCalls, [](int i) { GetColorRGBText(i % 1000, (i * 7) % 1000); },
+        kCalls, [&](int i) { GetColorRGBText(screen, i % 1000, (i * 7) % 1000); },
         [&](int) { probe.Sync(); });
     std::printf("  %-34s %10.1f us   %-30s %10.1f us   ours / floor %5.2f   (goal: at most 2)\n",
                 "GetRGB pixel read", pixel, "bare XSync round trip", roundTrip, pixel / roundTrip);
@@ -192,19 +195,19 @@ int main(int argc, char** argv) {
 
     std::printf("Mouse and keyboard (each run ends with a round trip, so the server has "
                 "handled every event)\n");
-    const double move = MicrosPerCall(kCalls, [](int i) {
-        MoveMouseAbs(100 + i % 500, 100 + (i * 3) % 500);
+    const double move = MicrosPerCall(kCalls, [&](int i) {
+        MoveMouseAbs(input, screen, 100 + i % 500, 100 + (i * 3) % 500);
         if (i % 100 == 99)
-            GetMouseX();
+            GetMouseX(input);
     });
     if (haveXdotool)
         Ratio("MoveMouseAbs", move, "xdotool mousemove",
               mousemoveMicros,
               "goal: at least 200");
-    const double key = MicrosPerCall(kCalls, [](int i) {
-        SendKey("a");
+    const double key = MicrosPerCall(kCalls, [&](int i) {
+        SendKey(input, "a");
         if (i % 100 == 99)
-            GetMouseX();
+            GetMouseX(input);
     });
     if (haveXdotool)
         Ratio("SendKey(\"a\")", key, "xdotool key a",
@@ -246,7 +249,7 @@ int main(int argc, char** argv) {
     QObject owner;
     auto* module = new TPythonModule(&owner);
     module->SetModuleName(QStringLiteral("orvex"));
-    module->OnInitialization = [module](QObject*) { AddAutomationMethods(*module, QCoreApplication::instance()); };
+    module->OnInitialization = [module, &context](QObject*) { AddAutomationMethods(*module, context); };
     auto* engine = new TPythonEngine(&owner);
     engine->Runtime().DllName = QStringLiteral("libpython3.11.so.1.0");
     engine->Runtime().APIVersion = 1007;
@@ -298,6 +301,5 @@ int main(int argc, char** argv) {
 
     delete engine;
     delete module;
-    platform::Install(platform::Services());
     return 0;
 }

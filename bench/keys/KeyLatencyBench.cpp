@@ -8,6 +8,7 @@
 #include "app/FormMain.h"
 #include "app/OrvexaApplication.h"
 #include "app/Startup.h"
+#include "automation/ProgramContext.h"
 #include "binds/keyhook.h"
 #include "core/LineExecutor.h"
 #include "engine/PythonEngine.h"
@@ -237,11 +238,11 @@ int main(int argc, char** argv) {
     platform::Services services;
     services.dialogs = std::make_shared<platform::ScriptedDialogs>();
     services.keyCapture = platform::CreateX11KeyCapture();
-    platform::Install(std::move(services));
 
     int code = 0;
     {
         OrvexaApplication app(argc, argv);
+        ProgramContext context(std::move(services), &app);
         QTemporaryDir dir;
         QFile script(QDir(dir.path()).filePath(QStringLiteral("keys.orx")));
         if (!script.open(QIODevice::WriteOnly) || script.write("//BIND MAIN\nimport benchstamp\n//BIND KEY A\nbenchstamp.stamp()\n") < 0)
@@ -249,7 +250,7 @@ int main(int argc, char** argv) {
         script.close();
         QDir::setCurrent(dir.path());
 
-        Windows windows = CreateWindows();
+        Windows windows = CreateWindows(context);
         TPythonEngine& engine = *windows.FormMain->PythonEngine1;
         {
             PythonLock lock(engine.Runtime());
@@ -284,7 +285,6 @@ int main(int argc, char** argv) {
         g_stamper = nullptr;
         windows = Windows();
     }
-    platform::Install(platform::Services());
 
     const char quit = 'q';
     WriteAll(commandPipe[1], &quit, 1);

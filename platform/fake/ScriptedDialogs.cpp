@@ -1,6 +1,5 @@
 #include "platform/fake/ScriptedDialogs.h"
 
-#include "platform/Services.h"
 
 #include <memory>
 #include <stdexcept>
@@ -45,15 +44,6 @@ QString ScriptedDialogs::SaveFileName(QWidget*, const QString& filter, const QSt
                                       const QString& preset) {
     shown.push_back({QStringLiteral("save"), filter + u'|' + preset});
     return Next(fileAnswers, "a save dialog");
-}
-
-ScriptedDialogs* ScriptedDialogs::InstallAlone() {
-    auto scripted = std::make_shared<ScriptedDialogs>();
-    ScriptedDialogs* raw = scripted.get();
-    Services services;
-    services.dialogs = std::move(scripted);
-    Install(std::move(services));
-    return raw;
 }
 
 QStringList ScriptedDialogs::TextsOf(const QString& kind) const {

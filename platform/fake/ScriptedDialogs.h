@@ -39,10 +39,6 @@ public:
     // Runs while an input box "shows", as the user would take their time.
     std::function<void()> whileInputShows;
 
-    // Installs a fresh set of platform services holding only a new
-    // ScriptedDialogs, and returns it (the services own it).
-    static ScriptedDialogs* InstallAlone();
-
     // The texts of every box of one kind, in order.
     QStringList TextsOf(const QString& kind) const;
 };

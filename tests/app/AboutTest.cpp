@@ -19,7 +19,7 @@ protected:
         test::AppFixture::SetUp();
         auto recording = std::make_shared<platform::RecordingShell>();
         shell = recording.get();
-        platform::Current().shell = recording;
+        services.shell = recording;
     }
     platform::RecordingShell* shell = nullptr;
 };
@@ -62,6 +62,7 @@ TEST_F(Help, AboutShowsItsTextsEveryTime) {
 
 TEST_F(Help, HyperlinkColoursAndTargets) {
     THLLabel label;
+    label.SetShell(services.shell);
     EXPECT_EQ(label.FontColorIn(), QColor(255, 255, 0));
     EXPECT_EQ(label.FontColorOut(), QColor(0, 0, 0));
     EXPECT_EQ(label.LType(), TLType::Normal);

@@ -66,10 +66,10 @@ TEST_F(FormMain, RunAndStopToggleCaptionsAndEnabledStates) {
 TEST_F(FormMain, RunClearsBindGlobalsRunsMainAndStartsTimers) {
     test::FakeExecutor engine;
     dir.Write(QStringLiteral("s.orx"), "//BIND MAIN\nmain\n//BIND TIMER 1000\ntick\n//BIND MAIN\nsecond\n");
-    windows = CreateWindows();
+    windows = CreateWindows(Context());
     main()->SetExecutor(&engine);
     main()->show();
-    BindGlobals().Set(QStringLiteral("left"), QStringLiteral("over"));
+    Context().BindGlobals().Set(QStringLiteral("left"), QStringLiteral("over"));
     bool stoppedInsideMain = false;
     engine.onExecute = [&](const QStringList&) {
         main()->SetRunning(false);  // Stop pressed while MAIN still runs
@@ -77,7 +77,7 @@ TEST_F(FormMain, RunClearsBindGlobalsRunsMainAndStartsTimers) {
     };
     main()->SetRunning(true);
     EXPECT_TRUE(stoppedInsideMain);
-    EXPECT_TRUE(BindGlobals().Lines().isEmpty());
+    EXPECT_TRUE(Context().BindGlobals().Lines().isEmpty());
     ASSERT_EQ(engine.executed.size(), 1u);
     EXPECT_EQ(engine.executed[0], QStringList{"main"});
     EXPECT_FALSE(main()->Running);
@@ -220,7 +220,7 @@ void ClickAsTheUser(QWidget* widget) {
 TEST_F(FormMain, TheOutputWindowStaysUsableWhileTheEditorIsOpenAndTheMainWindowDoesNot) {
     test::FakeExecutor engine;
     dir.Write(QStringLiteral("a.orx"), "//SHORTDESC: a\n//BIND MAIN\nmain\n");
-    windows = CreateWindows();
+    windows = CreateWindows(Context());
     main()->SetExecutor(&engine);
     main()->show();
     TFormScriptEditor* editor = windows.FormScriptEditor.get();
@@ -269,7 +269,7 @@ TEST_F(FormMain, TheWindowKeepsAUsableMinimumAndHasTheApplicationIcon) {
 TEST_F(FormMain, ExitWhileRunningDisarmsBeforeTheEnd) {
     test::FakeExecutor engine;
     dir.Write(QStringLiteral("s.orx"), "//BIND TIMER 10\ntick\n");
-    windows = CreateWindows();
+    windows = CreateWindows(Context());
     main()->SetExecutor(&engine);
     main()->show();
     main()->SetRunning(true);
@@ -286,7 +286,7 @@ TEST_F(FormMain, ExitWhileRunningDisarmsBeforeTheEnd) {
 TEST_F(FormMain, ClosingWhileMainRunsStartsNothingMoreAndLeavesTheLoops) {
     test::FakeExecutor engine;
     dir.Write(QStringLiteral("s.orx"), "//BIND MAIN\nmain\n//BIND TIMER 10\ntick\n//BIND KEY A\nkey\n");
-    windows = CreateWindows();
+    windows = CreateWindows(Context());
     main()->SetExecutor(&engine);
     main()->show();
     // The close box is pressed while MAIN runs (nested in its wait).
@@ -320,12 +320,12 @@ TEST_F(FormMain, UncaughtExceptionShowsTheGeneralErrorBox) {
     try {
         throw Exception(QStringLiteral("Cannot open file x.orx"));
     } catch (...) {
-        OrvexaApplication::ShowCurrentException();
+        OrvexaApplication::ShowCurrentException(dialogs);
     }
     try {
         throw Exception(QStringLiteral("Is it?"));
     } catch (...) {
-        OrvexaApplication::ShowCurrentException();
+        OrvexaApplication::ShowCurrentException(dialogs);
     }
     EXPECT_EQ(dialogs->TextsOf(QStringLiteral("error")),
               (QStringList{"Cannot open file x.orx.", "Is it?."}));

@@ -7,6 +7,7 @@
 #include "app/Startup.h"
 #include "app/about.h"
 #include "app/hllabel.h"
+#include "automation/ProgramContext.h"
 #include "editor/ScriptEdit.h"
 #include "extension/output.h"
 #include "platform/Services.h"
@@ -82,10 +83,14 @@ void ExpectEveryTextWhole(QWidget* window, const char* which) {
 
 class WindowsFit : public ::testing::Test {
 protected:
-    void SetUp() override { dialogs = platform::ScriptedDialogs::InstallAlone(); }
+    void SetUp() override {
+        platform::Services services;
+        services.dialogs = std::make_shared<platform::ScriptedDialogs>();
+        context = std::make_unique<ProgramContext>(std::move(services), QCoreApplication::instance());
+    }
     void TearDown() override {
         windows = Windows();
-        platform::Install(platform::Services());
+        context.reset();
     }
 
     // The layout's font resolves to `family` from here on.
@@ -97,7 +102,7 @@ protected:
 
     void CheckEveryWindow(const char* family) {
         dir.Write(QStringLiteral("first.orx"), "//SHORTDESC: Colour under the mouse\n//LONGDESC:\nx\n//ENDLONGDESC\n");
-        windows = CreateWindows();
+        windows = CreateWindows(*context);
         main()->SetExecutor(&engine);
         main()->show();
         ASSERT_EQ(QFontInfo(main()->font()).family(), QLatin1String(family));
@@ -129,7 +134,7 @@ protected:
     }
 
     test::WorkingDir dir;
-    platform::ScriptedDialogs* dialogs = nullptr;
+    std::unique_ptr<ProgramContext> context;
     test::FakeExecutor engine;
     Windows windows;
     TFormMain* main() const { return windows.FormMain.get(); }

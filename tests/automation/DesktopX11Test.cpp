@@ -3,7 +3,6 @@
 // and the result is read back from Qt and from the server.
 #include "automation/KeySynth.h"
 #include "automation/ScreenMouse.h"
-#include "platform/Services.h"
 #include "platform/x11/X11Backend.h"
 #include "platform/x11/X11Input.h"
 #include "platform/x11/X11Probe.h"
@@ -79,18 +78,19 @@ protected:
         ASSERT_TRUE(probe.Ok()) << "these tests need an X server (DISPLAY)";
         platform::x11::X11InputServices x11 = platform::x11::CreateX11InputServices();
         ASSERT_TRUE(x11.input && x11.screen);
-        platform::Services services;
-        services.input = x11.input;
-        services.screen = x11.screen;
-        platform::Install(std::move(services));
+        input = std::move(x11.input);
+        screen = std::move(x11.screen);
     }
     void TearDown() override {
-        ReleaseKey("A");
-        ReleaseKey("SHIFT");
-        platform::Install(platform::Services());
+        if (!input)
+            return;
+        ReleaseKey(*input, "A");
+        ReleaseKey(*input, "SHIFT");
     }
 
     platform::x11::X11Probe probe;
+    std::shared_ptr<platform::InputSynth> input;
+    std::shared_ptr<platform::Screen> screen;
 };
 
 TEST_F(Desktop, PaintedColoursReadBackWithTheirNames) {
@@ -102,12 +102,12 @@ TEST_F(Desktop, PaintedColoursReadBackWithTheirNames) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&swatches));
     ASSERT_TRUE(WaitFor([&] {
         const QPoint p = swatches.Centre(9);
-        return GetColorRGBText(p.x(), p.y()) == "FF00AB";
+        return GetColorRGBText(*screen, p.x(), p.y()) == "FF00AB";
     })) << "the window was never drawn";
 
     const auto name = [&](int index) {
         const QPoint p = swatches.Centre(index);
-        return GetColorName(p.x(), p.y(), kColorNameMargin, kColorNameMargin, kColorNameMargin);
+        return GetColorName(*screen, p.x(), p.y(), kColorNameMargin, kColorNameMargin, kColorNameMargin);
     };
     EXPECT_EQ(name(0), "red");
     EXPECT_EQ(name(1), "");
@@ -118,42 +118,42 @@ TEST_F(Desktop, PaintedColoursReadBackWithTheirNames) {
     EXPECT_EQ(name(6), "");
     EXPECT_EQ(name(7), "");
     const QPoint dark = swatches.Centre(8);
-    EXPECT_EQ(GetColorRGBText(dark.x(), dark.y()), "010203");
-    EXPECT_EQ(GetPixelColor(dark.x(), dark.y()), 0x030201u);
+    EXPECT_EQ(GetColorRGBText(*screen, dark.x(), dark.y()), "010203");
+    EXPECT_EQ(GetPixelColor(*screen, dark.x(), dark.y()), 0x030201u);
     // The swatch's own corner pixels, and the pixel just beside the window.
     const QPoint first = swatches.geometry().topLeft();
-    EXPECT_EQ(GetColorRGBText(first.x(), first.y()), "FFE500");
-    EXPECT_NE(GetColorRGBText(first.x() - 1, first.y()), "FFE500");
+    EXPECT_EQ(GetColorRGBText(*screen, first.x(), first.y()), "FFE500");
+    EXPECT_NE(GetColorRGBText(*screen, first.x() - 1, first.y()), "FFE500");
 }
 
 TEST_F(Desktop, AbsoluteMovesLandWhereTheArithmeticSays) {
-    const int width = GetScreenWidth();
-    const int height = GetScreenHeight();
+    const int width = GetScreenWidth(*screen);
+    const int height = GetScreenHeight(*screen);
     const QPoint targets[] = {{0, 0}, {1, 1}, {width / 2, height / 2}, {333, 777},
                               {width - 1, height - 1}};
     for (const QPoint& target : targets) {
-        MoveMouseAbs(target.x(), target.y());
+        MoveMouseAbs(*input, *screen, target.x(), target.y());
         // The normalised values go through the Windows mapping back to pixels.
         const auto x = platform::x11::X11Input::NormalisedToPixel(
             NormaliseAbsolute(target.x(), width), width);
         const auto y = platform::x11::X11Input::NormalisedToPixel(
             NormaliseAbsolute(target.y(), height), height);
-        EXPECT_EQ(GetMouseX(), x);
-        EXPECT_EQ(GetMouseY(), y);
+        EXPECT_EQ(GetMouseX(*input), x);
+        EXPECT_EQ(GetMouseY(*input), y);
         // Which is the pixel itself.
-        EXPECT_EQ(QPoint(GetMouseX(), GetMouseY()), target);
+        EXPECT_EQ(QPoint(GetMouseX(*input), GetMouseY(*input)), target);
         EXPECT_EQ(probe.Pointer(), (platform::ScreenPoint{target.x(), target.y()}));
     }
-    MoveMouseAbs(-50, height + 50);  // beyond the edges: clamped by the server
-    EXPECT_EQ(QPoint(GetMouseX(), GetMouseY()), QPoint(0, height - 1));
+    MoveMouseAbs(*input, *screen, -50, height + 50);  // beyond the edges: clamped by the server
+    EXPECT_EQ(QPoint(GetMouseX(*input), GetMouseY(*input)), QPoint(0, height - 1));
 }
 
 TEST_F(Desktop, RelativeMovesGoFromTheCursor) {
-    MoveMouseAbs(100, 100);
-    MoveMouseRel(25, -40);
-    EXPECT_EQ(QPoint(GetMouseX(), GetMouseY()), QPoint(125, 60));
-    MoveMouseRel(0, 0);
-    EXPECT_EQ(QPoint(GetMouseX(), GetMouseY()), QPoint(125, 60));
+    MoveMouseAbs(*input, *screen, 100, 100);
+    MoveMouseRel(*input, *screen, 25, -40);
+    EXPECT_EQ(QPoint(GetMouseX(*input), GetMouseY(*input)), QPoint(125, 60));
+    MoveMouseRel(*input, *screen, 0, 0);
+    EXPECT_EQ(QPoint(GetMouseX(*input), GetMouseY(*input)), QPoint(125, 60));
 }
 
 TEST_F(Desktop, ALeftClickClicksTheButtonUnderTheCursorWithoutMovingIt) {
@@ -165,18 +165,18 @@ TEST_F(Desktop, ALeftClickClicksTheButtonUnderTheCursorWithoutMovingIt) {
     button.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
 
-    MoveMouseAbs(480, 325);
+    MoveMouseAbs(*input, *screen, 480, 325);
     ASSERT_TRUE(WaitFor([&] { return button.underMouse(); }));
-    MouseButton("LEFT", "PRESS");
+    MouseButton(*input, "LEFT", "PRESS");
     ASSERT_TRUE(WaitFor([&] { return button.isDown(); }));
     EXPECT_EQ(clicks, 0);
-    MouseButton("LEFT", "RELEASE");
+    MouseButton(*input, "LEFT", "RELEASE");
     ASSERT_TRUE(WaitFor([&] { return clicks == 1; }));
-    EXPECT_EQ(QPoint(GetMouseX(), GetMouseY()), QPoint(480, 325));
+    EXPECT_EQ(QPoint(GetMouseX(*input), GetMouseY(*input)), QPoint(480, 325));
 
     // The right button does not click it.
-    MouseButton("RIGHT", "PRESS");
-    MouseButton("RIGHT", "RELEASE");
+    MouseButton(*input, "RIGHT", "PRESS");
+    MouseButton(*input, "RIGHT", "RELEASE");
     QTest::qWait(100);
     EXPECT_EQ(clicks, 1);
 }
@@ -210,20 +210,20 @@ protected:
 };
 
 TEST_F(Typing, CharactersAndNamesTypeIntoTheFocusedField) {
-    SendKey("A");
+    SendKey(*input, "A");
     ASSERT_TRUE(WaitFor([&] { return edit->text() == "A"; })) << edit->text().toStdString();
-    SendKey("!");
+    SendKey(*input, "!");
     ASSERT_TRUE(WaitFor([&] { return edit->text() == "A!"; })) << edit->text().toStdString();
-    SendKey("hello");
+    SendKey(*input, "hello");
     ASSERT_TRUE(WaitFor([&] { return edit->text() == "A!h"; })) << edit->text().toStdString();
-    SendKey("CONTROL");
+    SendKey(*input, "CONTROL");
     ASSERT_TRUE(WaitFor([&] { return edit->text() == "A!hc"; })) << edit->text().toStdString();
-    SendKey("ESC");
+    SendKey(*input, "ESC");
     ASSERT_TRUE(WaitFor([&] { return Pressed(Qt::Key_Escape); }));
-    SendKey("F10");
+    SendKey(*input, "F10");
     ASSERT_TRUE(WaitFor([&] { return Pressed(Qt::Key_F10); }));
-    SendKey("SPACE");
-    SendKey("a");
+    SendKey(*input, "SPACE");
+    SendKey(*input, "a");
     ASSERT_TRUE(WaitFor([&] { return edit->text() == "A!hc a"; })) << edit->text().toStdString();
     // Nothing stays held.
     EXPECT_FALSE(probe.IsKeyDown(0x10));
@@ -231,11 +231,11 @@ TEST_F(Typing, CharactersAndNamesTypeIntoTheFocusedField) {
 }
 
 TEST_F(Typing, KeyDownAloneLeavesTheKeyAndShiftHeld) {
-    PressKey("A");
+    PressKey(*input, "A");
     ASSERT_TRUE(WaitFor([&] { return probe.IsKeyDown('A') && probe.IsKeyDown(0x10); }));
     ASSERT_TRUE(WaitFor([&] { return edit->text() == "A"; })) << edit->text().toStdString();
     QTest::qWait(50);
     EXPECT_TRUE(probe.IsKeyDown('A'));
-    ReleaseKey("A");
+    ReleaseKey(*input, "A");
     ASSERT_TRUE(WaitFor([&] { return !probe.IsKeyDown('A') && !probe.IsKeyDown(0x10); }));
 }

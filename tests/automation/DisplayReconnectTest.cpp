@@ -2,7 +2,7 @@
 // connection is tried again at start-up for a moment, and again when a
 // script first needs it. Each case runs its own Xvfb on a display number of
 // its own, in a process of its own.
-#include "automation/PlatformAccess.h"
+#include "automation/ProgramContext.h"
 #include "automation/ScreenMouse.h"
 #include "core/Exception.h"
 #include "platform/Screen.h"
@@ -103,8 +103,8 @@ TEST(DisplayReconnect, AConnectionThatFailedAtStartUpIsMadeOnFirstUse) {
     ASSERT_EQ(x11.screen, nullptr) << "no server yet";
     platform::Services services;
     services.connectDisplay = [] { return platform::x11::CreateX11InputServices(); };
-    platform::Install(std::move(services));
-    EXPECT_THROW(GetScreenWidth(), Exception) << "still no server";
+    ProgramContext context(std::move(services));
+    EXPECT_THROW(context.Screen(), Exception) << "still no server";
 
     server.Start();
     ASSERT_TRUE(server.WaitUntilUp());
@@ -114,12 +114,11 @@ TEST(DisplayReconnect, AConnectionThatFailedAtStartUpIsMadeOnFirstUse) {
     int width = 0;
     while (width == 0 && clock.elapsed() < 10000) {
         try {
-            width = GetScreenWidth();
+            width = GetScreenWidth(context.Screen());
         } catch (const Exception&) {
             QThread::msleep(100);
         }
     }
     EXPECT_EQ(width, 640);
-    EXPECT_NO_THROW(InputService());
-    platform::Install(platform::Services());
+    EXPECT_NO_THROW(context.Input());
 }

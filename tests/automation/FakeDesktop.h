@@ -1,5 +1,6 @@
 #pragma once
 
+#include "automation/ProgramContext.h"
 #include "platform/Services.h"
 #include "platform/fake/FakeInputSynth.h"
 #include "platform/fake/FakeScreen.h"
@@ -7,26 +8,33 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <memory>
 
 namespace orvexa::test {
 
-// Installs a recording input, a fake screen and a recording wave device as
-// the platform services for one test, and removes them afterwards.
+// A recording input, a fake screen and a recording wave device as the
+// desktop's services of one test, and the program's context made of them
+// on first use (a test may take services away before that).
 class FakeDesktop : public ::testing::Test {
 protected:
-    void SetUp() override {
-        platform::Services services;
+    FakeDesktop() {
         services.input = input;
         services.screen = screen;
         services.wave = wave;
-        platform::Install(std::move(services));
     }
-    void TearDown() override { platform::Install(platform::Services()); }
+    ProgramContext& Context() {
+        if (!context)
+            context = std::make_unique<ProgramContext>(services, QCoreApplication::instance());
+        return *context;
+    }
 
     std::shared_ptr<platform::FakeInputSynth> input = std::make_shared<platform::FakeInputSynth>();
     std::shared_ptr<platform::FakeScreen> screen = std::make_shared<platform::FakeScreen>();
     std::shared_ptr<platform::FakeWaveAudio> wave = std::make_shared<platform::FakeWaveAudio>();
+    platform::Services services;
+    std::unique_ptr<ProgramContext> context;
 };
 
 }  // namespace orvexa::test

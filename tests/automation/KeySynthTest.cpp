@@ -16,40 +16,40 @@ constexpr int kShift = 0x10;
 class KeySynth : public test::FakeDesktop {};
 
 TEST_F(KeySynth, CapitalLetterIsWrappedInShift) {
-    SendKey("A");
+    SendKey(*input, "A");
     EXPECT_EQ(input->events, (Events{Down(kShift), Down('A'), Up('A'), Up(kShift)}));
 }
 
 TEST_F(KeySynth, SmallLetterHasNoShift) {
-    SendKey("a");
+    SendKey(*input, "a");
     EXPECT_EQ(input->events, (Events{Down('A'), Up('A')}));
 }
 
 TEST_F(KeySynth, ShiftedPunctuationPressesTheKeyThatTypesIt) {
-    SendKey("!");
+    SendKey(*input, "!");
     EXPECT_EQ(input->events, (Events{Down(kShift), Down('1'), Up('1'), Up(kShift)}));
 }
 
 TEST_F(KeySynth, NamesCompareExactly) {
-    SendKey("ESC");
-    SendKey("ESCAPE");
+    SendKey(*input, "ESC");
+    SendKey(*input, "ESCAPE");
     EXPECT_EQ(input->events, (Events{Down(0x1B), Up(0x1B), Down(0x1B), Up(0x1B)}));
     input->events.clear();
-    SendKey("esc");  // not a name: the E key
+    SendKey(*input, "esc");  // not a name: the E key
     EXPECT_EQ(input->events, (Events{Down('E'), Up('E')}));
 }
 
 TEST_F(KeySynth, FunctionKeysStopAtTwelve) {
-    SendKey("F10");
-    SendKey("F13");
+    SendKey(*input, "F10");
+    SendKey(*input, "F13");
     EXPECT_EQ(input->events, (Events{Down(0x79), Up(0x79), Down('F'), Up('F')}));
-    EXPECT_EQ(KeyNameToCode("F1"), 0x70);
-    EXPECT_EQ(KeyNameToCode("F12"), 0x7B);
+    EXPECT_EQ(KeyNameToCode(*input, "F1"), 0x70);
+    EXPECT_EQ(KeyNameToCode(*input, "F12"), 0x7B);
 }
 
 TEST_F(KeySynth, LongerTextsStandForTheirFirstCharacterWithoutShift) {
-    SendKey("CONTROL");
-    SendKey("hello");
+    SendKey(*input, "CONTROL");
+    SendKey(*input, "hello");
     EXPECT_EQ(input->events, (Events{Down('C'), Up('C'), Down('H'), Up('H')}));
 }
 
@@ -60,53 +60,53 @@ TEST_F(KeySynth, EveryNameInTheTable) {
         {"UP", 0x26},    {"DOWN", 0x28}, {"LEFT", 0x25},  {"RIGHT", 0x27},
     };
     for (const auto& [name, code] : names)
-        EXPECT_EQ(KeyNameToCode(name), code) << name;
+        EXPECT_EQ(KeyNameToCode(*input, name), code) << name;
     // Keys without a name: their text is a character.
-    EXPECT_EQ(KeyNameToCode("CONTROL"), 'C' | 0x100);
-    EXPECT_EQ(KeyNameToCode("Space"), 'S' | 0x100);  // the layout's shift state is reported
+    EXPECT_EQ(KeyNameToCode(*input, "CONTROL"), 'C' | 0x100);
+    EXPECT_EQ(KeyNameToCode(*input, "Space"), 'S' | 0x100);  // the layout's shift state is reported
 }
 
 TEST_F(KeySynth, OnlyTheLowByteIsSent) {
     // "~" is Shift and the grave key; the reported shift state is not sent.
-    SendKey("~");
+    SendKey(*input, "~");
     EXPECT_EQ(input->events, (Events{Down(kShift), Down(0xC0), Up(0xC0), Up(kShift)}));
     input->events.clear();
-    EXPECT_EQ(KeyNameToCode("\x80"), 0xFFFF);
+    EXPECT_EQ(KeyNameToCode(*input, "\x80"), 0xFFFF);
 }
 
 TEST_F(KeySynth, ATextIsReadAsUtf8AndACharacterNoKeyTypesIsTypedAllTheSame) {
-    EXPECT_EQ(KeyNameToCode("\xC3\xA9"), 0xFFFF) << "no key of a US layout types \u00e9";
-    SendKey("\xC3\xA9");  // é, not its first byte
-    SendKey("\xE2\x82\xAC");  // €
+    EXPECT_EQ(KeyNameToCode(*input, "\xC3\xA9"), 0xFFFF) << "no key of a US layout types \u00e9";
+    SendKey(*input, "\xC3\xA9");  // é, not its first byte
+    SendKey(*input, "\xE2\x82\xAC");  // €
     using platform::FakeInputSynth;
     EXPECT_EQ(input->events, (Events{FakeInputSynth::CharacterDown(0xE9), FakeInputSynth::CharacterUp(0xE9),
                                      FakeInputSynth::CharacterDown(0x20AC), FakeInputSynth::CharacterUp(0x20AC)}));
     input->events.clear();
     // A longer text stands for its first character's key, without Shift.
-    SendKey("\xC3\xA9t\xC3\xA9");
+    SendKey(*input, "\xC3\xA9t\xC3\xA9");
     EXPECT_EQ(input->events, (Events{Down(0xFF), Up(0xFF)})) << "no key: the byte 0xFF is sent";
 }
 
 TEST_F(KeySynth, TheEmptyTextSendsNothing) {
-    SendKey("");
-    PressKey("");
-    ReleaseKey("");
+    SendKey(*input, "");
+    PressKey(*input, "");
+    ReleaseKey(*input, "");
     EXPECT_TRUE(input->events.empty());
-    EXPECT_EQ(KeyNameToCode(""), 0xFFFF);
+    EXPECT_EQ(KeyNameToCode(*input, ""), 0xFFFF);
     EXPECT_FALSE(IsShiftedChar(""));
 }
 
 TEST_F(KeySynth, PressWithoutReleaseLeavesBothHeld) {
-    PressKey("A");
+    PressKey(*input, "A");
     EXPECT_EQ(input->HeldKeys(), (std::vector<int>{kShift, 'A'}));
-    ReleaseKey("A");
+    ReleaseKey(*input, "A");
     EXPECT_TRUE(input->HeldKeys().empty());
     EXPECT_EQ(input->events, (Events{Down(kShift), Down('A'), Up('A'), Up(kShift)}));
 }
 
 TEST_F(KeySynth, EveryEventCarriesScanCodeZero) {
-    SendKey("A");
-    SendKey("F1");
+    SendKey(*input, "A");
+    SendKey(*input, "F1");
     for (const auto& event : input->events)
         EXPECT_EQ(event.b, 0);
 }

@@ -29,12 +29,11 @@ namespace {
 class Orvex : public test::FakeDesktop {
 protected:
     void SetUp() override {
-        test::FakeDesktop::SetUp();
         engine = test::MakeEngine();
         module = std::make_unique<TPythonModule>();
         module->SetModuleName(QStringLiteral("orvex"));
         module->OnInitialization = [this](QObject*) {
-            AddAutomationMethods(*module, QCoreApplication::instance());
+            AddAutomationMethods(*module, Context());
         };
         module->SetEngine(engine.get());
         engine->LayoutLoaded();
@@ -43,7 +42,6 @@ protected:
     void TearDown() override {
         module.reset();
         engine.reset();
-        test::FakeDesktop::TearDown();
     }
     // Runs code; the name of the exception it raised, or "ok".
     QString Outcome(const QStringList& lines) {
@@ -58,7 +56,6 @@ protected:
     }
 
     test::WorkingDir dir;
-    TWavePlayer player;
     std::unique_ptr<TPythonEngine> engine;
     std::unique_ptr<TPythonModule> module;
 };
@@ -128,13 +125,13 @@ TEST_F(Orvex, ColoursMovesAndKeysThroughTheirPrimitives) {
 }
 
 TEST_F(Orvex, BindGlobalsFromScripts) {
-    BindGlobals().Clear();
+    Context().BindGlobals().Clear();
     EXPECT_EQ(Outcome({"orvex.SetBindGlobal('Count', 'a=b')", "orvex.SetBindGlobal('other', 'x')",
                        "orvex.SetBindGlobal('other', '')"}),
               QStringLiteral("ok"));
     EXPECT_EQ(Eval(*engine, QStringLiteral("(orvex.GetBindGlobal('COUNT'), orvex.GetBindGlobal('other'))")),
               QStringLiteral("('a=b', '')"));
-    EXPECT_EQ(BindGlobals().Lines(), QStringList{"Count=a=b"});
+    EXPECT_EQ(Context().BindGlobals().Lines(), QStringList{"Count=a=b"});
 }
 
 TEST_F(Orvex, PlayWavFailuresReachTheScriptWithTheDevicesText) {
@@ -144,12 +141,20 @@ TEST_F(Orvex, PlayWavFailuresReachTheScriptWithTheDevicesText) {
     EXPECT_EQ(Outcome({"orvex.PlayWav('bad.wav')"}), QStringLiteral("RuntimeError: Unrecognized file type"));
     dir.Write(QStringLiteral("good.wav"), "x");
     EXPECT_EQ(Outcome({"orvex.PlayWav('good.wav')"}), QStringLiteral("ok"));
-    EXPECT_TRUE(player.IsOpen());
+    EXPECT_TRUE(Context().WavePlayer().IsOpen());
 }
 
-TEST_F(Orvex, NoDisplayIsAScriptErrorNotACrash) {
-    platform::Current().input.reset();
-    platform::Current().screen.reset();
+// The same module with no display to work on.
+class OrvexWithoutDisplay : public Orvex {
+protected:
+    void SetUp() override {
+        services.input.reset();
+        services.screen.reset();
+        Orvex::SetUp();
+    }
+};
+
+TEST_F(OrvexWithoutDisplay, NoDisplayIsAScriptErrorNotACrash) {
     EXPECT_TRUE(Outcome({"orvex.MouseX()"}).startsWith(QStringLiteral("RuntimeError")));
     EXPECT_TRUE(Outcome({"orvex.GetRGB(1, 1)"}).startsWith(QStringLiteral("RuntimeError")));
     EXPECT_EQ(Eval(*engine, QStringLiteral("1 + 1")), QStringLiteral("2"));
@@ -182,7 +187,7 @@ TEST_F(Orvex, SleepNestsOtherBindsAndLetsPythonThreadsRun) {
 }
 
 TEST_F(Orvex, TheStoreClearedByRunWhileThreadsUseItStaysWhole) {
-    BindGlobals().Clear();
+    Context().BindGlobals().Clear();
     engine->ExecuteLines({"import threading", "stop = [False]", "errors = []", "def use(i):",
                           "    n = 0", "    while not stop[0]:", "        n += 1", "        try:",
                           "            orvex.SetBindGlobal('name%d_%d' % (i, n % 50), 'value')",
@@ -196,9 +201,9 @@ TEST_F(Orvex, TheStoreClearedByRunWhileThreadsUseItStaysWhole) {
     clock.start();
     int clears = 0;
     while (clock.elapsed() < 1500) {
-        BindGlobals().Clear();
+        Context().BindGlobals().Clear();
         ++clears;
-        for (const QString& line : BindGlobals().Lines())
+        for (const QString& line : Context().BindGlobals().Lines())
             ASSERT_TRUE(line.startsWith(QStringLiteral("name")) && line.endsWith(QStringLiteral("=value")))
                 << line.toStdString();
     }

@@ -1,6 +1,5 @@
 #include "automation/ScreenMouse.h"
 #include "core/Exception.h"
-#include "platform/Services.h"
 #include "tests/automation/FakeDesktop.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +12,7 @@ using platform::FakeInputSynth;
 namespace {
 QByteArray NameOf(platform::FakeScreen& screen, int red, int green, int blue) {
     screen.SetPixel(5, 6, red, green, blue);
-    return GetColorName(5, 6, kColorNameMargin, kColorNameMargin, kColorNameMargin);
+    return GetColorName(screen, 5, 6, kColorNameMargin, kColorNameMargin, kColorNameMargin);
 }
 }  // namespace
 
@@ -50,20 +49,20 @@ TEST_F(ScreenMouse, ColourNamesTestRedThenBlueThenGreenWithTheirOwnMargins) {
 
 TEST_F(ScreenMouse, RgbTextIsSixUpperCaseDigitsRedFirst) {
     screen->SetPixel(1, 1, 1, 2, 3);
-    EXPECT_EQ(GetColorRGBText(1, 1), "010203");
+    EXPECT_EQ(GetColorRGBText(*screen, 1, 1), "010203");
     screen->SetPixel(2, 2, 255, 0, 171);
-    EXPECT_EQ(GetColorRGBText(2, 2), "FF00AB");
-    EXPECT_EQ(GetPixelColor(2, 2), 0xAB00FFu);
+    EXPECT_EQ(GetColorRGBText(*screen, 2, 2), "FF00AB");
+    EXPECT_EQ(GetPixelColor(*screen, 2, 2), 0xAB00FFu);
     // Outside the fake screen the pixel reads as 0.
-    EXPECT_EQ(GetColorRGBText(-1, 0), "000000");
-    EXPECT_EQ(GetColorRGBText(5000, 0), "000000");
+    EXPECT_EQ(GetColorRGBText(*screen, -1, 0), "000000");
+    EXPECT_EQ(GetColorRGBText(*screen, 5000, 0), "000000");
 }
 
 TEST_F(ScreenMouse, AbsoluteMovesRoundTiesToEven) {
     screen->size = {1024, 768};
-    MoveMouseAbs(0, 0);
-    MoveMouseAbs(512, 384);
-    MoveMouseAbs(-10, 800);  // not clamped
+    MoveMouseAbs(*input, *screen, 0, 0);
+    MoveMouseAbs(*input, *screen, 512, 384);
+    MoveMouseAbs(*input, *screen, -10, 800);  // not clamped
     const unsigned flags = 0x8001;
     ASSERT_EQ(input->events.size(), 3u);
     EXPECT_EQ(input->events[0], FakeInputSynth::Mouse(flags, 0, 0));
@@ -86,8 +85,8 @@ TEST_F(ScreenMouse, AbsoluteTiesGoToTheEvenNeighbour) {
 TEST_F(ScreenMouse, RelativeMovesTruncateFromTheCursor) {
     screen->size = {1024, 768};
     input->cursor = {100, 10};
-    MoveMouseRel(0, 0);
-    MoveMouseRel(-101, 4);
+    MoveMouseRel(*input, *screen, 0, 0);
+    MoveMouseRel(*input, *screen, -101, 4);
     ASSERT_EQ(input->events.size(), 2u);
     // 65536 / 1024 × 100 = 6400; 65536 / 768 × 10 = 853.33 -> 853.
     EXPECT_EQ(input->events[0], FakeInputSynth::Mouse(0x8001, 6400, 853));
@@ -100,14 +99,14 @@ TEST_F(ScreenMouse, RelativeMovesTruncateFromTheCursor) {
 
 TEST_F(ScreenMouse, ButtonsActAtTheCursorWithoutMoving) {
     input->cursor = {33, 44};
-    MouseButton("LEFT", "PRESS");
-    MouseButton("LEFT", "RELEASE");
-    MouseButton("RIGHT", "PRESS");
-    MouseButton("RIGHT", "RELEASE");
+    MouseButton(*input, "LEFT", "PRESS");
+    MouseButton(*input, "LEFT", "RELEASE");
+    MouseButton(*input, "RIGHT", "PRESS");
+    MouseButton(*input, "RIGHT", "RELEASE");
     // Texts compare exactly: anything but LEFT is the right button, anything
     // but PRESS a release.
-    MouseButton("left", "PRESS");
-    MouseButton("LEFT", "press");
+    MouseButton(*input, "left", "PRESS");
+    MouseButton(*input, "LEFT", "press");
     const std::vector<FakeInputSynth::Event> expected{
         FakeInputSynth::Mouse(0x8002, 33, 44), FakeInputSynth::Mouse(0x8004, 33, 44),
         FakeInputSynth::Mouse(0x8008, 33, 44), FakeInputSynth::Mouse(0x8010, 33, 44),
@@ -119,25 +118,32 @@ TEST_F(ScreenMouse, ButtonsActAtTheCursorWithoutMoving) {
 
 TEST_F(ScreenMouse, CursorAndScreenSizeAreReadAnew) {
     input->cursor = {7, 8};
-    EXPECT_EQ(GetMouseX(), 7);
-    EXPECT_EQ(GetMouseY(), 8);
+    EXPECT_EQ(GetMouseX(*input), 7);
+    EXPECT_EQ(GetMouseY(*input), 8);
     input->cursor = {9, 10};
-    EXPECT_EQ(GetMouseX(), 9);
+    EXPECT_EQ(GetMouseX(*input), 9);
     screen->size = {1280, 1024};
-    EXPECT_EQ(GetScreenWidth(), 1280);
-    EXPECT_EQ(GetScreenHeight(), 1024);
+    EXPECT_EQ(GetScreenWidth(*screen), 1280);
+    EXPECT_EQ(GetScreenHeight(*screen), 1024);
 }
 
-TEST_F(ScreenMouse, WithoutADisplayThePrimitivesRaise) {
-    platform::Install(platform::Services());
-    EXPECT_THROW(GetPixelColor(0, 0), Exception);
-    EXPECT_THROW(MoveMouseAbs(0, 0), Exception);
-    EXPECT_THROW(GetMouseX(), Exception);
+TEST(ProgramContext, WithoutADisplayItsServicesRaise) {
+    int attempts = 0;
+    platform::Services services;
+    services.connectDisplay = [&] {
+        ++attempts;
+        return platform::DisplayServices();
+    };
+    ProgramContext context(std::move(services));
+    EXPECT_THROW(context.Screen(), Exception);
+    EXPECT_THROW(context.Input(), Exception);
+    EXPECT_EQ(attempts, 1) << "a second try within the second";
+    EXPECT_THROW(ProgramContext(platform::Services()).Input(), Exception) << "no way to connect";
 }
 
 TEST_F(ScreenMouse, AnEmptyScreenTakesNoMove) {
     screen->size = {0, 0};
-    MoveMouseAbs(1, 1);
-    MoveMouseRel(1, 1);
+    MoveMouseAbs(*input, *screen, 1, 1);
+    MoveMouseRel(*input, *screen, 1, 1);
     EXPECT_TRUE(input->events.empty());
 }

@@ -4,7 +4,6 @@
 // for the moment; and the keyboard map as it was afterwards.
 #include "automation/KeySynth.h"
 #include "platform/InputSynth.h"
-#include "platform/Services.h"
 #include "platform/x11/KeyInjector.h"
 #include "platform/x11/TextReceiver.h"
 #include "platform/x11/X11Probe.h"
@@ -32,13 +31,9 @@ namespace {
 class Typing : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::x11::X11InputServices x11 = platform::x11::CreateX11InputServices();
+        x11 = platform::x11::CreateX11InputServices();
         ASSERT_NE(x11.input, nullptr) << "needs an X server with XTEST";
         input = x11.input.get();
-        platform::Services services;
-        services.input = std::move(x11.input);
-        services.screen = std::move(x11.screen);
-        platform::Install(std::move(services));
         field.resize(400, 40);
         field.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&field));
@@ -47,7 +42,6 @@ protected:
     }
     void TearDown() override {
         SetLayout({QStringLiteral("-layout"), QStringLiteral("us"), QStringLiteral("-option"), QString()});
-        platform::Install(platform::Services());
     }
     // Sets the layout and waits until the key synthesis has it: `probe` is a
     // character only the new layout types.
@@ -61,7 +55,7 @@ protected:
         field.clear();
         QString expected;
         for (const QString& text : texts) {
-            SendKey(text.toUtf8());
+            SendKey(*input, text.toUtf8());
             expected += text;
         }
         Eventually([&] { return field.text() == expected; });
@@ -78,6 +72,7 @@ protected:
     }
 
     QLineEdit field;
+    platform::x11::X11InputServices x11;
     platform::InputSynth* input = nullptr;
 };
 
@@ -128,7 +123,7 @@ TEST_F(Typing, CharactersNoKeyTypesAreTypedAndTheMapIsAsItWas) {
     const QStringList texts{QStringLiteral("é"), QStringLiteral("€"), QStringLiteral("½"), QStringLiteral("Ж"),
                             QStringLiteral("😀"), QStringLiteral("x")};
     for (const QString& text : texts)
-        SendKey(text.toUtf8());
+        SendKey(*input, text.toUtf8());
     const QString expected = texts.join(QString());
     EXPECT_TRUE(Eventually([&] { return receiver->Text() == expected; })) << receiver->Text().toStdString();
     // The lent keys go back a moment after the last one was released.
@@ -145,7 +140,7 @@ TEST_F(Typing, TypeTextTypesAnyTextIntoAnotherProgramOnUsAndFrench) {
         ASSERT_TRUE(Eventually([&] { return (input->VkKeyScan(U'é') != platform::InputSynth::kNoKey) == french; }));
         const auto receiver = Receiver();
         ASSERT_TRUE(receiver->Ok());
-        TypeText(text.toUtf8(), {});
+        TypeText(*input, text.toUtf8(), {});
         EXPECT_TRUE(Eventually([&] { return receiver->Text() == text; })) << receiver->Text().toStdString();
     }
     ASSERT_TRUE(SetLayout({QStringLiteral("us")}));
@@ -159,7 +154,7 @@ TEST_F(Typing, TwoThousandCharactersMixingLayoutAndOtherCharactersLoseNone) {
         text += pattern;
     const auto receiver = Receiver();
     ASSERT_TRUE(receiver->Ok());
-    TypeText(text.toUtf8(), {});
+    TypeText(*input, text.toUtf8(), {});
     EXPECT_TRUE(Eventually([&] { return receiver->Text().size() >= text.size(); }, 20000));
     EXPECT_EQ(receiver->Text(), text);
 }
@@ -176,13 +171,13 @@ TEST_F(Typing, ALongTextPausesForTheCallerAndStopsWhenTold) {
         const auto receiver = Receiver();
         ASSERT_TRUE(receiver->Ok());
         int pauses = 0;
-        TypeText(text.toUtf8(), [&pauses] { return ++pauses > 0; });
+        TypeText(*input, text.toUtf8(), [&pauses] { return ++pauses > 0; });
         EXPECT_TRUE(Eventually([&] { return receiver->Text() == text; }, 20000)) << receiver->Text().size();
         EXPECT_GE(pauses, 1);
     }
     const auto receiver = Receiver();
     ASSERT_TRUE(receiver->Ok());
-    TypeText(text.toUtf8(), [] { return false; });
+    TypeText(*input, text.toUtf8(), [] { return false; });
     // Whatever came before the first pause, and nothing after it.
     Eventually([&] { return receiver->Text().size() == text.size(); }, 1000);
     EXPECT_GT(receiver->Text().size(), 0);
@@ -208,7 +203,7 @@ TEST_F(Typing, ModifiersHeldDoNotChangeTheTextAndThoseStillHeldAreHeldAgainAfter
         ASSERT_TRUE(probe.IsKeyDown(kControl) && probe.IsKeyDown(kShift));
         const auto receiver = Receiver();
         ASSERT_TRUE(receiver->Ok());
-        TypeText("ab1", {});
+        TypeText(*input, "ab1", {});
         EXPECT_TRUE(Eventually([&] { return receiver->Text() == QStringLiteral("ab1"); }))
             << receiver->Text().toStdString();
         EXPECT_EQ(receiver->KeysWithControlOrAlt(), 0);
@@ -233,7 +228,7 @@ TEST_F(Typing, AKeyStillDownIsReleasedBeforeItsCharacterIsTyped) {
     fingers.Sync();
     const auto receiver = Receiver();
     ASSERT_TRUE(receiver->Ok());
-    TypeText("uau", {});
+    TypeText(*input, "uau", {});
     EXPECT_TRUE(Eventually([&] { return receiver->Text() == QStringLiteral("uau"); }))
         << receiver->Text().toStdString();
     fingers.UserKeycode(fingers.KeycodeOf(kU), false);
@@ -260,7 +255,7 @@ TEST_F(Typing, ModifiersLetGoOfDuringTheTypingAreNotPressedAgain) {
         hand.Sync();
     });
     const QString text = QString(QStringLiteral("x")).repeated(3000);
-    TypeText(text.toUtf8(), {});
+    TypeText(*input, text.toUtf8(), {});
     letGo.join();
     EXPECT_TRUE(Eventually([&] { return receiver->Text() == text; }, 20000));
     EXPECT_EQ(receiver->KeysWithControlOrAlt(), 0);

@@ -2,7 +2,7 @@
 // writes what it plays to the file SDL_DISKAUDIOFILE names when it opens.
 #include "automation/WavePlayer.h"
 #include "core/Exception.h"
-#include "platform/Services.h"
+#include "platform/WaveAudio.h"
 #include "platform/sdl/SdlWaveAudio.h"
 #include "tests/platform/WavFile.h"
 #include "tests/support/TempDir.h"
@@ -26,14 +26,13 @@ class WavePlayerOnSdl : public ::testing::Test {
 protected:
     void SetUp() override {
         qputenv("SDL_AUDIODRIVER", "disk");
-        platform::Services services;
-        services.wave = platform::sdl::CreateSdlWaveAudio();
-        platform::Install(std::move(services));
+        wave = platform::sdl::CreateSdlWaveAudio();
     }
-    void TearDown() override { platform::Install(platform::Services()); }
     void OutputTo(const QString& name) { qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(name)); }
 
     test::WorkingDir dir;
+    // Dropped to close the audio system once a test's player is gone.
+    std::shared_ptr<platform::WaveAudio> wave;
 };
 
 namespace {
@@ -57,7 +56,7 @@ TEST_F(WavePlayerOnSdl, ASecondFileStopsTheFirstAndPlaysOnTheSameDevice) {
     ASSERT_TRUE(test::WriteWav("second.wav", second));
     const QString out = dir.Path() + "/out.raw";
     {
-        TWavePlayer player;
+        TWavePlayer player(wave);
         OutputTo(out);
         player.PlayWav("first.wav");
         ASSERT_TRUE(WaitForOutput(out, 16384));  // the first is playing
@@ -67,7 +66,7 @@ TEST_F(WavePlayerOnSdl, ASecondFileStopsTheFirstAndPlaysOnTheSameDevice) {
         ASSERT_TRUE(WaitForOutput(out, cutAt + 2 * 6000 + 32768));
         EXPECT_TRUE(player.IsOpen());
     }
-    platform::Install(platform::Services());
+    wave.reset();
 
     // The output is a beginning of the first sound, cut short, then the
     // whole second one.
@@ -90,7 +89,7 @@ TEST_F(WavePlayerOnSdl, AClickEveryTwentyMillisecondsNeverRunsOutOfDevices) {
     int failures = 0;
     QString firstFailure;
     {
-        TWavePlayer player;
+        TWavePlayer player(wave);
         for (int i = 0; i < 200; ++i) {
             try {
                 player.PlayWav(i == 199 ? "last.wav" : i % 2 ? "other.wav" : "click.wav");
@@ -102,7 +101,7 @@ TEST_F(WavePlayerOnSdl, AClickEveryTwentyMillisecondsNeverRunsOutOfDevices) {
         }
         ASSERT_TRUE(WaitForOutput(out, QFileInfo(out).size() + 2 * 2000 + 32768));
     }
-    platform::Install(platform::Services());
+    wave.reset();
     EXPECT_EQ(failures, 0) << firstFailure.toStdString();
     EXPECT_TRUE(Before(out, last).has_value()) << "the last file's samples reach the device";
 }
@@ -115,7 +114,7 @@ TEST_F(WavePlayerOnSdl, AFileOfAnotherFormatGetsADeviceOfItsOwn) {
     const QString out1 = dir.Path() + "/first.raw";
     const QString out2 = dir.Path() + "/second.raw";
     {
-        TWavePlayer player;
+        TWavePlayer player(wave);
         OutputTo(out1);
         player.PlayWav("mono.wav");
         ASSERT_TRUE(WaitForOutput(out1, 8192));
@@ -123,7 +122,7 @@ TEST_F(WavePlayerOnSdl, AFileOfAnotherFormatGetsADeviceOfItsOwn) {
         player.PlayWav("slow.wav");
         ASSERT_TRUE(WaitForOutput(out2, 2 * 3000 + 32768));
     }
-    platform::Install(platform::Services());
+    wave.reset();
     const test::Sounded played = test::WithoutSilence(test::ReadSamples(out2));
     EXPECT_TRUE(played.clean);
     EXPECT_EQ(played.samples, slow);
@@ -134,7 +133,7 @@ TEST_F(WavePlayerOnSdl, ABadFileRaisesTheDevicesText) {
     dir.Write("bad.wav", "RIFF....WAVEjunk");
     const QString deviceText = platform::sdl::SdlWaveAudio().Open("bad.wav");
     ASSERT_FALSE(deviceText.isEmpty());
-    TWavePlayer player;
+    TWavePlayer player(wave);
     try {
         player.PlayWav("bad.wav");
         FAIL() << "no exception";

@@ -30,11 +30,11 @@ protected:
     void SetUp() override {
         AppFixture::SetUp();
         capture = std::make_shared<FakeKeyCapture>();
-        platform::Current().keyCapture = capture;
+        services.keyCapture = capture;
     }
     void StartWith(const char* script) {
         dir.Write(QStringLiteral("keys.orx"), script);
-        windows = CreateWindows();
+        windows = CreateWindows(Context());
         main()->SetExecutor(&engine);
         main()->show();
     }
@@ -134,7 +134,7 @@ TEST_F(HookKeystroke, AFailingKeyBindGoesNoFurther) {
 
 TEST_F(HookKeystroke, AListingFailureAtFirstShowStillInstallsTheHook) {
     dir.MakeUnreadable(QStringLiteral("bad.orx"));
-    windows = CreateWindows();
+    windows = CreateWindows(Context());
     EXPECT_THROW(main()->FormShow(), Exception);
     EXPECT_FALSE(main()->FirstShow);
     EXPECT_EQ(HookHandle.get(), capture.get());

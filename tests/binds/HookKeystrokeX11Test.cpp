@@ -23,7 +23,7 @@ class HookKeystrokeX11 : public test::AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        platform::Current().keyCapture = platform::CreateX11KeyCapture();
+        services.keyCapture = platform::CreateX11KeyCapture();
         ASSERT_TRUE(keys.Ok());
     }
     // Lets the window handle its messages until n bind runs are seen.
@@ -50,7 +50,7 @@ TEST_F(HookKeystrokeX11, ControlShiftATypedWhileTheWindowIsBusyRunsItsBind) {
     dir.Write(QStringLiteral("keys.orx"),
               "//BIND KEY CONTROL-SHIFT-A\ncombination\n//BIND KEY A\nplain\n"
               "//BIND KEY CONTROL\nctrl\n//BIND KEY CONTROL-SHIFT\nctrl-shift\n");
-    windows = CreateWindows();
+    windows = CreateWindows(Context());
     main()->SetExecutor(&engine);
     main()->show();
     ASSERT_NE(HookHandle, nullptr) << "the RECORD capture did not start";

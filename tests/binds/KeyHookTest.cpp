@@ -1,7 +1,6 @@
 // The keyboard hook: installed once, HookProc only posts the keystroke
 // message, and RemoveHook leaves nothing behind.
 #include "binds/keyhook.h"
-#include "platform/Services.h"
 #include "platform/fake/FakeKeyCapture.h"
 
 #include <gtest/gtest.h>
@@ -30,29 +29,20 @@ public:
 
 class KeyHook : public ::testing::Test {
 protected:
-    void SetUp() override {
-        capture = std::make_shared<FakeKeyCapture>();
-        platform::Services services;
-        services.keyCapture = capture;
-        platform::Install(std::move(services));
-    }
-    void TearDown() override {
-        RemoveHook();
-        platform::Install(platform::Services());
-    }
-    std::shared_ptr<FakeKeyCapture> capture;
+    void TearDown() override { RemoveHook(); }
+    std::shared_ptr<FakeKeyCapture> capture = std::make_shared<FakeKeyCapture>();
     Receiver window;
 };
 }  // namespace
 
 TEST_F(KeyHook, InstallsOnceAndASecondCallChangesNothing) {
-    InstallHook(&window);
+    InstallHook(&window, capture);
     EXPECT_EQ(HookHandle.get(), capture.get());
     EXPECT_EQ(TargetWindow.load(), &window);
     EXPECT_TRUE(capture->Started());
 
     Receiver other;
-    InstallHook(&other);
+    InstallHook(&other, capture);
     EXPECT_EQ(capture->startCount, 1);
     EXPECT_EQ(TargetWindow.load(), &window) << "not even the target changes";
     capture->Feed("+A -A");
@@ -62,7 +52,7 @@ TEST_F(KeyHook, InstallsOnceAndASecondCallChangesNothing) {
 }
 
 TEST_F(KeyHook, HookProcPostsTheMessageAndReturns) {
-    InstallHook(&window);
+    InstallHook(&window, capture);
     capture->Feed("+CONTROL +SHIFT +A -A -SHIFT -CONTROL");
     EXPECT_TRUE(window.messages.empty()) << "posted, not delivered on the spot";
     QCoreApplication::processEvents();
@@ -80,7 +70,7 @@ TEST_F(KeyHook, HookProcPostsTheMessageAndReturns) {
 }
 
 TEST_F(KeyHook, RemoveHookStopsTheCaptureAndDropsWaitingKeystrokes) {
-    InstallHook(&window);
+    InstallHook(&window, capture);
     capture->Feed("+CONTROL +B");
     RemoveHook();
     EXPECT_EQ(HookHandle, nullptr);
@@ -96,7 +86,7 @@ TEST_F(KeyHook, RemoveHookStopsTheCaptureAndDropsWaitingKeystrokes) {
 
     // Installed again, with a new target.
     Receiver other;
-    InstallHook(&other);
+    InstallHook(&other, capture);
     EXPECT_EQ(capture->startCount, 2);
     capture->Feed("-C");
     QCoreApplication::processEvents();
@@ -105,7 +95,7 @@ TEST_F(KeyHook, RemoveHookStopsTheCaptureAndDropsWaitingKeystrokes) {
 
 TEST_F(KeyHook, WithoutACaptureNothingIsInstalledAndNothingArrives) {
     capture->available = false;
-    InstallHook(&window);
+    InstallHook(&window, capture);
     EXPECT_EQ(HookHandle, nullptr);
     EXPECT_EQ(TargetWindow.load(), &window) << "the target is stored all the same";
     capture->Feed("+A -A");
@@ -115,12 +105,11 @@ TEST_F(KeyHook, WithoutACaptureNothingIsInstalledAndNothingArrives) {
     // A later call tries again: nothing was installed.
     capture->available = true;
     Receiver other;
-    InstallHook(&other);
+    InstallHook(&other, capture);
     EXPECT_EQ(HookHandle.get(), capture.get());
     EXPECT_EQ(TargetWindow.load(), &other);
     RemoveHook();
 
-    platform::Install(platform::Services());  // no capture service at all
-    EXPECT_NO_THROW(InstallHook(&window));
+    EXPECT_NO_THROW(InstallHook(&window, nullptr)) << "no capture at all";
     EXPECT_EQ(HookHandle, nullptr);
 }

@@ -3,7 +3,6 @@
 #include "core/Exception.h"
 #include "editor/ScriptEdit.h"
 #include "editor/ScriptHost.h"
-#include "platform/Services.h"
 #include "platform/fake/ScriptedDialogs.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
@@ -42,11 +41,10 @@ QByteArray Read(const QString& name) {
 class Editor : public ::testing::Test {
 protected:
     void SetUp() override {
-        dialogs = platform::ScriptedDialogs::InstallAlone();
+        editor.SetDialogs(scripted);
         editor.SetHost(&host);
         editor.SetOutputWindow(&output);
     }
-    void TearDown() override { platform::Install(platform::Services()); }
     void Open(const QString& name) {
         editor.EditFileName = name;
         editor.show();  // what the main window's modal showing does first
@@ -54,7 +52,8 @@ protected:
     void Type(const QString& text) { editor.RichEditScript->insertPlainText(text); }
 
     test::WorkingDir dir;
-    platform::ScriptedDialogs* dialogs = nullptr;
+    std::shared_ptr<platform::ScriptedDialogs> scripted = std::make_shared<platform::ScriptedDialogs>();
+    platform::ScriptedDialogs* dialogs = scripted.get();
     RecordingHost host;
     QWidget output;
     TFormScriptEditor editor;

@@ -4,7 +4,6 @@
 #include "engine/FatalReport.h"
 #include "engine/KnownVersions.h"
 #include "engine/PythonEngine.h"
-#include "platform/Services.h"
 #include "platform/fake/ScriptedDialogs.h"
 #include "tests/support/QtPrinters.h"
 
@@ -260,15 +259,13 @@ TEST(EngineSettings, ValuesAfterConstruction) {
 
 class Loading : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dialogs = platform::ScriptedDialogs::InstallAlone();
-        SetFatalBoxPolicy(FatalBoxPolicy::Always);
+    // Fatal boxes of `dll` go to the scripted dialogs, display or not.
+    void Box(TDynamicDll& dll) {
+        dll.Dialogs = scripted;
+        dll.FatalBox = FatalBoxPolicy::Always;
     }
-    void TearDown() override {
-        SetFatalBoxPolicy(FatalBoxPolicy::WhenDisplayUsable);
-        platform::Install(platform::Services());
-    }
-    platform::ScriptedDialogs* dialogs = nullptr;
+    std::shared_ptr<platform::ScriptedDialogs> scripted = std::make_shared<platform::ScriptedDialogs>();
+    platform::ScriptedDialogs* dialogs = scripted.get();
 };
 
 class ExposedDll : public TDynamicDll {
@@ -278,6 +275,7 @@ public:
 
 TEST_F(Loading, CandidatesAreTriedFromTheLastToTheFirst) {
     TDynamicDll dll;
+    Box(dll);
     dll.FatalAbort = false;
     int afterLoad = 0;
     dll.OnAfterLoad = [&](QObject* sender) {
@@ -301,6 +299,7 @@ TEST_F(Loading, CandidatesAreTriedFromTheLastToTheFirst) {
 
 TEST_F(Loading, WithoutLoadableCandidatesTheNameItselfIsTried) {
     TDynamicDll dll;
+    Box(dll);
     dll.FatalAbort = false;
     dll.DllName = QStringLiteral("libm.so.6");
     dll.CandidateNames = {"libnothing-here.so.9"};
@@ -311,6 +310,7 @@ TEST_F(Loading, WithoutLoadableCandidatesTheNameItselfIsTried) {
 
 TEST_F(Loading, UnloadClosesOnceAndCallsItsHookOnce) {
     TDynamicDll dll;
+    Box(dll);
     int beforeUnload = 0;
     dll.OnBeforeUnload = [&](QObject*) { ++beforeUnload; };
     dll.DllName = QStringLiteral("libm.so.6");
@@ -324,6 +324,7 @@ TEST_F(Loading, UnloadClosesOnceAndCallsItsHookOnce) {
 
 TEST_F(Loading, AutoLoadOffLoadsNothing) {
     TPythonEngine engine;
+    Box(engine.Runtime());
     engine.Runtime().AutoLoad = false;
     bool beforeLoad = false;
     engine.Runtime().OnBeforeLoad = [&](QObject*) { beforeLoad = true; };
@@ -334,6 +335,7 @@ TEST_F(Loading, AutoLoadOffLoadsNothing) {
 
 TEST_F(Loading, AFailedLoadIsToldAndNeverReachesAfterLoad) {
     TPythonEngine engine;
+    Box(engine.Runtime());
     engine.Runtime().FatalAbort = false;
     engine.SetUseLastKnownVersion(false);
     engine.Runtime().DllName = QStringLiteral("/nonexistent/libpython-none.so.1");
@@ -360,6 +362,7 @@ TEST_F(Loading, AFailedLoadIsToldAndNeverReachesAfterLoad) {
 
 TEST_F(Loading, AnEmptyNameLoadsNothing) {
     TDynamicDll dll;
+    Box(dll);
     dll.FatalAbort = false;
     dll.Load();
     EXPECT_FALSE(dll.IsLoaded()) << "an empty name would open the program itself";
@@ -368,22 +371,22 @@ TEST_F(Loading, AnEmptyNameLoadsNothing) {
 
 TEST_F(Loading, QuitMessages) {
     ExposedDll dll;
+    Box(dll);
     dll.DllName = QStringLiteral("libx.so");
     EXPECT_EQ(dll.QuitMessage(), QStringLiteral("Dll libx.so could not be loaded. We must quit."));
 }
 
 TEST_F(Loading, FatalBoxesNeedAUsableDisplay) {
-    SetFatalBoxPolicy(FatalBoxPolicy::WhenDisplayUsable);
     testing::internal::CaptureStderr();
-    ReportFatal(QStringLiteral("told on stderr only"), true);
+    ReportFatal(QStringLiteral("told on stderr only"), true, dialogs, FatalBoxPolicy::WhenDisplayUsable);
     const std::string printed = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(dialogs->shown.empty()) << "the offscreen platform cannot answer a box";
     EXPECT_EQ(printed, "told on stderr only\n");
-    SetFatalBoxPolicy(FatalBoxPolicy::Always);
     testing::internal::CaptureStderr();
-    ReportFatal(QStringLiteral("boxed"), true);
-    ReportFatal(QStringLiteral("not boxed"), false);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "boxed\nnot boxed\n");
+    ReportFatal(QStringLiteral("boxed"), true, dialogs, FatalBoxPolicy::Always);
+    ReportFatal(QStringLiteral("not boxed"), false, dialogs, FatalBoxPolicy::Always);
+    ReportFatal(QStringLiteral("no dialogs"), true, nullptr, FatalBoxPolicy::Always);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "boxed\nnot boxed\nno dialogs\n");
     EXPECT_EQ(dialogs->TextsOf(QStringLiteral("fatal")), QStringList{QStringLiteral("boxed")});
 }
 

@@ -5,7 +5,6 @@
 // runs in a process of its own.
 #include "engine/FatalReport.h"
 #include "engine/PythonEngine.h"
-#include "platform/Services.h"
 #include "platform/fake/ScriptedDialogs.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/QtPrinters.h"
@@ -21,14 +20,13 @@ namespace {
 class Candidates : public ::testing::Test {
 protected:
     void SetUp() override {
-        dialogs = platform::ScriptedDialogs::InstallAlone();
-        SetFatalBoxPolicy(FatalBoxPolicy::Always);
+        engine.Runtime().Dialogs = scripted;
+        engine.Runtime().FatalBox = FatalBoxPolicy::Always;
         engine.Runtime().FatalAbort = false;
         engine.Runtime().FatalMsgDlg = false;
     }
-    void TearDown() override { platform::Install(platform::Services()); }
-
-    platform::ScriptedDialogs* dialogs = nullptr;
+    std::shared_ptr<platform::ScriptedDialogs> scripted = std::make_shared<platform::ScriptedDialogs>();
+    platform::ScriptedDialogs* dialogs = scripted.get();
     TPythonEngine engine;
 };
 

@@ -2,7 +2,6 @@
 // the registry step, the running-engine record, clients, restarts in one
 // process, and a shutdown that a script's threads and files cannot hang or
 // crash. Each test runs in a process of its own.
-#include "platform/Services.h"
 #include "platform/fake/FakeKeyStore.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/engine/RecordingComponents.h"
@@ -29,16 +28,14 @@ namespace {
 
 class Lifecycle : public ::testing::Test {
 protected:
-    void TearDown() override { platform::Install(platform::Services()); }
-
-    // Installs an in-memory key store and returns it.
-    platform::FakeKeyStore& InstallKeyStore() {
-        auto store = std::make_shared<platform::FakeKeyStore>();
-        platform::Services services;
-        services.keyStore = store;
-        platform::Install(std::move(services));
-        return *store;
+    // An engine whose module search path is kept in the in-memory key store.
+    std::unique_ptr<TPythonEngine> MakeEngineWithRegistry() {
+        auto engine = test::MakeEngine();
+        engine->Registry = registry;
+        return engine;
     }
+
+    std::shared_ptr<platform::FakeKeyStore> registry = std::make_shared<platform::FakeKeyStore>();
 
     QStringList log;
 };
@@ -115,8 +112,8 @@ TEST_F(Lifecycle, AFailingRedirectionEndsInitializeWithTheInterpreterUp) {
 }
 
 TEST_F(Lifecycle, RegistryPathIsWrittenWhenTheKeyIsMissing) {
-    platform::FakeKeyStore& store = InstallKeyStore();
-    auto engine = test::MakeEngine();
+    platform::FakeKeyStore& store = *registry;
+    auto engine = MakeEngineWithRegistry();
     QString accessorMessage;
     engine->OnPathInitialization = [&](QObject* sender, QString& path) {
         EXPECT_EQ(sender, engine.get());
@@ -132,8 +129,8 @@ TEST_F(Lifecycle, RegistryPathIsWrittenWhenTheKeyIsMissing) {
 }
 
 TEST_F(Lifecycle, ThePathHandlerIsNotAskedWhenTheKeyExists) {
-    platform::FakeKeyStore& store = InstallKeyStore();
-    auto engine = test::MakeEngine();
+    platform::FakeKeyStore& store = *registry;
+    auto engine = MakeEngineWithRegistry();
     // The version adjustment after loading decides the key's version text.
     engine->Runtime().OnAfterLoad = [&](QObject*) {
         for (const char* version : {"1.5", "3.11", "3.8", "3.9", "3.10", "3.12", "3.13"})
@@ -149,9 +146,9 @@ TEST_F(Lifecycle, ThePathHandlerIsNotAskedWhenTheKeyExists) {
 }
 
 TEST_F(Lifecycle, AnUnwritableKeyStoreIsIgnored) {
-    platform::FakeKeyStore& store = InstallKeyStore();
+    platform::FakeKeyStore& store = *registry;
     store.failWrites = true;
-    auto engine = test::MakeEngine();
+    auto engine = MakeEngineWithRegistry();
     engine->OnPathInitialization = [](QObject*, QString& path) { path = QStringLiteral("/x"); };
     engine->LayoutLoaded();
     EXPECT_EQ(store.writes, 1);

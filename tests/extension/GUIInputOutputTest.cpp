@@ -1,7 +1,6 @@
 // The GUI IO component delivering into the Output window's control.
 #include "extension/PythonGUIInputOutput.h"
 #include "extension/output.h"
-#include "platform/Services.h"
 #include "platform/fake/ScriptedDialogs.h"
 #include "tests/support/QtPrinters.h"
 
@@ -21,10 +20,9 @@ namespace {
 class GUIOutput : public ::testing::Test {
 protected:
     void SetUp() override {
-        dialogs = platform::ScriptedDialogs::InstallAlone();
         io.SetOutput(form.RichEditOutput);
+        io.SetDialogs(scripted);
     }
-    void TearDown() override { platform::Install(platform::Services()); }
     // What the control shows once the event loop has turned.
     QString Text() const {
         QCoreApplication::sendPostedEvents();
@@ -32,7 +30,8 @@ protected:
     }
     QStringList Shown() const { return Text().split(u'\n'); }
 
-    platform::ScriptedDialogs* dialogs = nullptr;
+    std::shared_ptr<platform::ScriptedDialogs> scripted = std::make_shared<platform::ScriptedDialogs>();
+    platform::ScriptedDialogs* dialogs = scripted.get();
     TFormOutput form;
     TPythonGUIInputOutput io;
 };

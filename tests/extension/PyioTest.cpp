@@ -5,7 +5,6 @@
 #include "extension/PythonType.h"
 #include "extension/Pyio.h"
 #include "extension/output.h"
-#include "platform/Services.h"
 #include "platform/fake/ScriptedDialogs.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/QtPrinters.h"
@@ -30,7 +29,6 @@ namespace {
 class Redirected : public ::testing::Test {
 protected:
     void SetUp() override {
-        dialogs = platform::ScriptedDialogs::InstallAlone();
 
         owner = std::make_unique<QObject>();
         module = new TPythonModule(owner.get());
@@ -39,12 +37,12 @@ protected:
         engine->setParent(owner.get());
         io = new TPythonGUIInputOutput(owner.get());
         io->SetOutput(form.RichEditOutput);
+        io->SetDialogs(scripted);
         engine->SetIO(io);
         module->SetEngine(engine);
     }
     void TearDown() override {
         DestroyComponents();
-        platform::Install(platform::Services());
     }
     void DestroyComponents() {
         if (!owner)
@@ -66,7 +64,8 @@ protected:
         }
     }
 
-    platform::ScriptedDialogs* dialogs = nullptr;
+    std::shared_ptr<platform::ScriptedDialogs> scripted = std::make_shared<platform::ScriptedDialogs>();
+    platform::ScriptedDialogs* dialogs = scripted.get();
     TFormOutput form;
     std::unique_ptr<QObject> owner;
     TPythonModule* module = nullptr;

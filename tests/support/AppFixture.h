@@ -3,31 +3,40 @@
 #include "tests/support/QtPrinters.h"
 #include "app/FormMain.h"
 #include "app/Startup.h"
+#include "automation/ProgramContext.h"
 #include "platform/Services.h"
 #include "platform/fake/ScriptedDialogs.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QPlainTextEdit>
+
+#include <memory>
 
 namespace orvexa::test {
 
 // A working directory, scripted dialogs and the program's windows, created
-// in start-up order. Scripts are written before Start() shows the window.
+// in start-up order. Scripts are written, and services added, before
+// Start() (or the first Context()) makes the program's context.
 class AppFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dialogs = platform::ScriptedDialogs::InstallAlone();
-    }
+    void SetUp() override { services.dialogs = scripted; }
     void TearDown() override {
         windows = Windows();
-        platform::Install(platform::Services());
+        context.reset();
     }
 
+    // The program's context, made from `services` on first use.
+    ProgramContext& Context() {
+        if (!context)
+            context = std::make_unique<ProgramContext>(services, QCoreApplication::instance());
+        return *context;
+    }
     void Start() {
-        windows = CreateWindows();
+        windows = CreateWindows(Context());
         main()->show();
     }
     TFormMain* main() const { return windows.FormMain.get(); }
@@ -44,7 +53,10 @@ protected:
     }
 
     WorkingDir dir;
-    platform::ScriptedDialogs* dialogs = nullptr;
+    std::shared_ptr<platform::ScriptedDialogs> scripted = std::make_shared<platform::ScriptedDialogs>();
+    platform::ScriptedDialogs* dialogs = scripted.get();
+    platform::Services services;
+    std::unique_ptr<ProgramContext> context;
     Windows windows;
 };
 
