@@ -101,12 +101,14 @@ TEST_F(X11Backends, KeyScanMatchesTheUnitedStatesLayout) {
 TEST_F(X11Backends, PixelsOutsideTheScreenReadAsZeroAndDoNotEndTheProcess) {
     Screen& screen = *services.screen;
     const ScreenSize size = screen.PrimarySize();
+    testing::internal::CaptureStderr();
     EXPECT_EQ(screen.PixelColor(-1, 0), 0u);
     EXPECT_EQ(screen.PixelColor(0, -1), 0u);
     EXPECT_EQ(screen.PixelColor(size.width, 0), 0u);
     EXPECT_EQ(screen.PixelColor(0, size.height), 0u);
     EXPECT_EQ(screen.PixelColor(40000, 40000), 0u);
     EXPECT_EQ(screen.PixelColor(70000, 10), 0u);  // would wrap to 4464 on the wire
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the errors are expected, not reported";
     // The connection still works after the errors.
     screen.PixelColor(size.width - 1, size.height - 1);
     EXPECT_EQ(screen.PrimarySize(), size);
