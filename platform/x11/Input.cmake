@@ -15,6 +15,8 @@ target_sources(orvexa_platform PRIVATE
 )
 target_link_libraries(orvexa_platform PRIVATE PkgConfig::X11)
 
+# Their fakes, and the X11 tools of the tests: a probe of the keyboard and
+# pointer, a window that receives text, plain window requests.
 target_sources(orvexa_platform_fake PRIVATE
   fake/FakeInputSynth.cpp
   fake/FakeScreen.cpp

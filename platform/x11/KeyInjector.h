@@ -12,6 +12,8 @@ namespace orvexa::platform {
 class KeyInjector {
 public:
     KeyInjector();  // connects to the display named by DISPLAY
+    KeyInjector(const KeyInjector&) = delete;
+    KeyInjector& operator=(const KeyInjector&) = delete;
 
     // False without a display or without XTEST; every other call then fails.
     bool Ok() const { return static_cast<bool>(display_); }

@@ -10,6 +10,8 @@ namespace orvexa::platform::x11 {
 class X11Probe {
 public:
     X11Probe();  // connects to the display named by DISPLAY
+    X11Probe(const X11Probe&) = delete;
+    X11Probe& operator=(const X11Probe&) = delete;
 
     bool Ok() const { return static_cast<bool>(display_); }
     Display* display() const { return display_.get(); }
