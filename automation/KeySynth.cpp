@@ -1,6 +1,7 @@
 #include "automation/KeySynth.h"
 
 #include "platform/InputSynth.h"
+#include "platform/VirtualKeyCodes.h"
 
 #include <QList>
 #include <QStringDecoder>
@@ -23,11 +24,12 @@ struct KeyName {
 
 // Compared in this order; the first equal name gives the code.
 constexpr KeyName kKeyNames[] = {
-    {"SPACE", 0x20}, {"TAB", 0x09},  {"SHIFT", 0x10},  {"ENTER", 0x0D}, {"BS", 0x08},
-    {"ESC", 0x1B},   {"ESCAPE", 0x1B}, {"ALT", 0x12},  {"F1", 0x70},    {"F2", 0x71},
-    {"F3", 0x72},    {"F4", 0x73},   {"F5", 0x74},     {"F6", 0x75},    {"F7", 0x76},
-    {"F8", 0x77},    {"F9", 0x78},   {"F10", 0x79},    {"F11", 0x7A},   {"F12", 0x7B},
-    {"UP", 0x26},    {"DOWN", 0x28}, {"LEFT", 0x25},   {"RIGHT", 0x27},
+    {"SPACE", vk::Space}, {"TAB", vk::Tab},    {"SHIFT", vk::Shift},   {"ENTER", vk::Return},
+    {"BS", vk::Back},     {"ESC", vk::Escape}, {"ESCAPE", vk::Escape}, {"ALT", vk::Menu},
+    {"F1", vk::F1},       {"F2", vk::F2},      {"F3", vk::F3},         {"F4", vk::F4},
+    {"F5", vk::F5},       {"F6", vk::F6},      {"F7", vk::F7},         {"F8", vk::F8},
+    {"F9", vk::F9},       {"F10", vk::F10},    {"F11", vk::F11},       {"F12", vk::F12},
+    {"UP", vk::Up},       {"DOWN", vk::Down},  {"LEFT", vk::Left},     {"RIGHT", vk::Right},
 };
 
 bool IsShifted(unsigned char c) {

@@ -1,14 +1,9 @@
 #include "binds/KeyNames.h"
 
+#include "platform/VirtualKeyCodes.h"
+
 namespace orvexa {
 namespace {
-
-constexpr std::uint32_t kBack = 8;
-constexpr std::uint32_t kTab = 9;
-constexpr std::uint32_t kReturn = 13;
-constexpr std::uint32_t kSpace = 32;
-constexpr std::uint32_t kNumpad1 = 97;
-constexpr std::uint32_t kF11 = 122;
 
 // Each prefix goes in front of what is there: Shift first, Control last.
 void Prefix(QString& name, bool down, const char* modifier) {
@@ -22,13 +17,13 @@ void Prefix(QString& name, bool down, const char* modifier) {
 
 QString KeyBaseName(std::uint32_t virtualKey) {
     switch (virtualKey) {
-    case kBack:
+    case vk::Back:
         return QStringLiteral("BS");
-    case kTab:
+    case vk::Tab:
         return QStringLiteral("TAB");
-    case kReturn:
+    case vk::Return:
         return QStringLiteral("ENTER");
-    case kSpace:
+    case vk::Space:
         return QStringLiteral("SPACE");
     default:
         break;
@@ -37,7 +32,7 @@ QString KeyBaseName(std::uint32_t virtualKey) {
     // F1..F11) are named by the character that has the key's code.
     const bool digit = virtualKey >= '0' && virtualKey <= '9';
     const bool letter = virtualKey >= 'A' && virtualKey <= 'Z';
-    const bool lowerRange = virtualKey >= kNumpad1 && virtualKey <= kF11;
+    const bool lowerRange = virtualKey >= vk::Numpad1 && virtualKey <= vk::F11;
     if (digit || letter || lowerRange)
         return QString(QChar(static_cast<char16_t>(virtualKey)));
     return QString();

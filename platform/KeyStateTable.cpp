@@ -1,24 +1,26 @@
 #include "platform/KeyStateTable.h"
 
+#include "platform/VirtualKeyCodes.h"
+
 #include <algorithm>
 
 namespace orvexa::platform {
 namespace {
 
 constexpr std::uint8_t kDown = 0x80;
-constexpr std::uint8_t kShift = 0x01;
-constexpr std::uint8_t kControl = 0x02;
-constexpr std::uint8_t kAlt = 0x04;
+constexpr std::uint8_t kShiftBit = 0x01;
+constexpr std::uint8_t kControlBit = 0x02;
+constexpr std::uint8_t kAltBit = 0x04;
 
-// The generic and the sided codes of the three modifiers (winuser.h values).
+// The generic and the sided codes of the three modifiers.
 std::uint8_t ModifierClass(std::uint32_t virtualKey) {
     switch (virtualKey) {
-    case 0x10: case 0xA0: case 0xA1:  // VK_SHIFT, VK_LSHIFT, VK_RSHIFT
-        return kShift;
-    case 0x11: case 0xA2: case 0xA3:  // VK_CONTROL, VK_LCONTROL, VK_RCONTROL
-        return kControl;
-    case 0x12: case 0xA4: case 0xA5:  // VK_MENU, VK_LMENU, VK_RMENU
-        return kAlt;
+    case vk::Shift: case vk::LShift: case vk::RShift:
+        return kShiftBit;
+    case vk::Control: case vk::LControl: case vk::RControl:
+        return kControlBit;
+    case vk::Menu: case vk::LMenu: case vk::RMenu:
+        return kAltBit;
     default:
         return 0;
     }
@@ -58,9 +60,9 @@ KeyModifiers KeyStateTable::Modifiers() const {
     for (const std::uint8_t slot : down_)
         bits |= slot;
     KeyModifiers modifiers;
-    modifiers.shift = (bits & kShift) != 0;
-    modifiers.control = (bits & kControl) != 0;
-    modifiers.alt = (bits & kAlt) != 0;
+    modifiers.shift = (bits & kShiftBit) != 0;
+    modifiers.control = (bits & kControlBit) != 0;
+    modifiers.alt = (bits & kAltBit) != 0;
     return modifiers;
 }
 

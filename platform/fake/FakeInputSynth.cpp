@@ -1,5 +1,7 @@
 #include "platform/fake/FakeInputSynth.h"
 
+#include "platform/VirtualKeyCodes.h"
+
 #include <algorithm>
 #include <ios>
 #include <string_view>
@@ -17,9 +19,10 @@ struct KeyRow {
 constexpr KeyRow kPunctuation[] = {
     {'1', '!', '1'},  {'2', '@', '2'},  {'3', '#', '3'},  {'4', '$', '4'},  {'5', '%', '5'},
     {'6', '^', '6'},  {'7', '&', '7'},  {'8', '*', '8'},  {'9', '(', '9'},  {'0', ')', '0'},
-    {';', ':', 0xBA}, {'=', '+', 0xBB}, {',', '<', 0xBC}, {'-', '_', 0xBD}, {'.', '>', 0xBE},
-    {'/', '?', 0xBF}, {'`', '~', 0xC0}, {'[', '{', 0xDB}, {'\\', '|', 0xDC}, {']', '}', 0xDD},
-    {'\'', '"', 0xDE},
+    {';', ':', vk::Oem1},      {'=', '+', vk::OemPlus},   {',', '<', vk::OemComma},
+    {'-', '_', vk::OemMinus},  {'.', '>', vk::OemPeriod}, {'/', '?', vk::Oem2},
+    {'`', '~', vk::Oem3},      {'[', '{', vk::Oem4},      {'\\', '|', vk::Oem5},
+    {']', '}', vk::Oem6},      {'\'', '"', vk::Oem7},
 };
 }  // namespace
 
@@ -33,11 +36,11 @@ FakeInputSynth::FakeInputSynth() {
         layout_[static_cast<char32_t>(row.plain)] = row.virtualKey;
         layout_[static_cast<char32_t>(row.shifted)] = row.virtualKey | 0x100;
     }
-    layout_[' '] = 0x20;
-    layout_['\t'] = 0x09;
-    layout_['\r'] = 0x0D;
-    layout_['\n'] = 0x0D;
-    layout_['\b'] = 0x08;
+    layout_[' '] = vk::Space;
+    layout_['\t'] = vk::Tab;
+    layout_['\r'] = vk::Return;
+    layout_['\n'] = vk::Return;
+    layout_['\b'] = vk::Back;
 }
 
 void FakeInputSynth::MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) {
@@ -63,12 +66,12 @@ void FakeInputSynth::CharacterEvent(char32_t character, bool press) {
     const bool shift = (key & 0x100) != 0;
     if (press) {
         if (shift)
-            KeybdEvent(0x10, 0, 0);
+            KeybdEvent(vk::Shift, 0, 0);
         KeybdEvent(code, 0, 0);
     } else {
         KeybdEvent(code, 0, kKeyUp);
         if (shift)
-            KeybdEvent(0x10, 0, kKeyUp);
+            KeybdEvent(vk::Shift, 0, kKeyUp);
     }
 }
 

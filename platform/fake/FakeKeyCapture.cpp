@@ -1,5 +1,7 @@
 #include "platform/fake/FakeKeyCapture.h"
 
+#include "platform/VirtualKeyCodes.h"
+
 #include <charconv>
 #include <stdexcept>
 #include <string>
@@ -14,12 +16,14 @@ struct NamedKey {
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {"BS", 0x08},        {"TAB", 0x09},       {"ENTER", 0x0D},     {"SHIFT", 0x10},
-    {"CONTROL", 0x11},   {"ALT", 0x12},       {"CAPITAL", 0x14},   {"ESCAPE", 0x1B},
-    {"SPACE", 0x20},     {"LEFT", 0x25},      {"MULTIPLY", 0x6A},  {"ADD", 0x6B},
-    {"SEPARATOR", 0x6C}, {"SUBTRACT", 0x6D},  {"DECIMAL", 0x6E},   {"DIVIDE", 0x6F},
-    {"NUMLOCK", 0x90},   {"LSHIFT", 0xA0},    {"RSHIFT", 0xA1},    {"LCONTROL", 0xA2},
-    {"RCONTROL", 0xA3},  {"LALT", 0xA4},      {"RALT", 0xA5},
+    {"BS", vk::Back},             {"TAB", vk::Tab},           {"ENTER", vk::Return},
+    {"SHIFT", vk::Shift},         {"CONTROL", vk::Control},   {"ALT", vk::Menu},
+    {"CAPITAL", vk::Capital},     {"ESCAPE", vk::Escape},     {"SPACE", vk::Space},
+    {"LEFT", vk::Left},           {"MULTIPLY", vk::Multiply}, {"ADD", vk::Add},
+    {"SEPARATOR", vk::Separator}, {"SUBTRACT", vk::Subtract}, {"DECIMAL", vk::Decimal},
+    {"DIVIDE", vk::Divide},       {"NUMLOCK", vk::NumLock},   {"LSHIFT", vk::LShift},
+    {"RSHIFT", vk::RShift},       {"LCONTROL", vk::LControl}, {"RCONTROL", vk::RControl},
+    {"LALT", vk::LMenu},          {"RALT", vk::RMenu},
 };
 
 std::invalid_argument BadStep(std::string_view what) {
@@ -81,11 +85,11 @@ std::uint32_t FakeKeyCapture::VirtualKeyOf(std::string_view name) {
         if (named.name == name)
             return named.virtualKey;
     if (name.starts_with("NUMPAD") && name.size() == 7 && name[6] >= '0' && name[6] <= '9')
-        return 0x60 + static_cast<std::uint32_t>(name[6] - '0');
+        return vk::Numpad0 + static_cast<std::uint32_t>(name[6] - '0');
     if (name.size() >= 2 && name[0] == 'F') {
         const std::uint32_t n = Number(name.substr(1), name);
         if (n >= 1 && n <= 24)
-            return 0x70 + n - 1;
+            return vk::F1 + n - 1;
     }
     throw BadStep(name);
 }

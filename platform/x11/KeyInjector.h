@@ -1,9 +1,8 @@
 #pragma once
 
-#include <vector>
+#include "platform/x11/X11Display.h"
 
-struct _XDisplay;
-typedef struct _XDisplay Display;
+#include <vector>
 
 namespace orvexa::platform {
 
@@ -13,12 +12,11 @@ namespace orvexa::platform {
 class KeyInjector {
 public:
     KeyInjector();  // connects to the display named by DISPLAY
-    ~KeyInjector();
     KeyInjector(const KeyInjector&) = delete;
     KeyInjector& operator=(const KeyInjector&) = delete;
 
     // False without a display or without XTEST; every other call then fails.
-    bool Ok() const { return display_ != nullptr; }
+    bool Ok() const { return static_cast<bool>(display_); }
 
     // The keycode that carries the virtual key's symbol, 0 when none does.
     unsigned KeycodeOf(int virtualKey) const;
@@ -43,7 +41,7 @@ public:
     void Sync();
 
 private:
-    Display* display_ = nullptr;
+    x11::X11Display display_;
 };
 
 }  // namespace orvexa::platform

@@ -16,35 +16,34 @@ std::int64_t KeyPressReceiver::Now() {
     return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-KeyPressReceiver::KeyPressReceiver() {
-    display_ = XOpenDisplay(nullptr);
+KeyPressReceiver::KeyPressReceiver() : display_(x11::X11Display::Open()) {
     if (!display_)
         return;
-    const Window root = DefaultRootWindow(display_);
-    window_ = XCreateSimpleWindow(display_, root, 0, 0, 16, 16, 0, 0, 0);
-    XSelectInput(display_, window_, KeyPressMask | StructureNotifyMask);
-    XMapWindow(display_, window_);
+    Display* display = display_.get();
+    const Window root = DefaultRootWindow(display);
+    window_ = XCreateSimpleWindow(display, root, 0, 0, 16, 16, 0, 0, 0);
+    XSelectInput(display, window_, KeyPressMask | StructureNotifyMask);
+    XMapWindow(display, window_);
     XEvent event;
     do
-        XNextEvent(display_, &event);
+        XNextEvent(display, &event);
     while (event.type != MapNotify);
     // Another client may hold the keyboard for a moment; try for a second.
     for (int attempt = 0; attempt < 100 && !grabbed_; ++attempt) {
-        grabbed_ = XGrabKeyboard(display_, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime) ==
+        grabbed_ = XGrabKeyboard(display, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime) ==
                    GrabSuccess;
         if (!grabbed_)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    XSync(display_, False);
+    XSync(display, False);
 }
 
 KeyPressReceiver::~KeyPressReceiver() {
     if (!display_)
         return;
     if (grabbed_)
-        XUngrabKeyboard(display_, CurrentTime);
-    XDestroyWindow(display_, window_);
-    XCloseDisplay(display_);
+        XUngrabKeyboard(display_.get(), CurrentTime);
+    XDestroyWindow(display_.get(), window_);
 }
 
 std::int64_t KeyPressReceiver::NextKeyPress(int timeoutMs) {
@@ -52,16 +51,16 @@ std::int64_t KeyPressReceiver::NextKeyPress(int timeoutMs) {
         return -1;
     const std::int64_t deadline = Now() + static_cast<std::int64_t>(timeoutMs) * 1000000;
     for (;;) {
-        while (XPending(display_) > 0) {
+        while (XPending(display_.get()) > 0) {
             XEvent event;
-            XNextEvent(display_, &event);
+            XNextEvent(display_.get(), &event);
             if (event.type == KeyPress)
                 return Now();
         }
         const std::int64_t left = (deadline - Now()) / 1000000;
         if (left <= 0)
             return -1;
-        pollfd fd{ConnectionNumber(display_), POLLIN, 0};
+        pollfd fd{ConnectionNumber(display_.get()), POLLIN, 0};
         poll(&fd, 1, static_cast<int>(left));
     }
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <cstdint>
+#include "platform/x11/X11Display.h"
 
-struct _XDisplay;
-typedef struct _XDisplay Display;
+#include <cstdint>
 
 namespace orvexa::platform {
 
@@ -28,7 +27,7 @@ public:
     static std::int64_t Now();
 
 private:
-    Display* display_ = nullptr;
+    x11::X11Display display_;
     unsigned long window_ = 0;
     bool grabbed_ = false;
 };

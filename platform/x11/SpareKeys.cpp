@@ -16,14 +16,12 @@ SpareKeys::~SpareKeys() {
         giver_.join();
     std::lock_guard lock(mutex_);
     GiveBackLocked();
-    if (display_)
-        XCloseDisplay(display_);
 }
 
 bool SpareKeys::Open() {
     if (!opened_) {
         opened_ = true;
-        display_ = XOpenDisplay(nullptr);
+        display_ = X11Display::Open();
         rescan_ = true;
     }
     if (!display_)
@@ -33,11 +31,11 @@ bool SpareKeys::Open() {
     rescan_ = false;
     int minKeycode = 0;
     int maxKeycode = 0;
-    XDisplayKeycodes(display_, &minKeycode, &maxKeycode);
+    XDisplayKeycodes(display_.get(), &minKeycode, &maxKeycode);
     int perKey = 0;
     // This connection reads no events: its copy of the map is read afresh.
-    XSync(display_, True);
-    KeySym* map = XGetKeyboardMapping(display_, static_cast<KeyCode>(minKeycode), maxKeycode - minKeycode + 1, &perKey);
+    XSync(display_.get(), True);
+    KeySym* map = XGetKeyboardMapping(display_.get(), static_cast<KeyCode>(minKeycode), maxKeycode - minKeycode + 1, &perKey);
     if (!map)
         return true;
     // A keycode lent before the map was replaced is still lent when it still
@@ -76,7 +74,7 @@ void SpareKeys::Map(unsigned keycode, unsigned long keysym) {
     // The same symbol on both levels: with one alone the server pairs a
     // capital letter with its small one and types that without Shift.
     KeySym syms[2] = {keysym, keysym};
-    XChangeKeyboardMapping(display_, static_cast<int>(keycode), 2, syms, 1);
+    XChangeKeyboardMapping(display_.get(), static_cast<int>(keycode), 2, syms, 1);
 }
 
 unsigned SpareKeys::Lend(unsigned long keysym) {
@@ -97,7 +95,7 @@ unsigned SpareKeys::Lend(unsigned long keysym) {
     // The server has the mapping before any key of it is sent, and so has
     // told every program of it first. (This connection's own copy of the
     // news is dropped: it reads nothing else.)
-    XSync(display_, True);
+    XSync(display_.get(), True);
     return keycodes_[slot];
 }
 
@@ -134,7 +132,7 @@ void SpareKeys::GiveBackLocked() {
         changed = true;
     }
     if (changed)
-        XSync(display_, True);
+        XSync(display_.get(), True);
 }
 
 void SpareKeys::WaitToGiveBack() {

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "platform/x11/X11Display.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
 #include <thread>
 #include <vector>
-
-struct _XDisplay;
-typedef struct _XDisplay Display;
 
 namespace orvexa::platform::x11 {
 
@@ -62,7 +61,7 @@ private:
     // then, and decodes it with the mapping it had.
     static constexpr std::chrono::milliseconds kReuseGap{40};
     mutable std::mutex mutex_;
-    Display* display_ = nullptr;
+    X11Display display_;
     bool opened_ = false;
     bool rescan_ = false;
     std::vector<unsigned> keycodes_;

@@ -12,28 +12,28 @@
 
 namespace orvexa::platform {
 
-TextReceiver::TextReceiver() {
-    display_ = XOpenDisplay(nullptr);
+TextReceiver::TextReceiver() : display_(x11::X11Display::Open()) {
     if (!display_)
         return;
+    Display* display = display_.get();
     int opcode = 0;
     int errorBase = 0;
     int major = XkbMajorVersion;
     int minor = XkbMinorVersion;
-    if (!XkbQueryExtension(display_, &opcode, &xkbEventBase_, &errorBase, &major, &minor))
+    if (!XkbQueryExtension(display, &opcode, &xkbEventBase_, &errorBase, &major, &minor))
         return;
-    XkbSelectEvents(display_, XkbUseCoreKbd, XkbMapNotifyMask | XkbNewKeyboardNotifyMask,
+    XkbSelectEvents(display, XkbUseCoreKbd, XkbMapNotifyMask | XkbNewKeyboardNotifyMask,
                     XkbMapNotifyMask | XkbNewKeyboardNotifyMask);
     context_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     ReadKeymap();
     if (!state_)
         return;
-    window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 200, 40, 0, 0, 0);
-    XSelectInput(display_, window_, KeyPressMask);
-    XMapRaised(display_, window_);
-    XSync(display_, False);
-    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-    XSync(display_, False);
+    window_ = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 200, 40, 0, 0, 0);
+    XSelectInput(display, window_, KeyPressMask);
+    XMapRaised(display, window_);
+    XSync(display, False);
+    XSetInputFocus(display, window_, RevertToParent, CurrentTime);
+    XSync(display, False);
     reader_ = std::thread([this] { Read(); });
 }
 
@@ -44,8 +44,6 @@ TextReceiver::~TextReceiver() {
     xkb_state_unref(state_);
     xkb_keymap_unref(keymap_);
     xkb_context_unref(context_);
-    if (display_)
-        XCloseDisplay(display_);
 }
 
 QString TextReceiver::Text() const {
@@ -65,7 +63,7 @@ void TextReceiver::Clear() {
 }
 
 void TextReceiver::ReadKeymap() {
-    xcb_connection_t* connection = XGetXCBConnection(display_);
+    xcb_connection_t* connection = XGetXCBConnection(display_.get());
     const std::int32_t device = xkb_x11_get_core_keyboard_device_id(connection);
     xkb_keymap* keymap = device < 0 ? nullptr
                                     : xkb_x11_keymap_new_from_device(context_, connection, device,
@@ -92,14 +90,15 @@ QString TextReceiver::Decode(unsigned keycode, unsigned state) const {
 }
 
 void TextReceiver::Read() {
-    pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+    Display* display = display_.get();
+    pollfd connection{ConnectionNumber(display), POLLIN, 0};
     while (!stopping_) {
-        if (XPending(display_) == 0) {
+        if (XPending(display) == 0) {
             poll(&connection, 1, 10);
             continue;
         }
         XEvent event;
-        XNextEvent(display_, &event);
+        XNextEvent(display, &event);
         if (event.type == xkbEventBase_) {
             const auto* xkb = reinterpret_cast<const XkbAnyEvent*>(&event);
             if (xkb->xkb_type == XkbNewKeyboardNotify || xkb->xkb_type == XkbMapNotify)

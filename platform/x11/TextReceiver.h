@@ -1,13 +1,13 @@
 #pragma once
 
+#include "platform/x11/X11Display.h"
+
 #include <QString>
 
 #include <atomic>
 #include <mutex>
 #include <thread>
 
-struct _XDisplay;
-typedef struct _XDisplay Display;
 struct xkb_context;
 struct xkb_keymap;
 struct xkb_state;
@@ -38,7 +38,7 @@ private:
     void ReadKeymap();
     QString Decode(unsigned keycode, unsigned state) const;
 
-    Display* display_ = nullptr;
+    x11::X11Display display_;
     int xkbEventBase_ = -1;
     xkb_context* context_ = nullptr;
     xkb_keymap* keymap_ = nullptr;

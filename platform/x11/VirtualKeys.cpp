@@ -1,5 +1,6 @@
 #include "platform/x11/VirtualKeys.h"
 
+#include "platform/VirtualKeyCodes.h"
 #include "platform/x11/KeyboardMap.h"
 
 #include <X11/XKBlib.h>
@@ -105,9 +106,6 @@ constexpr std::array kKeysymOnlyPairs{
     KeyPair{vk::Delete, XK_KP_Delete},
 };
 
-constexpr int kFunctionKeys = 24;
-constexpr int kDigits = 10;
-
 }  // namespace
 
 unsigned long VirtualKeyToKeysym(int virtualKey) {
@@ -115,9 +113,9 @@ unsigned long VirtualKeyToKeysym(int virtualKey) {
         return XK_a + static_cast<unsigned long>(virtualKey - 'A');
     if (virtualKey >= '0' && virtualKey <= '9')
         return XK_0 + static_cast<unsigned long>(virtualKey - '0');
-    if (virtualKey >= vk::F1 && virtualKey < vk::F1 + kFunctionKeys)
+    if (virtualKey >= vk::F1 && virtualKey <= vk::F24)
         return XK_F1 + static_cast<unsigned long>(virtualKey - vk::F1);
-    if (virtualKey >= vk::Numpad0 && virtualKey < vk::Numpad0 + kDigits)
+    if (virtualKey >= vk::Numpad0 && virtualKey <= vk::Numpad9)
         return XK_KP_0 + static_cast<unsigned long>(virtualKey - vk::Numpad0);
     for (const KeyPair& pair : kPairs)
         if (pair.virtualKey == virtualKey)
@@ -135,7 +133,7 @@ int KeysymToVirtualKey(unsigned long keysym) {
         return 'A' + static_cast<int>(keysym - XK_A);
     if (keysym >= XK_0 && keysym <= XK_9)
         return '0' + static_cast<int>(keysym - XK_0);
-    if (keysym >= XK_F1 && keysym < XK_F1 + kFunctionKeys)
+    if (keysym >= XK_F1 && keysym <= XK_F24)
         return vk::F1 + static_cast<int>(keysym - XK_F1);
     if (keysym >= XK_KP_0 && keysym <= XK_KP_9)
         return vk::Numpad0 + static_cast<int>(keysym - XK_KP_0);

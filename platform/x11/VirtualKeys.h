@@ -1,7 +1,8 @@
 #pragma once
 
-// Translation between Windows virtual-key codes (the codes the key names and
-// the keyboard synthesis are written in) and X keysyms and keycodes.
+// Translation between Windows virtual-key codes (platform/VirtualKeyCodes.h,
+// the codes the key names and the keyboard synthesis are written in) and X
+// keysyms and keycodes.
 //
 // Keycode -> virtual key follows the key's position: the code is the one of
 // the key's unshifted symbol in the first layout group, as Windows names a
@@ -13,28 +14,6 @@ struct _XDisplay;
 typedef struct _XDisplay Display;
 
 namespace orvexa::platform::x11 {
-
-// Windows virtual-key codes used by the translation (winuser.h values).
-namespace vk {
-constexpr int Back = 0x08, Tab = 0x09, Clear = 0x0C, Return = 0x0D;
-constexpr int Shift = 0x10, Control = 0x11, Menu = 0x12, Pause = 0x13, Capital = 0x14;
-constexpr int Escape = 0x1B, Space = 0x20;
-constexpr int Prior = 0x21, Next = 0x22, End = 0x23, Home = 0x24;
-constexpr int Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28;
-constexpr int Select = 0x29, Execute = 0x2B, Snapshot = 0x2C, Insert = 0x2D, Delete = 0x2E,
-              Help = 0x2F;
-constexpr int LWin = 0x5B, RWin = 0x5C, Apps = 0x5D;
-constexpr int Numpad0 = 0x60;  // .. Numpad9 = 0x69
-constexpr int Multiply = 0x6A, Add = 0x6B, Separator = 0x6C, Subtract = 0x6D, Decimal = 0x6E,
-              Divide = 0x6F;
-constexpr int F1 = 0x70;  // .. F24 = 0x87
-constexpr int NumLock = 0x90, Scroll = 0x91;
-constexpr int LShift = 0xA0, RShift = 0xA1, LControl = 0xA2, RControl = 0xA3, LMenu = 0xA4,
-              RMenu = 0xA5;
-constexpr int Oem1 = 0xBA, OemPlus = 0xBB, OemComma = 0xBC, OemMinus = 0xBD, OemPeriod = 0xBE,
-              Oem2 = 0xBF, Oem3 = 0xC0, Oem4 = 0xDB, Oem5 = 0xDC, Oem6 = 0xDD, Oem7 = 0xDE,
-              Oem102 = 0xE2;
-}  // namespace vk
 
 // The keysym that a virtual key stands for: letters give the small letter
 // (the unshifted symbol), VK_SHIFT gives Shift_L, VK_RSHIFT Shift_R, and so

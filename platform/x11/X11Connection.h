@@ -1,13 +1,13 @@
 #pragma once
 
 #include "platform/InputSynth.h"
+#include "platform/x11/X11Display.h"
+#include "platform/x11/X11ErrorTrap.h"
 
 #include <functional>
 #include <map>
 #include <memory>
 
-struct _XDisplay;
-typedef struct _XDisplay Display;
 union _XEvent;
 
 namespace orvexa::platform::x11 {
@@ -15,11 +15,10 @@ namespace orvexa::platform::x11 {
 // One Xlib connection to the display, shared by the input synthesis and the
 // screen. Used from the GUI thread only.
 //
-// Xlib's default error handler ends the process (a pixel read outside the
-// screen raises BadMatch), so opening the first connection installs a
-// handler of our own that lets errors pass: a request that failed shows in
-// its result (no image, for the pixel read). Qt's X11 platform, started
-// later, installs a handler of the same kind in its place.
+// Errors of its requests are expected where they happen and show in the
+// requests' results (a pixel read outside the screen raises BadMatch and
+// gives no image): an error trap that lives as long as the connection takes
+// them all, so that none is reported or ends the process.
 class X11Connection {
 public:
     // Opens the display named by DISPLAY, trying `attempts` times, the pause
@@ -27,12 +26,11 @@ public:
     // once when DISPLAY names none).
     static std::shared_ptr<X11Connection> Open(int attempts = 1);
 
-    explicit X11Connection(Display* display);
+    explicit X11Connection(X11Display display);
     X11Connection(const X11Connection&) = delete;
     X11Connection& operator=(const X11Connection&) = delete;
-    ~X11Connection();
 
-    Display* display() const { return display_; }
+    Display* display() const { return display_.get(); }
 
     // The users of the connection learn of configuration changes (screen
     // size, keyboard map, layout group) from events; each handler sees
@@ -46,7 +44,11 @@ public:
     void ProcessPendingEvents();
 
 private:
-    Display* display_;
+    X11Display display_;
+    // Set on the display after it opens; at the end it waits for the
+    // answers still on their way, whose errors are its own too, before the
+    // display closes.
+    X11ErrorTrap expectedErrors_;
     std::map<int, EventHandler> handlers_;
     int nextHandler_ = 1;
 };

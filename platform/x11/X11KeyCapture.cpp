@@ -19,7 +19,8 @@
 
 #include "platform/KeyStateTable.h"
 #include "platform/x11/KeyboardMap.h"
-#include "platform/x11/VirtualKeys.h"
+#include "platform/x11/X11Display.h"
+#include "platform/x11/X11ErrorTrap.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -34,43 +35,6 @@
 
 namespace orvexa::platform {
 namespace {
-
-// Catches the X errors of one connection while a request is checked, so that
-// a server that refuses recording fails the start instead of ending the
-// process through Xlib's default handler. Errors of other connections go to
-// whoever handled them before.
-class ErrorTrap {
-public:
-    explicit ErrorTrap(Display* display) {
-        trapped_ = display;
-        failed_ = false;
-        previous_ = XSetErrorHandler(&ErrorTrap::Handle);
-    }
-    ~ErrorTrap() {
-        XSetErrorHandler(previous_);
-        trapped_ = nullptr;
-    }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-
-    bool Failed() const {
-        XSync(trapped_, False);
-        return failed_;
-    }
-
-private:
-    static int Handle(Display* display, XErrorEvent* error) {
-        if (display == trapped_) {
-            failed_ = true;
-            return 0;
-        }
-        return previous_ ? previous_(display, error) : 0;
-    }
-
-    static inline Display* trapped_ = nullptr;
-    static inline bool failed_ = false;
-    static inline XErrorHandler previous_ = nullptr;
-};
 
 class X11KeyCapture final : public KeyCapture {
 public:
@@ -94,9 +58,9 @@ private:
     const x11::KeyboardMap* Map();
     void SetPhase(Phase phase);
 
-    Display* control_ = nullptr;
-    Display* data_ = nullptr;
-    Display* lookup_ = nullptr;
+    x11::X11Display control_;
+    x11::X11Display data_;
+    x11::X11Display lookup_;
     XRecordContext context_ = 0;
     // Used on the capture thread only, like the lookup connection.
     std::unique_ptr<x11::KeyboardMap> map_;
@@ -111,18 +75,18 @@ private:
 };
 
 bool X11KeyCapture::OpenConnections() {
-    control_ = XOpenDisplay(nullptr);
-    data_ = control_ ? XOpenDisplay(nullptr) : nullptr;
-    lookup_ = data_ ? XOpenDisplay(nullptr) : nullptr;
+    control_ = x11::X11Display::Open();
+    data_ = control_ ? x11::X11Display::Open() : x11::X11Display();
+    lookup_ = data_ ? x11::X11Display::Open() : x11::X11Display();
     if (!lookup_)
         return false;
     int major = 0;
     int minor = 0;
-    if (!XRecordQueryVersion(control_, &major, &minor))
+    if (!XRecordQueryVersion(control_.get(), &major, &minor))
         return false;
     // The lookup connection learns of every new keyboard map from these
     // (a new layout arrives as a new keyboard).
-    XkbSelectEvents(lookup_, XkbUseCoreKbd, XkbMapNotifyMask | XkbNewKeyboardNotifyMask,
+    XkbSelectEvents(lookup_.get(), XkbUseCoreKbd, XkbMapNotifyMask | XkbNewKeyboardNotifyMask,
                     XkbMapNotifyMask | XkbNewKeyboardNotifyMask);
     return true;
 }
@@ -134,8 +98,9 @@ bool X11KeyCapture::CreateContext() {
     range->device_events.first = KeyPress;
     range->device_events.last = KeyRelease;
     XRecordClientSpec clients = XRecordAllClients;
-    ErrorTrap trap(control_);
-    context_ = XRecordCreateContext(control_, 0, &clients, 1, &range, 1);
+    // A server that refuses recording fails the start.
+    x11::X11ErrorTrap trap(control_.get());
+    context_ = XRecordCreateContext(control_.get(), 0, &clients, 1, &range, 1);
     XFree(range);
     if (trap.Failed())
         context_ = 0;
@@ -143,11 +108,9 @@ bool X11KeyCapture::CreateContext() {
 }
 
 void X11KeyCapture::CloseConnections() {
-    for (Display** display : {&lookup_, &data_, &control_}) {
-        if (*display)
-            XCloseDisplay(*display);
-        *display = nullptr;
-    }
+    lookup_.Close();
+    data_.Close();
+    control_.Close();
 }
 
 bool X11KeyCapture::Start(Callback callback) {
@@ -176,17 +139,17 @@ void X11KeyCapture::Stop() {
     if (!thread_.joinable())
         return;
     // Ends XRecordEnableContext on the data connection; a context that never
-    // became enabled makes the thread return by itself.
+    // became enabled makes the thread return by itself. Such a context has
+    // nothing to disable: the trap takes the error, and its end sends the
+    // request on its way before the thread is waited for.
     {
-        ErrorTrap trap(control_);
-        XRecordDisableContext(control_, context_);
-        (void)trap.Failed();  // a context that never went live has nothing to disable
+        x11::X11ErrorTrap trap(control_.get());
+        XRecordDisableContext(control_.get(), context_);
     }
     thread_.join();
     {
-        ErrorTrap trap(control_);
-        XRecordFreeContext(control_, context_);
-        (void)trap.Failed();
+        x11::X11ErrorTrap trap(control_.get());
+        XRecordFreeContext(control_.get(), context_);
     }
     context_ = 0;
     map_.reset();
@@ -204,7 +167,7 @@ void X11KeyCapture::SetPhase(Phase phase) {
 }
 
 void X11KeyCapture::Run() {
-    XRecordEnableContext(data_, context_, &X11KeyCapture::Intercept, reinterpret_cast<XPointer>(this));
+    XRecordEnableContext(data_.get(), context_, &X11KeyCapture::Intercept, reinterpret_cast<XPointer>(this));
     // Either the context was disabled after it went live, or enabling failed.
     std::lock_guard lock(mutex_);
     if (phase_ == Phase::Waiting) {
@@ -231,9 +194,9 @@ void X11KeyCapture::Intercept(XPointer self, XRecordInterceptData* data) {
 
 void X11KeyCapture::OnStartOfData() {
     char keys[32] = {};
-    XQueryKeymap(lookup_, keys);
+    XQueryKeymap(lookup_.get(), keys);
     XkbStateRec state{};
-    const int group = XkbGetState(lookup_, XkbUseCoreKbd, &state) == Success ? state.group : 0;
+    const int group = XkbGetState(lookup_.get(), XkbUseCoreKbd, &state) == Success ? state.group : 0;
     if (const x11::KeyboardMap* map = Map()) {
         for (unsigned keycode = 8; keycode < 256; ++keycode) {
             if (keys[keycode / 8] & (1 << (keycode % 8)))
@@ -246,9 +209,9 @@ void X11KeyCapture::OnStartOfData() {
 
 void X11KeyCapture::FollowKeyboardMap() {
     // Every notification the lookup connection gets is of a new map.
-    while (XEventsQueued(lookup_, QueuedAfterReading) > 0) {
+    while (XEventsQueued(lookup_.get(), QueuedAfterReading) > 0) {
         XEvent event;
-        XNextEvent(lookup_, &event);
+        XNextEvent(lookup_.get(), &event);
         if (event.type == MappingNotify)
             XRefreshKeyboardMapping(&event.xmapping);
         map_.reset();
@@ -257,7 +220,7 @@ void X11KeyCapture::FollowKeyboardMap() {
 
 const x11::KeyboardMap* X11KeyCapture::Map() {
     if (!map_)
-        map_ = x11::KeyboardMap::Read(lookup_);
+        map_ = x11::KeyboardMap::Read(lookup_.get());
     return map_.get();
 }
 

@@ -7,24 +7,19 @@
 
 namespace orvexa::platform::x11 {
 
-X11Probe::X11Probe() : display_(XOpenDisplay(nullptr)) {}
-
-X11Probe::~X11Probe() {
-    if (display_ != nullptr)
-        XCloseDisplay(display_);
-}
+X11Probe::X11Probe() : display_(X11Display::Open()) {}
 
 bool X11Probe::IsKeyDown(int virtualKey) {
-    const unsigned keycode = VirtualKeyToKeycode(display_, virtualKey);
+    const unsigned keycode = VirtualKeyToKeycode(display_.get(), virtualKey);
     if (keycode == 0)
         return false;
     char keys[32] = {};
-    XQueryKeymap(display_, keys);
+    XQueryKeymap(display_.get(), keys);
     return (keys[keycode / 8] >> (keycode % 8)) & 1;
 }
 
-ScreenPoint X11Probe::Pointer() { return PointerPosition(display_); }
+ScreenPoint X11Probe::Pointer() { return PointerPosition(display_.get()); }
 
-void X11Probe::Sync() { XSync(display_, False); }
+void X11Probe::Sync() { XSync(display_.get(), False); }
 
 }  // namespace orvexa::platform::x11

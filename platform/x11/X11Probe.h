@@ -1,9 +1,7 @@
 #pragma once
 
 #include "platform/InputSynth.h"
-
-struct _XDisplay;
-typedef struct _XDisplay Display;
+#include "platform/x11/X11Display.h"
 
 namespace orvexa::platform::x11 {
 
@@ -12,12 +10,11 @@ namespace orvexa::platform::x11 {
 class X11Probe {
 public:
     X11Probe();  // connects to the display named by DISPLAY
-    ~X11Probe();
     X11Probe(const X11Probe&) = delete;
     X11Probe& operator=(const X11Probe&) = delete;
 
-    bool Ok() const { return display_ != nullptr; }
-    Display* display() const { return display_; }
+    bool Ok() const { return static_cast<bool>(display_); }
+    Display* display() const { return display_.get(); }
 
     // Whether the key of a virtual-key code is down (XQueryKeymap).
     bool IsKeyDown(int virtualKey);
@@ -26,7 +23,7 @@ public:
     void Sync();
 
 private:
-    Display* display_ = nullptr;
+    X11Display display_;
 };
 
 }  // namespace orvexa::platform::x11

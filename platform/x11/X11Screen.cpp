@@ -68,8 +68,8 @@ std::uint32_t X11Screen::PixelColor(int x, int y) {
     if (x < 0 || y < 0 || x > kMaxCoordinate || y > kMaxCoordinate)
         return 0;
     Display* display = connection_->display();
-    // Outside the root window the server answers BadMatch; our error
-    // handler takes it and XGetImage gives no image.
+    // Outside the root window the server answers BadMatch; the
+    // connection's error trap takes it and XGetImage gives no image.
     XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
     if (image == nullptr)
         return 0;

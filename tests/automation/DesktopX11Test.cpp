@@ -3,6 +3,7 @@
 // and the result is read back from Qt and from the server.
 #include "automation/KeySynth.h"
 #include "automation/ScreenMouse.h"
+#include "platform/VirtualKeyCodes.h"
 #include "platform/x11/X11Backend.h"
 #include "platform/x11/X11Input.h"
 #include "platform/x11/X11Probe.h"
@@ -226,16 +227,16 @@ TEST_F(Typing, CharactersAndNamesTypeIntoTheFocusedField) {
     SendKey(*input, "a");
     ASSERT_TRUE(WaitFor([&] { return edit->text() == "A!hc a"; })) << edit->text().toStdString();
     // Nothing stays held.
-    EXPECT_FALSE(probe.IsKeyDown(0x10));
+    EXPECT_FALSE(probe.IsKeyDown(vk::Shift));
     EXPECT_FALSE(probe.IsKeyDown('A'));
 }
 
 TEST_F(Typing, KeyDownAloneLeavesTheKeyAndShiftHeld) {
     PressKey(*input, "A");
-    ASSERT_TRUE(WaitFor([&] { return probe.IsKeyDown('A') && probe.IsKeyDown(0x10); }));
+    ASSERT_TRUE(WaitFor([&] { return probe.IsKeyDown('A') && probe.IsKeyDown(vk::Shift); }));
     ASSERT_TRUE(WaitFor([&] { return edit->text() == "A"; })) << edit->text().toStdString();
     QTest::qWait(50);
     EXPECT_TRUE(probe.IsKeyDown('A'));
     ReleaseKey(*input, "A");
-    ASSERT_TRUE(WaitFor([&] { return !probe.IsKeyDown('A') && !probe.IsKeyDown(0x10); }));
+    ASSERT_TRUE(WaitFor([&] { return !probe.IsKeyDown('A') && !probe.IsKeyDown(vk::Shift); }));
 }

@@ -1,4 +1,5 @@
 #include "automation/KeySynth.h"
+#include "platform/VirtualKeyCodes.h"
 #include "tests/automation/FakeDesktop.h"
 
 #include <gtest/gtest.h>
@@ -10,14 +11,13 @@ using platform::FakeInputSynth;
 namespace {
 const auto Down = FakeInputSynth::KeyDown;
 const auto Up = FakeInputSynth::KeyUp;
-constexpr int kShift = 0x10;
 }  // namespace
 
 class KeySynth : public test::FakeDesktop {};
 
 TEST_F(KeySynth, CapitalLetterIsWrappedInShift) {
     SendKey(*input, "A");
-    EXPECT_EQ(input->events, (Events{Down(kShift), Down('A'), Up('A'), Up(kShift)}));
+    EXPECT_EQ(input->events, (Events{Down(vk::Shift), Down('A'), Up('A'), Up(vk::Shift)}));
 }
 
 TEST_F(KeySynth, SmallLetterHasNoShift) {
@@ -27,13 +27,13 @@ TEST_F(KeySynth, SmallLetterHasNoShift) {
 
 TEST_F(KeySynth, ShiftedPunctuationPressesTheKeyThatTypesIt) {
     SendKey(*input, "!");
-    EXPECT_EQ(input->events, (Events{Down(kShift), Down('1'), Up('1'), Up(kShift)}));
+    EXPECT_EQ(input->events, (Events{Down(vk::Shift), Down('1'), Up('1'), Up(vk::Shift)}));
 }
 
 TEST_F(KeySynth, NamesCompareExactly) {
     SendKey(*input, "ESC");
     SendKey(*input, "ESCAPE");
-    EXPECT_EQ(input->events, (Events{Down(0x1B), Up(0x1B), Down(0x1B), Up(0x1B)}));
+    EXPECT_EQ(input->events, (Events{Down(vk::Escape), Up(vk::Escape), Down(vk::Escape), Up(vk::Escape)}));
     input->events.clear();
     SendKey(*input, "esc");  // not a name: the E key
     EXPECT_EQ(input->events, (Events{Down('E'), Up('E')}));
@@ -42,9 +42,9 @@ TEST_F(KeySynth, NamesCompareExactly) {
 TEST_F(KeySynth, FunctionKeysStopAtTwelve) {
     SendKey(*input, "F10");
     SendKey(*input, "F13");
-    EXPECT_EQ(input->events, (Events{Down(0x79), Up(0x79), Down('F'), Up('F')}));
-    EXPECT_EQ(KeyNameToCode(*input, "F1"), 0x70);
-    EXPECT_EQ(KeyNameToCode(*input, "F12"), 0x7B);
+    EXPECT_EQ(input->events, (Events{Down(vk::F10), Up(vk::F10), Down('F'), Up('F')}));
+    EXPECT_EQ(KeyNameToCode(*input, "F1"), vk::F1);
+    EXPECT_EQ(KeyNameToCode(*input, "F12"), vk::F12);
 }
 
 TEST_F(KeySynth, LongerTextsStandForTheirFirstCharacterWithoutShift) {
@@ -55,9 +55,9 @@ TEST_F(KeySynth, LongerTextsStandForTheirFirstCharacterWithoutShift) {
 
 TEST_F(KeySynth, EveryNameInTheTable) {
     const std::pair<const char*, int> names[] = {
-        {"SPACE", 0x20}, {"TAB", 0x09},  {"SHIFT", 0x10}, {"ENTER", 0x0D},
-        {"BS", 0x08},    {"ESC", 0x1B},  {"ESCAPE", 0x1B}, {"ALT", 0x12},
-        {"UP", 0x26},    {"DOWN", 0x28}, {"LEFT", 0x25},  {"RIGHT", 0x27},
+        {"SPACE", vk::Space}, {"TAB", vk::Tab},    {"SHIFT", vk::Shift},   {"ENTER", vk::Return},
+        {"BS", vk::Back},     {"ESC", vk::Escape}, {"ESCAPE", vk::Escape}, {"ALT", vk::Menu},
+        {"UP", vk::Up},       {"DOWN", vk::Down},  {"LEFT", vk::Left},     {"RIGHT", vk::Right},
     };
     for (const auto& [name, code] : names)
         EXPECT_EQ(KeyNameToCode(*input, name), code) << name;
@@ -69,7 +69,7 @@ TEST_F(KeySynth, EveryNameInTheTable) {
 TEST_F(KeySynth, OnlyTheLowByteIsSent) {
     // "~" is Shift and the grave key; the reported shift state is not sent.
     SendKey(*input, "~");
-    EXPECT_EQ(input->events, (Events{Down(kShift), Down(0xC0), Up(0xC0), Up(kShift)}));
+    EXPECT_EQ(input->events, (Events{Down(vk::Shift), Down(vk::Oem3), Up(vk::Oem3), Up(vk::Shift)}));
     input->events.clear();
     EXPECT_EQ(KeyNameToCode(*input, "\x80"), 0xFFFF);
 }
@@ -98,10 +98,10 @@ TEST_F(KeySynth, TheEmptyTextSendsNothing) {
 
 TEST_F(KeySynth, PressWithoutReleaseLeavesBothHeld) {
     PressKey(*input, "A");
-    EXPECT_EQ(input->HeldKeys(), (std::vector<int>{kShift, 'A'}));
+    EXPECT_EQ(input->HeldKeys(), (std::vector<int>{vk::Shift, 'A'}));
     ReleaseKey(*input, "A");
     EXPECT_TRUE(input->HeldKeys().empty());
-    EXPECT_EQ(input->events, (Events{Down(kShift), Down('A'), Up('A'), Up(kShift)}));
+    EXPECT_EQ(input->events, (Events{Down(vk::Shift), Down('A'), Up('A'), Up(vk::Shift)}));
 }
 
 TEST_F(KeySynth, EveryEventCarriesScanCodeZero) {

@@ -6,6 +6,7 @@
 #include "automation/py.h"
 #include "core/Quit.h"
 #include "extension/PythonModule.h"
+#include "platform/VirtualKeyCodes.h"
 #include "tests/automation/FakeDesktop.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/QtPrinters.h"
@@ -114,12 +115,13 @@ TEST_F(Orvex, ColoursMovesAndKeysThroughTheirPrimitives) {
     EXPECT_EQ(input->events.back(), (Event{Event::Kind::Mouse, 0x8001, 32768, 0}));
     input->events.clear();
     EXPECT_EQ(Outcome({"orvex.KeySend('A')", "orvex.KeySend('')"}), QStringLiteral("ok"));
-    const std::vector<Event> keys = {platform::FakeInputSynth::KeyDown(0x10), platform::FakeInputSynth::KeyDown('A'),
-                                     platform::FakeInputSynth::KeyUp('A'), platform::FakeInputSynth::KeyUp(0x10)};
+    const std::vector<Event> keys = {
+        platform::FakeInputSynth::KeyDown(vk::Shift), platform::FakeInputSynth::KeyDown('A'),
+        platform::FakeInputSynth::KeyUp('A'), platform::FakeInputSynth::KeyUp(vk::Shift)};
     EXPECT_EQ(input->events, keys);
     input->events.clear();
     EXPECT_EQ(Outcome({"orvex.KeyDown('ESC')"}), QStringLiteral("ok"));
-    EXPECT_EQ(input->HeldKeys(), std::vector<int>{0x1B});
+    EXPECT_EQ(input->HeldKeys(), std::vector<int>{vk::Escape});
     EXPECT_EQ(Outcome({"orvex.KeyUp('ESC')"}), QStringLiteral("ok"));
     EXPECT_TRUE(input->HeldKeys().empty());
 }
@@ -234,11 +236,11 @@ TEST_F(Orvex, MethodsStillServeCodeThatRunsWhileTheInterpreterStops) {
 TEST_F(Orvex, TypeTextTypesEveryCharacterAndChecksItsArgument) {
     using platform::FakeInputSynth;
     EXPECT_EQ(Outcome({"orvex.TypeText('Hi\\n\\u00e9')"}), QStringLiteral("ok"));
-    const std::vector<Event> typed = {FakeInputSynth::KeyDown(0x10),  FakeInputSynth::KeyDown('H'),
-                                      FakeInputSynth::KeyUp('H'),     FakeInputSynth::KeyUp(0x10),
-                                      FakeInputSynth::KeyDown('I'),   FakeInputSynth::KeyUp('I'),
-                                      FakeInputSynth::KeyDown(0x0D),  FakeInputSynth::KeyUp(0x0D),
-                                      FakeInputSynth::CharacterDown(0xE9), FakeInputSynth::CharacterUp(0xE9)};
+    const std::vector<Event> typed = {FakeInputSynth::KeyDown(vk::Shift),  FakeInputSynth::KeyDown('H'),
+                                      FakeInputSynth::KeyUp('H'),            FakeInputSynth::KeyUp(vk::Shift),
+                                      FakeInputSynth::KeyDown('I'),          FakeInputSynth::KeyUp('I'),
+                                      FakeInputSynth::KeyDown(vk::Return),   FakeInputSynth::KeyUp(vk::Return),
+                                      FakeInputSynth::CharacterDown(0xE9),   FakeInputSynth::CharacterUp(0xE9)};
     EXPECT_EQ(input->events, typed);
     EXPECT_TRUE(Outcome({"orvex.TypeText(5)"}).startsWith(QStringLiteral("TypeError")));
     EXPECT_TRUE(Outcome({"orvex.TypeText()"}).startsWith(QStringLiteral("TypeError")));

@@ -4,6 +4,7 @@
 // for the moment; and the keyboard map as it was afterwards.
 #include "automation/KeySynth.h"
 #include "platform/InputSynth.h"
+#include "platform/VirtualKeyCodes.h"
 #include "platform/x11/KeyInjector.h"
 #include "platform/x11/TextReceiver.h"
 #include "platform/x11/X11Probe.h"
@@ -190,17 +191,16 @@ TEST_F(Typing, ModifiersHeldDoNotChangeTheTextAndThoseStillHeldAreHeldAgainAfter
     platform::KeyInjector fingers;
     platform::x11::X11Probe probe;
     ASSERT_TRUE(fingers.Ok() && probe.Ok());
-    constexpr int kShift = 0x10, kControl = 0x11;
     for (const bool user : {false, true}) {
         SCOPED_TRACE(user ? "held on the user's keyboard" : "held by synthetic input");
         const auto press = [&](int virtualKey, bool down) {
             return user ? fingers.UserKeycode(fingers.KeycodeOf(virtualKey), down) : fingers.Key(virtualKey, down);
         };
-        ASSERT_TRUE(press(kControl, true));
-        ASSERT_TRUE(press(kShift, true));
+        ASSERT_TRUE(press(vk::Control, true));
+        ASSERT_TRUE(press(vk::Shift, true));
         fingers.Sync();
         probe.Sync();
-        ASSERT_TRUE(probe.IsKeyDown(kControl) && probe.IsKeyDown(kShift));
+        ASSERT_TRUE(probe.IsKeyDown(vk::Control) && probe.IsKeyDown(vk::Shift));
         const auto receiver = Receiver();
         ASSERT_TRUE(receiver->Ok());
         TypeText(*input, "ab1", {});
@@ -208,13 +208,13 @@ TEST_F(Typing, ModifiersHeldDoNotChangeTheTextAndThoseStillHeldAreHeldAgainAfter
             << receiver->Text().toStdString();
         EXPECT_EQ(receiver->KeysWithControlOrAlt(), 0);
         probe.Sync();
-        EXPECT_TRUE(probe.IsKeyDown(kControl)) << "Control is held again";
-        EXPECT_TRUE(probe.IsKeyDown(kShift)) << "Shift is held again";
-        press(kShift, false);
-        press(kControl, false);
+        EXPECT_TRUE(probe.IsKeyDown(vk::Control)) << "Control is held again";
+        EXPECT_TRUE(probe.IsKeyDown(vk::Shift)) << "Shift is held again";
+        press(vk::Shift, false);
+        press(vk::Control, false);
         fingers.Sync();
         probe.Sync();
-        EXPECT_FALSE(probe.IsKeyDown(kControl) || probe.IsKeyDown(kShift)) << "a modifier stays down";
+        EXPECT_FALSE(probe.IsKeyDown(vk::Control) || probe.IsKeyDown(vk::Shift)) << "a modifier stays down";
     }
 }
 
@@ -241,8 +241,7 @@ TEST_F(Typing, ModifiersLetGoOfDuringTheTypingAreNotPressedAgain) {
     platform::KeyInjector fingers;
     platform::x11::X11Probe probe;
     ASSERT_TRUE(fingers.Ok() && probe.Ok());
-    constexpr int kControl = 0x11;
-    ASSERT_TRUE(fingers.UserKeycode(fingers.KeycodeOf(kControl), true));
+    ASSERT_TRUE(fingers.UserKeycode(fingers.KeycodeOf(vk::Control), true));
     fingers.Sync();
     const auto receiver = Receiver();
     ASSERT_TRUE(receiver->Ok());
@@ -251,7 +250,7 @@ TEST_F(Typing, ModifiersLetGoOfDuringTheTypingAreNotPressedAgain) {
     std::thread letGo([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         platform::KeyInjector hand;
-        hand.UserKeycode(hand.KeycodeOf(kControl), false);
+        hand.UserKeycode(hand.KeycodeOf(vk::Control), false);
         hand.Sync();
     });
     const QString text = QString(QStringLiteral("x")).repeated(3000);
@@ -260,5 +259,5 @@ TEST_F(Typing, ModifiersLetGoOfDuringTheTypingAreNotPressedAgain) {
     EXPECT_TRUE(Eventually([&] { return receiver->Text() == text; }, 20000));
     EXPECT_EQ(receiver->KeysWithControlOrAlt(), 0);
     probe.Sync();
-    EXPECT_FALSE(probe.IsKeyDown(kControl)) << "Control was pressed again for nobody";
+    EXPECT_FALSE(probe.IsKeyDown(vk::Control)) << "Control was pressed again for nobody";
 }

@@ -3,6 +3,7 @@
 // posted keystroke message, the name and the KEY bind.
 #include "app/FormMain.h"
 #include "binds/keyhook.h"
+#include "platform/VirtualKeyCodes.h"
 #include "platform/x11/KeyInjector.h"
 #include "platform/x11/X11KeyCapture.h"
 #include "tests/support/AppFixture.h"
@@ -17,8 +18,6 @@
 using namespace orvexa;
 
 namespace {
-constexpr int kShift = 0x10, kControl = 0x11;
-
 class HookKeystrokeX11 : public test::AppFixture {
 protected:
     void SetUp() override {
@@ -35,9 +34,9 @@ protected:
         return engine.executed.size();
     }
     void Combination() {
-        for (auto [vk, press] : {std::pair{kControl, true}, {kShift, true}, {int('A'), true},
-                                 {int('A'), false}, {kShift, false}, {kControl, false}})
-            keys.Key(vk, press);
+        for (auto [key, press] : {std::pair<int, bool>{vk::Control, true}, {vk::Shift, true}, {'A', true},
+                                  {'A', false}, {vk::Shift, false}, {vk::Control, false}})
+            keys.Key(key, press);
         keys.Sync();
     }
 

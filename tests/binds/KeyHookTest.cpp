@@ -1,6 +1,7 @@
 // The keyboard hook: installed once, HookProc only posts the keystroke
 // message, and RemoveHook leaves nothing behind.
 #include "binds/keyhook.h"
+#include "platform/VirtualKeyCodes.h"
 #include "platform/fake/FakeKeyCapture.h"
 
 #include <gtest/gtest.h>
@@ -66,7 +67,7 @@ TEST_F(KeyHook, HookProcPostsTheMessageAndReturns) {
     EXPECT_FALSE(a.Modifiers.alt);
     const KeystrokeMessage& up = window.messages[3];
     EXPECT_EQ(up.LParam, KeyEvent::kRepeatCountOne | KeyEvent::kPreviousStateBit | KeyEvent::kReleasedBit);
-    EXPECT_EQ(window.messages[5].WParam, 0x11u);
+    EXPECT_EQ(window.messages[5].WParam, std::uint32_t(vk::Control));
 }
 
 TEST_F(KeyHook, RemoveHookStopsTheCaptureAndDropsWaitingKeystrokes) {

@@ -3,6 +3,7 @@
 // modifiers that were down at its own moment.
 #include "tests/support/QtPrinters.h"
 #include "binds/KeyNames.h"
+#include "platform/VirtualKeyCodes.h"
 #include "platform/fake/FakeKeyCapture.h"
 
 #include <gtest/gtest.h>
@@ -16,22 +17,22 @@ namespace {
 // What every code is named, written out from the table of names.
 QString ExpectedBaseName(std::uint32_t code) {
     switch (code) {
-    case 8: return QStringLiteral("BS");
-    case 9: return QStringLiteral("TAB");
-    case 13: return QStringLiteral("ENTER");
-    case 32: return QStringLiteral("SPACE");
+    case vk::Back: return QStringLiteral("BS");
+    case vk::Tab: return QStringLiteral("TAB");
+    case vk::Return: return QStringLiteral("ENTER");
+    case vk::Space: return QStringLiteral("SPACE");
     default: break;
     }
-    if (code >= 48 && code <= 57)
-        return QString(QChar(u'0' + (code - 48)));
-    if (code >= 65 && code <= 90)
-        return QString(QChar(u'A' + (code - 65)));
-    if (code >= 97 && code <= 105)  // keypad 1..9
-        return QString(QChar(u'a' + (code - 97)));
-    if (code >= 106 && code <= 111)  // * + separator - . /
-        return QString(QChar(u'j' + (code - 106)));
-    if (code >= 112 && code <= 122)  // F1..F11
-        return QString(QChar(u'p' + (code - 112)));
+    if (code >= '0' && code <= '9')
+        return QString(QChar(u'0' + (code - '0')));
+    if (code >= 'A' && code <= 'Z')
+        return QString(QChar(u'A' + (code - 'A')));
+    if (code >= vk::Numpad1 && code <= vk::Numpad9)
+        return QString(QChar(u'a' + (code - vk::Numpad1)));
+    if (code >= vk::Multiply && code <= vk::Divide)  // * + separator - . /
+        return QString(QChar(u'j' + (code - vk::Multiply)));
+    if (code >= vk::F1 && code <= vk::F11)
+        return QString(QChar(u'p' + (code - vk::F1)));
     return QString();
 }
 }  // namespace
@@ -39,9 +40,9 @@ QString ExpectedBaseName(std::uint32_t code) {
 TEST(KeyBaseName, EveryCodeOfTheTable) {
     for (std::uint32_t code = 0; code < 512; ++code)
         EXPECT_EQ(KeyBaseName(code), ExpectedBaseName(code)) << code;
-    EXPECT_EQ(KeyBaseName(96), QString()) << "keypad 0";
-    EXPECT_EQ(KeyBaseName(123), QString()) << "F12";
-    EXPECT_EQ(KeyBaseName(0x10), QString()) << "Shift itself";
+    EXPECT_EQ(KeyBaseName(vk::Numpad0), QString());
+    EXPECT_EQ(KeyBaseName(vk::F12), QString());
+    EXPECT_EQ(KeyBaseName(vk::Shift), QString()) << "Shift itself";
     EXPECT_EQ(KeyBaseName(0xFFFFFFFFu), QString());
 }
 
@@ -63,7 +64,7 @@ TEST(KeyName, PrefixesStandInTheirFixedOrder) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(KeyName('Q', c.down), QLatin1String(c.withBase));
-        EXPECT_EQ(KeyName(0x1B, c.down), QLatin1String(c.withoutBase)) << "Escape has no base name";
+        EXPECT_EQ(KeyName(vk::Escape, c.down), QLatin1String(c.withoutBase)) << "Escape has no base name";
     }
 }
 

@@ -2,6 +2,7 @@
 // program: Ctrl+Shift+U pressed from outside, and held while the bind runs,
 // types exactly the letter into another program's window, on a US and on a
 // French layout, and leaves the keyboard map and the modifiers as they were.
+#include "platform/VirtualKeyCodes.h"
 #include "platform/x11/TextReceiver.h"
 #include "platform/x11/X11Probe.h"
 #include "tests/e2e/OrvexaProcess.h"
@@ -45,7 +46,6 @@ TEST(TypingExample, TypesTheLetterIntoAnotherWindowOnUsAndFrenchWithTheBindsKeys
     orvexa.Run(window);
     platform::x11::X11Probe probe;
     ASSERT_TRUE(probe.Ok());
-    constexpr int kShift = 0x10, kControl = 0x11;
 
     for (const char* layout : {"us", "fr"}) {
         SCOPED_TRACE(layout);
@@ -65,7 +65,7 @@ TEST(TypingExample, TypesTheLetterIntoAnotherWindowOnUsAndFrenchWithTheBindsKeys
         EXPECT_TRUE(Eventually([&] { return test::KeyboardMapText() == mapBefore; }))
             << "the keyboard map stays changed";
         probe.Sync();
-        EXPECT_FALSE(probe.IsKeyDown(kControl) || probe.IsKeyDown(kShift)) << "a modifier stays down";
+        EXPECT_FALSE(probe.IsKeyDown(vk::Control) || probe.IsKeyDown(vk::Shift)) << "a modifier stays down";
     }
     test::SetLayout({QStringLiteral("us")});
     orvexa.MenuExit(window);

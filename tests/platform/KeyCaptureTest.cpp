@@ -1,6 +1,7 @@
 // The key-state table every capture backend shares, and the fake backend
 // that the naming and dispatch tests are driven with.
 #include "platform/KeyStateTable.h"
+#include "platform/VirtualKeyCodes.h"
 #include "platform/fake/FakeKeyCapture.h"
 
 #include <gtest/gtest.h>
@@ -9,9 +10,10 @@
 #include <vector>
 
 using namespace orvexa::platform;
+namespace vk = orvexa::vk;
 
 namespace {
-constexpr std::uint32_t kShift = 0x10, kControl = 0x11, kAlt = 0x12, kA = 'A';
+constexpr std::uint32_t kA = 'A';
 constexpr std::uint32_t kRepeat1 = KeyEvent::kRepeatCountOne;
 
 KeyModifiers Mods(bool shift, bool control, bool alt) { return {shift, control, alt}; }
@@ -38,28 +40,28 @@ TEST(KeyStateTable, PressRepeatAndReleaseFlags) {
 
 TEST(KeyStateTable, SnapshotIncludesTheEventsOwnKeyAndAltSetsTheContextBit) {
     KeyStateTable table;
-    EXPECT_EQ(table.Apply(50, kShift, true).modifiers, Mods(true, false, false));
-    EXPECT_EQ(table.Apply(37, kControl, true).modifiers, Mods(true, true, false));
-    const KeyEvent alt = table.Apply(64, kAlt, true);
+    EXPECT_EQ(table.Apply(50, vk::Shift, true).modifiers, Mods(true, false, false));
+    EXPECT_EQ(table.Apply(37, vk::Control, true).modifiers, Mods(true, true, false));
+    const KeyEvent alt = table.Apply(64, vk::Menu, true);
     EXPECT_EQ(alt.modifiers, Mods(true, true, true));
     EXPECT_NE(alt.flags & KeyEvent::kAltDownBit, 0u);
-    const KeyEvent altUp = table.Apply(64, kAlt, false);
+    const KeyEvent altUp = table.Apply(64, vk::Menu, false);
     EXPECT_EQ(altUp.modifiers, Mods(true, true, false)) << "a release is reported with its key up";
     EXPECT_EQ(altUp.flags & KeyEvent::kAltDownBit, 0u);
 }
 
 TEST(KeyStateTable, KeysWithTheSameCodeAreTrackedApart) {
     KeyStateTable table;
-    table.Apply(50, kShift, true);   // left Shift
-    table.Apply(62, kShift, true);   // right Shift, also VK_SHIFT
-    table.Apply(62, kShift, false);
+    table.Apply(50, vk::Shift, true);   // left Shift
+    table.Apply(62, vk::Shift, true);   // right Shift, also VK_SHIFT
+    table.Apply(62, vk::Shift, false);
     EXPECT_TRUE(table.Modifiers().shift) << "the left Shift is still held";
-    table.Apply(50, kShift, false);
+    table.Apply(50, vk::Shift, false);
     EXPECT_FALSE(table.Modifiers().shift);
 
     // The sided codes count as their modifier too.
-    table.Apply(105, 0xA3, true);  // VK_RCONTROL
-    table.Apply(108, 0xA5, true);  // VK_RMENU
+    table.Apply(105, vk::RControl, true);
+    table.Apply(108, vk::RMenu, true);
     EXPECT_EQ(table.Modifiers(), Mods(false, true, true));
 }
 
@@ -67,26 +69,26 @@ TEST(KeyStateTable, ReleaseClearsTheModifierTheKeyWentDownWith) {
     // The keyboard map changed while the key was held: its release reports
     // another code, and still the modifier it set goes up.
     KeyStateTable table;
-    table.Apply(37, kControl, true);
+    table.Apply(37, vk::Control, true);
     table.Apply(37, kA, false);
     EXPECT_FALSE(table.Modifiers().control);
 }
 
 TEST(KeyStateTable, SeedClearAndKeysOutOfRange) {
     KeyStateTable table;
-    table.Seed(37, kControl);
+    table.Seed(37, vk::Control);
     EXPECT_EQ(table.Apply(38, kA, true).modifiers, Mods(false, true, false));
-    EXPECT_NE(table.Apply(37, kControl, false).flags & KeyEvent::kPreviousStateBit, 0u);
-    table.Seed(50, kShift);
+    EXPECT_NE(table.Apply(37, vk::Control, false).flags & KeyEvent::kPreviousStateBit, 0u);
+    table.Seed(50, vk::Shift);
     table.Clear();
     EXPECT_FALSE(table.AnyDown());
     EXPECT_EQ(table.Modifiers(), KeyModifiers{});
 
     // A key number the table cannot hold is reported, never tracked.
-    const KeyEvent odd = table.Apply(300, kShift, true);
+    const KeyEvent odd = table.Apply(300, vk::Shift, true);
     EXPECT_EQ(odd.flags, kRepeat1);
     EXPECT_FALSE(table.AnyDown());
-    table.Seed(-1, kShift);
+    table.Seed(-1, vk::Shift);
     EXPECT_FALSE(table.AnyDown());
 }
 
@@ -134,9 +136,9 @@ TEST(FakeKeyCapture, UnavailableCaptureNeverStarts) {
 TEST(FakeKeyCapture, RowsNameKeysAndPhysicalKeys) {
     EXPECT_EQ(FakeKeyCapture::VirtualKeyOf("A"), 'A');
     EXPECT_EQ(FakeKeyCapture::VirtualKeyOf("7"), '7');
-    EXPECT_EQ(FakeKeyCapture::VirtualKeyOf("NUMPAD0"), 0x60u);
-    EXPECT_EQ(FakeKeyCapture::VirtualKeyOf("F1"), 0x70u);
-    EXPECT_EQ(FakeKeyCapture::VirtualKeyOf("F24"), 0x87u);
+    EXPECT_EQ(FakeKeyCapture::VirtualKeyOf("NUMPAD0"), vk::Numpad0);
+    EXPECT_EQ(FakeKeyCapture::VirtualKeyOf("F1"), vk::F1);
+    EXPECT_EQ(FakeKeyCapture::VirtualKeyOf("F24"), vk::F24);
     EXPECT_EQ(FakeKeyCapture::VirtualKeyOf("#123"), 123u);
     for (const char* bad : {"", "a", "F0", "F25", "#", "#x", "NUMPADX", "SHIFTY"})
         EXPECT_THROW(FakeKeyCapture::VirtualKeyOf(bad), std::invalid_argument) << bad;

@@ -1,6 +1,7 @@
 // The RECORD key capture against a real X server (Xvfb): keys injected
 // through XTEST from a connection of their own arrive with their
 // virtual-key codes and the modifiers that were down at each press.
+#include "platform/VirtualKeyCodes.h"
 #include "platform/x11/KeyInjector.h"
 #include "platform/x11/X11KeyCapture.h"
 #include "tests/platform/KeyCollector.h"
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <initializer_list>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -19,13 +21,11 @@
 #include <vector>
 
 using namespace orvexa::platform;
+namespace vk = orvexa::vk;
 using orvexa::test::Collector;
 using namespace std::chrono_literals;
 
 namespace {
-constexpr int kShift = 0x10, kControl = 0x11, kAlt = 0x12, kCapital = 0x14, kEnd = 0x23;
-constexpr int kNumpad1 = 0x61, kNumLock = 0x90, kF12 = 0x7B;
-
 class X11KeyCaptureTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -36,13 +36,13 @@ protected:
     void TearDown() override {
         capture->Stop();
         // Leave no key or lock held for the next test.
-        for (int vk : {kShift, kControl, kAlt, int('A')})
-            keys.Key(vk, false);
+        for (const int key : std::initializer_list<int>{vk::Shift, vk::Control, vk::Menu, 'A'})
+            keys.Key(key, false);
         keys.Sync();
     }
-    void Tap(int vk) {
-        keys.Key(vk, true);
-        keys.Key(vk, false);
+    void Tap(int virtualKey) {
+        keys.Key(virtualKey, true);
+        keys.Key(virtualKey, false);
     }
     static std::vector<std::uint32_t> Codes(const std::vector<KeyEvent>& events) {
         std::vector<std::uint32_t> codes;
@@ -60,13 +60,14 @@ protected:
 TEST_F(X11KeyCaptureTest, ReportsAFastCombinationWithTheModifiersOfEachPress) {
     ASSERT_TRUE(capture->Start(seen.Callback()));
     // Sent in one burst: by the time the events are read, every key is up.
-    for (auto [vk, press] : {std::pair{kControl, true}, {kShift, true}, {int('A'), true},
-                             {int('A'), false}, {kShift, false}, {kControl, false}})
-        keys.Key(vk, press);
+    for (auto [key, press] : {std::pair<int, bool>{vk::Control, true}, {vk::Shift, true}, {'A', true},
+                              {'A', false}, {vk::Shift, false}, {vk::Control, false}})
+        keys.Key(key, press);
     keys.Sync();
     const std::vector<KeyEvent> events = seen.Wait(6);
     ASSERT_EQ(events.size(), 6u);
-    EXPECT_EQ(Codes(events), (std::vector<std::uint32_t>{kControl, kShift, 'A', 'A', kShift, kControl}));
+    EXPECT_EQ(Codes(events),
+              (std::vector<std::uint32_t>{vk::Control, vk::Shift, 'A', 'A', vk::Shift, vk::Control}));
     for (size_t i = 0; i < 6; ++i)
         EXPECT_EQ(events[i].Released(), i >= 3) << i;
     EXPECT_EQ(events[0].modifiers, (KeyModifiers{false, true, false}));
@@ -78,13 +79,13 @@ TEST_F(X11KeyCaptureTest, ReportsAFastCombinationWithTheModifiersOfEachPress) {
 
 TEST_F(X11KeyCaptureTest, AltSetsTheContextBit) {
     ASSERT_TRUE(capture->Start(seen.Callback()));
-    keys.Key(kAlt, true);
+    keys.Key(vk::Menu, true);
     Tap('A');
-    keys.Key(kAlt, false);
+    keys.Key(vk::Menu, false);
     keys.Sync();
     const std::vector<KeyEvent> events = seen.Wait(4);
     ASSERT_EQ(events.size(), 4u);
-    EXPECT_EQ(Codes(events), (std::vector<std::uint32_t>{kAlt, 'A', 'A', kAlt}));
+    EXPECT_EQ(Codes(events), (std::vector<std::uint32_t>{vk::Menu, 'A', 'A', vk::Menu}));
     EXPECT_TRUE(events[1].modifiers.alt);
     EXPECT_NE(events[1].flags & KeyEvent::kAltDownBit, 0u);
     EXPECT_EQ(events[3].flags & KeyEvent::kAltDownBit, 0u);
@@ -111,33 +112,33 @@ TEST_F(X11KeyCaptureTest, AutoRepeatArrivesAsPressesOfAKeyAlreadyDown) {
 
 TEST_F(X11KeyCaptureTest, KeypadFollowsNumLockAndCapsLockChangesNoCode) {
     ASSERT_TRUE(capture->Start(seen.Callback()));
-    const unsigned keypad1 = keys.KeycodeOf(kNumpad1);
+    const unsigned keypad1 = keys.KeycodeOf(vk::Numpad1);
     ASSERT_NE(keypad1, 0u);
-    Tap(kNumLock);  // on
+    Tap(vk::NumLock);  // on
     keys.Keycode(keypad1, true);
     keys.Keycode(keypad1, false);
-    Tap(kNumLock);  // off again
+    Tap(vk::NumLock);  // off again
     keys.Keycode(keypad1, true);
     keys.Keycode(keypad1, false);
-    Tap(kCapital);
+    Tap(vk::Capital);
     Tap('A');
-    Tap(kCapital);
-    Tap(kF12);
+    Tap(vk::Capital);
+    Tap(vk::F12);
     keys.Sync();
     std::vector<KeyEvent> presses;
     for (const KeyEvent& e : seen.Wait(16))
         if (!e.Released())
             presses.push_back(e);
-    EXPECT_EQ(Codes(presses), (std::vector<std::uint32_t>{kNumLock, kNumpad1, kNumLock, kEnd, kCapital,
-                                                          'A', kCapital, kF12}));
+    EXPECT_EQ(Codes(presses), (std::vector<std::uint32_t>{vk::NumLock, vk::Numpad1, vk::NumLock, vk::End,
+                                                          vk::Capital, 'A', vk::Capital, vk::F12}));
 }
 
 TEST_F(X11KeyCaptureTest, KeysHeldAtStartCountFromTheFirstPress) {
-    keys.Key(kShift, true);
+    keys.Key(vk::Shift, true);
     keys.Sync();
     ASSERT_TRUE(capture->Start(seen.Callback()));
     Tap('A');
-    keys.Key(kShift, false);
+    keys.Key(vk::Shift, false);
     keys.Sync();
     const std::vector<KeyEvent> events = seen.Wait(3);
     ASSERT_EQ(events.size(), 3u);
@@ -162,11 +163,11 @@ TEST_F(X11KeyCaptureTest, ReportsNothingAfterStopAndStartsAgain) {
 
     // Nothing is remembered across a stop: Control held then, released
     // while stopped, does not count after the restart.
-    keys.Key(kControl, true);
+    keys.Key(vk::Control, true);
     keys.Sync();
     capture->Stop();
     ASSERT_TRUE(capture->Start(seen.Callback()));
-    keys.Key(kControl, false);
+    keys.Key(vk::Control, false);
     Tap('A');
     keys.Sync();
     const std::vector<KeyEvent> events = seen.Wait(3);
