@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/ScriptText.h"
+#include "editor/LineBreaks.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QString>
@@ -73,11 +76,17 @@ private:
     void SetFileCommandsEnabled(bool enabled);
     bool ConfirmDiscard();
 
+    // Shows a file's whole text, a line for each break; EditedText gives it
+    // back, every break that was kept written as it was.
+    void ShowText(QStringView text);
+    QString EditedText() const;
+
     ScriptHost* host_ = nullptr;
     QPointer<QWidget> output_;
     // How the loaded file was written, so that saving writes it back alike.
-    bool latin1_ = false;
-    bool crlf_ = false;
+    ScriptForm form_;
+    // The lines as last loaded or saved, and the breaks between them.
+    BrokenText shown_;
 };
 
 }  // namespace orvexa
