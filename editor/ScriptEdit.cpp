@@ -1,6 +1,5 @@
 #include "editor/ScriptEdit.h"
 
-#include "core/Exception.h"
 #include "core/ScriptText.h"
 #include "editor/LineBreaks.h"
 #include "editor/ScriptHost.h"
