@@ -1,7 +1,7 @@
 #include "editor/ScriptEdit.h"
 
-#include "core/Exception.h"
 #include "core/ScriptText.h"
+#include "editor/LineBreaks.h"
 #include "editor/ScriptHost.h"
 #include "platform/Dialogs.h"
 #include "platform/qt/FormFont.h"
@@ -17,9 +17,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
-#include <QStringDecoder>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -201,17 +201,9 @@ void TFormScriptEditor::LoadScript(const QString& name) {
     if (!name.isEmpty() && FileExists(name)) {
         EditFileName = AdoptFolderOf(name);
         Modified = false;
-        const QByteArray bytes = ReadScriptBytes(EditFileName);
-        // UTF-8 when the bytes are UTF-8; otherwise each byte is a character,
-        // and saving writes the same bytes back.
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        QString text = utf8.decode(bytes);
-        latin1_ = utf8.hasError();
-        if (latin1_)
-            text = QString::fromLatin1(bytes);
-        crlf_ = text.contains(QStringLiteral("\r\n"));
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        RichEditScript->setPlainText(text);
+        const DecodedScript script = ReadScriptText(EditFileName);
+        form_ = script.form;
+        ShowText(script.text);
     } else {
         for (int n = 0;; ++n) {
             const QString candidate = QStringLiteral("new%1.orx").arg(n);
@@ -220,8 +212,8 @@ void TFormScriptEditor::LoadScript(const QString& name) {
                 break;
             }
         }
-        latin1_ = false;
-        crlf_ = false;
+        form_ = ScriptForm();
+        shown_ = BrokenText{{QString()}, {}};
     }
     setWindowTitle(QStringLiteral("Edit - ") + EditFileName);
     Modified = false;
@@ -229,21 +221,30 @@ void TFormScriptEditor::LoadScript(const QString& name) {
 
 void TFormScriptEditor::SaveScript(const QString& name) {
     EditFileName = AdoptFolderOf(name);
-    QString text = RichEditScript->toPlainText();
-    if (crlf_)
-        text.replace(u'\n', QStringLiteral("\r\n"));
-    const QByteArray bytes = latin1_ ? text.toLatin1() : text.toUtf8();
     // Written in full or not at all: a failed save leaves the old file.
-    QSaveFile file(EditFileName);
-    // In a folder where no file can be made, the temporary file of a safe
-    // save cannot be either: a file that may be written is then written in
-    // place. Wherever the safe way is possible it is taken.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Exception(QStringLiteral("Cannot create file %1").arg(EditFileName));
+    const QString text = EditedText();
+    form_ = WriteScriptText(EditFileName, text, form_);
+    shown_ = BreakText(text);
     // Only a save that reached the disk clears the unsaved-work question.
     Modified = false;
     setWindowTitle(QStringLiteral("Edit - ") + EditFileName);
+}
+
+void TFormScriptEditor::ShowText(QStringView text) {
+    // Every break becomes a block of its own; the characters of each are
+    // kept aside with the lines they came between.
+    shown_ = BreakText(text);
+    RichEditScript->setPlainText(shown_.lines.join(u'\n'));
+}
+
+QString TFormScriptEditor::EditedText() const {
+    // The raw text of the blocks: toPlainText() would turn no-break spaces
+    // into blanks and line separators into line ends.
+    QStringList lines;
+    const QTextDocument* document = RichEditScript->document();
+    for (QTextBlock block = document->firstBlock(); block.isValid(); block = block.next())
+        lines.append(block.text());
+    return JoinEditedLines(shown_, lines, LineEndText(form_.lineEnd));
 }
 
 void TFormScriptEditor::SetFileCommandsEnabled(bool enabled) {

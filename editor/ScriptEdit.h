@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/ScriptText.h"
+#include "editor/LineBreaks.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QString>
@@ -83,12 +86,18 @@ private:
     // The dialogs given; orvexa::Exception without them.
     platform::Dialogs& Dialogs() const;
 
+    // Shows a file's whole text, a line for each break; EditedText gives it
+    // back, every break that was kept written as it was.
+    void ShowText(QStringView text);
+    QString EditedText() const;
+
     ScriptHost* host_ = nullptr;
     std::shared_ptr<platform::Dialogs> dialogs_;
     QPointer<QWidget> output_;
     // How the loaded file was written, so that saving writes it back alike.
-    bool latin1_ = false;
-    bool crlf_ = false;
+    ScriptForm form_;
+    // The lines as last loaded or saved, and the breaks between them.
+    BrokenText shown_;
 };
 
 }  // namespace orvexa

@@ -1,11 +1,13 @@
 // The script catalogue: listing, short and long descriptions, selection.
 #include "binds/Bindary.h"
 #include "core/Exception.h"
+#include "editor/ScriptEdit.h"
 #include "tests/support/AppFixture.h"
 
 #include <QDir>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QPlainTextEdit>
 
 using namespace orvexa;
 
@@ -167,4 +169,35 @@ TEST_F(Catalogue, BadInputLoadsWithoutHangingOrWriting) {
         EXPECT_LE(item.size(), 1024);
     EXPECT_EQ(QFileInfo(QStringLiteral("huge.orx")).size(), huge.size());
     EXPECT_EQ(QFileInfo(QStringLiteral("huge.orx")).lastModified(), before);
+}
+
+namespace {
+// The lines that the editor shows for a file.
+QStringList EditorLines(TFormScriptEditor& editor, const QString& name) {
+    editor.LoadScript(name);
+    return editor.RichEditScript->toPlainText().split(u'\n');
+}
+}  // namespace
+
+TEST_F(Catalogue, ADescriptionThatIsNotUtf8ReadsTheSameInTheListTheBoxAndTheEditor) {
+    dir.Write(QStringLiteral("latin.orx"),
+              "//SHORTDESC: Caf\xe9 cr\xe8me\r\n//LONGDESC:\r\nD\xe9j\xe0 vu\r\n//ENDLONGDESC\r\n");
+    Start();
+    ASSERT_EQ(Items(), QStringList{QStringLiteral("Caf\u00e9 cr\u00e8me")});
+    EXPECT_EQ(Description(), QStringLiteral("D\u00e9j\u00e0 vu"));
+    const QStringList shown = EditorLines(*windows.FormScriptEditor, QStringLiteral("latin.orx"));
+    ASSERT_GE(shown.size(), 3);
+    EXPECT_EQ(QStringLiteral("//SHORTDESC: ") + Items().at(0), shown.at(0));
+    EXPECT_EQ(Description(), shown.at(2));
+}
+
+TEST_F(Catalogue, BindCodeThatIsNotUtf8ReadsTheSameInTheBindTableAndTheEditor) {
+    dir.Write(QStringLiteral("latin.orx"), "//BIND MAIN\nprint('Gr\xfc\xdf Gott')\n");
+    Start();
+    ASSERT_EQ(main()->Binds->BindCount(), 1);
+    const QStringList code = main()->Binds->GetBind(0)->CodeLines;
+    EXPECT_EQ(code, QStringList{QStringLiteral("print('Gr\u00fc\u00df Gott')")});
+    const QStringList shown = EditorLines(*windows.FormScriptEditor, QStringLiteral("latin.orx"));
+    ASSERT_GE(shown.size(), 2);
+    EXPECT_EQ(code, QStringList{shown.at(1)});
 }

@@ -109,3 +109,17 @@ TEST(ParseBinds, MissingFileClearsTheTable) {
     ParseBinds(p.binds, QStringLiteral("gone.orx"));
     EXPECT_EQ(p.binds.BindCount(), 0);
 }
+
+TEST(ParseBinds, AFileThatIsNotUtf8KeepsItsLatin1CharactersInCodeAndArguments) {
+    Parsed p("//BIND KEY \xe9\nprint('Gr\xfc\xdf Gott')  # s\xfc\xdf\n");
+    ASSERT_EQ(p.binds.BindCount(), 1);
+    EXPECT_EQ(p.at(0).Argument, QStringLiteral("\u00e9"));
+    EXPECT_EQ(p.at(0).CodeLines, QStringList{QStringLiteral("print('Gr\u00fc\u00df Gott')  ")});
+}
+
+TEST(ParseBinds, Utf8CodeReadsAsBefore) {
+    Parsed p("\xef\xbb\xbf//BIND MAIN\r\nprint('Gr\xc3\xbc\xc3\x9f \xf0\x9f\x98\x80')\r\n");
+    ASSERT_EQ(p.binds.BindCount(), 1);
+    EXPECT_EQ(p.at(0).Event, QStringLiteral("MAIN")) << "the byte order mark is no character of the header";
+    EXPECT_EQ(p.at(0).CodeLines, QStringList{QStringLiteral("print('Gr\u00fc\u00df \U0001F600')")});
+}

@@ -1,6 +1,7 @@
 // The script editor: loading, new names, saving, unsaved-work questions and
 // the test run handed to its host.
 #include "core/Exception.h"
+#include "core/ScriptText.h"
 #include "editor/ScriptEdit.h"
 #include "editor/ScriptHost.h"
 #include "platform/fake/ScriptedDialogs.h"
@@ -16,6 +17,9 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <memory>
 
@@ -114,6 +118,118 @@ TEST_F(Editor, SaveWritesTheTextBackInTheFilesOwnForm) {
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("old.orx")), "z" + latin1);
     EXPECT_FALSE(editor.Modified);
+}
+
+TEST_F(Editor, AFileThatIsNotUtf8ShowsItsLatin1CharactersAndEveryByteSurvivesASave) {
+    QByteArray bytes = "s = '";
+    for (int b = 0x80; b <= 0xff; ++b)
+        bytes += static_cast<char>(b);
+    bytes += "'\r\nprint(s)\r\n";
+    dir.Write(QStringLiteral("high.orx"), bytes);
+    Open(QStringLiteral("high.orx"));
+    QString shown = QString::fromLatin1(bytes);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // toPlainText() would show the no-break space (0xA0) as a blank.
+    QString raw = editor.RichEditScript->document()->toRawText();
+    EXPECT_EQ(raw.replace(QChar::ParagraphSeparator, u'\n'), shown);
+    editor.MenuFileSaveClick();
+    EXPECT_EQ(Read(QStringLiteral("high.orx")), bytes);
+
+    // An edit elsewhere leaves the bytes it did not touch as they were.
+    editor.RichEditScript->moveCursor(QTextCursor::End);
+    Type(QStringLiteral("x = 1\n"));
+    editor.MenuFileSaveClick();
+    EXPECT_EQ(Read(QStringLiteral("high.orx")), bytes + "x = 1\r\n");
+}
+
+TEST_F(Editor, NoBreakSpacesAndLineSeparatorsSurviveASave) {
+    const QByteArray bytes = "a\xc2\xa0" "b\xe2\x80\xa8" "c\n";
+    dir.Write(QStringLiteral("u.orx"), bytes);
+    Open(QStringLiteral("u.orx"));
+    editor.MenuFileSaveClick();
+    EXPECT_EQ(Read(QStringLiteral("u.orx")), bytes);
+}
+
+TEST_F(Editor, AByteOrderMarkAndCrLineEndsSurviveASave) {
+    const QByteArray bytes = "\xef\xbb\xbfx = 'caf\xc3\xa9'\rprint(x)\r";
+    dir.Write(QStringLiteral("mac.orx"), bytes);
+    Open(QStringLiteral("mac.orx"));
+    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("x = 'caf\u00e9'\nprint(x)\n"));
+    editor.MenuFileSaveClick();
+    EXPECT_EQ(Read(QStringLiteral("mac.orx")), bytes);
+}
+
+TEST_F(Editor, AUtf8SequenceCutShortAtTheEndIsShownAndKept) {
+    const QByteArray bytes = "x = 1 # caf\xc3";
+    dir.Write(QStringLiteral("cut.orx"), bytes);
+    Open(QStringLiteral("cut.orx"));
+    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("x = 1 # caf\u00c3"));
+    editor.MenuFileSaveClick();
+    EXPECT_EQ(Read(QStringLiteral("cut.orx")), bytes);
+}
+
+TEST_F(Editor, EveryLineKeepsItsOwnLineEndAndNewLinesTakeTheMostUsedOne) {
+    const QByteArray bytes = "a\r\nbc\nd\re\r\n";
+    dir.Write(QStringLiteral("mixed.orx"), bytes);
+    Open(QStringLiteral("mixed.orx"));
+    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("a\nbc\nd\ne\n"));
+    editor.MenuFileSaveClick();
+    EXPECT_EQ(Read(QStringLiteral("mixed.orx")), bytes);
+
+    // Lines joined and broken again as they were keep their ends.
+    QTextCursor cursor(editor.RichEditScript->document()->findBlockByNumber(2));
+    cursor.deletePreviousChar();
+    editor.RichEditScript->undo();
+    editor.MenuFileSaveClick();
+    EXPECT_EQ(Read(QStringLiteral("mixed.orx")), bytes);
+
+    // A line broken in two: the new break is the file's CR LF, the old end
+    // stays after the second half.
+    cursor = QTextCursor(editor.RichEditScript->document()->findBlockByNumber(1));
+    cursor.movePosition(QTextCursor::NextCharacter);
+    editor.RichEditScript->setTextCursor(cursor);
+    Type(QStringLiteral("\n"));
+    editor.MenuFileSaveClick();
+    EXPECT_EQ(Read(QStringLiteral("mixed.orx")), "a\r\nb\r\nc\nd\re\r\n");
+
+    // Two lines joined: the end between them goes, the others stay.
+    cursor = QTextCursor(editor.RichEditScript->document()->findBlockByNumber(3));
+    cursor.deletePreviousChar();
+    editor.MenuFileSaveClick();
+    EXPECT_EQ(Read(QStringLiteral("mixed.orx")), "a\r\nb\r\ncd\re\r\n");
+}
+
+TEST_F(Editor, ParagraphSeparatorsAndTheTextAfterANulSurviveASave) {
+    const QByteArray bytes("p\xe2\x80\xa9q\xef\xb7\x90r\xef\xb7\x91s\nx\0y\n", 20);
+    dir.Write(QStringLiteral("sep.orx"), bytes);
+    Open(QStringLiteral("sep.orx"));
+    editor.MenuFileSaveClick();
+    EXPECT_EQ(Read(QStringLiteral("sep.orx")), bytes);
+}
+
+TEST_F(Editor, ACharacterLatin1LacksSavesTheFileAsUtf8InsteadOfLosingIt) {
+    dir.Write(QStringLiteral("old.orx"), "# caf\xe9\n");
+    Open(QStringLiteral("old.orx"));
+    Type(QStringLiteral("\u20ac "));
+    editor.MenuFileSaveClick();
+    EXPECT_EQ(Read(QStringLiteral("old.orx")), "\xe2\x82\xac # caf\xc3\xa9\n");
+    EXPECT_EQ(ReadScriptLines(QStringLiteral("old.orx")), QStringList{QStringLiteral("\u20ac # caf\u00e9")});
+    // Saved again, it stays UTF-8.
+    Type(QStringLiteral("x"));
+    editor.MenuFileSaveClick();
+    EXPECT_EQ(Read(QStringLiteral("old.orx")), "\xe2\x82\xac x# caf\xc3\xa9\n");
+}
+
+TEST_F(Editor, ALatin1FileThatWouldReadAsUtf8OnceEditedReadsBackAsShown) {
+    // The last byte alone makes the file Latin-1: its first line shows "cafÃ©".
+    dir.Write(QStringLiteral("l.orx"), "caf\xc3\xa9\n\xe9");
+    Open(QStringLiteral("l.orx"));
+    ASSERT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("caf\u00c3\u00a9\n\u00e9"));
+    editor.RichEditScript->moveCursor(QTextCursor::End);
+    QTextCursor cursor = editor.RichEditScript->textCursor();
+    cursor.deletePreviousChar();
+    editor.MenuFileSaveClick();
+    EXPECT_EQ(ReadScriptLines(QStringLiteral("l.orx")), QStringList{QStringLiteral("caf\u00c3\u00a9")});
 }
 
 TEST_F(Editor, SaveAsNamesTheFileAndAFailedSaveKeepsTheQuestion) {
