@@ -1,5 +1,6 @@
 #include "editor/ScriptEdit.h"
 
+#include "core/Exception.h"
 #include "core/ScriptText.h"
 #include "editor/LineBreaks.h"
 #include "editor/ScriptHost.h"
