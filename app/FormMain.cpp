@@ -13,6 +13,7 @@
 #include "core/ScriptText.h"
 #include "editor/ScriptEdit.h"
 #include "engine/PythonEngine.h"
+#include "extension/Pyio.h"
 #include "extension/PythonGUIInputOutput.h"
 #include "extension/PythonModule.h"
 #include "extension/output.h"
@@ -34,6 +35,7 @@
 #include <QVBoxLayout>
 
 #include <exception>
+#include <utility>
 
 namespace orvexa {
 namespace {
@@ -89,6 +91,7 @@ void TFormMain::CreateComponents() {
     PythonGUIInputOutput1->SetDialogs(context_.Services().dialogs);
 
     PythonEngine1->SetIO(PythonGUIInputOutput1);
+    PythonEngine1->OnRedirectOutput = [this](TPythonEngine& engine) { pyio_ = InstallPyio(engine); };
     PythonModule1->SetEngine(PythonEngine1);
     executor_ = PythonEngine1;
 }
@@ -108,18 +111,12 @@ void TFormMain::LoadComponents() {
 }
 
 void TFormMain::DestroyComponents() {
-    // Last created first: "pyio" (made by the engine's start) detaches and so
-    // stops the interpreter, then the IO component, the engine, the module.
-    QList<QPointer<QObject>> components;
-    for (QObject* child : children())
-        if (qobject_cast<TPythonEngine*>(child) || qobject_cast<EngineClient*>(child) ||
-            qobject_cast<EngineIO*>(child))
-            components.append(child);
-    for (auto it = components.rbegin(); it != components.rend(); ++it)
-        delete it->data();
-    PythonModule1 = nullptr;
-    PythonEngine1 = nullptr;
-    PythonGUIInputOutput1 = nullptr;
+    // Last created first: "pyio" detaches and so stops the interpreter, then
+    // the IO component, the engine (which forgets the IO), the module.
+    pyio_.reset();
+    delete std::exchange(PythonGUIInputOutput1, nullptr);
+    delete std::exchange(PythonEngine1, nullptr);
+    delete std::exchange(PythonModule1, nullptr);
 }
 
 void TFormMain::PythonModule1Initialization(QObject* sender) {

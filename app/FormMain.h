@@ -94,7 +94,8 @@ public:
 
     // Components: the interpreter engine, the module scripts import as
     // "orvex", and the component that carries their output to the Output
-    // window. Owned by this window, destroyed last-created first.
+    // window. Children of this window, destroyed last-created first, after
+    // the redirection module that the engine's start makes.
     TPythonModule* PythonModule1 = nullptr;
     TPythonEngine* PythonEngine1 = nullptr;
     TPythonGUIInputOutput* PythonGUIInputOutput1 = nullptr;
@@ -132,6 +133,9 @@ private:
     void DestroyComponents();
 
     ProgramContext& context_;
+    // The module "pyio", made by the engine's redirection step; the first
+    // component to go, since its going stops the interpreter.
+    std::unique_ptr<TPythonModule> pyio_;
     QPointer<TFormScriptEditor> editor_;
     QPointer<TFormOutput> output_;
     QPointer<TFormAbout> about_;

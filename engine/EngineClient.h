@@ -1,9 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
-
-#include <optional>
 
 namespace orvexa {
 
@@ -33,16 +30,6 @@ public:
     virtual void Finalize() = 0;
     // The engine is being destroyed: forget it without detaching.
     virtual void ClearEngine() = 0;
-
-    // For the statistics of extension types: a type client answers with its
-    // type name and counters; every other client with nothing.
-    struct TypeStats {
-        QString TypeName;
-        int InstanceCount = 0;
-        int CreateHits = 0;
-        int DeleteHits = 0;
-    };
-    virtual std::optional<TypeStats> TypeStatistics() const { return std::nullopt; }
 };
 
 }  // namespace orvexa

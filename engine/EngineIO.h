@@ -6,11 +6,9 @@
 
 namespace orvexa {
 
-class TPythonEngine;
-
-// What the engine and its output redirection need of the IO component that
-// the engine's IO property refers to. The extension layer's
-// TPythonInputOutput derives from this.
+// What the output redirection needs of the IO component that the engine's
+// IO property refers to. The extension layer's TPythonInputOutput derives
+// from this.
 class EngineIO : public QObject {
     Q_OBJECT
 public:
@@ -22,17 +20,6 @@ public:
     virtual QString Read() = 0;
     virtual void SetDelayWrites(bool value) = 0;
     virtual void SetMaxLines(int value) = 0;
-    // The component's class name ("TPythonInputOutput" for the base class),
-    // for the write method's thread rule.
-    virtual QString ClassName() const = 0;
-
-    // The output redirection step of the engine's initialisation, run with
-    // the engine itself after the interpreter has started and before the
-    // engine's clients are initialised, when the engine's RedirectIO is set
-    // and this is its IO. It creates the "pyio" module and points the
-    // interpreter's standard streams at it. Exceptions leave the engine's
-    // Initialize.
-    virtual void RedirectOutput(TPythonEngine& engine) = 0;
 };
 
 }  // namespace orvexa

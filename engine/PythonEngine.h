@@ -62,6 +62,12 @@ public:
     bool UseWindowsConsole = false;
     TNotifyEvent OnAfterInit;
     TPathInitializationEvent OnPathInitialization;
+    // The output redirection step of the initialisation: run with the
+    // interpreter up, before the clients are initialised, when RedirectIO
+    // is set and IO refers to a component. Whoever sets it makes the
+    // redirection (the "pyio" module) and owns what it makes. Its
+    // exceptions leave the initialisation.
+    std::function<void(TPythonEngine& engine)> OnRedirectOutput;
     // Where the interpreter's module search path is looked up and kept (the
     // registry path step); none: no path is looked up.
     std::shared_ptr<platform::KeyStore> Registry;

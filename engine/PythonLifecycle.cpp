@@ -119,8 +119,8 @@ void TPythonEngine::Initialize() {
     SetArgumentVector();
     if (initThreads_ && py_.PyEval_InitThreads)
         py_.PyEval_InitThreads();
-    if (RedirectIO && io_)
-        io_->RedirectOutput(*this);
+    if (RedirectIO && io_ && OnRedirectOutput)
+        OnRedirectOutput(*this);
     for (qsizetype i = 0; i < clients_.size(); ++i) {
         EngineClient* client = clients_.at(i);
         if (!client->Initialized)

@@ -4,6 +4,7 @@
 #include "engine/PythonEngine.h"
 #include "extension/PythonInputOutput.h"
 #include "extension/PythonModule.h"
+#include "extension/PythonType.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -136,26 +137,29 @@ PyObject* GetTypesStats(TPythonEngine& engine, PythonRuntime& py, PyObject* args
     PyRef result = py.Steal(py.PyList_New(0));
     if (!result)
         return nullptr;
-    const QList<EngineClient*> clients = engine.Clients();
-    auto append = [&](const EngineClient::TypeStats& stats) {
+    // The extension types among the engine's clients, in client order.
+    QList<const TPythonType*> types;
+    for (EngineClient* client : engine.Clients())
+        if (const auto* type = qobject_cast<const TPythonType*>(client))
+            types.append(type);
+    auto append = [&](const TPythonType::TypeStats& stats) {
         const PyRef item = py.Steal(
             py.BuildValue("(siii)", stats.TypeName, stats.InstanceCount, stats.CreateHits, stats.DeleteHits));
         return item && py.PyList_Append(result.get(), item.get()) == 0;
     };
     const Py_ssize_t count = args ? py.PyTuple_Size(args) : 0;
     if (count == 0) {
-        for (EngineClient* client : clients)
-            if (const auto stats = client->TypeStatistics(); stats && !append(*stats))
+        for (const TPythonType* type : types)
+            if (!append(type->TypeStatistics()))
                 return nullptr;
         return result.release();
     }
     for (Py_ssize_t i = 0; i < count; ++i) {
         const QString name = py.PyObjectAsText(py.PyTuple_GetItem(args, i));
-        for (EngineClient* client : clients) {
-            const auto stats = client->TypeStatistics();
-            if (!stats || stats->TypeName != name)
+        for (const TPythonType* type : types) {
+            if (type->TypeStatistics().TypeName != name)
                 continue;
-            if (!append(*stats))
+            if (!append(type->TypeStatistics()))
                 return nullptr;
             break;
         }
@@ -167,9 +171,9 @@ PyObject* GetTypesStats(TPythonEngine& engine, PythonRuntime& py, PyObject* args
 
 const char* PyioRedirectScript() { return kRedirectScript; }
 
-void InstallPyio(TPythonEngine& engine) {
+std::unique_ptr<TPythonModule> InstallPyio(TPythonEngine& engine) {
     engine.RequireInitialized();
-    auto* module = new TPythonModule(engine.parent());
+    auto module = std::make_unique<TPythonModule>();
     module->setObjectName(QStringLiteral("pyio"));
     module->SetEngine(&engine);
     module->SetModuleName(QStringLiteral("pyio"));
@@ -182,6 +186,7 @@ void InstallPyio(TPythonEngine& engine) {
                          "CreateHits, DeleteHits)");
     module->Initialize();
     engine.ExecuteText(QString::fromLatin1(kRedirectScript));
+    return module;
 }
 
 }  // namespace orvexa

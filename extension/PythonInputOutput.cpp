@@ -1,7 +1,5 @@
 #include "extension/PythonInputOutput.h"
 
-#include "extension/Pyio.h"
-
 namespace orvexa {
 
 TPythonInputOutput::TPythonInputOutput(QObject* owner) : EngineIO(owner) {}
@@ -70,13 +68,6 @@ QString TPythonInputOutput::ReceiveData() {
 }
 
 void TPythonInputOutput::NotifyQueuedLine() {}
-
-QString TPythonInputOutput::ClassName() const {
-    const QString name = QString::fromLatin1(metaObject()->className());
-    return name.mid(name.lastIndexOf(u':') + 1);
-}
-
-void TPythonInputOutput::RedirectOutput(TPythonEngine& engine) { InstallPyio(engine); }
 
 qsizetype TPythonInputOutput::QueuedLineCount() const {
     const std::lock_guard guard(lock_);

@@ -39,8 +39,6 @@ public:
     QString Read() override { return ReceiveData(); }
     void SetDelayWrites(bool value) override { DelayWrites = value; }
     void SetMaxLines(int value) override { MaxLines = value; }
-    QString ClassName() const override;
-    void RedirectOutput(TPythonEngine& engine) override;
 
     // Delivers one finished line.
     virtual void SendData(const QString& line);

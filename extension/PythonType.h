@@ -48,7 +48,15 @@ public:
 
     void Initialize() override;
     void Finalize() override;
-    std::optional<TypeStats> TypeStatistics() const override { return stats_; }
+
+    // The type's name and what it counted, for "pyio".GetTypesStats.
+    struct TypeStats {
+        QString TypeName;
+        int InstanceCount = 0;
+        int CreateHits = 0;
+        int DeleteHits = 0;
+    };
+    const TypeStats& TypeStatistics() const { return stats_; }
 
     // The type object, once initialised (owned here), or null.
     PyObject* TypeObject() const { return typeObject_.get(); }

@@ -43,7 +43,7 @@ protected:
 TEST_F(Lifecycle, InitializeRunsRedirectionClientsScriptAndEventInOrder) {
     auto engine = test::MakeEngine();
     RecordingIO io;
-    io.onRedirect = [&](TPythonEngine& e) {
+    engine->OnRedirectOutput = [&](TPythonEngine& e) {
         log.append(QStringLiteral("redirect initialized=%1 locked=%2")
                        .arg(e.IsInitialized())
                        .arg(e.Runtime().PyGILState_Check()));
@@ -73,15 +73,30 @@ TEST_F(Lifecycle, InitializeRunsRedirectionClientsScriptAndEventInOrder) {
     EXPECT_EQ(&GetRunningEngine(), engine.get());
 }
 
-TEST_F(Lifecycle, NoRedirectionWithoutRedirectIO) {
+// The engine's start with an IO component or none and RedirectIO as given:
+// how often the redirection step ran.
+int RedirectionsWhenStarted(bool redirectIO, EngineIO* io) {
     auto engine = test::MakeEngine();
-    RecordingIO io;
-    engine->SetIO(&io);
-    engine->RedirectIO = false;
+    int redirections = 0;
+    engine->OnRedirectOutput = [&](TPythonEngine&) { ++redirections; };
+    engine->SetIO(io);
+    engine->RedirectIO = redirectIO;
     engine->LayoutLoaded();
     EXPECT_TRUE(engine->IsInitialized());
-    EXPECT_EQ(io.redirections, 0);
+    return redirections;
 }
+
+TEST_F(Lifecycle, TheRedirectionStepRunsOnceWithRedirectIOAndAnIO) {
+    RecordingIO io;
+    EXPECT_EQ(RedirectionsWhenStarted(true, &io), 1);
+}
+
+TEST_F(Lifecycle, NoRedirectionWithoutRedirectIO) {
+    RecordingIO io;
+    EXPECT_EQ(RedirectionsWhenStarted(false, &io), 0);
+}
+
+TEST_F(Lifecycle, NoRedirectionWithoutAnIO) { EXPECT_EQ(RedirectionsWhenStarted(true, nullptr), 0); }
 
 TEST_F(Lifecycle, DestroyedIOIsForgotten) {
     auto engine = test::MakeEngine();
@@ -96,7 +111,7 @@ TEST_F(Lifecycle, DestroyedIOIsForgotten) {
 TEST_F(Lifecycle, AFailingRedirectionEndsInitializeWithTheInterpreterUp) {
     auto engine = test::MakeEngine();
     RecordingIO io;
-    io.onRedirect = [](TPythonEngine&) { throw Exception(QStringLiteral("redirect failed")); };
+    engine->OnRedirectOutput = [](TPythonEngine&) { throw Exception(QStringLiteral("redirect failed")); };
     engine->SetIO(&io);
     RecordingClient client(QStringLiteral("client"), log);
     client.AttachTo(*engine);

@@ -53,7 +53,7 @@ private:
     QPointer<TPythonEngine> engine_;
 };
 
-// An IO component whose redirection step is given by the test.
+// An IO component that records what it is given.
 class RecordingIO final : public EngineIO {
     Q_OBJECT
 public:
@@ -61,15 +61,6 @@ public:
     QString Read() override { return input; }
     void SetDelayWrites(bool value) override { delayWrites = value; }
     void SetMaxLines(int value) override { maxLines = value; }
-    QString ClassName() const override { return QStringLiteral("TPythonInputOutput"); }
-    void RedirectOutput(TPythonEngine& engine) override {
-        ++redirections;
-        if (onRedirect)
-            onRedirect(engine);
-    }
-
-    std::function<void(TPythonEngine&)> onRedirect;
-    int redirections = 0;
     QString written;
     QString input;
     bool delayWrites = false;

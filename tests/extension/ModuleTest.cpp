@@ -231,13 +231,12 @@ TEST_F(Modules, TypesGetAConstructorDocumentationAndCounters) {
     engine->ExecuteLines({"import testmod", "p = testmod.CreatePoint()", "q = testmod.Point()",
                           "name = type(p).__name__", "del q"});
     EXPECT_EQ(Eval(*engine, QStringLiteral("name")), QStringLiteral("Point"));
-    const auto stats = point.TypeStatistics();
-    ASSERT_TRUE(stats.has_value());
-    EXPECT_EQ(stats->TypeName, QStringLiteral("Point"));
-    EXPECT_EQ(stats->CreateHits, 2);
-    EXPECT_EQ(stats->DeleteHits, 1);
-    EXPECT_EQ(stats->InstanceCount, 1);
+    const TPythonType::TypeStats& stats = point.TypeStatistics();
+    EXPECT_EQ(stats.TypeName, QStringLiteral("Point"));
+    EXPECT_EQ(stats.CreateHits, 2);
+    EXPECT_EQ(stats.DeleteHits, 1);
+    EXPECT_EQ(stats.InstanceCount, 1);
     engine->ExecuteLines({"del p"});
-    EXPECT_EQ(point.TypeStatistics()->InstanceCount, 0);
+    EXPECT_EQ(point.TypeStatistics().InstanceCount, 0);
     module.reset();  // stops the interpreter while the type is still alive
 }

@@ -24,33 +24,29 @@ using orvexa::test::Eval;
 
 namespace {
 
-// The main window's components: the orvex-like module, the engine and the
-// GUI IO component, owned by one object and destroyed last-created first.
+// The main window's components, wired as it wires them: the orvex-like
+// module, the engine, the GUI IO component and the redirection that the
+// engine's start makes, destroyed last-created first.
 class Redirected : public ::testing::Test {
 protected:
     void SetUp() override {
-
-        owner = std::make_unique<QObject>();
-        module = new TPythonModule(owner.get());
+        module = std::make_unique<TPythonModule>();
         module->SetModuleName(QStringLiteral("testmod"));
-        engine = test::MakeEngine().release();
-        engine->setParent(owner.get());
-        io = new TPythonGUIInputOutput(owner.get());
+        engine = test::MakeEngine();
+        io = std::make_unique<TPythonGUIInputOutput>();
         io->SetOutput(form.RichEditOutput);
         io->SetDialogs(scripted);
-        engine->SetIO(io);
-        module->SetEngine(engine);
+        engine->SetIO(io.get());
+        engine->OnRedirectOutput = [this](TPythonEngine& started) { pyio = InstallPyio(started); };
+        module->SetEngine(engine.get());
     }
-    void TearDown() override {
-        DestroyComponents();
-    }
+    void TearDown() override { DestroyComponents(); }
     void DestroyComponents() {
-        if (!owner)
-            return;
-        const QObjectList children = owner->children();
-        for (auto it = children.rbegin(); it != children.rend(); ++it)
-            delete *it;
-        owner.reset();
+        pyio.reset();
+        types.reset();
+        io.reset();
+        engine.reset();
+        module.reset();
     }
     QStringList Shown() const {
         QCoreApplication::sendPostedEvents();  // the turn of the event loop
@@ -67,10 +63,12 @@ protected:
     std::shared_ptr<platform::ScriptedDialogs> scripted = std::make_shared<platform::ScriptedDialogs>();
     platform::ScriptedDialogs* dialogs = scripted.get();
     TFormOutput form;
-    std::unique_ptr<QObject> owner;
-    TPythonModule* module = nullptr;
-    TPythonEngine* engine = nullptr;
-    TPythonGUIInputOutput* io = nullptr;
+    std::unique_ptr<TPythonModule> module;
+    std::unique_ptr<TPythonEngine> engine;
+    std::unique_ptr<TPythonGUIInputOutput> io;
+    // The extension types a test declares.
+    std::unique_ptr<QObject> types = std::make_unique<QObject>();
+    std::unique_ptr<TPythonModule> pyio;
 };
 
 }  // namespace
@@ -155,7 +153,6 @@ TEST_F(Redirected, ShutdownStartsWithPyioAndNeverTouchesFreedTables) {
     module->OnFinalization = [&](QObject*) { finalized.append(QStringLiteral("testmod")); };
     engine->LayoutLoaded();
     Run({"print('pending', end='')"});  // a partial line left behind
-    auto* pyio = qobject_cast<TPythonModule*>(owner->children().last());
     ASSERT_NE(pyio, nullptr);
     EXPECT_EQ(pyio->ModuleName(), QStringLiteral("pyio"));
     pyio->OnFinalization = [&](QObject*) { finalized.append(QStringLiteral("pyio")); };
@@ -164,14 +161,14 @@ TEST_F(Redirected, ShutdownStartsWithPyioAndNeverTouchesFreedTables) {
 }
 
 TEST_F(Redirected, TypeStatisticsListEveryTypeOrTheNamedOnes) {
-    auto* point = new TPythonType(owner.get());
+    auto* point = new TPythonType(types.get());
     point->TypeName = QStringLiteral("Point");
-    point->SetModule(module);
-    point->SetEngine(engine);
-    auto* line = new TPythonType(owner.get());
+    point->SetModule(module.get());
+    point->SetEngine(engine.get());
+    auto* line = new TPythonType(types.get());
     line->TypeName = QStringLiteral("Line");
-    line->SetModule(module);
-    line->SetEngine(engine);
+    line->SetModule(module.get());
+    line->SetEngine(engine.get());
     engine->LayoutLoaded();
     Run({"import testmod, pyio", "keep = testmod.CreatePoint()", "testmod.CreatePoint()"});
     EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('pyio').GetTypesStats()")),
