@@ -1,7 +1,7 @@
 #include "app/about.h"
 
-#include "app/Strings.h"
 #include "app/hllabel.h"
+#include "core/Strings.h"
 #include "platform/qt/FormFont.h"
 
 #include <QLabel>
