@@ -1,6 +1,7 @@
 #include "extension/PythonGUIInputOutput.h"
 
 #include "core/EventTypes.h"
+#include "core/Strings.h"
 #include "platform/Dialogs.h"
 
 #include <QCoreApplication>
@@ -73,8 +74,8 @@ QString TPythonGUIInputOutput::ReceiveData() {
         return TPythonInputOutput::ReceiveData();
     if (!dialogs_)
         return QString();
-    const std::optional<QString> answer = dialogs_->InputQuery(
-        QStringLiteral("Query for Python"), QStringLiteral("Enter text"), 255);
+    const std::optional<QString> answer =
+        dialogs_->InputQuery(strings::InputQueryCaption(), strings::InputQueryPrompt(), 255);
     return answer.value_or(QString());
 }
 
