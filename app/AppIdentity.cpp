@@ -1,6 +1,6 @@
 #include "app/AppIdentity.h"
 
-#include "app/Strings.h"
+#include "core/Strings.h"
 
 #include <QGuiApplication>
 #include <QIcon>

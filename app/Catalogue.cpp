@@ -2,10 +2,10 @@
 // working directory, their short and long descriptions, and the selection.
 #include "app/FormMain.h"
 
-#include "app/Strings.h"
 #include "binds/BindParser.h"
 #include "binds/Bindary.h"
 #include "core/ScriptText.h"
+#include "core/Strings.h"
 
 #include <QComboBox>
 #include <QDir>

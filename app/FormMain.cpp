@@ -2,7 +2,6 @@
 
 #include "app/HelpLauncher.h"
 #include "app/OrvexaApplication.h"
-#include "app/Strings.h"
 #include "app/about.h"
 #include "automation/ProgramContext.h"
 #include "automation/py.h"
@@ -11,6 +10,7 @@
 #include "binds/keyhook.h"
 #include "core/Quit.h"
 #include "core/ScriptText.h"
+#include "core/Strings.h"
 #include "editor/ScriptEdit.h"
 #include "engine/PythonEngine.h"
 #include "extension/Pyio.h"

@@ -1,6 +1,6 @@
 #include "app/HelpLauncher.h"
 
-#include "app/Strings.h"
+#include "core/Strings.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"

@@ -2,6 +2,7 @@
 
 #include "app/AppIdentity.h"
 #include "core/Exception.h"
+#include "core/Strings.h"
 #include "platform/Dialogs.h"
 #include "engine/FatalReport.h"
 
@@ -29,7 +30,7 @@ void OrvexaApplication::ShowCurrentException(platform::Dialogs* dialogs) {
     } catch (const std::exception& e) {
         message = QString::fromUtf8(e.what());
     } catch (...) {
-        message = QStringLiteral("Unknown error");
+        message = strings::UnknownError();
     }
     if (!dialogs) {
         WriteToStandardError(WithFullStop(message));

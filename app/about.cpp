@@ -1,7 +1,7 @@
 #include "app/about.h"
 
-#include "app/Strings.h"
 #include "app/hllabel.h"
+#include "core/Strings.h"
 #include "platform/qt/FormFont.h"
 
 #include <QLabel>
@@ -62,7 +62,7 @@ QLabel* CenteredLabel(QWidget* parent, const char* name, int x, int y, int w) {
 
 TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormAbout"));
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(strings::AboutCaption());
     platform::ApplyFormFont(this);
     setFixedSize(345, 145);
 
@@ -77,8 +77,8 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     LabelTitle->setFont(bold);
     LabelVersion = CenteredLabel(this, "LabelVersion", 191, 21, 100);
     LabelLibVersion = CenteredLabel(this, "LabelLibVersion", 191, 33, 100);
-    LabelLibVersion->setText(QStringLiteral("Tamblib Version 1.1"));
-    Label3 = new QLabel(QStringLiteral("Produced By:"), this);
+    LabelLibVersion->setText(strings::AboutLibVersion());
+    Label3 = new QLabel(strings::AboutProducedBy(), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->move(203, 49);
     Label3->setFont(bold);
@@ -93,12 +93,12 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     HLLabel1->SetFontColorIn(QColor(255, 255, 0));
     HLLabel1->SetFontColorOut(QColor(0, 0, 255));
     HLLabel1->SetLType(TLType::URL);
-    HLLabel1->setText(QStringLiteral("orvexa.example.org"));
+    HLLabel1->setText(strings::AboutAddress());
     QPalette blue = HLLabel1->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     HLLabel1->setPalette(blue);
 
-    Button1 = new QPushButton(QStringLiteral("&Ok"), this);
+    Button1 = new QPushButton(strings::AboutOk(), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(43, 108, 75, 25);
     Button1->setDefault(true);

@@ -41,20 +41,17 @@ QString THLLabel::Target() const {
 void THLLabel::MouseEnter() {
     hovering_ = true;
     SetShownColor(fontColorIn_);
-    if (OnMouseOver)
-        OnMouseOver(this);
+    emit MouseOver(this);
 }
 
 void THLLabel::MouseLeave() {
     hovering_ = false;
     SetShownColor(fontColorOut_);
-    if (OnMouseOut)
-        OnMouseOut(this);
+    emit MouseOut(this);
 }
 
 void THLLabel::Click() {
-    if (OnClick)
-        OnClick(this);
+    emit Clicked(this);
     if (lType_ == TLType::Normal || !shell_)
         return;
     if (lType_ == TLType::Exe)

@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QLabel>
 
-#include <functional>
 #include <memory>
 
 namespace orvexa::platform {
@@ -19,9 +18,6 @@ enum class TLType { Normal, URL, Mail, Exe };
 class THLLabel : public QLabel {
     Q_OBJECT
 public:
-    using TOnMouseOverEvent = std::function<void(THLLabel* sender)>;
-    using TOnMouseOutEvent = std::function<void(THLLabel* sender)>;
-
     explicit THLLabel(QWidget* owner = nullptr);
 
     QColor FontColorIn() const { return fontColorIn_; }
@@ -35,11 +31,7 @@ public:
     void SetCopyright(const QString&) {}
     bool Hovering() const { return hovering_; }
 
-    TOnMouseOverEvent OnMouseOver;
-    TOnMouseOutEvent OnMouseOut;
-    std::function<void(THLLabel* sender)> OnClick;
-
-    // What opens the target; without it a click only calls OnClick.
+    // What opens the target; without it a click only emits Clicked.
     void SetShell(std::shared_ptr<platform::Shell> shell) { shell_ = std::move(shell); }
 
     // What a click opens, by LType; empty for Normal.
@@ -47,6 +39,14 @@ public:
     void MouseEnter();
     void MouseLeave();
     void Click();
+
+signals:
+    // The mouse came over the label; its colour is FontColorIn already.
+    void MouseOver(THLLabel* sender);
+    // The mouse left the label; its colour is FontColorOut already.
+    void MouseOut(THLLabel* sender);
+    // A click, before the target is opened.
+    void Clicked(THLLabel* sender);
 
 protected:
     void enterEvent(QEnterEvent* event) override;

@@ -1,5 +1,7 @@
 #include "binds/keyhook.h"
 
+#include "core/EventTypes.h"
+
 #include <QCoreApplication>
 
 namespace orvexa {
@@ -10,10 +12,7 @@ std::atomic<QObject*> TargetWindow{nullptr};
 KeystrokeEvent::KeystrokeEvent(const KeystrokeMessage& message)
     : QEvent(EventType()), message_(message) {}
 
-QEvent::Type KeystrokeEvent::EventType() {
-    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
-}
+QEvent::Type KeystrokeEvent::EventType() { return EventTypeOf<KeystrokeEvent>(); }
 
 void InstallHook(QObject* window, std::shared_ptr<platform::KeyCapture> capture) {
     if (HookHandle)

@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "core/ScriptText.h"
+#include "core/Strings.h"
 #include "editor/LineBreaks.h"
 #include "editor/ScriptHost.h"
 #include "platform/Dialogs.h"
@@ -29,10 +30,6 @@
 namespace orvexa {
 namespace {
 
-QString NotSavedQuestion() { return QStringLiteral("You have not saved your work, are you sure?"); }
-QString SaveAndRunQuestion() { return QStringLiteral("You have not saved your work, save and run?"); }
-QString ScriptFilter() { return QStringLiteral("Orvexa Script (*.orx)"); }
-
 // A picked file's folder becomes the working directory; the bare name is
 // what the editor keeps.
 QString AdoptFolderOf(const QString& picked) {
@@ -55,14 +52,14 @@ TFormScriptEditor::TFormScriptEditor(QWidget* parent) : QDialog(parent) {
 
 void TFormScriptEditor::CreateMenus() {
     MainMenu1 = new QMenuBar(this);
-    QMenu* file = MainMenu1->addMenu(QStringLiteral("&File"));
-    MenuFileNew = file->addAction(QStringLiteral("&New"));
-    MenuFileOpen = file->addAction(QStringLiteral("&Open"));
-    MenuFileSave = file->addAction(QStringLiteral("&Save"));
-    MenuFileSaveAs = file->addAction(QStringLiteral("Save &As"));
-    MenuFileRun = file->addAction(QStringLiteral("&Run"));
-    QMenu* windows = MainMenu1->addMenu(QStringLiteral("&Windows"));
-    MenuWindowsOutput = windows->addAction(QStringLiteral("&Output"));
+    QMenu* file = MainMenu1->addMenu(strings::MenuFile());
+    MenuFileNew = file->addAction(strings::EditMenuFileNew());
+    MenuFileOpen = file->addAction(strings::EditMenuFileOpen());
+    MenuFileSave = file->addAction(strings::EditMenuFileSave());
+    MenuFileSaveAs = file->addAction(strings::EditMenuFileSaveAs());
+    MenuFileRun = file->addAction(strings::Run());
+    QMenu* windows = MainMenu1->addMenu(strings::MenuWindows());
+    MenuWindowsOutput = windows->addAction(strings::MenuWindowsOutput());
 
     connect(MenuFileNew, &QAction::triggered, this, &TFormScriptEditor::MenuFileNewClick);
     connect(MenuFileOpen, &QAction::triggered, this, &TFormScriptEditor::MenuFileOpenClick);
@@ -77,21 +74,22 @@ void TFormScriptEditor::CreateWidgets() {
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel1->setFixedHeight(28);
-    ButtonRun = new QPushButton(QStringLiteral("&Run"), Panel1);
+    ButtonRun = new QPushButton(strings::Run(), Panel1);
     ButtonRun->setObjectName(QStringLiteral("ButtonRun"));
-    ButtonOutput = new QPushButton(QStringLiteral("&Output"), Panel1);
+    ButtonOutput = new QPushButton(strings::MenuWindowsOutput(), Panel1);
     ButtonOutput->setObjectName(QStringLiteral("ButtonOutput"));
     // 33 and 75 wide, side by side, unless the desktop's font needs more for
     // the captions (Run's is "&Stop" during a test run).
     const QFontMetrics metrics(ButtonRun->font());
-    const auto widthFor = [&metrics](int design, std::initializer_list<const char*> captions) {
+    const auto widthFor = [&metrics](int design, std::initializer_list<QString> captions) {
         int width = design;
-        for (const char* caption : captions)
-            width = std::max(width, metrics.horizontalAdvance(QString::fromLatin1(caption)) + 10);
+        for (const QString& caption : captions)
+            width = std::max(width, metrics.horizontalAdvance(QString(caption).remove(u'&')) + 10);
         return width;
     };
-    ButtonRun->setGeometry(1, 1, widthFor(33, {"Run", "Stop"}), 25);
-    ButtonOutput->setGeometry(ButtonRun->geometry().right() + 1, 1, widthFor(75, {"Output"}), 25);
+    ButtonRun->setGeometry(1, 1, widthFor(33, {strings::Run(), strings::Stop()}), 25);
+    ButtonOutput->setGeometry(ButtonRun->geometry().right() + 1, 1,
+                              widthFor(75, {strings::MenuWindowsOutput()}), 25);
     // No default button: Return belongs to the text, and must never start a
     // script that moves the mouse or types. A click leaves the focus in the
     // text, as a toolbar's does; Tab still reaches the buttons.
@@ -124,7 +122,7 @@ void TFormScriptEditor::CreateWidgets() {
 }
 
 void TFormScriptEditor::FormCreate() {
-    setWindowTitle(QStringLiteral("Edit"));
+    setWindowTitle(strings::EditCaption());
     Modified = false;
     TestRunning = false;
 }
@@ -163,7 +161,7 @@ platform::Dialogs& TFormScriptEditor::Dialogs() const {
 }
 
 bool TFormScriptEditor::ConfirmDiscard() {
-    return !Modified || Dialogs().Confirm(NotSavedQuestion());
+    return !Modified || Dialogs().Confirm(strings::NotSavedQuestion());
 }
 
 void TFormScriptEditor::MenuFileNewClick() {
@@ -175,7 +173,7 @@ void TFormScriptEditor::MenuFileNewClick() {
 void TFormScriptEditor::MenuFileOpenClick() {
     if (!ConfirmDiscard())
         return;
-    const QString picked = Dialogs().OpenFileName(this, ScriptFilter());
+    const QString picked = Dialogs().OpenFileName(this, strings::ScriptFilter());
     if (picked.isEmpty())
         return;
     LoadScript(picked);
@@ -191,7 +189,7 @@ void TFormScriptEditor::MenuFileSaveClick() {
 
 void TFormScriptEditor::MenuFileSaveAsClick() {
     const QString picked =
-        Dialogs().SaveFileName(this, ScriptFilter(), QStringLiteral("orx"), EditFileName);
+        Dialogs().SaveFileName(this, strings::ScriptFilter(), QStringLiteral("orx"), EditFileName);
     if (picked.isEmpty())
         return;
     SaveScript(picked);
@@ -216,7 +214,7 @@ void TFormScriptEditor::LoadScript(const QString& name) {
         form_ = ScriptForm();
         shown_ = BrokenText{{QString()}, {}};
     }
-    setWindowTitle(QStringLiteral("Edit - ") + EditFileName);
+    setWindowTitle(strings::EditCaptionFor(EditFileName));
     Modified = false;
 }
 
@@ -228,7 +226,7 @@ void TFormScriptEditor::SaveScript(const QString& name) {
     shown_ = BreakText(text);
     // Only a save that reached the disk clears the unsaved-work question.
     Modified = false;
-    setWindowTitle(QStringLiteral("Edit - ") + EditFileName);
+    setWindowTitle(strings::EditCaptionFor(EditFileName));
 }
 
 void TFormScriptEditor::ShowText(QStringView text) {
@@ -263,7 +261,7 @@ void TFormScriptEditor::SetTextState(bool readOnly) {
 
 void TFormScriptEditor::MenuFileRunClick() {
     if (!TestRunning) {
-        if (Modified && !Dialogs().Confirm(SaveAndRunQuestion()))
+        if (Modified && !Dialogs().Confirm(strings::SaveAndRunQuestion()))
             return;
         TestRunning = true;
         try {
@@ -274,8 +272,8 @@ void TFormScriptEditor::MenuFileRunClick() {
         }
         SetFileCommandsEnabled(false);
         SetTextState(true);
-        MenuFileRun->setText(QStringLiteral("&Stop"));
-        ButtonRun->setText(QStringLiteral("&Stop"));
+        MenuFileRun->setText(strings::Stop());
+        ButtonRun->setText(strings::Stop());
         if (host_) {
             host_->ExitScriptEdit();
             host_->SetRunning(true);
@@ -285,8 +283,8 @@ void TFormScriptEditor::MenuFileRunClick() {
     TestRunning = false;
     SetFileCommandsEnabled(true);
     SetTextState(false);
-    MenuFileRun->setText(QStringLiteral("&Run"));
-    ButtonRun->setText(QStringLiteral("&Run"));
+    MenuFileRun->setText(strings::Run());
+    ButtonRun->setText(strings::Run());
     if (host_)
         host_->SetRunning(false);
 }

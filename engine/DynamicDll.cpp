@@ -1,5 +1,6 @@
 #include "engine/DynamicDll.h"
 
+#include "core/Strings.h"
 #include "engine/FatalReport.h"
 
 #include <cerrno>
@@ -141,7 +142,7 @@ void TDynamicDll::BeforeUnload() {
 }
 
 QString TDynamicDll::QuitMessage() const {
-    return QStringLiteral("Dll %1 could not be loaded. We must quit.").arg(DllName);
+    return strings::DllQuitMessage(DllName);
 }
 
 }  // namespace orvexa

@@ -1,5 +1,6 @@
 #include "engine/PythonInterface.h"
 
+#include "core/Strings.h"
 #include "engine/PythonLock.h"
 
 #include <cstring>
@@ -82,7 +83,7 @@ void TPythonInterface::AfterLoad() {
 }
 
 QString TPythonInterface::QuitMessage() const {
-    return QStringLiteral("Python could not be properly initialized. We must quit.");
+    return strings::PythonQuitMessage();
 }
 
 }  // namespace orvexa

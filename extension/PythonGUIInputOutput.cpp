@@ -1,5 +1,7 @@
 #include "extension/PythonGUIInputOutput.h"
 
+#include "core/EventTypes.h"
+#include "core/Strings.h"
 #include "platform/Dialogs.h"
 
 #include <QCoreApplication>
@@ -10,9 +12,9 @@
 namespace orvexa {
 namespace {
 // Posted once per queued line; handled on the GUI thread's event loop.
-const QEvent::Type kQueuedLineEvent = static_cast<QEvent::Type>(QEvent::User + 1);
+struct QueuedLineEvent;
 // Posted once per turn of the event loop in which lines were delivered.
-const QEvent::Type kFlushEvent = static_cast<QEvent::Type>(QEvent::User + 2);
+struct FlushEvent;
 }  // namespace
 
 TPythonGUIInputOutput::TPythonGUIInputOutput(QObject* owner) : TPythonInputOutput(owner) {}
@@ -36,7 +38,7 @@ void TPythonGUIInputOutput::SendData(const QString& line) {
         unshown_.pop_front();
     if (!flushPosted_) {
         flushPosted_ = true;
-        QCoreApplication::postEvent(this, new QEvent(kFlushEvent));
+        QCoreApplication::postEvent(this, new QEvent(EventTypeOf<FlushEvent>()));
     }
 }
 
@@ -72,21 +74,21 @@ QString TPythonGUIInputOutput::ReceiveData() {
         return TPythonInputOutput::ReceiveData();
     if (!dialogs_)
         return QString();
-    const std::optional<QString> answer = dialogs_->InputQuery(
-        QStringLiteral("Query for Python"), QStringLiteral("Enter text"), 255);
+    const std::optional<QString> answer =
+        dialogs_->InputQuery(strings::InputQueryCaption(), strings::InputQueryPrompt(), 255);
     return answer.value_or(QString());
 }
 
 void TPythonGUIInputOutput::NotifyQueuedLine() {
-    QCoreApplication::postEvent(this, new QEvent(kQueuedLineEvent));
+    QCoreApplication::postEvent(this, new QEvent(EventTypeOf<QueuedLineEvent>()));
 }
 
 bool TPythonGUIInputOutput::event(QEvent* event) {
-    if (event->type() == kFlushEvent) {
+    if (event->type() == EventTypeOf<FlushEvent>()) {
         FlushToControl();
         return true;
     }
-    if (event->type() != kQueuedLineEvent)
+    if (event->type() != EventTypeOf<QueuedLineEvent>())
         return TPythonInputOutput::event(event);
     QString line;
     if (TakeQueuedLine(line))

@@ -1,4 +1,6 @@
 #include "extension/output.h"
+
+#include "core/Strings.h"
 #include "platform/qt/FormFont.h"
 #include "platform/qt/WindowFocus.h"
 
@@ -12,7 +14,7 @@ namespace orvexa {
 
 TFormOutput::TFormOutput(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("FormOutput"));
-    setWindowTitle(QStringLiteral("Output"));
+    setWindowTitle(strings::OutputCaption());
     platform::ApplyFormFont(this);
     setGeometry(16, 16, 239, 276);
 
@@ -27,10 +29,10 @@ TFormOutput::TFormOutput(QWidget* parent) : QWidget(parent, Qt::Window) {
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(39);
-    ButtonClose = new QPushButton(QStringLiteral("&Close"), Panel1);
+    ButtonClose = new QPushButton(strings::OutputClose(), Panel1);
     ButtonClose->setObjectName(QStringLiteral("ButtonClose"));
     ButtonClose->setGeometry(8, 8, 75, 25);
-    ButtonClear = new QPushButton(QStringLiteral("Clea&r"), Panel1);
+    ButtonClear = new QPushButton(strings::OutputClear(), Panel1);
     ButtonClear->setObjectName(QStringLiteral("ButtonClear"));
     ButtonClear->setGeometry(89, 8, 75, 25);
     setTabOrder(ButtonClose, ButtonClear);

@@ -1,5 +1,7 @@
 #include "platform/qt/QtDialogs.h"
 
+#include "core/Strings.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -22,7 +24,7 @@ public:
     }
 
     void ShowFatal(const QString& text) override {
-        Box(QMessageBox::Critical, QStringLiteral("Error"), text);
+        Box(QMessageBox::Critical, strings::FatalCaption(), text);
     }
 
     void ShowNotice(const QString& text) override {
@@ -30,10 +32,10 @@ public:
     }
 
     bool Confirm(const QString& text) override {
-        QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text,
+        QMessageBox box(QMessageBox::Question, strings::ConfirmCaption(), text,
                         QMessageBox::NoButton, QApplication::activeWindow());
-        QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
-        QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+        QPushButton* yes = box.addButton(strings::Yes(), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(strings::No(), QMessageBox::NoRole);
         box.setDefaultButton(yes);
         box.exec();
         return box.clickedButton() != no;
@@ -49,8 +51,8 @@ public:
         edit->setMaxLength(maxLength);
         layout->addWidget(edit);
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-        buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
+        buttons->button(QDialogButtonBox::Ok)->setText(strings::Ok());
+        buttons->button(QDialogButtonBox::Cancel)->setText(strings::Cancel());
         buttons->button(QDialogButtonBox::Ok)->setDefault(true);
         QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
         QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -83,7 +85,7 @@ public:
 private:
     static void Box(QMessageBox::Icon icon, const QString& caption, const QString& text) {
         QMessageBox box(icon, caption, text, QMessageBox::NoButton, QApplication::activeWindow());
-        box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.addButton(strings::Ok(), QMessageBox::AcceptRole);
         box.exec();
     }
 };

@@ -76,12 +76,19 @@ TEST_F(Help, HyperlinkColoursAndTargets) {
     EXPECT_TRUE(label.font().underline());
     label.SetFontColorOut(QColor(0, 0, 255));
     int overs = 0, outs = 0, clicks = 0;
-    label.OnMouseOver = [&](THLLabel*) { ++overs; };
-    label.OnMouseOut = [&](THLLabel*) { ++outs; };
-    label.OnClick = [&](THLLabel*) {
+    QObject::connect(&label, &THLLabel::MouseOver, [&](THLLabel* sender) {
+        ++overs;
+        EXPECT_EQ(sender, &label);
+    });
+    QObject::connect(&label, &THLLabel::MouseOut, [&](THLLabel* sender) {
+        ++outs;
+        EXPECT_EQ(sender, &label);
+    });
+    const QMetaObject::Connection clicked = QObject::connect(&label, &THLLabel::Clicked, [&](THLLabel* sender) {
         ++clicks;
+        EXPECT_EQ(sender, &label);
         EXPECT_TRUE(shell->opened.isEmpty()) << "the ordinary click comes first";
-    };
+    });
     label.MouseEnter();
     EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(255, 255, 0));
     EXPECT_TRUE(label.Hovering());
@@ -92,7 +99,7 @@ TEST_F(Help, HyperlinkColoursAndTargets) {
     EXPECT_EQ(outs, 1);
     EXPECT_EQ(clicks, 1);
 
-    label.OnClick = nullptr;
+    QObject::disconnect(clicked);
     label.SetLType(TLType::Mail);
     label.Click();
     label.SetLType(TLType::Exe);

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QString>
+
+// Every user-visible text of the program's windows and boxes, in one place.
+namespace orvexa::strings {
+
+// The main window.
+inline QString AppTitle() { return QStringLiteral("Orvexa"); }
+inline QString ScriptLabel() { return QStringLiteral("Script:"); }
+inline QString Run() { return QStringLiteral("&Run"); }
+inline QString Stop() { return QStringLiteral("&Stop"); }
+inline QString MenuFile() { return QStringLiteral("&File"); }
+inline QString MenuFileEdit() { return QStringLiteral("&Edit"); }
+inline QString MenuFileDelete() { return QStringLiteral("&Delete"); }
+inline QString MenuFileExit() { return QStringLiteral("&Exit"); }
+inline QString MenuWindows() { return QStringLiteral("&Windows"); }
+inline QString MenuWindowsOutput() { return QStringLiteral("&Output"); }
+inline QString MenuHelp() { return QStringLiteral("&Help"); }
+inline QString MenuHelpViewHelp() { return QStringLiteral("&View Help"); }
+inline QString MenuHelpAbout() { return QStringLiteral("&About"); }
+
+inline QString DeleteQuestion(const QString& file) {
+    return QStringLiteral("Are you sure you want to delete the file \"%1\"?").arg(file);
+}
+
+// The help.
+inline QString HelpFile() { return QStringLiteral("orvexa_help.htm"); }
+inline QString NoOpenerNotice(const QString& file) {
+    return QStringLiteral("Sorry, your command interpreter could not be found, please try using your "
+                          "internet browser to view the file \"%1\" located in the QX directory.")
+        .arg(file);
+}
+
+// The About box.
+inline QString AboutCaption() { return QStringLiteral("About"); }
+inline QString AboutTitle() { return QStringLiteral("Orvexa"); }
+inline QString AboutVersion() { return QStringLiteral("Version 1.2"); }
+inline QString AboutProducer() { return QStringLiteral("The Orvexa team"); }
+inline QString AboutPoweredBy() { return QStringLiteral("Powered By Python"); }
+inline QString AboutPythonInvitation() { return QStringLiteral("(Visit www.python.org)"); }
+inline QString AboutLibVersion() { return QStringLiteral("Tamblib Version 1.1"); }
+inline QString AboutProducedBy() { return QStringLiteral("Produced By:"); }
+inline QString AboutAddress() { return QStringLiteral("orvexa.example.org"); }
+inline QString AboutOk() { return QStringLiteral("&Ok"); }
+
+// The script editor; its File and Windows menus, Output item and Run and
+// Stop captions are the main window's.
+inline QString EditCaption() { return QStringLiteral("Edit"); }
+inline QString EditCaptionFor(const QString& file) { return QStringLiteral("Edit - ") + file; }
+inline QString EditMenuFileNew() { return QStringLiteral("&New"); }
+inline QString EditMenuFileOpen() { return QStringLiteral("&Open"); }
+inline QString EditMenuFileSave() { return QStringLiteral("&Save"); }
+inline QString EditMenuFileSaveAs() { return QStringLiteral("Save &As"); }
+inline QString NotSavedQuestion() { return QStringLiteral("You have not saved your work, are you sure?"); }
+inline QString SaveAndRunQuestion() { return QStringLiteral("You have not saved your work, save and run?"); }
+inline QString ScriptFilter() { return QStringLiteral("Orvexa Script (*.orx)"); }
+
+// The Output window.
+inline QString OutputCaption() { return QStringLiteral("Output"); }
+inline QString OutputClose() { return QStringLiteral("&Close"); }
+inline QString OutputClear() { return QStringLiteral("Clea&r"); }
+
+// The box a script's input() opens.
+inline QString InputQueryCaption() { return QStringLiteral("Query for Python"); }
+inline QString InputQueryPrompt() { return QStringLiteral("Enter text"); }
+
+// The boxes of the dialogs.
+inline QString FatalCaption() { return QStringLiteral("Error"); }
+inline QString ConfirmCaption() { return QStringLiteral("Confirm"); }
+inline QString Yes() { return QStringLiteral("&Yes"); }
+inline QString No() { return QStringLiteral("&No"); }
+inline QString Ok() { return QStringLiteral("OK"); }
+inline QString Cancel() { return QStringLiteral("Cancel"); }
+
+// What the error box says of an error that is neither an Exception nor a
+// standard exception.
+inline QString UnknownError() { return QStringLiteral("Unknown error"); }
+// The fatal box's text when Python cannot be loaded or started.
+inline QString DllQuitMessage(const QString& dllName) {
+    return QStringLiteral("Dll %1 could not be loaded. We must quit.").arg(dllName);
+}
+inline QString PythonQuitMessage() {
+    return QStringLiteral("Python could not be properly initialized. We must quit.");
+}
+
+// The names of script files and the markers of their descriptions.
+inline QString ScriptPattern() { return QStringLiteral(".orx"); }
+inline QString ShortDescMarker() { return QStringLiteral("//SHORTDESC:"); }
+inline QString LongDescMarker() { return QStringLiteral("//LONGDESC:"); }
+inline QString EndLongDescMarker() { return QStringLiteral("//ENDLONGDESC"); }
+
+}  // namespace orvexa::strings
