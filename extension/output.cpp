@@ -1,6 +1,6 @@
 #include "extension/output.h"
-#include "platform/qt/FormFont.h"
-#include "platform/qt/WindowFocus.h"
+#include "ui/FormFont.h"
+#include "ui/WindowFocus.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -13,7 +13,7 @@ namespace orvexa {
 TFormOutput::TFormOutput(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("FormOutput"));
     setWindowTitle(QStringLiteral("Output"));
-    platform::ApplyFormFont(this);
+    ui::ApplyFormFont(this);
     setGeometry(16, 16, 239, 276);
 
     RichEditOutput = new QPlainTextEdit(this);
@@ -49,7 +49,7 @@ void TFormOutput::ButtonCloseClick() { hide(); }
 
 void TFormOutput::ButtonClearClick() { RichEditOutput->clear(); }
 
-void TFormOutput::ShowFor(QWidget* asker) { platform::ShowInFrontKeepingFocus(this, asker); }
+void TFormOutput::ShowFor(QWidget* asker) { ui::ShowInFrontKeepingFocus(this, asker); }
 
 void TFormOutput::closeEvent(QCloseEvent* event) {
     event->ignore();
