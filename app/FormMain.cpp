@@ -19,7 +19,7 @@
 #include "extension/output.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
-#include "platform/qt/FormFont.h"
+#include "ui/FormFont.h"
 
 #include <QAction>
 #include <QApplication>
@@ -52,7 +52,7 @@ constexpr int kMinimumHeight = 160;
 TFormMain::TFormMain(ProgramContext& context, QWidget* parent) : QMainWindow(parent), context_(context) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(strings::AppTitle());
-    platform::ApplyFormFont(this);
+    ui::ApplyFormFont(this);
 
     CreateMenus();
     CreateWidgets();

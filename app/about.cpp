@@ -2,7 +2,7 @@
 
 #include "app/hllabel.h"
 #include "core/Strings.h"
-#include "platform/qt/FormFont.h"
+#include "ui/FormFont.h"
 
 #include <QLabel>
 #include <QLinearGradient>
@@ -63,7 +63,7 @@ QLabel* CenteredLabel(QWidget* parent, const char* name, int x, int y, int w) {
 TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(strings::AboutCaption());
-    platform::ApplyFormFont(this);
+    ui::ApplyFormFont(this);
     setFixedSize(345, 145);
 
     Image1 = new QLabel(this);

@@ -7,13 +7,7 @@
 #include "automation/ProgramContext.h"
 #include "core/Quit.h"
 #include "platform/Services.h"
-#include "platform/qt/QtDialogs.h"
-#include "platform/qt/QtKeyStore.h"
-#include "platform/qt/QtShell.h"
-#include "platform/sdl/SdlWaveAudio.h"
-#include "platform/x11/WindowDestroyWatch.h"
-#include "platform/x11/X11Backend.h"
-#include "platform/x11/X11KeyCapture.h"
+#include "platform/desktop/DesktopServices.h"
 
 #include <QPointer>
 
@@ -29,18 +23,9 @@ int main(int argc, char** argv) {
 
     // 1. The program's context: the desktop's services, the bind globals
     //    and the player, until the program ends.
-    platform::Services services;
-    services.dialogs = platform::CreateQtDialogs();
-    services.keyStore = platform::CreateQtKeyStore();
-    services.keyCapture = platform::CreateX11KeyCapture();
-    services.shell = platform::CreateQtShell();
-    // Without a display the input and screen stay unset; the program starts,
-    // and connects them when a script first needs them.
-    platform::x11::X11InputServices x11 = platform::x11::CreateX11InputServices(platform::x11::kStartupAttempts);
-    services.input = std::move(x11.input);
-    services.screen = std::move(x11.screen);
-    services.connectDisplay = [] { return platform::x11::CreateX11InputServices(); };
-    services.wave = platform::sdl::CreateSdlWaveAudio();
+    //    Without a display the input and screen stay unset; the program
+    //    starts, and connects them when a script first needs them.
+    platform::Services services = platform::CreateDesktopServices();
     ProgramContext context(std::move(services));
     ArmQuitWatchdog(kQuitWatchdogSeconds);
 
@@ -66,7 +51,7 @@ int main(int argc, char** argv) {
             },
             Qt::QueuedConnection);
     });
-    auto destroyWatch = platform::x11::WatchWindowDestroy(formMain, [formMain] {
+    auto destroyWatch = platform::WatchWindowDestroy(formMain, [formMain] {
         if (formMain)
             formMain->ProgramClosing();
     });

@@ -6,8 +6,8 @@
 #include "editor/LineBreaks.h"
 #include "editor/ScriptHost.h"
 #include "platform/Dialogs.h"
-#include "platform/qt/FormFont.h"
-#include "platform/qt/WindowFocus.h"
+#include "ui/FormFont.h"
+#include "ui/WindowFocus.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -43,7 +43,7 @@ QString AdoptFolderOf(const QString& picked) {
 
 TFormScriptEditor::TFormScriptEditor(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormScriptEditor"));
-    platform::ApplyFormFont(this);
+    ui::ApplyFormFont(this);
     CreateMenus();
     CreateWidgets();
     resize(529, 473);
@@ -291,7 +291,7 @@ void TFormScriptEditor::MenuFileRunClick() {
 
 void TFormScriptEditor::MenuWindowsOutputClick() {
     if (output_)
-        platform::ShowInFrontKeepingFocus(output_, this);
+        ui::ShowInFrontKeepingFocus(output_, this);
 }
 
 bool TFormScriptEditor::FormCloseQuery() { return ConfirmDiscard(); }

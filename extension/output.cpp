@@ -1,8 +1,8 @@
 #include "extension/output.h"
 
 #include "core/Strings.h"
-#include "platform/qt/FormFont.h"
-#include "platform/qt/WindowFocus.h"
+#include "ui/FormFont.h"
+#include "ui/WindowFocus.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -15,7 +15,7 @@ namespace orvexa {
 TFormOutput::TFormOutput(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("FormOutput"));
     setWindowTitle(strings::OutputCaption());
-    platform::ApplyFormFont(this);
+    ui::ApplyFormFont(this);
     setGeometry(16, 16, 239, 276);
 
     RichEditOutput = new QPlainTextEdit(this);
@@ -51,7 +51,7 @@ void TFormOutput::ButtonCloseClick() { hide(); }
 
 void TFormOutput::ButtonClearClick() { RichEditOutput->clear(); }
 
-void TFormOutput::ShowFor(QWidget* asker) { platform::ShowInFrontKeepingFocus(this, asker); }
+void TFormOutput::ShowFor(QWidget* asker) { ui::ShowInFrontKeepingFocus(this, asker); }
 
 void TFormOutput::closeEvent(QCloseEvent* event) {
     event->ignore();

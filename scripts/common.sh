@@ -3,6 +3,7 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${ORVEXA_BUILD_DIR:-$ROOT/build}"
+BUILD_NO_X11="${ORVEXA_BUILD_DIR_NO_X11:-$ROOT/build-nox11}"
 
 PACKAGES=(
   build-essential cmake pkg-config git
@@ -31,4 +32,11 @@ install_missing() {
 build() {
   cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build "$BUILD" -j "$(nproc)"
+}
+
+# The build without the X11 backends, tests included, benchmarks left out.
+build_without_x11() {
+  cmake -S "$ROOT" -B "$BUILD_NO_X11" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DORVEXA_WITH_X11=OFF -DORVEXA_BUILD_BENCH=OFF
+  cmake --build "$BUILD_NO_X11" -j "$(nproc)"
 }

@@ -19,7 +19,7 @@
 #include "extension/PythonModule.h"
 #include "platform/Services.h"
 #include "platform/x11/X11Backend.h"
-#include "platform/x11/X11Probe.h"
+#include "tests/support/x11/X11Probe.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -14,9 +14,9 @@
 #include "engine/PythonEngine.h"
 #include "platform/Services.h"
 #include "platform/fake/ScriptedDialogs.h"
-#include "platform/x11/KeyInjector.h"
-#include "platform/x11/KeyPressReceiver.h"
 #include "platform/x11/X11KeyCapture.h"
+#include "tests/support/x11/KeyInjector.h"
+#include "tests/support/x11/KeyPressReceiver.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,9 +9,9 @@
 // Run under an X server with XTEST, with setxkbmap, xmodmap and xdotool:
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/keys/bench_typing [characters]
 #include "platform/InputSynth.h"
-#include "platform/x11/KeyInjector.h"
-#include "platform/x11/TextReceiver.h"
 #include "platform/x11/X11Backend.h"
+#include "tests/support/x11/KeyInjector.h"
+#include "tests/support/x11/TextReceiver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,7 +6,7 @@
 #include "platform/VirtualKeyCodes.h"
 #include "platform/x11/X11Backend.h"
 #include "platform/x11/X11Input.h"
-#include "platform/x11/X11Probe.h"
+#include "tests/support/x11/X11Probe.h"
 
 #include <gtest/gtest.h>
 

@@ -5,12 +5,12 @@
 #include "automation/KeySynth.h"
 #include "platform/InputSynth.h"
 #include "platform/VirtualKeyCodes.h"
-#include "platform/x11/KeyInjector.h"
-#include "platform/x11/TextReceiver.h"
-#include "platform/x11/X11Probe.h"
 #include "platform/x11/X11Backend.h"
 #include "tests/support/Layouts.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/x11/KeyInjector.h"
+#include "tests/support/x11/TextReceiver.h"
+#include "tests/support/x11/X11Probe.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 #include "app/FormMain.h"
 #include "binds/keyhook.h"
 #include "platform/VirtualKeyCodes.h"
-#include "platform/x11/KeyInjector.h"
 #include "platform/x11/X11KeyCapture.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/FakeExecutor.h"
+#include "tests/support/x11/KeyInjector.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

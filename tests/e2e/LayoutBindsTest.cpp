@@ -3,11 +3,11 @@
 // German, Russian, or US and Russian with the Russian group locked; each bind
 // that fires appends its name to a file. A layout set while the script runs
 // is followed.
-#include "platform/x11/KeyInjector.h"
 #include "tests/e2e/OrvexaProcess.h"
 #include "tests/support/Layouts.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/x11/KeyInjector.h"
 
 #include <gtest/gtest.h>
 

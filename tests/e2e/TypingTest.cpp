@@ -3,12 +3,12 @@
 // types exactly the letter into another program's window, on a US and on a
 // French layout, and leaves the keyboard map and the modifiers as they were.
 #include "platform/VirtualKeyCodes.h"
-#include "platform/x11/TextReceiver.h"
-#include "platform/x11/X11Probe.h"
 #include "tests/e2e/OrvexaProcess.h"
 #include "tests/support/Layouts.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/x11/TextReceiver.h"
+#include "tests/support/x11/X11Probe.h"
 
 #include <gtest/gtest.h>
 

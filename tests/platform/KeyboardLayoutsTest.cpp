@@ -3,11 +3,11 @@
 // RECORD capture as the virtual keys Windows gives them, and are named as
 // KEY binds name them. The layout goes back to US after each test.
 #include "binds/KeyNames.h"
-#include "platform/x11/KeyInjector.h"
 #include "platform/x11/X11KeyCapture.h"
 #include "tests/platform/KeyCollector.h"
 #include "tests/support/Layouts.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/x11/KeyInjector.h"
 
 #include <gtest/gtest.h>
 

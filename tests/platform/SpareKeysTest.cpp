@@ -2,7 +2,7 @@
 // lent, found again, given back; and the map left as it was, even when a
 // notice of a new layout arrives late, or a new layout really came.
 #include "platform/x11/SpareKeys.h"
-#include "platform/x11/KeyInjector.h"
+#include "tests/support/x11/KeyInjector.h"
 
 #include "tests/support/Layouts.h"
 

@@ -1,9 +1,9 @@
 // The display guard against the suite's X server. Whether a connection is
 // still open is seen from another one: the server destroys the windows of a
 // client that has left.
-#include "platform/x11/WindowRequests.h"
 #include "platform/x11/X11Display.h"
 #include "tests/support/Layouts.h"
+#include "tests/support/x11/WindowRequests.h"
 
 #include <gtest/gtest.h>
 

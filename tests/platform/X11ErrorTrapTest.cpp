@@ -2,9 +2,9 @@
 // server: a trap catches the errors of its own display's requests, made
 // while it lives, and no other; every other error is reported on standard
 // error, and none ends the process.
-#include "platform/x11/WindowRequests.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11ErrorTrap.h"
+#include "tests/support/x11/WindowRequests.h"
 
 #include <gtest/gtest.h>
 

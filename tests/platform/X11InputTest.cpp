@@ -7,7 +7,7 @@
 #include "platform/x11/VirtualKeys.h"
 #include "platform/x11/X11Backend.h"
 #include "platform/x11/X11Input.h"
-#include "platform/x11/X11Probe.h"
+#include "tests/support/x11/X11Probe.h"
 
 #include "tests/support/Layouts.h"
 

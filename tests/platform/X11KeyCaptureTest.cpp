@@ -2,9 +2,9 @@
 // through XTEST from a connection of their own arrive with their
 // virtual-key codes and the modifiers that were down at each press.
 #include "platform/VirtualKeyCodes.h"
-#include "platform/x11/KeyInjector.h"
 #include "platform/x11/X11KeyCapture.h"
 #include "tests/platform/KeyCollector.h"
+#include "tests/support/x11/KeyInjector.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/x11/WindowRequests.h"
+#include "tests/support/x11/WindowRequests.h"
 
 #include "platform/x11/X11ErrorTrap.h"
 

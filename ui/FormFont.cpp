@@ -1,9 +1,9 @@
-#include "platform/qt/FormFont.h"
+#include "ui/FormFont.h"
 
 #include <QFont>
 #include <QWidget>
 
-namespace orvexa::platform {
+namespace orvexa::ui {
 
 void ApplyFormFont(QWidget* window) {
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -12,4 +12,4 @@ void ApplyFormFont(QWidget* window) {
     window->setFont(font);
 }
 
-}  // namespace orvexa::platform
+}  // namespace orvexa::ui

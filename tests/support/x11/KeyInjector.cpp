@@ -1,4 +1,4 @@
-#include "platform/x11/KeyInjector.h"
+#include "tests/support/x11/KeyInjector.h"
 
 #include "platform/x11/VirtualKeys.h"
 

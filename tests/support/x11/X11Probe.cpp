@@ -1,4 +1,4 @@
-#include "platform/x11/X11Probe.h"
+#include "tests/support/x11/X11Probe.h"
 
 #include "platform/x11/VirtualKeys.h"
 #include "platform/x11/X11Connection.h"

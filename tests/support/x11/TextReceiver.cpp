@@ -1,4 +1,4 @@
-#include "platform/x11/TextReceiver.h"
+#include "tests/support/x11/TextReceiver.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib-xcb.h>

@@ -1,9 +1,9 @@
-#include "platform/qt/WindowFocus.h"
+#include "ui/WindowFocus.h"
 
 #include <QPointer>
 #include <QWidget>
 
-namespace orvexa::platform {
+namespace orvexa::ui {
 
 void ShowInFrontKeepingFocus(QWidget* window, QWidget* asker) {
     // The control to return to: the last one of the asking window that had
@@ -20,4 +20,4 @@ void ShowInFrontKeepingFocus(QWidget* window, QWidget* asker) {
         asker->setFocus(Qt::OtherFocusReason);
 }
 
-}  // namespace orvexa::platform
+}  // namespace orvexa::ui

@@ -1,4 +1,4 @@
-#include "platform/x11/KeyPressReceiver.h"
+#include "tests/support/x11/KeyPressReceiver.h"
 
 #include <X11/Xlib.h>
 

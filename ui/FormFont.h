@@ -2,11 +2,11 @@
 
 class QWidget;
 
-namespace orvexa::platform {
+namespace orvexa::ui {
 
 // The font every window of the program uses: "MS Sans Serif" at a character
 // height of 11 pixels, or the desktop's sans-serif face where that font is
 // missing (fontconfig substitutes).
 void ApplyFormFont(QWidget* window);
 
-}  // namespace orvexa::platform
+}  // namespace orvexa::ui
