@@ -1,6 +1,7 @@
 #include "engine/PythonInterface.h"
 
 #include "core/Strings.h"
+#include "engine/PyRef.h"
 #include "engine/PythonLock.h"
 
 #include <cstring>
@@ -58,15 +59,13 @@ PyObject* TPythonInterface::InitModule(const char* name, PyMethodDef* methods) {
     def.m_name = holder->name.constData();
     def.m_size = -1;
     def.m_methods = methods;
-    PyObject* module = Py_InitModule4(&def, APIVersion);
-    if (!module || PyDict_SetItemString(PyImport_GetModuleDict(), name, module) != 0) {
-        Py_XDECREF(module);
+    const PyRef module = PyRef::Steal(*this, Py_InitModule4(&def, APIVersion));
+    if (!module || PyDict_SetItemString(PyImport_GetModuleDict(), name, module.get()) != 0) {
         PyErr_Clear();
         throw Exception(QStringLiteral("Could not create module \"%1\"").arg(QString::fromUtf8(name)));
     }
-    Py_DECREF(module);  // sys.modules holds it now
     moduleDefinitions_.push_back(std::move(holder));
-    return module;
+    return module.get();  // borrowed: sys.modules holds it from now on
 }
 
 void TPythonInterface::ReleaseModuleDefinitions() { moduleDefinitions_.clear(); }
