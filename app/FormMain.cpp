@@ -195,6 +195,11 @@ void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
     output_ = output;
     if (output)
         PythonGUIInputOutput1->SetOutput(output->RichEditOutput);
+    if (output && context_.Services().session.IsWayland() && !sessionTold_) {
+        // What works in this session and what does not, said once.
+        sessionTold_ = true;
+        PythonGUIInputOutput1->Write(strings::WaylandSessionNotice() + u'\n');
+    }
     if (editor) {
         // A dialog of this window, modal to it only: the Output window stays
         // usable while the editor is open (its test runs print there), this

@@ -136,6 +136,8 @@ private:
     // The module "pyio", made by the engine's redirection step; the first
     // component to go, since its going stops the interpreter.
     std::unique_ptr<TPythonModule> pyio_;
+    // The Output window has been told what a Wayland session allows.
+    bool sessionTold_ = false;
     QPointer<TFormScriptEditor> editor_;
     QPointer<TFormOutput> output_;
     QPointer<TFormAbout> about_;

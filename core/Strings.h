@@ -84,6 +84,30 @@ inline QString PythonQuitMessage() {
     return QStringLiteral("Python could not be properly initialized. We must quit.");
 }
 
+// A Wayland session, where the program runs as an X11 client of XWayland.
+inline QString ScreenUnreadableOnWayland() {
+    return QStringLiteral(
+        "The screen cannot be read: this is a Wayland session, where an X11 program such as Orvexa may read "
+        "no pixel of the screen. Log in to an X11 session (for example \"GNOME on Xorg\" or \"Plasma (X11)\") "
+        "to use GetRGB and GetColor");
+}
+inline QString PixelUnreadable(int x, int y) {
+    return QStringLiteral("The pixel at (%1, %2) could not be read from the X server").arg(x).arg(y);
+}
+// Said once in the Output window when the program starts in a Wayland
+// session.
+inline QString WaylandSessionNotice() {
+    return QStringLiteral(
+        "Orvexa runs in a Wayland session, through XWayland.\n"
+        "Works: KeySend, KeyDown, KeyUp, TypeText and the mouse methods, for the windows of X11 programs "
+        "only; ScreenX and ScreenY.\n"
+        "Does not work: GetRGB and GetColor (Wayland lets X11 programs read no pixel of the screen: they raise "
+        "an error); keys and clicks do not reach the windows of Wayland programs; MouseX and MouseY are where "
+        "the pointer last was over an X11 window; KEY binds fire only while an X11 window has the focus.\n"
+        "Why: Wayland keeps programs apart, and Orvexa talks to the desktop through X11. For all of it to "
+        "work, log in to an X11 session (for example \"GNOME on Xorg\" or \"Plasma (X11)\").");
+}
+
 // The names of script files and the markers of their descriptions.
 inline QString ScriptPattern() { return QStringLiteral(".orx"); }
 inline QString ShortDescMarker() { return QStringLiteral("//SHORTDESC:"); }

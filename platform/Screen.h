@@ -20,7 +20,8 @@ public:
 
     // The colour of one pixel of the desktop as a COLORREF: red in the
     // lowest byte, then green, then blue, the top byte 0. A pixel outside
-    // the screen reads as 0.
+    // the screen reads as 0; one inside it that cannot be read (in a Wayland
+    // session) throws orvexa::Exception with the reason.
     virtual std::uint32_t PixelColor(int x, int y) = 0;
 
     // Width and height of the primary screen in pixels.

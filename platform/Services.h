@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Session.h"
+
 #include <functional>
 #include <memory>
 
@@ -33,6 +35,8 @@ struct Services {
     std::shared_ptr<Screen> screen;
     std::shared_ptr<WaveAudio> wave;
     std::shared_ptr<Shell> shell;
+    // The kind of session, found at start-up.
+    DesktopSession session;
     // Makes the display's services once more, when the display could not be
     // reached before (a server starting late, a moment of overload). Empty
     // when there is no way to.

@@ -29,7 +29,9 @@ Services CreateDesktopServices() {
     services.input = std::move(x11.input);
     services.screen = std::move(x11.screen);
     services.connectDisplay = [] { return x11::CreateX11InputServices(); };
+    services.session = DetectSession(services.screen && x11::ServerIsXWayland());
 #else
+    services.session = DetectSession(false);
     std::fprintf(stderr, "Built without X11: screen, mouse and keyboard automation is unavailable\n");
 #endif
     services.wave = sdl::CreateSdlWaveAudio();

@@ -1,8 +1,10 @@
 #include "platform/x11/X11Backend.h"
 
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Display.h"
 #include "platform/x11/X11Input.h"
 #include "platform/x11/X11Screen.h"
+#include "platform/x11/XWayland.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -10,6 +12,11 @@
 #include <cstdio>
 
 namespace orvexa::platform::x11 {
+
+bool ServerIsXWayland() {
+    const X11Display display = X11Display::Open();
+    return IsXWayland(display.get());
+}
 
 X11InputServices CreateX11InputServices(int attempts) {
     std::shared_ptr<X11Connection> connection = X11Connection::Open(attempts);

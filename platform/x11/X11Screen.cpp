@@ -1,6 +1,9 @@
 #include "platform/x11/X11Screen.h"
 
+#include "core/Exception.h"
+#include "core/Strings.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/XWayland.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -38,6 +41,7 @@ std::uint32_t ColorRef(unsigned red, unsigned green, unsigned blue) {
 X11Screen::X11Screen(std::shared_ptr<X11Connection> connection)
     : connection_(std::move(connection)) {
     Display* display = connection_->display();
+    xwayland_ = IsXWayland(display);
     int errorBase = 0;
     int major = 0;
     int minor = 0;
@@ -71,8 +75,14 @@ std::uint32_t X11Screen::PixelColor(int x, int y) {
     // Outside the root window the server answers BadMatch; the
     // connection's error trap takes it and XGetImage gives no image.
     XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr)
+    if (image == nullptr) {
+        // Inside the screen a pixel that cannot be read is an error, never
+        // black: XWayland refuses every read of the root window.
+        const int screen = DefaultScreen(display);
+        if (x < DisplayWidth(display, screen) && y < DisplayHeight(display, screen))
+            throw Exception(xwayland_ ? strings::ScreenUnreadableOnWayland() : strings::PixelUnreadable(x, y));
         return 0;
+    }
     const unsigned long pixel = XGetPixel(image, 0, 0);
     XDestroyImage(image);
 

@@ -8,7 +8,8 @@ namespace orvexa::platform::x11 {
 
 class X11Connection;
 
-// Pixels of the root window, and the primary monitor's size: the XRandR
+// Pixels of the root window (a pixel inside the screen that cannot be read
+// throws orvexa::Exception saying why), and the primary monitor's size: the XRandR
 // primary output where there is one, else the whole screen. The size is
 // kept until the server reports a change of the screen's configuration.
 class X11Screen final : public Screen {
@@ -27,6 +28,8 @@ private:
     ScreenSize QueryPrimarySize();
 
     std::shared_ptr<X11Connection> connection_;
+    // The server is XWayland, which lets no pixel of the screen be read.
+    bool xwayland_ = false;
     int handler_ = 0;
     bool randr_ = false;
     int randrEventBase_ = 0;

@@ -330,3 +330,24 @@ TEST_F(FormMain, UncaughtExceptionShowsTheGeneralErrorBox) {
     EXPECT_EQ(dialogs->TextsOf(QStringLiteral("error")),
               (QStringList{"Cannot open file x.orx.", "Is it?."}));
 }
+
+TEST_F(FormMain, InAWaylandSessionTheOutputWindowSaysOnceWhatWorks) {
+    services.session.kind = platform::DesktopSession::Kind::Wayland;
+    services.session.xwayland = true;
+    Start();
+    QCoreApplication::sendPostedEvents();
+    const QString shown = windows.FormOutput->RichEditOutput->toPlainText();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Orvexa runs in a Wayland session"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Does not work: GetRGB and GetColor")));
+    EXPECT_FALSE(windows.FormOutput->isVisible()) << "said, not shown";
+    // Wired again (as the editor's peers are), it is not said twice.
+    main()->SetPeers(windows.FormScriptEditor.get(), windows.FormOutput.get());
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(windows.FormOutput->RichEditOutput->toPlainText(), shown);
+}
+
+TEST_F(FormMain, InAnX11SessionTheOutputWindowStartsEmpty) {
+    Start();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(windows.FormOutput->RichEditOutput->toPlainText().isEmpty());
+}

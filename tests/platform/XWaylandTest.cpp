@@ -1,0 +1,52 @@
+// The X11 backends under XWayland, the X server of a Wayland session
+// (weston's headless backend): the server is recognised, and a pixel that
+// cannot be read is an error that names the cause, never black.
+#include "core/Exception.h"
+#include "platform/Screen.h"
+#include "platform/x11/X11Backend.h"
+#include "tests/support/WestonSession.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvexa;
+
+namespace {
+
+class XWayland : public ::testing::Test {
+protected:
+    void SetUp() override {
+        suiteDisplay_ = qgetenv("DISPLAY");
+        ASSERT_TRUE(weston_.Start()) << weston_.Failure().toStdString();
+        qputenv("DISPLAY", weston_.XDisplay().toUtf8());
+    }
+    void TearDown() override { qputenv("DISPLAY", suiteDisplay_); }
+
+    QByteArray suiteDisplay_;
+    test::WestonSession weston_;
+};
+
+TEST_F(XWayland, TheServerIsRecognisedAndTheSuitesXvfbIsNot) {
+    EXPECT_TRUE(platform::x11::ServerIsXWayland());
+    qputenv("DISPLAY", suiteDisplay_);
+    EXPECT_FALSE(platform::x11::ServerIsXWayland());
+}
+
+TEST_F(XWayland, APixelOnTheScreenRaisesTheWaylandReasonAndOneOffItReadsAsZero) {
+    platform::x11::X11InputServices x11 = platform::x11::CreateX11InputServices();
+    ASSERT_NE(x11.screen, nullptr);
+    const platform::ScreenSize size = x11.screen->PrimarySize();
+    EXPECT_EQ(size, (platform::ScreenSize{1024, 768})) << "the size is known";
+    for (const auto& [x, y] : {std::pair{5, 5}, {0, 0}, {size.width - 1, size.height - 1}}) {
+        try {
+            const std::uint32_t colour = x11.screen->PixelColor(x, y);
+            ADD_FAILURE() << "(" << x << ", " << y << ") read as " << colour;
+        } catch (const Exception& e) {
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("Wayland session"))) << e.Message().toStdString();
+        }
+    }
+    EXPECT_EQ(x11.screen->PixelColor(-1, 0), 0u);
+    EXPECT_EQ(x11.screen->PixelColor(size.width + 10, 0), 0u);
+    EXPECT_EQ(x11.screen->PixelColor(0, size.height), 0u);
+}
+
+}  // namespace
