@@ -20,6 +20,8 @@ public:
     // Creates the key when needed and sets its default value. Throws
     // orvexa::Exception when the store cannot be written.
     virtual void WriteDefaultValue(const QString& key, const QString& value) = 0;
+    // The key's default value; a null string when it has none.
+    virtual QString ReadDefaultValue(const QString& key) = 0;
 };
 
 }  // namespace orvexa::platform

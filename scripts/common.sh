@@ -12,7 +12,7 @@ PACKAGES=(
   libsdl2-dev libffi-dev
   python3 libpython3.11
   googletest libgtest-dev
-  weston xwayland
+  weston xwayland dbus-daemon
   xvfb xauth xdotool x11-utils x11-xkb-utils x11-xserver-utils imagemagick
   fonts-dejavu-core fonts-liberation2 fonts-noto-core
 )

@@ -13,6 +13,7 @@ class FakeKeyStore final : public KeyStore {
 public:
     bool KeyExists(const QString& key) override;
     void WriteDefaultValue(const QString& key, const QString& value) override;
+    QString ReadDefaultValue(const QString& key) override { return DefaultValue(key); }
 
     // The default value of a key, or a null string.
     QString DefaultValue(const QString& key) const;

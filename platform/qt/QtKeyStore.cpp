@@ -33,6 +33,15 @@ public:
         return exists;
     }
 
+    QString ReadDefaultValue(const QString& key) override {
+        const QString group = GroupOf(key);
+        settings_->sync();
+        return settings_
+            ->value(group.isEmpty() ? QString::fromLatin1(kDefaultValueName)
+                                    : group + u'/' + QLatin1String(kDefaultValueName))
+            .toString();
+    }
+
     void WriteDefaultValue(const QString& key, const QString& value) override {
         const QString group = GroupOf(key);
         const QString name = group.isEmpty() ? QString::fromLatin1(kDefaultValueName)

@@ -1,0 +1,106 @@
+#include "platform/portal/PortalRequest.h"
+
+#include <QCoreApplication>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+
+namespace orvexa::platform::portal {
+
+namespace {
+constexpr const char* kRequestInterface = "org.freedesktop.portal.Request";
+}
+
+PortalRequest::PortalRequest(QDBusConnection bus) : bus_(std::move(bus)) {}
+
+QString PortalRequest::NewToken() {
+    static std::atomic<unsigned> counter{0};
+    return QStringLiteral("orvexa%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+}
+
+QString PortalRequest::HandlePath(const QString& kind, const QString& token) const {
+    QString sender = bus_.baseService();
+    sender.remove(0, 1);  // the leading ':'
+    sender.replace(u'.', u'_');
+    return QStringLiteral("%1/%2/%3/%4").arg(QLatin1String(kObjectPath), kind, sender, token);
+}
+
+bool PortalRequest::Listen(const QString& path) {
+    return bus_.connect(QLatin1String(kService), path, QLatin1String(kRequestInterface), QStringLiteral("Response"),
+                        this, SLOT(Responded(uint, QVariantMap)));
+}
+
+void PortalRequest::StopListening(const QString& path) {
+    bus_.disconnect(QLatin1String(kService), path, QLatin1String(kRequestInterface), QStringLiteral("Response"),
+                    this, SLOT(Responded(uint, QVariantMap)));
+}
+
+void PortalRequest::Responded(uint code, const QVariantMap& results) {
+    PortalResponse response;
+    response.answered = true;
+    response.code = code;
+    response.results = results;
+    response_ = response;
+}
+
+PortalResponse PortalRequest::Call(const QString& interface, const QString& method, QVariantList arguments,
+                                   int timeoutMs) {
+    response_.reset();
+    const QString token = NewToken();
+    QVariantMap options = arguments.isEmpty() ? QVariantMap() : arguments.takeLast().toMap();
+    options.insert(QStringLiteral("handle_token"), token);
+    arguments.append(options);
+    QString path = HandlePath(QStringLiteral("request"), token);
+    Listen(path);
+
+    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kObjectPath),
+                                                       interface, method);
+    call.setArguments(arguments);
+    QDBusPendingReply<QDBusObjectPath> reply = bus_.asyncCall(call, timeoutMs);
+
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (response_ || (reply.isFinished() && reply.isError()))
+            loop.quit();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    bool pathChecked = false;
+    while (!response_ && clock.elapsed() < timeoutMs) {
+        poll.start();
+        QTimer::singleShot(std::max<qint64>(1, timeoutMs - clock.elapsed()), &loop, &QEventLoop::quit);
+        loop.exec();
+        if (reply.isFinished() && reply.isError())
+            break;
+        if (reply.isFinished() && !pathChecked) {
+            pathChecked = true;
+            // A portal older than the handle_token convention names the
+            // request itself.
+            const QString given = reply.value().path();
+            if (given != path) {
+                StopListening(path);
+                path = given;
+                Listen(path);
+            }
+        }
+    }
+    StopListening(path);
+    if (response_)
+        return *response_;
+    PortalResponse failed;
+    failed.failure = reply.isFinished() && reply.isError()
+                         ? reply.error().message()
+                         : QStringLiteral("The desktop portal did not answer %1.%2 in time").arg(interface, method);
+    return failed;
+}
+
+}  // namespace orvexa::platform::portal

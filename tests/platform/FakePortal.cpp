@@ -1,0 +1,199 @@
+#include "tests/platform/FakePortal.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QElapsedTimer>
+
+namespace {
+
+struct StreamSize {
+    int width = 0;
+    int height = 0;
+};
+struct StreamEntry {
+    uint node = 0;
+    QVariantMap properties;
+};
+
+QDBusArgument& operator<<(QDBusArgument& argument, const StreamSize& size) {
+    argument.beginStructure();
+    argument << size.width << size.height;
+    argument.endStructure();
+    return argument;
+}
+const QDBusArgument& operator>>(const QDBusArgument& argument, StreamSize& size) {
+    argument.beginStructure();
+    argument >> size.width >> size.height;
+    argument.endStructure();
+    return argument;
+}
+QDBusArgument& operator<<(QDBusArgument& argument, const StreamEntry& entry) {
+    argument.beginStructure();
+    argument << entry.node << entry.properties;
+    argument.endStructure();
+    return argument;
+}
+const QDBusArgument& operator>>(const QDBusArgument& argument, StreamEntry& entry) {
+    argument.beginStructure();
+    argument >> entry.node >> entry.properties;
+    argument.endStructure();
+    return argument;
+}
+
+// An a{sv} argument as it arrives: still marshalled, or already a map.
+QVariantMap MapOf(const QVariant& value) {
+    if (value.canConvert<QDBusArgument>())
+        return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
+    return value.toMap();
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(StreamSize)
+Q_DECLARE_METATYPE(StreamEntry)
+
+namespace orvexa::test {
+
+// The portal's object: every call to the desktop object, and Close on a
+// session below it.
+class FakePortalObject final : public QDBusVirtualObject {
+public:
+    FakePortalObject(FakePortal& portal, QDBusConnection connection)
+        : portal_(portal), connection_(std::move(connection)) {}
+
+    QString introspect(const QString&) const override { return QString(); }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override {
+        const QString member = message.member();
+        const QVariantList args = message.arguments();
+        if (message.interface() == QLatin1String("org.freedesktop.DBus.Properties") && member == u"Get") {
+            connection_.send(message.createReply(QVariant::fromValue(QDBusVariant(portal_.version_))));
+            return true;
+        }
+        if (message.interface() == QLatin1String("org.freedesktop.portal.Session") && member == u"Close") {
+            portal_.Record(QStringLiteral("Close"));
+            connection_.send(message.createReply());
+            return true;
+        }
+        if (member.startsWith(u"Notify")) {
+            QStringList values;
+            for (qsizetype i = 2; i < args.size(); ++i)
+                values.append(args.at(i).toString());
+            portal_.Record(member + u' ' + values.join(u' '));
+            connection_.send(message.createReply());
+            return true;
+        }
+        const QVariantMap options = args.isEmpty() ? QVariantMap() : MapOf(args.last());
+        QStringList described{member};
+        for (auto it = options.begin(); it != options.end(); ++it)
+            if (it.key() != u"handle_token" && it.key() != u"session_handle_token")
+                described.append(it.key() + u'=' + it.value().toString());
+        portal_.Record(described.join(u' '));
+
+        const QString sender = message.service().mid(1).replace(u'.', u'_');
+        const QString request = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
+                                    .arg(sender, options.value(QStringLiteral("handle_token")).toString());
+        connection_.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+
+        uint code = 0;
+        QVariantMap results;
+        if (member == u"CreateSession") {
+            results.insert(QStringLiteral("session_handle"),
+                           QStringLiteral("/org/freedesktop/portal/desktop/session/%1/%2")
+                               .arg(sender, options.value(QStringLiteral("session_handle_token")).toString()));
+        } else if (member == u"Start") {
+            if (portal_.refuse) {
+                code = 1;
+            } else {
+                results.insert(QStringLiteral("devices"), 3u);
+                StreamEntry stream;
+                stream.node = 42;
+                stream.properties.insert(QStringLiteral("size"), QVariant::fromValue(StreamSize{1920, 1080}));
+                results.insert(QStringLiteral("streams"), QVariant::fromValue(QList<StreamEntry>{stream}));
+                if (portal_.version_ >= 2)
+                    results.insert(QStringLiteral("restore_token"),
+                                   QStringLiteral("token-%1").arg(++portal_.tokens_));
+            }
+        }
+        QDBusMessage response = QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"),
+                                                           QStringLiteral("Response"));
+        response << code << results;
+        connection_.send(response);
+        return true;
+    }
+
+private:
+    FakePortal& portal_;
+    QDBusConnection connection_;
+};
+
+FakePortal::~FakePortal() {
+    quit();
+    wait();
+}
+
+void FakePortal::Record(const QString& line) {
+    const std::lock_guard lock(mutex_);
+    calls_.append(line);
+}
+
+QStringList FakePortal::Calls() const {
+    const std::lock_guard lock(mutex_);
+    return calls_;
+}
+
+bool FakePortal::WaitForCalls(int count, int timeoutMs) const {
+    QElapsedTimer clock;
+    clock.start();
+    while (Calls().size() < count && clock.elapsed() < timeoutMs)
+        QThread::msleep(5);
+    return Calls().size() >= count;
+}
+
+bool FakePortal::StartService() {
+    start();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 5000) {
+        {
+            const std::lock_guard lock(mutex_);
+            if (ready_ || failed_)
+                return ready_;
+        }
+        QThread::msleep(5);
+    }
+    return false;
+}
+
+void FakePortal::run() {
+    qDBusRegisterMetaType<StreamSize>();
+    qDBusRegisterMetaType<StreamEntry>();
+    qDBusRegisterMetaType<QList<StreamEntry>>();
+    {
+        QDBusConnection connection = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                                                   QStringLiteral("orvexa-fake-portal"));
+        FakePortalObject object(*this, connection);
+        const bool ok = connection.isConnected() &&
+                        connection.registerVirtualObject(QStringLiteral("/org/freedesktop/portal/desktop"), &object,
+                                                         QDBusConnection::SubPath) &&
+                        connection.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
+        {
+            const std::lock_guard lock(mutex_);
+            ready_ = ok;
+            failed_ = !ok;
+        }
+        if (ok)
+            exec();
+        connection.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
+        connection.unregisterObject(QStringLiteral("/org/freedesktop/portal/desktop"), QDBusConnection::UnregisterTree);
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("orvexa-fake-portal"));
+}
+
+}  // namespace orvexa::test

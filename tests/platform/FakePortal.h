@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QStringList>
+#include <QThread>
+
+#include <mutex>
+
+namespace orvexa::test {
+
+// A desktop portal of our own on the session bus, for tests run under
+// dbus-run-session: org.freedesktop.portal.Desktop with the RemoteDesktop
+// and ScreenCast methods the input backend uses, answering through Request
+// objects as a desktop does. It runs on a thread and a connection of its
+// own, and records every call as a line ("SelectDevices persist_mode=2
+// restore_token=... types=3", "NotifyKeyboardKeycode 30 1").
+class FakePortal : public QThread {
+public:
+    // The RemoteDesktop interface's version: 1 cannot persist a permission,
+    // 2 can (and hands out restore tokens).
+    explicit FakePortal(unsigned version) : version_(version) {}
+    ~FakePortal() override;
+
+    // The user says no to Start.
+    bool refuse = false;
+
+    // Starts the thread and waits until the service is on the bus.
+    bool StartService();
+    QStringList Calls() const;
+    // Waits until `count` calls are recorded.
+    bool WaitForCalls(int count, int timeoutMs = 5000) const;
+
+protected:
+    void run() override;
+
+private:
+    friend class FakePortalObject;
+    void Record(const QString& line);
+
+    const unsigned version_;
+    mutable std::mutex mutex_;
+    QStringList calls_;
+    bool ready_ = false;
+    bool failed_ = false;
+    int tokens_ = 0;
+};
+
+}  // namespace orvexa::test
