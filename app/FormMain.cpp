@@ -198,7 +198,9 @@ void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
     if (output && context_.Services().session.IsWayland() && !sessionTold_) {
         // What works in this session and what does not, said once.
         sessionTold_ = true;
-        PythonGUIInputOutput1->Write(strings::WaylandSessionNotice() + u'\n');
+        const platform::DesktopSession& session = context_.Services().session;
+        PythonGUIInputOutput1->Write(
+            (session.portalInput ? strings::WaylandPortalSessionNotice() : strings::WaylandSessionNotice()) + u'\n');
     }
     if (editor) {
         // A dialog of this window, modal to it only: the Output window stays

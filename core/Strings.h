@@ -108,6 +108,18 @@ inline QString WaylandSessionNotice() {
         "work, log in to an X11 session (for example \"GNOME on Xorg\" or \"Plasma (X11)\").");
 }
 
+// The same where keys and the mouse go through the desktop's portal.
+inline QString WaylandPortalSessionNotice() {
+    return QStringLiteral(
+        "Orvexa runs in a Wayland session; keys and the mouse go through the desktop's remote-desktop portal.\n"
+        "Works: KeySend, KeyDown, KeyUp, TypeText and the mouse methods, for every window, once the desktop has "
+        "asked you to allow it (at the first key or click of a run); ScreenX and ScreenY.\n"
+        "Does not work: GetRGB and GetColor (the screen cannot be read yet: they raise an error); MouseX and "
+        "MouseY tell where Orvexa last moved the pointer; KEY binds fire only while an X11 window has the "
+        "focus.\n"
+        "For all of it to work, log in to an X11 session (for example \"GNOME on Xorg\" or \"Plasma (X11)\").");
+}
+
 // The names of script files and the markers of their descriptions.
 inline QString ScriptPattern() { return QStringLiteral(".orx"); }
 inline QString ShortDescMarker() { return QStringLiteral("//SHORTDESC:"); }

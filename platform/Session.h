@@ -15,6 +15,8 @@ struct DesktopSession {
     // The X server is XWayland (so the session is Wayland, whatever the
     // environment says).
     bool xwayland = false;
+    // Keys and the mouse go through the desktop's remote-desktop portal.
+    bool portalInput = false;
 
     bool IsWayland() const { return kind == Kind::Wayland; }
 };

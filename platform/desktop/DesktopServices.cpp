@@ -1,5 +1,6 @@
 #include "platform/desktop/DesktopServices.h"
 
+#include "platform/portal/PortalInput.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtKeyStore.h"
 #include "platform/qt/QtShell.h"
@@ -10,6 +11,8 @@
 #include "platform/x11/X11Backend.h"
 #include "platform/x11/X11KeyCapture.h"
 #endif
+
+#include <QDBusConnection>
 
 #include <cstdio>
 #include <utility>
@@ -32,7 +35,20 @@ Services CreateDesktopServices() {
     services.session = DetectSession(services.screen && x11::ServerIsXWayland());
 #else
     services.session = DetectSession(false);
-    std::fprintf(stderr, "Built without X11: screen, mouse and keyboard automation is unavailable\n");
+#endif
+    // Input through the portal on Wayland sessions that have it;
+    // ORVEXA_INPUT_BACKEND=x11 or =portal chooses for the user who knows.
+    const QByteArray forced = qgetenv("ORVEXA_INPUT_BACKEND").trimmed().toLower();
+    const bool portalInput =
+        forced == "portal" ||
+        (forced != "x11" && services.session.IsWayland() && portal::RemoteDesktopAvailable(QDBusConnection::sessionBus()));
+    if (portalInput) {
+        services.input = std::make_shared<portal::PortalInput>(QDBusConnection::sessionBus(), services.keyStore);
+        services.session.portalInput = true;
+    }
+#if !ORVEXA_WITH_X11
+    if (!portalInput)
+        std::fprintf(stderr, "Built without X11: screen, mouse and keyboard automation is unavailable\n");
 #endif
     services.wave = sdl::CreateSdlWaveAudio();
     return services;

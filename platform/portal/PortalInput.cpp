@@ -81,6 +81,12 @@ QString RefusalText(const PortalResponse& response) {
 
 }  // namespace
 
+bool RemoteDesktopAvailable(const QDBusConnection& bus) {
+    if (!bus.isConnected())
+        return false;
+    return InterfaceVersion(bus, kRemoteDesktop) >= 1;
+}
+
 struct PortalInput::Session {
     QDBusObjectPath handle;
     std::optional<Stream> stream;

@@ -13,6 +13,10 @@ class KeyStore;
 
 namespace orvexa::platform::portal {
 
+// Whether the session bus has the desktop portal with a RemoteDesktop
+// interface (running, or started on demand by the bus).
+bool RemoteDesktopAvailable(const QDBusConnection& bus);
+
 // Input through the desktop's RemoteDesktop portal, for Wayland sessions: a
 // remote-desktop session with the keyboard and the pointer and a screen
 // cast of the monitor (the pointer's absolute moves are made on its

@@ -351,3 +351,13 @@ TEST_F(FormMain, InAnX11SessionTheOutputWindowStartsEmpty) {
     QCoreApplication::sendPostedEvents();
     EXPECT_TRUE(windows.FormOutput->RichEditOutput->toPlainText().isEmpty());
 }
+
+TEST_F(FormMain, WithPortalInputTheNoticeSaysTheDesktopAsksOnce) {
+    services.session.kind = platform::DesktopSession::Kind::Wayland;
+    services.session.portalInput = true;
+    Start();
+    QCoreApplication::sendPostedEvents();
+    const QString shown = windows.FormOutput->RichEditOutput->toPlainText();
+    EXPECT_TRUE(shown.contains(QStringLiteral("remote-desktop portal"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("for every window, once the desktop has asked you")));
+}

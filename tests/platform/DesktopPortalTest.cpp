@@ -1,0 +1,76 @@
+// The choice of the input backend at start-up: the portal on a Wayland
+// session whose bus has one, unless a variable says otherwise; X11 (or
+// nothing) everywhere else. Run on a private session bus.
+#include "platform/Services.h"
+#include "platform/desktop/DesktopServices.h"
+#include "platform/portal/PortalInput.h"
+#include "tests/platform/FakePortal.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvexa;
+
+namespace {
+
+// Environment variables set for as long as it lives.
+class Variables {
+public:
+    explicit Variables(std::initializer_list<std::pair<const char*, const char*>> values) {
+        for (const auto& [name, value] : values) {
+            saved_.emplace_back(name, qEnvironmentVariableIsSet(name), qgetenv(name));
+            qputenv(name, value);
+        }
+    }
+    ~Variables() {
+        for (const auto& [name, wasSet, value] : saved_) {
+            if (wasSet)
+                qputenv(name, value);
+            else
+                qunsetenv(name);
+        }
+    }
+    Variables(const Variables&) = delete;
+    Variables& operator=(const Variables&) = delete;
+
+private:
+    std::vector<std::tuple<const char*, bool, QByteArray>> saved_;
+};
+
+bool InputIsThePortals(const platform::Services& services) {
+    return dynamic_cast<platform::portal::PortalInput*>(services.input.get()) != nullptr;
+}
+
+TEST(DesktopPortal, AWaylandSessionWithAPortalTakesItsInput) {
+    test::FakePortal portal(1);
+    ASSERT_TRUE(portal.StartService());
+    {
+        const Variables wayland{{"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_INPUT_BACKEND", ""}};
+        const platform::Services services = platform::CreateDesktopServices();
+        EXPECT_TRUE(InputIsThePortals(services));
+        EXPECT_TRUE(services.session.portalInput);
+        EXPECT_TRUE(portal.Calls().isEmpty()) << "nothing asked before the first input";
+    }
+    {
+        const Variables forcedX11{{"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_INPUT_BACKEND", "x11"}};
+        const platform::Services services = platform::CreateDesktopServices();
+        EXPECT_FALSE(InputIsThePortals(services));
+        EXPECT_FALSE(services.session.portalInput);
+    }
+    {
+        const Variables x11Session{{"XDG_SESSION_TYPE", "x11"}, {"ORVEXA_INPUT_BACKEND", ""}};
+        EXPECT_FALSE(InputIsThePortals(platform::CreateDesktopServices())) << "an X11 session keeps X11";
+    }
+    {
+        const Variables forcedPortal{{"XDG_SESSION_TYPE", "x11"}, {"ORVEXA_INPUT_BACKEND", "portal"}};
+        EXPECT_TRUE(InputIsThePortals(platform::CreateDesktopServices()));
+    }
+}
+
+TEST(DesktopPortal, AWaylandSessionWithoutAPortalKeepsX11) {
+    const Variables wayland{{"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_INPUT_BACKEND", ""}};
+    const platform::Services services = platform::CreateDesktopServices();
+    EXPECT_FALSE(InputIsThePortals(services));
+    EXPECT_FALSE(services.session.portalInput);
+}
+
+}  // namespace
