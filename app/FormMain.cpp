@@ -201,6 +201,8 @@ void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
         const platform::DesktopSession& session = context_.Services().session;
         PythonGUIInputOutput1->Write(
             (session.portalInput ? strings::WaylandPortalSessionNotice() : strings::WaylandSessionNotice()) + u'\n');
+        if (session.portalInput || session.portalShortcuts)
+            PythonGUIInputOutput1->Write(strings::WaylandShortcutsNotice(session.portalShortcuts) + u'\n');
     }
     if (editor) {
         // A dialog of this window, modal to it only: the Output window stays
@@ -326,6 +328,8 @@ void TFormMain::SetRunning(bool value) {
     SetControls();
     if (!Binds)
         return;
+    if (HookHandle)
+        HookHandle->SetWantedKeys(value ? KeyBindNames() : QStringList());
     if (value) {
         context_.BindGlobals().Clear();
         Binds->DispatchEvent(QStringLiteral("MAIN"), QString());
@@ -337,6 +341,16 @@ void TFormMain::SetRunning(bool value) {
     } else {
         Binds->StopTimers();
     }
+}
+
+QStringList TFormMain::KeyBindNames() const {
+    QStringList names;
+    for (int i = 0; Binds && i < Binds->BindCount(); ++i) {
+        const TBindObj* bind = Binds->GetBind(i);
+        if (bind->Event == QLatin1String("KEY") && !bind->Argument.isEmpty() && !names.contains(bind->Argument))
+            names.append(bind->Argument);
+    }
+    return names;
 }
 
 void TFormMain::SetControls() {

@@ -115,9 +115,16 @@ inline QString WaylandPortalSessionNotice() {
         "Works: KeySend, KeyDown, KeyUp, TypeText and the mouse methods, for every window, once the desktop has "
         "asked you to allow it (at the first key or click of a run); ScreenX and ScreenY.\n"
         "Does not work: GetRGB and GetColor (the screen cannot be read yet: they raise an error); MouseX and "
-        "MouseY tell where Orvexa last moved the pointer; KEY binds fire only while an X11 window has the "
-        "focus.\n"
+        "MouseY tell where Orvexa last moved the pointer.\n"
         "For all of it to work, log in to an X11 session (for example \"GNOME on Xorg\" or \"Plasma (X11)\").");
+}
+
+// How KEY binds work in a Wayland session.
+inline QString WaylandShortcutsNotice(bool portal) {
+    return portal ? QStringLiteral("KEY binds are the desktop's global shortcuts: the desktop may ask you to "
+                                   "confirm them when Run arms a script.")
+                  : QStringLiteral("KEY binds fire only while an X11 window has the focus: this desktop's portal "
+                                   "has no global shortcuts.");
 }
 
 // The names of script files and the markers of their descriptions.

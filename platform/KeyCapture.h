@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include <cstdint>
 #include <functional>
 
@@ -58,6 +60,12 @@ public:
     // and the capture holds no key state. Stopping a stopped capture does
     // nothing.
     virtual void Stop() = 0;
+
+    // The key names that the running script's KEY binds listen for
+    // ("CONTROL-SHIFT-A", "F1"...); empty when no script runs. A capture
+    // that sees every key needs no list; one that sees only the shortcuts it
+    // registered with the desktop registers these.
+    virtual void SetWantedKeys(const QStringList& keyNames) { (void)keyNames; }
 };
 
 }  // namespace orvexa::platform

@@ -17,6 +17,8 @@ struct DesktopSession {
     bool xwayland = false;
     // Keys and the mouse go through the desktop's remote-desktop portal.
     bool portalInput = false;
+    // KEY binds are the desktop's global shortcuts, through its portal.
+    bool portalShortcuts = false;
 
     bool IsWayland() const { return kind == Kind::Wayland; }
 };

@@ -1,6 +1,7 @@
 #include "platform/desktop/DesktopServices.h"
 
 #include "platform/portal/PortalInput.h"
+#include "platform/portal/PortalShortcutCapture.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtKeyStore.h"
 #include "platform/qt/QtShell.h"
@@ -45,6 +46,16 @@ Services CreateDesktopServices() {
     if (portalInput) {
         services.input = std::make_shared<portal::PortalInput>(QDBusConnection::sessionBus(), services.keyStore);
         services.session.portalInput = true;
+    }
+    // KEY binds as the desktop's global shortcuts where its portal has them;
+    // ORVEXA_KEY_BACKEND=x11 or =portal chooses by hand.
+    const QByteArray forcedKeys = qgetenv("ORVEXA_KEY_BACKEND").trimmed().toLower();
+    const bool portalShortcuts =
+        forcedKeys == "portal" || (forcedKeys != "x11" && services.session.IsWayland() &&
+                                   portal::GlobalShortcutsAvailable(QDBusConnection::sessionBus()));
+    if (portalShortcuts) {
+        services.keyCapture = std::make_shared<portal::PortalShortcutCapture>(QDBusConnection::sessionBus());
+        services.session.portalShortcuts = true;
     }
 #if !ORVEXA_WITH_X11
     if (!portalInput)

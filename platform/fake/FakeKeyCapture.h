@@ -25,6 +25,10 @@ class FakeKeyCapture final : public KeyCapture {
 public:
     bool Start(Callback callback) override;
     void Stop() override;
+    void SetWantedKeys(const QStringList& keyNames) override { wantedKeys = keyNames; }
+
+    // The key names last asked for.
+    QStringList wantedKeys;
 
     void Press(std::uint32_t virtualKey, int key = -1);
     void Release(std::uint32_t virtualKey, int key = -1);

@@ -1,6 +1,7 @@
 // The main window's state: captions, enabled states, resize rule, first
 // show, delete, the editor hand-over, exit while running, the error box.
 #include "app/AppIdentity.h"
+#include "platform/fake/FakeKeyCapture.h"
 #include "app/about.h"
 #include "app/OrvexaApplication.h"
 #include "automation/BindGlobals.h"
@@ -360,4 +361,29 @@ TEST_F(FormMain, WithPortalInputTheNoticeSaysTheDesktopAsksOnce) {
     const QString shown = windows.FormOutput->RichEditOutput->toPlainText();
     EXPECT_TRUE(shown.contains(QStringLiteral("remote-desktop portal"))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("for every window, once the desktop has asked you")));
+}
+
+TEST_F(FormMain, TheNoticeSaysWhetherKeyBindsAreTheDesktopsShortcuts) {
+    services.session.kind = platform::DesktopSession::Kind::Wayland;
+    services.session.portalInput = true;
+    services.session.portalShortcuts = true;
+    Start();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(windows.FormOutput->RichEditOutput->toPlainText().contains(
+        QStringLiteral("KEY binds are the desktop's global shortcuts")));
+}
+
+TEST_F(FormMain, RunTellsTheKeyCaptureTheScriptsKeysAndStopForgetsThem) {
+    auto capture = std::make_shared<platform::FakeKeyCapture>();
+    services.keyCapture = capture;
+    test::FakeExecutor engine;
+    dir.Write(QStringLiteral("s.orx"), "//BIND KEY CONTROL-SHIFT-A\na\n//BIND KEY p\nb\n//BIND KEY CONTROL-SHIFT-A\nc\n"
+                                       "//BIND TIMER 1000\nt\n");
+    windows = CreateWindows(Context());
+    main()->SetExecutor(&engine);
+    main()->show();
+    main()->SetRunning(true);
+    EXPECT_EQ(capture->wantedKeys, (QStringList{"CONTROL-SHIFT-A", "p"}));
+    main()->SetRunning(false);
+    EXPECT_TRUE(capture->wantedKeys.isEmpty());
 }

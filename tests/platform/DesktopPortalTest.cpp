@@ -4,6 +4,7 @@
 #include "platform/Services.h"
 #include "platform/desktop/DesktopServices.h"
 #include "platform/portal/PortalInput.h"
+#include "platform/portal/PortalShortcutCapture.h"
 #include "tests/platform/FakePortal.h"
 
 #include <gtest/gtest.h>
@@ -48,13 +49,17 @@ TEST(DesktopPortal, AWaylandSessionWithAPortalTakesItsInput) {
         const platform::Services services = platform::CreateDesktopServices();
         EXPECT_TRUE(InputIsThePortals(services));
         EXPECT_TRUE(services.session.portalInput);
+        EXPECT_TRUE(dynamic_cast<platform::portal::PortalShortcutCapture*>(services.keyCapture.get()));
+        EXPECT_TRUE(services.session.portalShortcuts);
         EXPECT_TRUE(portal.Calls().isEmpty()) << "nothing asked before the first input";
     }
     {
-        const Variables forcedX11{{"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_INPUT_BACKEND", "x11"}};
+        const Variables forcedX11{{"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_INPUT_BACKEND", "x11"},
+                                  {"ORVEXA_KEY_BACKEND", "x11"}};
         const platform::Services services = platform::CreateDesktopServices();
         EXPECT_FALSE(InputIsThePortals(services));
         EXPECT_FALSE(services.session.portalInput);
+        EXPECT_FALSE(services.session.portalShortcuts);
     }
     {
         const Variables x11Session{{"XDG_SESSION_TYPE", "x11"}, {"ORVEXA_INPUT_BACKEND", ""}};

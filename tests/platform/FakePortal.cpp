@@ -91,6 +91,19 @@ public:
         }
         const QVariantMap options = args.isEmpty() ? QVariantMap() : MapOf(args.last());
         QStringList described{member};
+        if (member == u"BindShortcuts" && args.size() == 4 && args.at(1).canConvert<QDBusArgument>()) {
+            const QDBusArgument shortcuts = args.at(1).value<QDBusArgument>();
+            shortcuts.beginArray();
+            while (!shortcuts.atEnd()) {
+                QString id;
+                QVariantMap properties;
+                shortcuts.beginStructure();
+                shortcuts >> id >> properties;
+                shortcuts.endStructure();
+                described.append(id + u'=' + properties.value(QStringLiteral("preferred_trigger")).toString());
+            }
+            shortcuts.endArray();
+        }
         for (auto it = options.begin(); it != options.end(); ++it)
             if (it.key() != u"handle_token" && it.key() != u"session_handle_token")
                 described.append(it.key() + u'=' + it.value().toString());
@@ -104,9 +117,13 @@ public:
         uint code = 0;
         QVariantMap results;
         if (member == u"CreateSession") {
-            results.insert(QStringLiteral("session_handle"),
-                           QStringLiteral("/org/freedesktop/portal/desktop/session/%1/%2")
-                               .arg(sender, options.value(QStringLiteral("session_handle_token")).toString()));
+            const QString session = QStringLiteral("/org/freedesktop/portal/desktop/session/%1/%2")
+                                        .arg(sender, options.value(QStringLiteral("session_handle_token")).toString());
+            results.insert(QStringLiteral("session_handle"), session);
+            if (message.interface() == QLatin1String("org.freedesktop.portal.GlobalShortcuts")) {
+                const std::lock_guard lock(portal_.mutex_);
+                portal_.shortcutSession_ = session;
+            }
         } else if (member == u"Start") {
             if (portal_.refuse) {
                 code = 1;
@@ -141,6 +158,19 @@ FakePortal::~FakePortal() {
 void FakePortal::Record(const QString& line) {
     const std::lock_guard lock(mutex_);
     calls_.append(line);
+}
+
+void FakePortal::Activate(const QString& id) {
+    QString session;
+    {
+        const std::lock_guard lock(mutex_);
+        session = shortcutSession_;
+    }
+    QDBusMessage activated = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/portal/desktop"),
+                                                        QStringLiteral("org.freedesktop.portal.GlobalShortcuts"),
+                                                        QStringLiteral("Activated"));
+    activated << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong(1) << QVariantMap();
+    QDBusConnection(QStringLiteral("orvexa-fake-portal")).send(activated);
 }
 
 QStringList FakePortal::Calls() const {

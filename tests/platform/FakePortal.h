@@ -8,8 +8,8 @@
 namespace orvexa::test {
 
 // A desktop portal of our own on the session bus, for tests run under
-// dbus-run-session: org.freedesktop.portal.Desktop with the RemoteDesktop
-// and ScreenCast methods the input backend uses, answering through Request
+// dbus-run-session: org.freedesktop.portal.Desktop with the RemoteDesktop,
+// ScreenCast and GlobalShortcuts methods the backends use, answering through Request
 // objects as a desktop does. It runs on a thread and a connection of its
 // own, and records every call as a line ("SelectDevices persist_mode=2
 // restore_token=... types=3", "NotifyKeyboardKeycode 30 1").
@@ -26,6 +26,9 @@ public:
     // Starts the thread and waits until the service is on the bus.
     bool StartService();
     QStringList Calls() const;
+    // The desktop reports that the user pressed the shortcut `id` of the
+    // last global-shortcut session.
+    void Activate(const QString& id);
     // Waits until `count` calls are recorded.
     bool WaitForCalls(int count, int timeoutMs = 5000) const;
 
@@ -42,6 +45,7 @@ private:
     bool ready_ = false;
     bool failed_ = false;
     int tokens_ = 0;
+    QString shortcutSession_;
 };
 
 }  // namespace orvexa::test
