@@ -109,6 +109,7 @@ QString PortalInput::RestoreTokenKey() {
 }
 
 PortalInput::Session& PortalInput::Started() {
+    const std::lock_guard lock(mutex_);
     if (session_)
         return *session_;
     if (!refusal_.isEmpty())
@@ -169,6 +170,7 @@ PortalInput::Session& PortalInput::Started() {
 }
 
 void PortalInput::Notify(const QString& method, const QVariantList& arguments) {
+    const std::lock_guard lock(mutex_);
     Session& session = Started();
     QVariantList all{QVariant::fromValue(session.handle), QVariantMap()};
     all.append(arguments);
@@ -180,6 +182,7 @@ void PortalInput::Notify(const QString& method, const QVariantList& arguments) {
 }
 
 void PortalInput::MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) {
+    const std::lock_guard lock(mutex_);
     if (flags & kMouseMove) {
         if (flags & kMouseAbsolute) {
             Session& session = Started();
@@ -230,6 +233,9 @@ void PortalInput::TypeText(std::u32string_view text, const Between& between) {
     }
 }
 
-ScreenPoint PortalInput::CursorPosition() { return cursor_; }
+ScreenPoint PortalInput::CursorPosition() {
+    const std::lock_guard lock(mutex_);
+    return cursor_;
+}
 
 }  // namespace orvexa::platform::portal

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 
 namespace orvexa::platform {
 class KeyStore;
@@ -51,6 +52,9 @@ private:
     Session& Started();
     void Notify(const QString& method, const QVariantList& arguments);
 
+    // Script threads may send input too: one session is made, and the
+    // session and the cursor are read and written under this lock.
+    std::recursive_mutex mutex_;
     QDBusConnection bus_;
     std::shared_ptr<KeyStore> keyStore_;
     std::unique_ptr<Session> session_;

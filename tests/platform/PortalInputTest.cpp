@@ -14,6 +14,9 @@
 
 #include <QDBusConnection>
 
+#include <thread>
+#include <vector>
+
 using namespace orvexa;
 using platform::InputSynth;
 using platform::portal::PortalInput;
@@ -134,6 +137,24 @@ TEST(PortalKeys, UsKeysAndKeysyms) {
     EXPECT_EQ(KeysymOf(U'\u00e9'), 0xe9);
     EXPECT_EQ(KeysymOf(U'\U0001F600'), 0x0101F600);
     EXPECT_EQ(KeysymOf(U'\n'), 0xff0d);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PortalInputTest, ThreadsThatPressAtOnceMakeOneSession) {
+    Serve(1);
+    PortalInput input(QDBusConnection::sessionBus(), store);
+    input.RequestTimeoutMs = kTimeoutMs;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i)
+        threads.emplace_back([&input] { input.KeybdEvent('A', 0, 0); });
+    for (std::thread& thread : threads)
+        thread.join();
+    ASSERT_TRUE(portal->WaitForCalls(4 + 4));
+    EXPECT_EQ(portal->Calls().count(QStringLiteral("CreateSession")), 1);
+    EXPECT_EQ(portal->Calls().count(QStringLiteral("NotifyKeyboardKeycode 30 1")), 4);
 }
 
 }  // namespace
