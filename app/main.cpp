@@ -1,7 +1,9 @@
+#include "app/CommandLine.h"
 #include "app/FormMain.h"
 #include "app/OrvexaApplication.h"
 #include "app/QuitSignals.h"
 #include "app/QuitWatchdog.h"
+#include "app/ScriptsFolder.h"
 #include "app/StandardStreams.h"
 #include "app/Startup.h"
 #include "automation/ProgramContext.h"
@@ -34,7 +36,13 @@ int main(int argc, char** argv) {
     app.SetDialogs(context.Services().dialogs);
     context.SetApplication(&app);
 
-    // 3. The windows: main window, script editor, Output window.
+    // 3. The working directory, whose scripts the main window lists: the
+    //    directory the program was started in or, with --scripts-folder (as
+    //    the desktop entry starts it), the user's scripts folder.
+    if (ParseCommandLine(app.arguments()).scriptsFolder)
+        EnterScriptsFolder(DefaultScriptsFolder(), FindInstalledExamples(QCoreApplication::applicationDirPath()));
+
+    // 4. The windows: main window, script editor, Output window.
     Windows windows = CreateWindows(context);
     const QPointer<TFormMain> formMain = windows.FormMain.get();
 
@@ -56,7 +64,7 @@ int main(int argc, char** argv) {
             formMain->ProgramClosing();
     });
 
-    // 4. The message loop shows the main window.
+    // 5. The message loop shows the main window.
     windows.FormMain->show();
     const int code = app.exec();
     destroyWatch.reset();

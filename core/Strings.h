@@ -32,6 +32,22 @@ inline QString NoOpenerNotice(const QString& file) {
         .arg(file);
 }
 
+// The scripts folder (--scripts-folder), told on standard error.
+inline QString ScriptsFolderName() { return QStringLiteral("Orvexa"); }
+inline QString ScriptsFolderNotMade(const QString& folder) {
+    return QStringLiteral("The scripts folder \"%1\" could not be made").arg(folder);
+}
+inline QString ExampleNotCopied(const QString& file, const QString& folder) {
+    return QStringLiteral("The example \"%1\" could not be copied to \"%2\"").arg(file, folder);
+}
+inline QString NoExamplesFound(const QString& folder) {
+    return QStringLiteral("No example scripts were found to copy to \"%1\"").arg(folder);
+}
+inline QString ScriptsFolderNotEntered(const QString& folder, const QString& current) {
+    return QStringLiteral("The scripts folder \"%1\" cannot be used; the scripts of \"%2\" are listed")
+        .arg(folder, current);
+}
+
 // The About box.
 inline QString AboutCaption() { return QStringLiteral("About"); }
 inline QString AboutTitle() { return QStringLiteral("Orvexa"); }

@@ -14,6 +14,7 @@ PACKAGES=(
   googletest libgtest-dev
   weston xwayland dbus-daemon
   xvfb xauth xdotool x11-utils x11-xkb-utils x11-xserver-utils imagemagick
+  desktop-file-utils appstream
   fonts-dejavu-core fonts-liberation2 fonts-noto-core
 )
 
@@ -40,4 +41,23 @@ build_without_x11() {
   cmake -S "$ROOT" -B "$BUILD_NO_X11" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DORVEXA_WITH_X11=OFF -DORVEXA_BUILD_BENCH=OFF
   cmake --build "$BUILD_NO_X11" -j "$(nproc)"
+}
+
+# Makes the Debian package of the build (cpack), installs it with apt,
+# checks the installed program and files (tests/package/check-installed),
+# and removes the package again, whether the check passed or not. apt waits
+# for a lock another apt holds instead of failing.
+package_and_check() {
+  local apt=(env DEBIAN_FRONTEND=noninteractive apt-get -y -qq -o DPkg::Lock::Timeout=600)
+  [ "$(id -u)" -ne 0 ] && apt=(sudo "${apt[@]}")
+  rm -f "$BUILD"/orvexa_*.deb
+  (cd "$BUILD" && cpack -G DEB >/dev/null)
+  local deb
+  deb=$(ls "$BUILD"/orvexa_*.deb)
+  echo "Installing $deb"
+  "${apt[@]}" install --no-install-recommends "$deb" >/dev/null
+  local code=0
+  "$ROOT/tests/package/check-installed" || code=$?
+  "${apt[@]}" remove orvexa >/dev/null
+  return $code
 }

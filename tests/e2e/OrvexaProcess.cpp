@@ -21,19 +21,31 @@ QString RunTool(const QString& program, const QStringList& args, int* exitCode, 
 }
 
 OrvexaProcess::OrvexaProcess(const QString& workingDir, Streams streams) {
+    Start(workingDir, streams, {}, {});
+}
+
+OrvexaProcess::OrvexaProcess(const QString& workingDir, const QStringList& arguments,
+                             const QProcessEnvironment& variables) {
+    Start(workingDir, Streams::Open, arguments, variables);
+}
+
+void OrvexaProcess::Start(const QString& workingDir, Streams streams, const QStringList& arguments,
+                          const QProcessEnvironment& variables) {
     const QString binary = qEnvironmentVariable("ORVEXA_BINARY");
     if (binary.isEmpty())
         throw std::runtime_error("ORVEXA_BINARY is not set");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // a real window on the X server
+    env.insert(variables);
     process_.setProcessEnvironment(env);
     process_.setWorkingDirectory(workingDir);
     if (streams == Streams::Closed) {
         // The shell closes the three and becomes the program (same process).
         process_.start(QStringLiteral("/bin/sh"),
-                       {QStringLiteral("-c"), QStringLiteral("exec \"$0\" <&- >&- 2>&-"), binary});
+                       QStringList{QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$@\" <&- >&- 2>&-"), binary} +
+                           arguments);
     } else {
-        process_.start(binary, {});
+        process_.start(binary, arguments);
     }
     if (!process_.waitForStarted(10000))
         throw std::runtime_error("orvexa did not start");

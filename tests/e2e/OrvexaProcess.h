@@ -22,6 +22,8 @@ public:
         Closed  // started with descriptors 0, 1 and 2 closed, as some launchers do
     };
     explicit OrvexaProcess(const QString& workingDir, Streams streams = Streams::Open);
+    // Started with arguments, and with environment variables set or replaced.
+    OrvexaProcess(const QString& workingDir, const QStringList& arguments, const QProcessEnvironment& variables);
     ~OrvexaProcess();
     OrvexaProcess(const OrvexaProcess&) = delete;
     OrvexaProcess& operator=(const OrvexaProcess&) = delete;
@@ -45,6 +47,9 @@ public:
     QProcess& process() { return process_; }
 
 private:
+    void Start(const QString& workingDir, Streams streams, const QStringList& arguments,
+               const QProcessEnvironment& variables);
+
     QProcess process_;
     QString stderr_;
 };
