@@ -5,7 +5,9 @@
 #include "platform/portal/EvdevKeys.h"
 #include "platform/portal/PortalRequest.h"
 
+#include <QCoreApplication>
 #include <QDBusArgument>
+#include <QThread>
 #include <QDBusInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -114,6 +116,11 @@ PortalInput::Session& PortalInput::Started() {
         return *session_;
     if (!refusal_.isEmpty())
         throw Exception(refusal_);
+    // The desktop's answers arrive through the program's event loop, which
+    // runs on its own thread: a script's thread cannot wait for them.
+    if (const QCoreApplication* app = QCoreApplication::instance(); app && QThread::currentThread() != app->thread())
+        throw Exception(QStringLiteral("The remote-desktop session starts with the first key or click of a bind's "
+                                       "own code, not of a thread the script started"));
     auto refuse = [this](const PortalResponse& response) -> Session& {
         refusal_ = RefusalText(response);
         throw Exception(refusal_);

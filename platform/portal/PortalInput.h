@@ -21,7 +21,8 @@ bool RemoteDesktopAvailable(const QDBusConnection& bus);
 // Input through the desktop's RemoteDesktop portal, for Wayland sessions: a
 // remote-desktop session with the keyboard and the pointer and a screen
 // cast of the monitor (the pointer's absolute moves are made on its
-// stream). The session is asked for at the first input, once per run: the
+// stream). The session is asked for at the first input of a bind's code
+// (on the program's own thread), once per run: the
 // desktop asks the user then, and an answer of no stands until the program
 // ends (every later input throws orvexa::Exception saying so, without
 // asking again). Where the portal can remember the permission (version 2
