@@ -26,18 +26,6 @@ constexpr uint kPointer = 2;
 constexpr uint kMonitor = 1;
 constexpr uint kPersistUntilRevoked = 2;
 
-// The interface's version property; 0 when it cannot be read.
-uint InterfaceVersion(const QDBusConnection& bus, const char* interface) {
-    QDBusMessage get = QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kObjectPath),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get.setArguments({QLatin1String(interface), QStringLiteral("version")});
-    const QDBusMessage reply = bus.call(get, QDBus::Block, 5000);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return 0;
-    return reply.arguments().first().value<QDBusVariant>().variant().toUInt();
-}
-
 // The first stream of Start's results, a(ua{sv}): its node id and size.
 struct Stream {
     uint node = 0;
@@ -84,9 +72,7 @@ QString RefusalText(const PortalResponse& response) {
 }  // namespace
 
 bool RemoteDesktopAvailable(const QDBusConnection& bus) {
-    if (!bus.isConnected())
-        return false;
-    return InterfaceVersion(bus, kRemoteDesktop) >= 1;
+    return PortalInterfaceVersion(bus, QLatin1String(kRemoteDesktop)) >= 1;
 }
 
 struct PortalInput::Session {
@@ -136,7 +122,7 @@ PortalInput::Session& PortalInput::Started() {
     const QDBusObjectPath handle(created.results.value(QStringLiteral("session_handle")).toString());
 
     QVariantMap devices{{QStringLiteral("types"), kKeyboard | kPointer}};
-    const bool persists = InterfaceVersion(bus_, kRemoteDesktop) >= 2;
+    const bool persists = PortalInterfaceVersion(bus_, QLatin1String(kRemoteDesktop)) >= 2;
     if (persists) {
         devices.insert(QStringLiteral("persist_mode"), kPersistUntilRevoked);
         if (keyStore_) {

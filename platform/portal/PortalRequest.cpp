@@ -5,6 +5,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusPendingReply>
+#include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -16,6 +17,19 @@ namespace orvexa::platform::portal {
 
 namespace {
 constexpr const char* kRequestInterface = "org.freedesktop.portal.Request";
+}
+
+uint PortalInterfaceVersion(const QDBusConnection& bus, const QString& interface) {
+    if (!bus.isConnected())
+        return 0;
+    QDBusMessage get = QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kObjectPath),
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get.setArguments({interface, QStringLiteral("version")});
+    const QDBusMessage reply = bus.call(get, QDBus::Block, 5000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return 0;
+    return reply.arguments().first().value<QDBusVariant>().variant().toUInt();
 }
 
 PortalRequest::PortalRequest(QDBusConnection bus) : bus_(std::move(bus)) {}

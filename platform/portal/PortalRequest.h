@@ -13,6 +13,10 @@ namespace orvexa::platform::portal {
 inline constexpr const char* kService = "org.freedesktop.portal.Desktop";
 inline constexpr const char* kObjectPath = "/org/freedesktop/portal/desktop";
 
+// The `version` property of one of the portal's interfaces; 0 when there is
+// no portal or no such interface.
+uint PortalInterfaceVersion(const QDBusConnection& bus, const QString& interface);
+
 // What a portal request ended with: the Response signal's code (0 success,
 // 1 cancelled by the user, 2 ended otherwise) and its results; or no answer
 // at all (no portal, a failed call, the time ran out) with the reason.

@@ -6,7 +6,6 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
-#include <QDBusVariant>
 
 #include <cstdio>
 
@@ -54,15 +53,7 @@ void RegisterTypes() {
 }  // namespace
 
 bool GlobalShortcutsAvailable(const QDBusConnection& bus) {
-    if (!bus.isConnected())
-        return false;
-    QDBusMessage get = QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kObjectPath),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get.setArguments({QLatin1String(kGlobalShortcuts), QStringLiteral("version")});
-    const QDBusMessage reply = bus.call(get, QDBus::Block, 5000);
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-           reply.arguments().first().value<QDBusVariant>().variant().toUInt() >= 1;
+    return PortalInterfaceVersion(bus, QLatin1String(kGlobalShortcuts)) >= 1;
 }
 
 PortalShortcutCapture::PortalShortcutCapture(QDBusConnection bus) : bus_(std::move(bus)) { RegisterTypes(); }
