@@ -33,7 +33,7 @@ Services CreateDesktopServices() {
     services.input = std::move(x11.input);
     services.screen = std::move(x11.screen);
     services.connectDisplay = [] { return x11::CreateX11InputServices(); };
-    services.session = DetectSession(services.screen && x11::ServerIsXWayland());
+    services.session = DetectSession(services.screen && x11::ServerIsXWayland(*services.screen));
 #else
     services.session = DetectSession(false);
 #endif

@@ -84,12 +84,8 @@ PortalInput::PortalInput(QDBusConnection bus, std::shared_ptr<KeyStore> keyStore
     : bus_(std::move(bus)), keyStore_(std::move(keyStore)) {}
 
 PortalInput::~PortalInput() {
-    if (!session_)
-        return;
-    QDBusMessage close = QDBusMessage::createMethodCall(QLatin1String(kService), session_->handle.path(),
-                                                        QStringLiteral("org.freedesktop.portal.Session"),
-                                                        QStringLiteral("Close"));
-    bus_.call(close, QDBus::NoBlock);
+    if (session_)
+        CloseSession(bus_, session_->handle.path());
 }
 
 QString PortalInput::RestoreTokenKey() {

@@ -4,13 +4,12 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
-#include <algorithm>
 #include <atomic>
 
 namespace orvexa::platform::portal {
@@ -30,6 +29,14 @@ uint PortalInterfaceVersion(const QDBusConnection& bus, const QString& interface
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return 0;
     return reply.arguments().first().value<QDBusVariant>().variant().toUInt();
+}
+
+void CloseSession(const QDBusConnection& bus, const QString& sessionPath) {
+    if (sessionPath.isEmpty())
+        return;
+    const QDBusMessage close = QDBusMessage::createMethodCall(
+        QLatin1String(kService), sessionPath, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close"));
+    bus.call(close, QDBus::NoBlock);
 }
 
 PortalRequest::PortalRequest(QDBusConnection bus) : bus_(std::move(bus)) {}
@@ -62,6 +69,8 @@ void PortalRequest::Responded(uint code, const QVariantMap& results) {
     response.code = code;
     response.results = results;
     response_ = response;
+    if (loop_)
+        loop_->quit();
 }
 
 PortalResponse PortalRequest::Call(const QString& interface, const QString& method, QVariantList arguments,
@@ -79,34 +88,31 @@ PortalResponse PortalRequest::Call(const QString& interface, const QString& meth
     call.setArguments(arguments);
     QDBusPendingReply<QDBusObjectPath> reply = bus_.asyncCall(call, timeoutMs);
 
+    // Waits for the Response, a failed call or the deadline, whichever
+    // comes first, with the program's events handled meanwhile.
     QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (response_ || (reply.isFinished() && reply.isError()))
+    loop_ = &loop;
+    QDBusPendingCallWatcher watcher(reply);
+    QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, [&] {
+        if (reply.isError()) {
             loop.quit();
-    });
-    QElapsedTimer clock;
-    clock.start();
-    bool pathChecked = false;
-    while (!response_ && clock.elapsed() < timeoutMs) {
-        poll.start();
-        QTimer::singleShot(std::max<qint64>(1, timeoutMs - clock.elapsed()), &loop, &QEventLoop::quit);
-        loop.exec();
-        if (reply.isFinished() && reply.isError())
-            break;
-        if (reply.isFinished() && !pathChecked) {
-            pathChecked = true;
-            // A portal older than the handle_token convention names the
-            // request itself.
-            const QString given = reply.value().path();
-            if (given != path) {
-                StopListening(path);
-                path = given;
-                Listen(path);
-            }
+            return;
         }
-    }
+        // A portal older than the handle_token convention names the
+        // request itself.
+        const QString given = reply.value().path();
+        if (given != path) {
+            StopListening(path);
+            path = given;
+            Listen(path);
+        }
+    });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(timeoutMs);
+    loop.exec();
+    loop_ = nullptr;
     StopListening(path);
     if (response_)
         return *response_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QEventLoop>
 #include <QObject>
 #include <QString>
 #include <QVariantList>
@@ -16,6 +17,10 @@ inline constexpr const char* kObjectPath = "/org/freedesktop/portal/desktop";
 // The `version` property of one of the portal's interfaces; 0 when there is
 // no portal or no such interface.
 uint PortalInterfaceVersion(const QDBusConnection& bus, const QString& interface);
+
+// Ends a portal session (RemoteDesktop, GlobalShortcuts...) without waiting;
+// an empty path ends nothing.
+void CloseSession(const QDBusConnection& bus, const QString& sessionPath);
 
 // What a portal request ended with: the Response signal's code (0 success,
 // 1 cancelled by the user, 2 ended otherwise) and its results; or no answer
@@ -59,6 +64,8 @@ private:
 
     QDBusConnection bus_;
     std::optional<PortalResponse> response_;
+    // The wait of the call in progress, which the Response ends.
+    QEventLoop* loop_ = nullptr;
 };
 
 }  // namespace orvexa::platform::portal

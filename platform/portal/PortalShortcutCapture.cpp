@@ -60,12 +60,7 @@ PortalShortcutCapture::PortalShortcutCapture(QDBusConnection bus) : bus_(std::mo
 
 PortalShortcutCapture::~PortalShortcutCapture() {
     Stop();
-    if (session_.path().isEmpty())
-        return;
-    QDBusMessage close = QDBusMessage::createMethodCall(QLatin1String(kService), session_.path(),
-                                                        QStringLiteral("org.freedesktop.portal.Session"),
-                                                        QStringLiteral("Close"));
-    bus_.call(close, QDBus::NoBlock);
+    CloseSession(bus_, session_.path());
 }
 
 bool PortalShortcutCapture::Start(Callback callback) {

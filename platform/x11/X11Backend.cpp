@@ -1,10 +1,8 @@
 #include "platform/x11/X11Backend.h"
 
 #include "platform/x11/X11Connection.h"
-#include "platform/x11/X11Display.h"
 #include "platform/x11/X11Input.h"
 #include "platform/x11/X11Screen.h"
-#include "platform/x11/XWayland.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -13,9 +11,9 @@
 
 namespace orvexa::platform::x11 {
 
-bool ServerIsXWayland() {
-    const X11Display display = X11Display::Open();
-    return IsXWayland(display.get());
+bool ServerIsXWayland(const Screen& screen) {
+    const auto* x11 = dynamic_cast<const X11Screen*>(&screen);
+    return x11 != nullptr && x11->XWayland();
 }
 
 X11InputServices CreateX11InputServices(int attempts) {

@@ -13,8 +13,9 @@ using X11InputServices = DisplayServices;
 // XTEST extension the input is.
 X11InputServices CreateX11InputServices(int attempts = 1);
 
-// Whether the X server named by DISPLAY is XWayland; false without one.
-bool ServerIsXWayland();
+// Whether the X server of the X11 screen service is XWayland (found when
+// the service connected); false for any other screen.
+bool ServerIsXWayland(const Screen& screen);
 
 // As many attempts as a start-up may spend (about seven tenths of a second)
 // when the display named does not answer.

@@ -24,6 +24,9 @@ public:
     // first: for a caller that has just asked PrimarySize.
     ScreenSize KnownPrimarySize();
 
+    // The server is XWayland.
+    bool XWayland() const { return xwayland_; }
+
 private:
     ScreenSize QueryPrimarySize();
 
