@@ -11,12 +11,14 @@
 #include "automation/KeySynth.h"
 #include "automation/ProgramContext.h"
 #include "automation/ScreenMouse.h"
+#include "automation/ScreenSearch.h"
 #include "automation/Wait.h"
 #include "core/Quit.h"
 #include "engine/PythonEngine.h"
 #include "extension/PythonModule.h"
 
 #include <exception>
+#include <optional>
 
 namespace orvexa {
 namespace {
@@ -129,6 +131,53 @@ PyObject* TypeTextMethod(ProgramContext& context, PythonRuntime& py, PyObject* a
     return closing ? py.RaiseClosing() : py.NewNoneRef();
 }
 
+// The variation of a search, or a ValueError naming the method.
+bool CheckVariation(PythonRuntime& py, const char* method, int variation) {
+    if (variation >= 0 && variation <= 255)
+        return true;
+    const QByteArray message = QStringLiteral("%1() variation must be from 0 to 255, not %2")
+                                   .arg(QLatin1String(method))
+                                   .arg(variation)
+                                   .toUtf8();
+    py.PyErr_SetString(*py.PyExc_ValueError, message.constData());
+    return false;
+}
+
+PyObject* Point(PythonRuntime& py, const std::optional<platform::ScreenPoint>& found) {
+    return found ? py.BuildValue("(ii)", found->x, found->y) : py.NewNoneRef();
+}
+
+PyObject* PixelSearchMethod(ProgramContext& context, PythonRuntime& py, PyObject* args) {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0, variation = 0;
+    const char* rgbText = nullptr;
+    if (!py.ParseArgs(args, "iiiis|i:PixelSearch", &x1, &y1, &x2, &y2, &rgbText, &variation))
+        return nullptr;
+    const std::optional<std::uint32_t> rgb = ParseRGBText(QByteArray(rgbText));
+    if (!rgb) {
+        const QByteArray message =
+            QStringLiteral("PixelSearch() rgb must be six hexadecimal digits, red first, as GetRGB gives them "
+                           "(such as \"FF8000\"), not \"%1\"")
+                .arg(QString::fromUtf8(rgbText))
+                .toUtf8();
+        py.PyErr_SetString(*py.PyExc_ValueError, message.constData());
+        return nullptr;
+    }
+    if (!CheckVariation(py, "PixelSearch", variation))
+        return nullptr;
+    return Point(py, PixelSearch(context.Screen(), RectBetween(x1, y1, x2, y2), *rgb, variation));
+}
+
+PyObject* ImageSearchMethod(ProgramContext& context, PythonRuntime& py, PyObject* args) {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0, variation = 0;
+    const char* file = nullptr;
+    if (!py.ParseArgs(args, "iiiis|i:ImageSearch", &x1, &y1, &x2, &y2, &file, &variation))
+        return nullptr;
+    if (!CheckVariation(py, "ImageSearch", variation))
+        return nullptr;
+    const QImage image = LoadSearchImage(QString::fromUtf8(file));
+    return Point(py, ImageSearch(context.Screen(), RectBetween(x1, y1, x2, y2), image, variation));
+}
+
 PyObject* Sleep(ProgramContext& context, PythonRuntime& py, PyObject* args) {
     int milliseconds = 0;
     if (!py.ParseArgs(args, "i:Sleep", &milliseconds))
@@ -195,6 +244,8 @@ const Entry kMethods[] = {
     {"GetBindGlobal", &Method<&GetBindGlobal>},
     // Beyond the seventeen.
     {"TypeText", &Method<&TypeTextMethod, Effect::Acts>},
+    {"PixelSearch", &Method<&PixelSearchMethod>},
+    {"ImageSearch", &Method<&ImageSearchMethod>},
 };
 
 }  // namespace

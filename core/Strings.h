@@ -105,7 +105,14 @@ inline QString ScreenUnreadableOnWayland() {
     return QStringLiteral(
         "The screen cannot be read: this is a Wayland session, where an X11 program such as Orvexa may read "
         "no pixel of the screen. Log in to an X11 session (for example \"GNOME on Xorg\" or \"Plasma (X11)\") "
-        "to use GetRGB and GetColor");
+        "to use GetRGB, GetColor, PixelSearch and ImageSearch");
+}
+inline QString RectangleUnreadable(int x, int y, int width, int height) {
+    return QStringLiteral("The %1 x %2 pixels at (%3, %4) could not be read from the X server")
+        .arg(width)
+        .arg(height)
+        .arg(x)
+        .arg(y);
 }
 inline QString PixelUnreadable(int x, int y) {
     return QStringLiteral("The pixel at (%1, %2) could not be read from the X server").arg(x).arg(y);
@@ -117,7 +124,7 @@ inline QString WaylandSessionNotice() {
         "Orvexa runs in a Wayland session, through XWayland.\n"
         "Works: KeySend, KeyDown, KeyUp, TypeText and the mouse methods, for the windows of X11 programs "
         "only; ScreenX and ScreenY.\n"
-        "Does not work: GetRGB and GetColor (Wayland lets X11 programs read no pixel of the screen: they raise "
+        "Does not work: GetRGB, GetColor, PixelSearch and ImageSearch (Wayland lets X11 programs read no pixel of the screen: they raise "
         "an error); keys and clicks do not reach the windows of Wayland programs; MouseX and MouseY are where "
         "the pointer last was over an X11 window; KEY binds fire only while an X11 window has the focus.\n"
         "Why: Wayland keeps programs apart, and Orvexa talks to the desktop through X11. For all of it to "
@@ -130,7 +137,7 @@ inline QString WaylandPortalSessionNotice() {
         "Orvexa runs in a Wayland session; keys and the mouse go through the desktop's remote-desktop portal.\n"
         "Works: KeySend, KeyDown, KeyUp, TypeText and the mouse methods, for every window, once the desktop has "
         "asked you to allow it (at the first key or click of a run); ScreenX and ScreenY.\n"
-        "Does not work: GetRGB and GetColor (the screen cannot be read yet: they raise an error); MouseX and "
+        "Does not work: GetRGB, GetColor, PixelSearch and ImageSearch (the screen cannot be read yet: they raise an error); MouseX and "
         "MouseY tell where Orvexa last moved the pointer.\n"
         "For all of it to work, log in to an X11 session (for example \"GNOME on Xorg\" or \"Plasma (X11)\").");
 }

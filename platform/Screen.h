@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace orvexa::platform {
 
@@ -8,6 +10,30 @@ struct ScreenSize {
     int width = 0;
     int height = 0;
     friend bool operator==(const ScreenSize&, const ScreenSize&) = default;
+};
+
+// A rectangle of the screen: its top-left pixel and its size.
+struct ScreenRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool Empty() const { return width <= 0 || height <= 0; }
+    friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+// The pixels of a rectangle of the screen, read at one moment. Rows run
+// from the top, each from the left; `stride` pixels lie from the start of
+// one row to the start of the next (at least `rect.width`). Each pixel is
+// 0xRRGGBB: blue in the lowest byte, then green, then red, the top byte 0
+// (the layout of QImage::Format_RGB32 and of a 24-bit X server's pixels;
+// note that it is not the COLORREF order of PixelColor).
+struct ScreenPixels {
+    ScreenRect rect;
+    int stride = 0;
+    std::vector<std::uint32_t> pixels;
+
+    const std::uint32_t* Row(int row) const { return pixels.data() + static_cast<std::size_t>(row) * stride; }
 };
 
 // The desktop's pixels and the size of its primary screen.
@@ -23,6 +49,12 @@ public:
     // the screen reads as 0; one inside it that cannot be read (in a Wayland
     // session) throws orvexa::Exception with the reason.
     virtual std::uint32_t PixelColor(int x, int y) = 0;
+
+    // The part of `rect` that lies on the screen, read in one request;
+    // nothing (an empty rectangle) when no part of it does. A part that
+    // cannot be read (in a Wayland session) throws orvexa::Exception with
+    // the reason.
+    virtual ScreenPixels Grab(ScreenRect rect) = 0;
 
     // Width and height of the primary screen in pixels.
     virtual ScreenSize PrimarySize() = 0;

@@ -8,7 +8,7 @@ BUILD_NO_X11="${ORVEXA_BUILD_DIR_NO_X11:-$ROOT/build-nox11}"
 PACKAGES=(
   build-essential cmake pkg-config git
   qt6-base-dev qt6-svg-dev libgl-dev
-  libx11-dev libxtst-dev libxi-dev libxrandr-dev libx11-xcb-dev libxkbcommon-x11-dev
+  libx11-dev libxext-dev libxtst-dev libxi-dev libxrandr-dev libx11-xcb-dev libxkbcommon-x11-dev
   libsdl2-dev libffi-dev
   python3 libpython3.11
   googletest libgtest-dev

@@ -1,5 +1,7 @@
 #include "platform/fake/FakeScreen.h"
 
+#include <algorithm>
+
 namespace orvexa::platform {
 
 std::uint32_t FakeScreen::PixelColor(int x, int y) {
@@ -7,6 +9,28 @@ std::uint32_t FakeScreen::PixelColor(int x, int y) {
         return 0;
     const auto found = pixels.find({x, y});
     return found == pixels.end() ? background : found->second;
+}
+
+ScreenPixels FakeScreen::Grab(ScreenRect rect) {
+    ++grabs;
+    ScreenPixels result;
+    const int left = std::max(rect.x, 0);
+    const int top = std::max(rect.y, 0);
+    const int right = static_cast<int>(std::min<long long>(static_cast<long long>(rect.x) + rect.width, size.width));
+    const int bottom = static_cast<int>(std::min<long long>(static_cast<long long>(rect.y) + rect.height, size.height));
+    if (rect.Empty() || right <= left || bottom <= top)
+        return result;
+    result.rect = {left, top, right - left, bottom - top};
+    result.stride = result.rect.width;
+    result.pixels.reserve(static_cast<std::size_t>(result.rect.width) * result.rect.height);
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            // COLORREF (red low) to 0xRRGGBB (blue low).
+            const std::uint32_t c = PixelColor(x, y);
+            result.pixels.push_back((c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF));
+        }
+    }
+    return result;
 }
 
 void FakeScreen::SetPixel(int x, int y, int red, int green, int blue) {

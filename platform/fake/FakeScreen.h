@@ -15,6 +15,8 @@ public:
 
     std::uint32_t PixelColor(int x, int y) override;
     ScreenSize PrimarySize() override { return size; }
+    // The pixels PixelColor reads, clipped to the screen; counts the grabs.
+    ScreenPixels Grab(ScreenRect rect) override;
 
     // Sets one pixel from its channels.
     void SetPixel(int x, int y, int red, int green, int blue);
@@ -22,6 +24,7 @@ public:
     ScreenSize size;
     std::uint32_t background = 0;
     std::map<std::pair<int, int>, std::uint32_t> pixels;
+    int grabs = 0;
 };
 
 }  // namespace orvexa::platform

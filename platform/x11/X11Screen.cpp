@@ -7,9 +7,15 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrandr.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
+#include <unordered_map>
 
 namespace orvexa::platform::x11 {
 
@@ -36,7 +42,99 @@ std::uint32_t ColorRef(unsigned red, unsigned green, unsigned blue) {
     return (red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16);
 }
 
+// An image whose pixels, as the server sends them, are already 0xRRGGBB
+// words in this machine's byte order (every 24- and 32-bit TrueColor
+// server in practice): its rows are copied, the padding byte cleared.
+bool PixelsAreRgbWords(const XImage& image, const Visual& visual) {
+    constexpr int native = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+    return image.bits_per_pixel == 32 && image.byte_order == native && visual.red_mask == 0xFF0000 &&
+           visual.green_mask == 0xFF00 && visual.blue_mask == 0xFF;
+}
+
+// The rows of a ZPixmap image of `rect`'s size as 0xRRGGBB pixels.
+void CopyPixels(Display* display, const XImage& image, const ScreenRect& rect, ScreenPixels& into) {
+    into.rect = rect;
+    into.stride = rect.width;
+    into.pixels.resize(static_cast<std::size_t>(rect.width) * rect.height);
+    Visual* visual = DefaultVisual(display, DefaultScreen(display));
+    if (PixelsAreRgbWords(image, *visual)) {
+        for (int row = 0; row < rect.height; ++row) {
+            const auto* from = reinterpret_cast<const std::uint32_t*>(image.data + static_cast<std::ptrdiff_t>(row) * image.bytes_per_line);
+            std::uint32_t* to = into.pixels.data() + static_cast<std::size_t>(row) * rect.width;
+            for (int column = 0; column < rect.width; ++column)
+                to[column] = from[column] & 0xFFFFFFu;
+        }
+        return;
+    }
+    // Any other depth or visual, a pixel at a time.
+    const bool trueColor = visual->c_class == TrueColor || visual->c_class == DirectColor;
+    std::unordered_map<unsigned long, std::uint32_t> colormap;
+    auto& writable = const_cast<XImage&>(image);  // XGetPixel takes no const image
+    for (int row = 0; row < rect.height; ++row) {
+        std::uint32_t* to = into.pixels.data() + static_cast<std::size_t>(row) * rect.width;
+        for (int column = 0; column < rect.width; ++column) {
+            const unsigned long pixel = XGetPixel(&writable, column, row);
+            if (trueColor) {
+                to[column] = Channel(pixel, visual->red_mask) << 16 | Channel(pixel, visual->green_mask) << 8 |
+                             Channel(pixel, visual->blue_mask);
+                continue;
+            }
+            auto found = colormap.find(pixel);
+            if (found == colormap.end()) {
+                XColor color{};
+                color.pixel = pixel;
+                XQueryColor(display, DefaultColormap(display, DefaultScreen(display)), &color);
+                found = colormap.emplace(pixel, static_cast<std::uint32_t>(color.red >> 8) << 16 |
+                                                    static_cast<std::uint32_t>(color.green >> 8) << 8 |
+                                                    static_cast<std::uint32_t>(color.blue >> 8))
+                            .first;
+            }
+            to[column] = found->second;
+        }
+    }
+}
+
 }  // namespace
+
+// A System V shared-memory segment attached to the server and to this
+// process; detached from both when it goes.
+struct SharedSegment {
+    SharedSegment(Display* display, std::size_t bytes) : display_(display), size(bytes) {
+        info.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+        if (info.shmid < 0)
+            return;
+        void* address = shmat(info.shmid, nullptr, 0);
+        if (address != reinterpret_cast<void*>(-1)) {
+            info.shmaddr = static_cast<char*>(address);
+            info.readOnly = False;
+            // A server on another machine, or in another IPC namespace,
+            // cannot attach it: BadAccess, caught here.
+            X11ErrorTrap trap(display);
+            attachedToServer_ = XShmAttach(display, &info) != 0;
+            attachedToServer_ = !trap.Failed() && attachedToServer_;
+        }
+        // Removed once both sides have let go of it, even if the process
+        // ends without doing so.
+        shmctl(info.shmid, IPC_RMID, nullptr);
+    }
+    ~SharedSegment() {
+        if (attachedToServer_) {
+            X11ErrorTrap trap(display_);
+            XShmDetach(display_, &info);
+        }
+        if (info.shmaddr != nullptr)
+            shmdt(info.shmaddr);
+    }
+    SharedSegment(const SharedSegment&) = delete;
+    SharedSegment& operator=(const SharedSegment&) = delete;
+
+    bool Usable() const { return attachedToServer_; }
+
+    Display* display_;
+    bool attachedToServer_ = false;
+    std::size_t size;
+    XShmSegmentInfo info{};
+};
 
 X11Screen::X11Screen(std::shared_ptr<X11Connection> connection)
     : connection_(std::move(connection)) {
@@ -64,8 +162,88 @@ X11Screen::X11Screen(std::shared_ptr<X11Connection> connection)
 }
 
 X11Screen::~X11Screen() {
+    shared_.reset();
     if (handler_ != 0)
         connection_->RemoveEventHandler(handler_);
+}
+
+ScreenPixels X11Screen::Grab(ScreenRect rect) {
+    Display* display = connection_->display();
+    // The root window's size as the server last said it.
+    connection_->ProcessPendingEvents();
+    const int screen = DefaultScreen(display);
+    const long long left = std::max(rect.x, 0);
+    const long long top = std::max(rect.y, 0);
+    const long long right = std::min<long long>(static_cast<long long>(rect.x) + rect.width, DisplayWidth(display, screen));
+    const long long bottom = std::min<long long>(static_cast<long long>(rect.y) + rect.height, DisplayHeight(display, screen));
+    ScreenPixels result;
+    if (rect.Empty() || right <= left || bottom <= top)
+        return result;
+    const ScreenRect clipped{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+                             static_cast<int>(bottom - top)};
+    if (GrabShared(clipped, result) || GrabPlain(clipped, result))
+        return result;
+    throw Exception(xwayland_ ? strings::ScreenUnreadableOnWayland()
+                              : strings::RectangleUnreadable(clipped.x, clipped.y, clipped.width, clipped.height));
+}
+
+SharedSegment* X11Screen::Segment(std::size_t bytes) {
+    if (sharedUnavailable_)
+        return nullptr;
+    if (shared_ && shared_->size >= bytes)
+        return shared_.get();
+    Display* display = connection_->display();
+    shared_.reset();
+    if (!XShmQueryExtension(display)) {
+        sharedUnavailable_ = true;
+        return nullptr;
+    }
+    auto segment = std::make_unique<SharedSegment>(display, bytes);
+    if (!segment->Usable()) {
+        sharedUnavailable_ = true;
+        return nullptr;
+    }
+    shared_ = std::move(segment);
+    return shared_.get();
+}
+
+bool X11Screen::GrabShared(const ScreenRect& rect, ScreenPixels& into) {
+    Display* display = connection_->display();
+    const int screen = DefaultScreen(display);
+    // The image is only a description of the segment's contents: its
+    // size is the size of the grab.
+    XShmSegmentInfo described{};
+    XImage* image = XShmCreateImage(display, DefaultVisual(display, screen),
+                                    static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, nullptr,
+                                    &described, static_cast<unsigned>(rect.width), static_cast<unsigned>(rect.height));
+    if (image == nullptr)
+        return false;
+    const std::size_t bytes = static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(image->height);
+    SharedSegment* segment = Segment(bytes);
+    bool ok = false;
+    if (segment != nullptr) {
+        image->data = segment->info.shmaddr;
+        image->obdata = reinterpret_cast<char*>(&segment->info);
+        X11ErrorTrap trap(display);
+        ok = XShmGetImage(display, DefaultRootWindow(display), image, rect.x, rect.y, AllPlanes) != 0;
+        ok = !trap.Failed() && ok;
+        if (ok)
+            CopyPixels(display, *image, rect, into);
+    }
+    image->data = nullptr;  // the segment's memory is not the image's to free
+    XDestroyImage(image);
+    return ok;
+}
+
+bool X11Screen::GrabPlain(const ScreenRect& rect, ScreenPixels& into) {
+    Display* display = connection_->display();
+    XImage* image = XGetImage(display, DefaultRootWindow(display), rect.x, rect.y, static_cast<unsigned>(rect.width),
+                              static_cast<unsigned>(rect.height), AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return false;
+    CopyPixels(display, *image, rect, into);
+    XDestroyImage(image);
+    return true;
 }
 
 std::uint32_t X11Screen::PixelColor(int x, int y) {

@@ -339,7 +339,7 @@ TEST_F(FormMain, InAWaylandSessionTheOutputWindowSaysOnceWhatWorks) {
     QCoreApplication::sendPostedEvents();
     const QString shown = windows.FormOutput->RichEditOutput->toPlainText();
     EXPECT_TRUE(shown.startsWith(QStringLiteral("Orvexa runs in a Wayland session"))) << shown.toStdString();
-    EXPECT_TRUE(shown.contains(QStringLiteral("Does not work: GetRGB and GetColor")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Does not work: GetRGB, GetColor, PixelSearch and ImageSearch")));
     EXPECT_FALSE(windows.FormOutput->isVisible()) << "said, not shown";
     // Wired again (as the editor's peers are), it is not said twice.
     main()->SetPeers(windows.FormScriptEditor.get(), windows.FormOutput.get());
