@@ -3,6 +3,7 @@
 #include "automation/PixelScan.h"
 #include "core/Exception.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 
 #include <algorithm>
@@ -54,6 +55,10 @@ std::optional<platform::ScreenPoint> PixelSearch(platform::Screen& screen, const
 }
 
 QImage LoadSearchImage(const QString& file) {
+    // A FIFO or a device would keep the reader waiting for data forever.
+    const QFileInfo info(file);
+    if (info.exists() && !info.isFile())
+        throw Exception(QStringLiteral("Cannot read the image %1: it is not a regular file").arg(file));
     QImageReader reader(file);
     QImage image = reader.read();
     if (image.isNull())
