@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QTimer>
 
 #include <algorithm>
@@ -63,20 +64,20 @@ protected:
 
 }  // namespace
 
-TEST_F(Orvex, TheSeventeenMethodsThenTypeTextInOrderDocumentedByName) {
+TEST_F(Orvex, TheSeventeenMethodsThenTypeTextAndTheSearchesInOrderDocumentedByName) {
     const char* names[] = {"GetColor", "GetRGB",   "MouseLeftClick", "MouseRightClick", "MouseMoveAbs", "MouseMoveRel",
                            "MouseX",   "MouseY",   "ScreenX",        "ScreenY",         "KeyDown",      "KeyUp",
-                           "KeySend",  "Sleep",    "PlayWav",        "SetBindGlobal",   "GetBindGlobal", "TypeText"};
-    ASSERT_EQ(module->EntryCount(), 18);
-    EXPECT_EQ(module->Capacity(), 20);
-    for (int i = 0; i < 18; ++i) {
+                           "KeySend",  "Sleep",    "PlayWav",        "SetBindGlobal",   "GetBindGlobal", "TypeText",
+                           "PixelSearch", "ImageSearch"};
+    ASSERT_EQ(module->EntryCount(), 20);
+    for (int i = 0; i < 20; ++i) {
         EXPECT_STREQ(module->MethodTable()[i].ml_name, names[i]);
         EXPECT_STREQ(module->MethodTable()[i].ml_doc, names[i]);
         EXPECT_EQ(module->MethodTable()[i].ml_flags, 1);
     }
-    for (int i = 18; i <= 20; ++i)
-        EXPECT_EQ(module->MethodTable()[i].ml_name, nullptr);
+    EXPECT_EQ(module->MethodTable()[20].ml_name, nullptr);
     EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.KeySend.__doc__")), QStringLiteral("KeySend"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.ImageSearch.__doc__")), QStringLiteral("ImageSearch"));
 }
 
 TEST_F(Orvex, ParserErrorsNameTheMethodAndDoNothing) {
@@ -146,6 +147,63 @@ TEST_F(Orvex, PlayWavFailuresReachTheScriptWithTheDevicesText) {
     EXPECT_TRUE(Context().WavePlayer().IsOpen());
 }
 
+TEST_F(Orvex, PixelSearchFindsTheFirstPixelWithinTheVariation) {
+    screen->size = {300, 200};
+    screen->SetPixel(120, 40, 0x12, 0x80, 0xFE);
+    screen->SetPixel(10, 150, 0x12, 0x80, 0xFE);
+    EXPECT_EQ(Eval(*engine, QStringLiteral("(orvex.PixelSearch(0, 0, 299, 199, '1280FE'), "
+                                           "orvex.PixelSearch(0, 0, 299, 199, '1280fe', 0), "
+                                           "orvex.PixelSearch(299, 199, 0, 0, '1280FE'), "
+                                           "orvex.PixelSearch(121, 0, 299, 199, '1280FE'), "
+                                           "orvex.PixelSearch(0, 0, 299, 199, '1381FD'), "
+                                           "orvex.PixelSearch(0, 0, 299, 199, '1381FD', 1), "
+                                           "orvex.PixelSearch(0, 0, 299, 199, '1481FD', 1))")),
+              QStringLiteral("((120, 40), (120, 40), (120, 40), None, None, (120, 40), None)"));
+    // Off the screen, partly and wholly.
+    EXPECT_EQ(Eval(*engine, QStringLiteral("(orvex.PixelSearch(-50, 100, 10, 5000, '1280FE'), "
+                                           "orvex.PixelSearch(300, 0, 400, 199, '000000', 255))")),
+              QStringLiteral("((10, 150), None)"));
+}
+
+TEST_F(Orvex, ImageSearchFindsAnImageFileAndSaysWhyAFileCannotBeRead) {
+    screen->size = {300, 200};
+    screen->background = 0xFFFFFF;
+    QImage image(3, 2, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    image.setPixel(0, 0, qRgb(200, 0, 0));
+    image.setPixel(2, 1, qRgb(0, 0, 200));
+    ASSERT_TRUE(image.save(dir.Path() + QStringLiteral("/mark.png")));
+    screen->SetPixel(297, 198, 200, 0, 0);
+    screen->SetPixel(299, 199, 0, 0, 200);
+    EXPECT_EQ(Eval(*engine, QStringLiteral("(orvex.ImageSearch(0, 0, 299, 199, 'mark.png'), "
+                                           "orvex.ImageSearch(0, 0, 298, 199, 'mark.png'), "
+                                           "orvex.ImageSearch(0, 0, 299, 199, 'mark.png', 255))")),
+              QStringLiteral("((297, 198), None, (0, 0))"));
+    EXPECT_EQ(Outcome({"orvex.ImageSearch(0, 0, 299, 199, 'missing.png')"}),
+              QStringLiteral("RuntimeError: Cannot read the image missing.png: File not found"));
+    dir.Write(QStringLiteral("text.png"), "hello");
+    EXPECT_TRUE(Outcome({"orvex.ImageSearch(0, 0, 299, 199, 'text.png')"})
+                    .startsWith(QStringLiteral("RuntimeError: Cannot read the image text.png: ")));
+}
+
+TEST_F(Orvex, SearchesCheckTheirArguments) {
+    screen->grabs = 0;
+    EXPECT_EQ(Outcome({"orvex.PixelSearch(0, 0, 10, 10)"}),
+              QStringLiteral("TypeError: PixelSearch() takes at least 5 arguments (4 given)"));
+    EXPECT_TRUE(Outcome({"orvex.PixelSearch(0, 0, 10, 10, 0xFF0000)"}).startsWith(QStringLiteral("TypeError: PixelSearch()")));
+    EXPECT_TRUE(Outcome({"orvex.ImageSearch(0, 0, 10, 'a.png')"}).startsWith(QStringLiteral("TypeError: ImageSearch()")));
+    EXPECT_TRUE(Outcome({"orvex.ImageSearch(0, 0, 10, 10, 'a.png', 1, 2)"}).startsWith(QStringLiteral("TypeError: ImageSearch()")));
+    EXPECT_EQ(Outcome({"orvex.PixelSearch(0, 0, 10, 10, '#FF0000')"}),
+              QStringLiteral("ValueError: PixelSearch() rgb must be six hexadecimal digits, red first, as GetRGB gives "
+                             "them (such as \"FF8000\"), not \"#FF0000\""));
+    EXPECT_TRUE(Outcome({"orvex.PixelSearch(0, 0, 10, 10, 'F00')"}).startsWith(QStringLiteral("ValueError")));
+    EXPECT_EQ(Outcome({"orvex.PixelSearch(0, 0, 10, 10, 'FF0000', 256)"}),
+              QStringLiteral("ValueError: PixelSearch() variation must be from 0 to 255, not 256"));
+    EXPECT_EQ(Outcome({"orvex.ImageSearch(0, 0, 10, 10, 'a.png', -1)"}),
+              QStringLiteral("ValueError: ImageSearch() variation must be from 0 to 255, not -1"));
+    EXPECT_EQ(screen->grabs, 0) << "a search with bad arguments reads nothing";
+}
+
 // The same module with no display to work on.
 class OrvexWithoutDisplay : public Orvex {
 protected:
@@ -159,6 +217,7 @@ protected:
 TEST_F(OrvexWithoutDisplay, NoDisplayIsAScriptErrorNotACrash) {
     EXPECT_TRUE(Outcome({"orvex.MouseX()"}).startsWith(QStringLiteral("RuntimeError")));
     EXPECT_TRUE(Outcome({"orvex.GetRGB(1, 1)"}).startsWith(QStringLiteral("RuntimeError")));
+    EXPECT_TRUE(Outcome({"orvex.PixelSearch(0, 0, 9, 9, 'FFFFFF')"}).startsWith(QStringLiteral("RuntimeError")));
     EXPECT_EQ(Eval(*engine, QStringLiteral("1 + 1")), QStringLiteral("2"));
 }
 
