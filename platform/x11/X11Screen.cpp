@@ -181,7 +181,10 @@ ScreenPixels X11Screen::Grab(ScreenRect rect) {
         return result;
     const ScreenRect clipped{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
                              static_cast<int>(bottom - top)};
-    if (GrabShared(clipped, result) || GrabPlain(clipped, result))
+    // XWayland answers a shared-memory grab of its root window with made-up
+    // pixels where the plain request (as PixelColor makes it) is refused:
+    // there only the plain one tells whether the screen can be read.
+    if ((!xwayland_ && GrabShared(clipped, result)) || GrabPlain(clipped, result))
         return result;
     throw Exception(xwayland_ ? strings::ScreenUnreadableOnWayland()
                               : strings::RectangleUnreadable(clipped.x, clipped.y, clipped.width, clipped.height));
