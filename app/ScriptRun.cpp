@@ -9,6 +9,7 @@
 #include "binds/Bindary.h"
 #include "binds/keyhook.h"
 #include "core/Exception.h"
+#include "core/LineExecutor.h"
 #include "core/Quit.h"
 #include "core/ScriptText.h"
 #include "core/Strings.h"
@@ -24,6 +25,23 @@
 #include <utility>
 
 namespace orvexa {
+namespace {
+
+// Executes through the engine, except once the program is closing: a tick
+// or a keystroke still waiting in the event queue then starts no code.
+class UnlessClosing final : public LineExecutor {
+public:
+    explicit UnlessClosing(LineExecutor& engine) : engine_(engine) {}
+    void ExecuteLines(const QStringList& lines) override {
+        if (!quit::Requested())
+            engine_.ExecuteLines(lines);
+    }
+
+private:
+    LineExecutor& engine_;
+};
+
+}  // namespace
 
 QString ScriptRunProblem(const QString& fileName) {
     const QFileInfo info(fileName);
@@ -85,7 +103,8 @@ ScriptRun::~ScriptRun() {
 }
 
 int ScriptRun::Run(const QString& fileName) {
-    binds_ = std::make_unique<TBindary>(engine_);
+    executor_ = std::make_unique<UnlessClosing>(*engine_);
+    binds_ = std::make_unique<TBindary>(executor_.get());
     ParseBinds(*binds_, fileName);
     const bool wantsKeys = !KeyBindNames(*binds_).isEmpty();
     if (wantsKeys) {

@@ -7,6 +7,7 @@
 
 namespace orvexa {
 
+class LineExecutor;
 class ProgramContext;
 class TBindary;
 class TPythonConsoleInputOutput;
@@ -56,6 +57,9 @@ private:
     TPythonEngine* engine_ = nullptr;
     TPythonConsoleInputOutput* io_ = nullptr;
     std::unique_ptr<TPythonModule> pyio_;
+    // What the binds execute through: the engine, until the program begins
+    // to close.
+    std::unique_ptr<LineExecutor> executor_;
     std::unique_ptr<TBindary> binds_;
     bool armed_ = false;
 };
