@@ -50,7 +50,13 @@ public:
     bool Started() const { return started_; }
     void Input(const QByteArray& bytes) { process_.write(bytes); }
     void CloseInput() { process_.closeWriteChannel(); }
-    void Signal(int signal) { ::kill(static_cast<pid_t>(process_.processId()), signal); }
+    // Only to the running program: kill(0) would signal the test's own
+    // process group.
+    void Signal(int signal) {
+        const auto pid = static_cast<pid_t>(process_.processId());
+        if (process_.state() == QProcess::Running && pid > 0)
+            ::kill(pid, signal);
+    }
 
     // Waits until standard output holds `text`; false at the timeout or the
     // process's end without it.
