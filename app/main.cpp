@@ -41,6 +41,15 @@ void EnterScriptsFolder() {
     orvexa::EnterScriptsFolder(DefaultScriptsFolder(), FindInstalledExamples(ProgramDirectory()));
 }
 
+bool MayHoldQtOptions(const QStringList& arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument.size() > 2 && argument.startsWith(u'-') && argument.at(1).isLetter())
+            return true;
+    }
+    return false;
+}
+
 void Print(const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
@@ -172,8 +181,14 @@ int main(int argc, char** argv) {
         Print(VersionText() + u'\n');
         return 0;
     case CommandLine::Mode::Window:
-        // Qt's own options may stand among the arguments: the application
-        // object takes them out before the rest is checked.
+        // Qt's own options (single-dash words: -platform, -style...) may
+        // stand among the arguments: the application object takes them out
+        // before the rest is checked. Without any, a bad command line is
+        // said at once, display or none.
+        if (!line.error.isEmpty() && !MayHoldQtOptions(ArgumentsOf(argc, argv))) {
+            ReportBadCommandLine(line.error);
+            return kBadCommandLine;
+        }
         return WindowProgram(argc, argv);
     case CommandLine::Mode::List:
     case CommandLine::Mode::Run:

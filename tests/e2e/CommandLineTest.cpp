@@ -5,6 +5,7 @@
 // working directory, --help and --version answer, and a bad command line
 // ends with exit code 2. One process per case.
 #include "platform/VirtualKeyCodes.h"
+#include "tests/e2e/OrvexaProcess.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/x11/KeyInjector.h"
@@ -332,6 +333,10 @@ TEST(CommandLineRun, BadCommandLinesEndWithCode2AndSayWhy) {
         EXPECT_TRUE(f.err.contains("orvexa --help")) << Show(f);
         EXPECT_TRUE(f.out.isEmpty()) << Show(f);
     }
+    // Said without a display too, where the window could not start.
+    const Finished headless = RunToEnd(dir.Path(), {QStringLiteral("--bogus")}, {}, {QStringLiteral("DISPLAY")});
+    EXPECT_EQ(headless.code, 2) << Show(headless);
+    EXPECT_TRUE(headless.err.contains("Unknown option 'bogus'")) << Show(headless);
 }
 
 TEST(CommandLineList, PrintsEachScriptsNameAndShortDescriptionSorted) {
@@ -373,4 +378,18 @@ TEST(CommandLineHelp, HelpAndVersionAnswerOnStandardOutput) {
     const Finished version = RunToEnd(dir.Path(), {QStringLiteral("--version")});
     EXPECT_EQ(version.code, 0) << Show(version);
     EXPECT_EQ(version.out, QByteArray("orvexa " ORVEXA_VERSION "\n")) << Show(version);
+}
+
+TEST(CommandLineWindow, QtsOwnOptionsStillReachQtAndTheWindowShows) {
+    test::WorkingDir dir;
+    test::OrvexaProcess orvexa(dir.Path(), {QStringLiteral("-style"), QStringLiteral("Fusion")}, {});
+    EXPECT_FALSE(orvexa.WaitForMainWindow().isEmpty()) << orvexa.StandardError().toStdString();
+    orvexa.Signal(SIGTERM);
+    EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
+
+    // What Qt leaves must be the program's own.
+    const Finished f = RunToEnd(dir.Path(), {QStringLiteral("-style"), QStringLiteral("Fusion"),
+                                             QStringLiteral("--bogus")});
+    EXPECT_EQ(f.code, 2) << Show(f);
+    EXPECT_TRUE(f.err.contains("Unknown option 'bogus'")) << Show(f);
 }
