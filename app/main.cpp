@@ -11,7 +11,6 @@
 #include "app/Startup.h"
 #include "automation/ProgramContext.h"
 #include "core/Quit.h"
-#include "engine/FatalReport.h"
 #include "platform/Services.h"
 #include "platform/desktop/DesktopServices.h"
 
