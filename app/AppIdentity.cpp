@@ -14,8 +14,11 @@ namespace orvexa {
 void SetApplicationIdentity(QGuiApplication& app) {
     RegisterIcons();
     app.setApplicationName(strings::AppTitle());
+    app.setApplicationVersion(ApplicationVersion());
     app.setDesktopFileName(QStringLiteral("orvexa"));
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/orvexa.svg")));
 }
+
+QString ApplicationVersion() { return QStringLiteral(ORVEXA_VERSION); }
 
 }  // namespace orvexa

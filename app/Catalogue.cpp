@@ -2,6 +2,8 @@
 // working directory, their short and long descriptions, and the selection.
 #include "app/FormMain.h"
 
+#include "app/ScriptDirectory.h"
+
 #include "binds/BindParser.h"
 #include "binds/Bindary.h"
 #include "core/ScriptText.h"
@@ -10,8 +12,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPlainTextEdit>
-
-#include <dirent.h>
 
 #include <memory>
 
@@ -23,24 +23,6 @@ namespace {
 // of megabytes would freeze the window for minutes.
 constexpr qsizetype kDescriptionCapacity = 64 * 1024;
 constexpr qsizetype kListEntryCapacity = 1024;
-
-// The working directory's entries whose names end in ".orx" (any case), in
-// the order the file system returns them: hidden entries and directories
-// included, nothing sorted.
-QStringList ScriptEntries() {
-    QStringList names;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir("."), &closedir);
-    if (!dir)
-        return names;
-    while (const dirent* entry = readdir(dir.get())) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name == u"." || name == u"..")
-            continue;
-        if (name.endsWith(strings::ScriptPattern(), Qt::CaseInsensitive))
-            names.append(name);
-    }
-    return names;
-}
 
 }  // namespace
 
@@ -64,18 +46,7 @@ void TFormMain::LoadScriptsCombo() {
     ComboBoxScriptChange();
 }
 
-QString TFormMain::GetShortDesc(const QString& fileName) const {
-    QString result = TrimControl(fileName);
-    if (!FileExists(fileName))
-        return result;
-    const QString marker = strings::ShortDescMarker();
-    for (const QString& line : ReadScriptLines(fileName)) {
-        const qsizetype p = line.indexOf(marker);
-        if (p >= 0)
-            result = TrimControl(QStringView(line).mid(p + marker.size()));
-    }
-    return result;
-}
+QString TFormMain::GetShortDesc(const QString& fileName) const { return ShortDescription(fileName); }
 
 void TFormMain::LoadLongDesc(const QString& fileName) {
     RichEditDesc->clear();

@@ -1,7 +1,9 @@
 #include "app/FormMain.h"
 
+#include "app/BindArming.h"
 #include "app/HelpLauncher.h"
 #include "app/OrvexaApplication.h"
+#include "app/ScriptInterpreter.h"
 #include "app/about.h"
 #include "automation/ProgramContext.h"
 #include "automation/py.h"
@@ -71,20 +73,10 @@ TFormMain::~TFormMain() {
 
 void TFormMain::CreateComponents() {
     PythonModule1 = new TPythonModule(this);
-    PythonModule1->setObjectName(QStringLiteral("PythonModule1"));
-    PythonModule1->SetModuleName(QStringLiteral("orvex"));
     PythonModule1->OnInitialization = [this](QObject* sender) { PythonModule1Initialization(sender); };
 
     PythonEngine1 = new TPythonEngine(this);
-    PythonEngine1->setObjectName(QStringLiteral("PythonEngine1"));
-    PythonEngine1->Runtime().DllName = QStringLiteral("libpython3.11.so.1.0");
-    PythonEngine1->Runtime().APIVersion = 1007;
-    PythonEngine1->Runtime().RegVersion = QStringLiteral("1.5");
-    PythonEngine1->SetInitThreads(false);
-    PythonEngine1->SetUseLastKnownVersion(true);
-    PythonEngine1->UseWindowsConsole = false;
-    PythonEngine1->Runtime().Dialogs = context_.Services().dialogs;
-    PythonEngine1->Registry = context_.Services().keyStore;
+    SetUpEngine(*PythonEngine1, context_.Services());
 
     PythonGUIInputOutput1 = new TPythonGUIInputOutput(this);
     PythonGUIInputOutput1->setObjectName(QStringLiteral("PythonGUIInputOutput1"));
@@ -92,7 +84,7 @@ void TFormMain::CreateComponents() {
 
     PythonEngine1->SetIO(PythonGUIInputOutput1);
     PythonEngine1->OnRedirectOutput = [this](TPythonEngine& engine) { pyio_ = InstallPyio(engine); };
-    PythonModule1->SetEngine(PythonEngine1);
+    SetUpAutomationModule(*PythonModule1, *PythonEngine1);
     executor_ = PythonEngine1;
 }
 
@@ -305,12 +297,8 @@ bool TFormMain::event(QEvent* event) {
 void TFormMain::Hook_Keystroke(const KeystrokeMessage& message) {
     if (!Running || quit::Requested())
         return;
-    if (message.LParam & platform::KeyEvent::kReleasedBit)
-        return;
-    // The empty name is dispatched too: it runs a KEY bind without argument.
-    const QString name = Capture_Keystroke(message.WParam, message.Modifiers);
     if (Binds)
-        Binds->DispatchEvent(QStringLiteral("KEY"), name);
+        DispatchKeystroke(*Binds, message);
 }
 
 QString TFormMain::Capture_Keystroke(std::uint32_t virtualKey,
@@ -328,29 +316,13 @@ void TFormMain::SetRunning(bool value) {
     SetControls();
     if (!Binds)
         return;
-    if (HookHandle)
-        HookHandle->SetWantedKeys(value ? KeyBindNames() : QStringList());
-    if (value) {
-        context_.BindGlobals().Clear();
-        Binds->DispatchEvent(QStringLiteral("MAIN"), QString());
-        // Running is not looked at again: a Stop pressed while MAIN still
-        // ran leaves the window stopped with the timers started. Closing
-        // the program while MAIN ran is another matter.
-        if (Binds && !quit::Requested())
-            Binds->StartTimers();
-    } else {
-        Binds->StopTimers();
-    }
-}
-
-QStringList TFormMain::KeyBindNames() const {
-    QStringList names;
-    for (int i = 0; Binds && i < Binds->BindCount(); ++i) {
-        const TBindObj* bind = Binds->GetBind(i);
-        if (bind->Event == QLatin1String("KEY") && !bind->Argument.isEmpty() && !names.contains(bind->Argument))
-            names.append(bind->Argument);
-    }
-    return names;
+    // Running is not looked at again while arming: a Stop pressed while
+    // MAIN still ran leaves the window stopped with the timers started.
+    // Closing the program while MAIN ran is another matter.
+    if (value)
+        ArmBinds(Binds, context_.BindGlobals());
+    else
+        DisarmBinds(*Binds);
 }
 
 void TFormMain::SetControls() {

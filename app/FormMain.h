@@ -125,8 +125,6 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    // The key names of the loaded script's KEY binds, each once.
-    QStringList KeyBindNames() const;
     void CreateMenus();
     void CreateWidgets();
     void ConnectHandlers();

@@ -1,8 +1,11 @@
 #include "app/CommandLine.h"
+#include "app/ConsoleApplication.h"
 #include "app/FormMain.h"
 #include "app/OrvexaApplication.h"
 #include "app/QuitSignals.h"
 #include "app/QuitWatchdog.h"
+#include "app/ScriptList.h"
+#include "app/ScriptRun.h"
 #include "app/ScriptsFolder.h"
 #include "app/StandardStreams.h"
 #include "app/Startup.h"
@@ -11,18 +14,49 @@
 #include "platform/Services.h"
 #include "platform/desktop/DesktopServices.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QPointer>
+
+#include <cstdio>
+#include <memory>
 
 namespace {
 // Script code that will not end gets this long after the user quit; a
 // clean shutdown, the script's threads' grace included, takes about one.
 constexpr double kQuitWatchdogSeconds = 3.0;
-}  // namespace
 
-int main(int argc, char** argv) {
-    using namespace orvexa;
-    EnsureStandardStreamsOpen();
+using namespace orvexa;
 
+// The program's own directory, before there is an application object to
+// ask.
+QString ProgramDirectory() {
+    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath();
+}
+
+void EnterScriptsFolder() {
+    orvexa::EnterScriptsFolder(DefaultScriptsFolder(), FindInstalledExamples(ProgramDirectory()));
+}
+
+bool MayHoldQtOptions(const QStringList& arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument.size() > 2 && argument.startsWith(u'-') && argument.at(1).isLetter())
+            return true;
+    }
+    return false;
+}
+
+void Print(const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+// The main window: the program as it always was.
+int WindowProgram(int argc, char** argv) {
     // 1. The program's context: the desktop's services, the bind globals
     //    and the player, until the program ends.
     //    Without a display the input and screen stay unset; the program
@@ -31,16 +65,22 @@ int main(int argc, char** argv) {
     ProgramContext context(std::move(services));
     ArmQuitWatchdog(kQuitWatchdogSeconds);
 
-    // 2. The application object, titled "Orvexa".
+    // 2. The application object, titled "Orvexa". It takes Qt's own options
+    //    out of the arguments; the rest must be the program's.
     OrvexaApplication app(argc, argv);
     app.SetDialogs(context.Services().dialogs);
     context.SetApplication(&app);
+    const CommandLine line = ParseCommandLine(app.arguments());
+    if (!line.error.isEmpty()) {
+        ReportBadCommandLine(line.error);
+        return kBadCommandLine;
+    }
 
     // 3. The working directory, whose scripts the main window lists: the
     //    directory the program was started in or, with --scripts-folder (as
     //    the desktop entry starts it), the user's scripts folder.
-    if (ParseCommandLine(app.arguments()).scriptsFolder)
-        EnterScriptsFolder(DefaultScriptsFolder(), FindInstalledExamples(QCoreApplication::applicationDirPath()));
+    if (line.scriptsFolder)
+        EnterScriptsFolder();
 
     // 4. The windows: main window, script editor, Output window.
     Windows windows = CreateWindows(context);
@@ -70,4 +110,97 @@ int main(int argc, char** argv) {
     destroyWatch.reset();
     windows = Windows();
     return code;
+}
+
+// --run: one script without any window, in the folder it lies in (where
+// the main window would run it), until it ends or the program is asked to.
+int RunProgram(int argc, char** argv, const CommandLine& line) {
+    if (line.scriptsFolder)
+        EnterScriptsFolder();
+    const QString problem = ScriptRunProblem(line.script);
+    if (!problem.isEmpty()) {
+        ReportBadCommandLine(problem);
+        return kBadCommandLine;
+    }
+    const QFileInfo script(line.script);
+    if (!QDir::setCurrent(script.absolutePath())) {
+        ReportBadCommandLine(QStringLiteral("cannot enter the folder of %1.").arg(line.script));
+        return kBadCommandLine;
+    }
+
+    // No box of the program shows: what they would say goes to standard
+    // error, and input() reads standard input.
+    platform::Services services = platform::CreateDesktopServices();
+    services.dialogs.reset();
+    const bool display = services.screen != nullptr;
+    ProgramContext context(std::move(services));
+    ArmQuitWatchdog(kQuitWatchdogSeconds);
+
+    std::unique_ptr<QCoreApplication> app;
+    if (display)
+        app = std::make_unique<ConsoleApplication<QGuiApplication>>(argc, argv);
+    else
+        app = std::make_unique<ConsoleApplication<QCoreApplication>>(argc, argv);
+    context.SetApplication(app.get());
+
+    int code = ScriptRun::kSucceeded;
+    {
+        ScriptRun run(context);
+        QPointer<ScriptRun> target = &run;
+        QuitSignals quitSignals([&app, target](int) {
+            quit::Request();
+            QMetaObject::invokeMethod(
+                app.get(),
+                [target] {
+                    if (target)
+                        target->Stop();
+                },
+                Qt::QueuedConnection);
+        });
+        try {
+            code = run.Run(script.fileName());
+        } catch (...) {
+            OrvexaApplication::ShowCurrentException(nullptr);
+            code = ScriptRun::kMainFailed;
+        }
+    }
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    EnsureStandardStreamsOpen();
+    const CommandLine line = ParseCommandLine(ArgumentsOf(argc, argv));
+    switch (line.mode) {
+    case CommandLine::Mode::Help:
+        Print(CommandLineHelp());
+        return 0;
+    case CommandLine::Mode::Version:
+        Print(VersionText() + u'\n');
+        return 0;
+    case CommandLine::Mode::Window:
+        // Qt's own options (single-dash words: -platform, -style...) may
+        // stand among the arguments: the application object takes them out
+        // before the rest is checked. Without any, a bad command line is
+        // said at once, display or none.
+        if (!line.error.isEmpty() && !MayHoldQtOptions(ArgumentsOf(argc, argv))) {
+            ReportBadCommandLine(line.error);
+            return kBadCommandLine;
+        }
+        return WindowProgram(argc, argv);
+    case CommandLine::Mode::List:
+    case CommandLine::Mode::Run:
+        break;
+    }
+    if (!line.error.isEmpty()) {
+        ReportBadCommandLine(line.error);
+        return kBadCommandLine;
+    }
+    if (line.mode == CommandLine::Mode::List) {
+        if (line.scriptsFolder)
+            EnterScriptsFolder();
+        return ListScripts();
+    }
+    return RunProgram(argc, argv, line);
 }

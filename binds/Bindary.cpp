@@ -132,13 +132,15 @@ void TBindObj::TimerTick() {
     EnableTimer();
 }
 
-void TBindObj::Execute() {
+bool TBindObj::Execute() {
     if (!BindEngine)
-        return;
+        return true;
     try {
         BindEngine->ExecuteLines(CodeLines);
+        return true;
     } catch (const std::exception&) {
         // The interpreter has already printed the error to the Output window.
+        return false;
     }
 }
 
@@ -180,17 +182,17 @@ void TBindary::StopTimers() {
         entry->DisableTimer();
 }
 
-void TBindary::DispatchEvent(const QString& event, const QString& argument) {
+bool TBindary::DispatchEvent(const QString& event, const QString& argument) {
     // TIMER entries run through their own timers only, never by name.
     if (event == QStringLiteral("TIMER"))
-        return;
+        return true;
     for (const auto& entry : Entries) {
         if (entry->Event == event && entry->Argument == argument) {
             const std::shared_ptr<TBindObj> running = entry;
-            running->Execute();
-            return;
+            return running->Execute();
         }
     }
+    return true;
 }
 
 }  // namespace orvexa

@@ -42,7 +42,8 @@ public:
     void TimerTick();
 
     // Runs CodeLines; a failure has been reported already and is dropped.
-    void Execute();
+    // False when the code ended with an error.
+    bool Execute();
 
     // The table let go of this entry: it never re-arms its timer again.
     void Release();
@@ -71,7 +72,9 @@ public:
     TBindObj* GetBind(int index) const;
     void StartTimers();
     void StopTimers();
-    void DispatchEvent(const QString& event, const QString& argument);
+    // Runs the first entry that matches; false when its code ended with an
+    // error, true otherwise (also when none matched).
+    bool DispatchEvent(const QString& event, const QString& argument);
 
     LineExecutor* BindEngine() const { return engine_; }
 

@@ -44,8 +44,21 @@ const char* const kRedirectScript =
     "  def writable(self):\n"
     "     return True\n"
     "  def seekable(self):\n"
-    "     return False\n"
-    "sys.stdin=sys.stderr=sys.stdout=DebugOutput()\n";
+    "     return False\n";
+
+const char* const kAllStreams = "sys.stdin=sys.stderr=sys.stdout=DebugOutput()\n";
+
+// A process's standard output is written a block at a time when it is no
+// terminal: line by line instead, so that what a running script printed can
+// be read at once (from a pipe, a log).
+const char* const kInputOnly =
+    "sys.stdin=DebugOutput()\n"
+    "for _stream in (sys.stdout, sys.stderr):\n"
+    "  try:\n"
+    "     _stream.reconfigure(line_buffering=True)\n"
+    "  except Exception:\n"
+    "     pass\n"
+    "del _stream\n";
 
 bool OnMainThread() {
     const QCoreApplication* app = QCoreApplication::instance();
@@ -169,9 +182,11 @@ PyObject* GetTypesStats(TPythonEngine& engine, PythonRuntime& py, PyObject* args
 
 }  // namespace
 
-const char* PyioRedirectScript() { return kRedirectScript; }
+QByteArray PyioRedirectScript(PyioStreams streams) {
+    return QByteArray(kRedirectScript) + (streams == PyioStreams::All ? kAllStreams : kInputOnly);
+}
 
-std::unique_ptr<TPythonModule> InstallPyio(TPythonEngine& engine) {
+std::unique_ptr<TPythonModule> InstallPyio(TPythonEngine& engine, PyioStreams streams) {
     engine.RequireInitialized();
     auto module = std::make_unique<TPythonModule>();
     module->setObjectName(QStringLiteral("pyio"));
@@ -185,7 +200,7 @@ std::unique_ptr<TPythonModule> InstallPyio(TPythonEngine& engine) {
                          "GetTypesStats( [type name] ) -> a list of tuple (TypeName, InstanceCount, "
                          "CreateHits, DeleteHits)");
     module->Initialize();
-    engine.ExecuteText(QString::fromLatin1(kRedirectScript));
+    engine.ExecuteText(QString::fromLatin1(PyioRedirectScript(streams)));
     return module;
 }
 

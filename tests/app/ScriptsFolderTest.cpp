@@ -1,7 +1,6 @@
 // The user's scripts folder (--scripts-folder): made on first use with
 // copies of the installed examples, left alone once it exists, never
-// overwritten; and the command line that asks for it.
-#include "app/CommandLine.h"
+// overwritten.
 #include "app/ScriptsFolder.h"
 #include "tests/support/QtPrinters.h"
 
@@ -176,17 +175,4 @@ TEST_F(ScriptsFolder, TheInstalledExamplesAreFoundBesideTheProgramThenInTheDataD
 
     qputenv("XDG_DATA_HOME", dataHome);
     qputenv("XDG_DATA_DIRS", dataDirs);
-}
-
-TEST(CommandLine, ScriptsFolderIsAskedForByItsOption) {
-    EXPECT_FALSE(ParseCommandLine({QStringLiteral("orvexa")}).scriptsFolder);
-    EXPECT_TRUE(ParseCommandLine({QStringLiteral("orvexa"), QStringLiteral("--scripts-folder")}).scriptsFolder);
-}
-
-TEST(CommandLine, ArgumentsItDoesNotKnowAreIgnored) {
-    EXPECT_FALSE(ParseCommandLine({QStringLiteral("orvexa"), QStringLiteral("--bogus"), QStringLiteral("file.orx")})
-                     .scriptsFolder);
-    EXPECT_TRUE(ParseCommandLine({QStringLiteral("orvexa"), QStringLiteral("--bogus"), QStringLiteral("file.orx"),
-                                  QStringLiteral("--scripts-folder")})
-                    .scriptsFolder);
 }

@@ -30,15 +30,18 @@ TEST(DispatchEvent, FirstExactMatchRunsOnlyAlsoWhenItFails) {
     binds.AddBind(QStringLiteral("//BIND TIMER 10"), QStringLiteral("timer\n"));
     binds.AddBind(QStringLiteral("//BIND MAIN extra"), QStringLiteral("main\n"));
 
-    EXPECT_NO_THROW(binds.DispatchEvent(QStringLiteral("KEY"), QStringLiteral("A")));
+    // The dispatch says whether the code it ran failed.
+    bool succeeded = true;
+    EXPECT_NO_THROW(succeeded = binds.DispatchEvent(QStringLiteral("KEY"), QStringLiteral("A")));
+    EXPECT_FALSE(succeeded);
     ASSERT_EQ(engine.executed.size(), 1u);
     EXPECT_EQ(engine.executed[0], QStringList{"fail"});
 
     binds.DispatchEvent(QStringLiteral("KEY"), QStringLiteral("a"));       // case matters
     binds.DispatchEvent(QStringLiteral("TIMER"), QStringLiteral("10"));    // timers run by their timer only
-    binds.DispatchEvent(QStringLiteral("MAIN"), QString());                // "MAIN extra" never runs
+    EXPECT_TRUE(binds.DispatchEvent(QStringLiteral("MAIN"), QString()));   // "MAIN extra" never runs
     EXPECT_EQ(engine.executed.size(), 1u);
-    binds.DispatchEvent(QStringLiteral("KEY"), QString());
+    EXPECT_TRUE(binds.DispatchEvent(QStringLiteral("KEY"), QString()));
     EXPECT_EQ(engine.executed.back(), QStringList{"empty"});
 }
 

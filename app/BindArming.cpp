@@ -1,0 +1,56 @@
+#include "app/BindArming.h"
+
+#include "automation/BindGlobals.h"
+#include "binds/Bindary.h"
+#include "binds/KeyNames.h"
+#include "binds/keyhook.h"
+#include "core/Quit.h"
+
+namespace orvexa {
+
+bool ArmBinds(const std::unique_ptr<TBindary>& binds, TBindGlobals& globals) {
+    if (!binds)
+        return true;
+    if (HookHandle)
+        HookHandle->SetWantedKeys(KeyBindNames(*binds));
+    globals.Clear();
+    const bool mainSucceeded = binds->DispatchEvent(QStringLiteral("MAIN"), QString());
+    // Closing the program while MAIN ran starts nothing more.
+    if (binds && !quit::Requested())
+        binds->StartTimers();
+    return mainSucceeded;
+}
+
+void DisarmBinds(TBindary& binds) {
+    if (HookHandle)
+        HookHandle->SetWantedKeys(QStringList());
+    binds.StopTimers();
+}
+
+QStringList KeyBindNames(const TBindary& binds) {
+    QStringList names;
+    for (int i = 0; i < binds.BindCount(); ++i) {
+        const TBindObj* bind = binds.GetBind(i);
+        if (bind->Event == QLatin1String("KEY") && !bind->Argument.isEmpty() && !names.contains(bind->Argument))
+            names.append(bind->Argument);
+    }
+    return names;
+}
+
+bool TimersTick(const TBindary& binds) {
+    for (int i = 0; i < binds.BindCount(); ++i) {
+        const TBindObj* bind = binds.GetBind(i);
+        if (bind->TimerEnabled() && bind->Interval() > 0)
+            return true;
+    }
+    return false;
+}
+
+void DispatchKeystroke(TBindary& binds, const KeystrokeMessage& message) {
+    if (message.LParam & platform::KeyEvent::kReleasedBit)
+        return;
+    // The empty name is dispatched too: it runs a KEY bind without argument.
+    binds.DispatchEvent(QStringLiteral("KEY"), KeyName(message.WParam, message.Modifiers));
+}
+
+}  // namespace orvexa

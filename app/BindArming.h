@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QStringList>
+
+#include <memory>
+
+namespace orvexa {
+
+class TBindary;
+class TBindGlobals;
+struct KeystrokeMessage;
+
+// Arming and disarming a script's bind table, and its KEY events: the same
+// for the main window's Run and Stop and for a script run from the command
+// line.
+
+// Arms the table: clears the bind globals, runs the MAIN bind to its end,
+// then starts the timers (not when the program began closing meanwhile).
+// The installed key capture, if any, is told the keys of the KEY binds
+// first. True unless MAIN ended with an error (true without a MAIN bind).
+// The table's owner may let it go while MAIN runs (MAIN's waits handle
+// events): then no timer is started.
+bool ArmBinds(const std::unique_ptr<TBindary>& binds, TBindGlobals& globals);
+
+// Stops the timers and tells the key capture that no key is wanted any more.
+void DisarmBinds(TBindary& binds);
+
+// The key names of the table's KEY binds, each once.
+QStringList KeyBindNames(const TBindary& binds);
+
+// A timer of the table is started and ticks (an interval of 0 never does).
+bool TimersTick(const TBindary& binds);
+
+// A keystroke of the key capture, while armed: a press runs the KEY bind of
+// its name; a release runs nothing.
+void DispatchKeystroke(TBindary& binds, const KeystrokeMessage& message);
+
+}  // namespace orvexa

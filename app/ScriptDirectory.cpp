@@ -1,0 +1,42 @@
+#include "app/ScriptDirectory.h"
+
+#include "core/ScriptText.h"
+#include "core/Strings.h"
+
+#include <QFile>
+
+#include <dirent.h>
+
+#include <memory>
+
+namespace orvexa {
+
+QStringList ScriptEntries() {
+    QStringList names;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir("."), &closedir);
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir.get())) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name == u"." || name == u"..")
+            continue;
+        if (name.endsWith(strings::ScriptPattern(), Qt::CaseInsensitive))
+            names.append(name);
+    }
+    return names;
+}
+
+QString ShortDescription(const QString& fileName) {
+    QString result = TrimControl(fileName);
+    if (!FileExists(fileName))
+        return result;
+    const QString marker = strings::ShortDescMarker();
+    for (const QString& line : ReadScriptLines(fileName)) {
+        const qsizetype p = line.indexOf(marker);
+        if (p >= 0)
+            result = TrimControl(QStringView(line).mid(p + marker.size()));
+    }
+    return result;
+}
+
+}  // namespace orvexa

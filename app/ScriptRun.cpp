@@ -1,0 +1,144 @@
+#include "app/ScriptRun.h"
+
+#include "app/BindArming.h"
+#include "app/OrvexaApplication.h"
+#include "app/ScriptInterpreter.h"
+#include "automation/ProgramContext.h"
+#include "automation/py.h"
+#include "binds/BindParser.h"
+#include "binds/Bindary.h"
+#include "binds/keyhook.h"
+#include "core/Exception.h"
+#include "core/LineExecutor.h"
+#include "core/Quit.h"
+#include "core/ScriptText.h"
+#include "core/Strings.h"
+#include "engine/FatalReport.h"
+#include "engine/PythonEngine.h"
+#include "extension/Pyio.h"
+#include "extension/PythonConsoleInputOutput.h"
+#include "extension/PythonModule.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <utility>
+
+namespace orvexa {
+namespace {
+
+// Executes through the engine, except once the program is closing: a tick
+// or a keystroke still waiting in the event queue then starts no code.
+class UnlessClosing final : public LineExecutor {
+public:
+    explicit UnlessClosing(LineExecutor& engine) : engine_(engine) {}
+    void ExecuteLines(const QStringList& lines) override {
+        if (!quit::Requested())
+            engine_.ExecuteLines(lines);
+    }
+
+private:
+    LineExecutor& engine_;
+};
+
+}  // namespace
+
+QString ScriptRunProblem(const QString& fileName) {
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        return QStringLiteral("%1: no such file.").arg(fileName);
+    if (info.isDir())
+        return QStringLiteral("%1 is a directory, not a script.").arg(fileName);
+    if (!FileExists(fileName))
+        return QStringLiteral("%1 is not a regular file.").arg(fileName);
+    if (!fileName.endsWith(strings::ScriptPattern(), Qt::CaseInsensitive))
+        return QStringLiteral("%1 is not a script: script files end in .orx.").arg(fileName);
+    try {
+        ReadScriptBytes(fileName);
+    } catch (const Exception& e) {
+        return e.Message() + u'.';
+    }
+    return QString();
+}
+
+ScriptRun::ScriptRun(ProgramContext& context) : context_(context) {
+    module_ = new TPythonModule(this);
+    module_->OnInitialization = [this](QObject* sender) {
+        if (auto* module = qobject_cast<TPythonModule*>(sender))
+            AddAutomationMethods(*module, context_);
+    };
+    engine_ = new TPythonEngine(this);
+    SetUpEngine(*engine_, context_.Services());
+    io_ = new TPythonConsoleInputOutput(this);
+    engine_->SetIO(io_);
+    // Output goes to the process's own streams; only input passes through
+    // "pyio", where a closing program can interrupt it.
+    engine_->OnRedirectOutput = [this](TPythonEngine& engine) {
+        pyio_ = InstallPyio(engine, PyioStreams::InputOnly);
+    };
+    SetUpAutomationModule(*module_, *engine_);
+
+    module_->Loaded();
+    try {
+        engine_->LayoutLoaded();
+    } catch (...) {
+        // The interpreter is up, but a step of its start failed (the error
+        // has been printed): said, and the script runs as far as it can.
+        OrvexaApplication::ShowCurrentException(nullptr);
+    }
+    if (context_.Services().session.IsWayland()) {
+        const platform::DesktopSession& session = context_.Services().session;
+        WriteToStandardError(session.portalInput ? strings::WaylandPortalSessionNotice()
+                                                 : strings::WaylandSessionNotice());
+    }
+}
+
+ScriptRun::~ScriptRun() {
+    Stop();
+    binds_.reset();
+    pyio_.reset();
+    delete std::exchange(io_, nullptr);
+    delete std::exchange(engine_, nullptr);
+    delete std::exchange(module_, nullptr);
+}
+
+int ScriptRun::Run(const QString& fileName) {
+    executor_ = std::make_unique<UnlessClosing>(*engine_);
+    binds_ = std::make_unique<TBindary>(executor_.get());
+    ParseBinds(*binds_, fileName);
+    const bool wantsKeys = !KeyBindNames(*binds_).isEmpty();
+    if (wantsKeys) {
+        InstallHook(this, context_.Services().keyCapture);
+        if (!HookHandle)
+            WriteToStandardError(
+                QStringLiteral("orvexa: the KEY binds of %1 cannot fire: no key capture on this desktop.")
+                    .arg(fileName));
+    }
+
+    armed_ = true;
+    const bool mainSucceeded = ArmBinds(binds_, context_.BindGlobals());
+    // MAIN ended by the program's closing did not fail by itself.
+    const bool interrupted = quit::Requested();
+    if (!interrupted && (TimersTick(*binds_) || (wantsKeys && HookHandle)))
+        QCoreApplication::exec();
+    Stop();
+    return mainSucceeded || interrupted ? kSucceeded : kMainFailed;
+}
+
+void ScriptRun::Stop() {
+    armed_ = false;
+    if (binds_)
+        DisarmBinds(*binds_);
+    RemoveHook();
+    QCoreApplication::exit(0);
+}
+
+bool ScriptRun::event(QEvent* event) {
+    if (event->type() != KeystrokeEvent::EventType())
+        return QObject::event(event);
+    if (armed_ && binds_ && !quit::Requested())
+        DispatchKeystroke(*binds_, static_cast<KeystrokeEvent*>(event)->Message());
+    return true;
+}
+
+}  // namespace orvexa

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace orvexa {
+
+class LineExecutor;
+class ProgramContext;
+class TBindary;
+class TPythonConsoleInputOutput;
+class TPythonEngine;
+class TPythonModule;
+
+// Why a file cannot be run with --run, one sentence; empty when it can: it
+// must be a readable regular file whose name ends in ".orx".
+QString ScriptRunProblem(const QString& fileName);
+
+// One script run from the command line (--run), without any window, by the
+// same interpreter, module "orvex" and binds as the main window runs it
+// with. What the script prints goes to standard output and its tracebacks
+// to standard error; input() reads standard input.
+class ScriptRun : public QObject {
+    Q_OBJECT
+public:
+    // The exit codes of a run.
+    static constexpr int kSucceeded = 0;
+    static constexpr int kMainFailed = 1;
+
+    // Starts the interpreter with the module (a library that cannot be
+    // loaded ends the process with exit code 1). The context outlives the
+    // run; the application object exists.
+    explicit ScriptRun(ProgramContext& context);
+    ~ScriptRun() override;
+
+    // Runs the script file: arms its binds (MAIN runs to its end), then,
+    // when it has a TIMER or KEY bind, handles their events until Stop.
+    // Returns kSucceeded, or kMainFailed when MAIN ended with an error of
+    // its own (not the one that ends script code when the program closes).
+    int Run(const QString& fileName);
+
+    // The program is closing (Ctrl+C, SIGTERM, SIGHUP): disarms, stops the
+    // key capture and ends the event loop. Quitting has been requested.
+    void Stop();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    ProgramContext& context_;
+    // Created in this order and destroyed in the reverse order: "pyio"
+    // stops the interpreter when it goes, before the IO component, the
+    // engine and the module.
+    TPythonModule* module_ = nullptr;
+    TPythonEngine* engine_ = nullptr;
+    TPythonConsoleInputOutput* io_ = nullptr;
+    std::unique_ptr<TPythonModule> pyio_;
+    // What the binds execute through: the engine, until the program begins
+    // to close.
+    std::unique_ptr<LineExecutor> executor_;
+    std::unique_ptr<TBindary> binds_;
+    bool armed_ = false;
+};
+
+}  // namespace orvexa
