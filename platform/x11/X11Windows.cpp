@@ -288,12 +288,21 @@ public:
 
     // Asks the window manager to activate the window, as a pager does
     // (source indication 2); without one raises it and sets the focus.
-    // False when a request failed.
+    // False when a request failed (the window is gone, or not viewable).
+    // Reading what the window manager supports may fail where the
+    // requests do not (a check window left by one that ended): those have
+    // a trap of their own.
     bool Activate(Window window) {
         XWindowAttributes attributes{};
         if (!XGetWindowAttributes(display_, window, &attributes))
             return false;
-        if (Supports(atoms_.activeWindow)) {
+        const bool throughManager = Supports(atoms_.activeWindow);
+        const Window current = throughManager ? Focused() : 0;
+        const Window top = throughManager ? window : TopLevelOf(window);
+        if (top == 0)
+            return false;
+        X11ErrorTrap requests(display_);
+        if (throughManager) {
             XEvent event{};
             event.xclient.type = ClientMessage;
             event.xclient.window = window;
@@ -301,16 +310,13 @@ public:
             event.xclient.format = 32;
             event.xclient.data.l[0] = 2;
             event.xclient.data.l[1] = CurrentTime;
-            event.xclient.data.l[2] = static_cast<long>(Focused());
+            event.xclient.data.l[2] = static_cast<long>(current);
             XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
         } else {
-            const Window top = TopLevelOf(window);
-            if (top == 0)
-                return false;
             XRaiseWindow(display_, top);
             XSetInputFocus(display_, window, RevertToParent, CurrentTime);
         }
-        return true;
+        return !requests.Failed();
     }
 
 private:
@@ -354,10 +360,8 @@ bool X11Windows::RequestActivation(WindowId window) {
     if (window == 0)
         return false;
     const std::lock_guard lock(mutex_);
-    X11ErrorTrap trap(display_.get());
-    const bool requested = WindowReader(display_.get(), *atoms_).Activate(static_cast<Window>(window));
-    XFlush(display_.get());
-    return requested && !trap.Failed();
+    const X11ErrorTrap trap(display_.get());
+    return WindowReader(display_.get(), *atoms_).Activate(static_cast<Window>(window));
 }
 
 }  // namespace orvexa::platform::x11
