@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMetaObject>
+#include <QMimeData>
 #include <QThread>
 
 #include <condition_variable>
@@ -35,7 +36,13 @@ public:
 
     QString Text() override {
         QString text;
-        OnApplicationThread([&text] { text = QGuiApplication::clipboard()->text(QClipboard::Clipboard); });
+        OnApplicationThread([&text] {
+            // Only what is offered as text: some programs (xclip) answer a
+            // request for text with whatever they hold, an image too.
+            const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+            if (data != nullptr && data->hasText())
+                text = data->text();
+        });
         return text;
     }
 
