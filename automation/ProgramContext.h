@@ -35,6 +35,10 @@ public:
     // so.
     platform::InputSynth& Input();
     platform::Screen& Screen();
+    platform::Windows& Windows();
+
+    // The clipboard; orvexa::Exception when the program has none.
+    platform::Clipboard& Clipboard();
 
     TBindGlobals& BindGlobals() { return bindGlobals_; }
     TWavePlayer& WavePlayer() { return wavePlayer_; }

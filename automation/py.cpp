@@ -13,9 +13,11 @@
 #include "automation/ScreenMouse.h"
 #include "automation/ScreenSearch.h"
 #include "automation/Wait.h"
+#include "automation/WindowActions.h"
 #include "core/Quit.h"
 #include "engine/PythonEngine.h"
 #include "extension/PythonModule.h"
+#include "platform/Clipboard.h"
 
 #include <exception>
 #include <optional>
@@ -218,6 +220,82 @@ PyObject* GetBindGlobal(ProgramContext& context, PythonRuntime& py, PyObject* ar
     return Text(py, context.BindGlobals().Get(QString::fromUtf8(name)).toUtf8());
 }
 
+PyObject* Bool(PythonRuntime& py, bool value) {
+    return py.BuildValue("O", value ? py._Py_TrueStruct : py._Py_ZeroStruct);
+}
+
+// The wait of Sleep, for the window methods' polls: the interpreter's lock
+// is given up meanwhile, and false means the program is closing.
+ResponsiveWait WaitOf(PythonRuntime& py) {
+    return [&py](int milliseconds) {
+        PythonUnlock unlock(py);
+        const bool waited = WaitProcessingEvents(milliseconds);
+        unlock.Relock();
+        return waited;
+    };
+}
+
+PyObject* Answer(PythonRuntime& py, WindowOutcome outcome) {
+    return outcome == WindowOutcome::Closing ? py.RaiseClosing() : Bool(py, outcome == WindowOutcome::Done);
+}
+
+PyObject* WindowTitle(ProgramContext& context, PythonRuntime& py, PyObject*) {
+    return Text(py, FocusedWindowTitle(context.Windows()).toUtf8());
+}
+
+PyObject* WindowActivate(ProgramContext& context, PythonRuntime& py, PyObject* args) {
+    const char* text = nullptr;
+    if (!py.ParseArgs(args, "s:WindowActivate", &text))
+        return nullptr;
+    return Answer(py, ActivateWindow(context.Windows(), QString::fromUtf8(text), WaitOf(py)));
+}
+
+PyObject* WindowWait(ProgramContext& context, PythonRuntime& py, PyObject* args) {
+    const char* text = nullptr;
+    int milliseconds = 0;
+    if (!py.ParseArgs(args, "si:WindowWait", &text, &milliseconds))
+        return nullptr;
+    return Answer(py, WaitForWindowTitle(context.Windows(), QString::fromUtf8(text), milliseconds, WaitOf(py)));
+}
+
+// Reading the clipboard may wait for the program that owns it, and a script
+// thread's call waits for the GUI thread: Python threads run meanwhile. A
+// call given up because the program is closing ends the script: false
+// then, with SystemExit set.
+template <typename Work>
+bool WithClipboard(PythonRuntime& py, Work work) {
+    try {
+        PythonUnlock unlock(py);
+        work();
+        unlock.Relock();
+    } catch (const std::exception&) {
+        if (!quit::Requested())
+            throw;
+        py.RaiseClosing();
+        return false;
+    }
+    return true;
+}
+
+PyObject* GetClipboard(ProgramContext& context, PythonRuntime& py, PyObject*) {
+    platform::Clipboard& clipboard = context.Clipboard();
+    QByteArray text;
+    if (!WithClipboard(py, [&] { text = clipboard.Text().toUtf8(); }))
+        return nullptr;
+    return Text(py, text);
+}
+
+PyObject* SetClipboard(ProgramContext& context, PythonRuntime& py, PyObject* args) {
+    const char* text = nullptr;
+    if (!py.ParseArgs(args, "s:SetClipboard", &text))
+        return nullptr;
+    const QString copied = QString::fromUtf8(text);
+    platform::Clipboard& clipboard = context.Clipboard();
+    if (!WithClipboard(py, [&] { clipboard.SetText(copied); }))
+        return nullptr;
+    return py.NewNoneRef();
+}
+
 struct Entry {
     const char* name;
     PyObject* (*method)(void* context, PyObject* self, PyObject* args);
@@ -246,6 +324,11 @@ const Entry kMethods[] = {
     {"TypeText", &Method<&TypeTextMethod, Effect::Acts>},
     {"PixelSearch", &Method<&PixelSearchMethod>},
     {"ImageSearch", &Method<&ImageSearchMethod>},
+    {"WindowTitle", &Method<&WindowTitle>},
+    {"WindowActivate", &Method<&WindowActivate, Effect::Acts>},
+    {"WindowWait", &Method<&WindowWait, Effect::Acts>},
+    {"GetClipboard", &Method<&GetClipboard>},
+    {"SetClipboard", &Method<&SetClipboard, Effect::Acts>},
 };
 
 }  // namespace

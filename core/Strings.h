@@ -126,7 +126,8 @@ inline QString WaylandSessionNotice() {
         "only; ScreenX and ScreenY.\n"
         "Does not work: GetRGB, GetColor, PixelSearch and ImageSearch (Wayland lets X11 programs read no pixel of the screen: they raise "
         "an error); keys and clicks do not reach the windows of Wayland programs; MouseX and MouseY are where "
-        "the pointer last was over an X11 window; KEY binds fire only while an X11 window has the focus.\n"
+        "the pointer last was over an X11 window; KEY binds fire only while an X11 window has the focus; "
+        "WindowTitle, WindowActivate and WindowWait see the windows of X11 programs only.\n"
         "Why: Wayland keeps programs apart, and Orvexa talks to the desktop through X11. For all of it to "
         "work, log in to an X11 session (for example \"GNOME on Xorg\" or \"Plasma (X11)\").");
 }
@@ -138,7 +139,8 @@ inline QString WaylandPortalSessionNotice() {
         "Works: KeySend, KeyDown, KeyUp, TypeText and the mouse methods, for every window, once the desktop has "
         "asked you to allow it (at the first key or click of a run); ScreenX and ScreenY.\n"
         "Does not work: GetRGB, GetColor, PixelSearch and ImageSearch (the screen cannot be read yet: they raise an error); MouseX and "
-        "MouseY tell where Orvexa last moved the pointer.\n"
+        "MouseY tell where Orvexa last moved the pointer; WindowTitle, WindowActivate and WindowWait see the "
+        "windows of X11 programs only.\n"
         "For all of it to work, log in to an X11 session (for example \"GNOME on Xorg\" or \"Plasma (X11)\").");
 }
 

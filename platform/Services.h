@@ -16,11 +16,15 @@ class InputSynth;
 class Screen;
 class WaveAudio;
 class Shell;
+class Windows;
+class Clipboard;
 
-// The services that need the display: input synthesis and the screen.
+// The services that need the display: input synthesis, the screen and the
+// top-level windows.
 struct DisplayServices {
     std::shared_ptr<InputSynth> input;
     std::shared_ptr<Screen> screen;
+    std::shared_ptr<Windows> windows;
 };
 
 // The desktop's services as the program was given them: main() makes the
@@ -35,6 +39,8 @@ struct Services {
     std::shared_ptr<Screen> screen;
     std::shared_ptr<WaveAudio> wave;
     std::shared_ptr<Shell> shell;
+    std::shared_ptr<Windows> windows;
+    std::shared_ptr<Clipboard> clipboard;
     // The kind of session, found at start-up.
     DesktopSession session;
     // Makes the display's services once more, when the display could not be

@@ -13,7 +13,7 @@ PACKAGES=(
   python3 libpython3.11
   googletest libgtest-dev
   weston xwayland dbus-daemon
-  xvfb xauth xdotool x11-utils x11-xkb-utils x11-xserver-utils imagemagick
+  xvfb xauth xdotool x11-utils x11-xkb-utils x11-xserver-utils imagemagick openbox xclip
   desktop-file-utils appstream
   fonts-dejavu-core fonts-liberation2 fonts-noto-core
 )

@@ -2,6 +2,7 @@
 
 #include "platform/portal/PortalInput.h"
 #include "platform/portal/PortalShortcutCapture.h"
+#include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtKeyStore.h"
 #include "platform/qt/QtShell.h"
@@ -28,10 +29,13 @@ Services CreateDesktopServices() {
     services.keyCapture = CreateX11KeyCapture();
 #endif
     services.shell = CreateQtShell();
+    services.clipboard = CreateQtClipboard();
 #if ORVEXA_WITH_X11
     x11::X11InputServices x11 = x11::CreateX11InputServices(x11::kStartupAttempts);
     services.input = std::move(x11.input);
     services.screen = std::move(x11.screen);
+    // Under XWayland these are the windows of X11 programs only.
+    services.windows = std::move(x11.windows);
     services.connectDisplay = [] { return x11::CreateX11InputServices(); };
     services.session = DetectSession(services.screen && x11::ServerIsXWayland(*services.screen));
 #else
@@ -59,7 +63,7 @@ Services CreateDesktopServices() {
     }
 #if !ORVEXA_WITH_X11
     if (!portalInput)
-        std::fprintf(stderr, "Built without X11: screen, mouse and keyboard automation is unavailable\n");
+        std::fprintf(stderr, "Built without X11: screen, mouse, keyboard and window automation is unavailable\n");
 #endif
     services.wave = sdl::CreateSdlWaveAudio();
     return services;

@@ -12,12 +12,12 @@ class QWidget;
 namespace orvexa::platform {
 
 // The desktop's services as the program runs with them: Qt's dialogs, key
-// store and shell, SDL's wave audio, and X11's key capture, input and
-// screen. The display is tried a few times at once (a server under load may
-// refuse a connection for a moment); without one the input and the screen
-// stay unset and `connectDisplay` makes them when a script first needs them.
-// A build without X11 gives no key capture, input or screen, and no way to
-// connect them.
+// store, shell and clipboard, SDL's wave audio, and X11's key capture, input,
+// screen and windows. The display is tried a few times at once (a server under load may
+// refuse a connection for a moment); without one the input, the screen and the
+// windows stay unset and `connectDisplay` makes them when a script first needs them.
+// A build without X11 gives no key capture, input, screen or windows, and no
+// way to connect them.
 Services CreateDesktopServices();
 
 // Calls `destroyed` once when another client destroys the native window of

@@ -3,6 +3,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Input.h"
 #include "platform/x11/X11Screen.h"
+#include "platform/x11/X11Windows.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -23,6 +24,7 @@ X11InputServices CreateX11InputServices(int attempts) {
         return {};
     }
     auto screen = std::make_shared<X11Screen>(connection);
+    std::shared_ptr<X11Windows> windows = X11Windows::Open();
     int eventBase = 0;
     int errorBase = 0;
     int major = 0;
@@ -30,10 +32,10 @@ X11InputServices CreateX11InputServices(int attempts) {
     if (!XTestQueryExtension(connection->display(), &eventBase, &errorBase, &major, &minor)) {
         std::fprintf(stderr, "The X server has no XTEST extension: mouse and keyboard automation "
                              "is unavailable\n");
-        return {nullptr, std::move(screen)};
+        return {nullptr, std::move(screen), std::move(windows)};
     }
     auto input = std::make_shared<X11Input>(connection, screen);
-    return {std::move(input), std::move(screen)};
+    return {std::move(input), std::move(screen), std::move(windows)};
 }
 
 }  // namespace orvexa::platform::x11

@@ -4,12 +4,13 @@
 
 namespace orvexa::platform::x11 {
 
-// The X11 services of input synthesis and the screen, on one connection.
+// The X11 services of input synthesis and the screen, on one connection,
+// and of the top-level windows, on another.
 using X11InputServices = DisplayServices;
 
 // Connects to the display named by DISPLAY, trying `attempts` times with a
 // short pause between (an X server under load may refuse a connection for a
-// moment). Without a display both services are left empty; without the
+// moment). Without a display every service is left empty; without the
 // XTEST extension the input is.
 X11InputServices CreateX11InputServices(int attempts = 1);
 

@@ -47,8 +47,10 @@ TEST(DesktopServices, WithoutADisplayTheProgramHasItsOtherServices) {
     EXPECT_TRUE(services.keyStore);
     EXPECT_TRUE(services.shell);
     EXPECT_TRUE(services.wave);
+    EXPECT_TRUE(services.clipboard);
     EXPECT_FALSE(services.input);
     EXPECT_FALSE(services.screen);
+    EXPECT_FALSE(services.windows);
 #if ORVEXA_WITH_X11
     // The capture connects when it starts; the display may come later.
     EXPECT_TRUE(services.keyCapture);
@@ -64,6 +66,8 @@ TEST(DesktopServices, WithoutADisplayScriptsAreToldThereIsNone) {
     ProgramContext context(platform::CreateDesktopServices());
     EXPECT_EQ(test::MessageOf([&] { context.Input(); }), kNoDisplay);
     EXPECT_EQ(test::MessageOf([&] { context.Screen(); }), kNoDisplay);
+    EXPECT_EQ(test::MessageOf([&] { context.Windows(); }),
+              QStringLiteral("No X display is available for window titles and activation"));
 }
 
 TEST(DesktopServices, OffTheXcbPlatformNoWindowIsWatched) {

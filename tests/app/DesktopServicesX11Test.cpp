@@ -16,11 +16,14 @@ TEST(DesktopServicesX11, OnADisplayInputAndScreenAreThere) {
     EXPECT_TRUE(services.keyCapture);
     EXPECT_TRUE(services.input);
     EXPECT_TRUE(services.screen);
+    EXPECT_TRUE(services.windows);
+    EXPECT_TRUE(services.clipboard);
     EXPECT_TRUE(services.connectDisplay);
 
     ProgramContext context(platform::CreateDesktopServices());
     EXPECT_NO_THROW(context.Input());
     EXPECT_NO_THROW(context.Screen());
+    EXPECT_NO_THROW(context.Windows());
 }
 
 TEST(DesktopServicesX11, TheMainWindowIsWatched) {

@@ -7,6 +7,7 @@
 #include "core/Exception.h"
 #include "platform/Screen.h"
 #include "platform/Services.h"
+#include "platform/Windows.h"
 #include "platform/x11/X11Backend.h"
 
 #include <gtest/gtest.h>
@@ -121,4 +122,6 @@ TEST(DisplayReconnect, AConnectionThatFailedAtStartUpIsMadeOnFirstUse) {
     }
     EXPECT_EQ(width, 640);
     EXPECT_NO_THROW(context.Input());
+    // The windows came with the same connection attempt.
+    EXPECT_NO_THROW(context.Windows().FocusedWindow());
 }

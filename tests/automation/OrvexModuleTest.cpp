@@ -3,10 +3,12 @@
 // nesting, sound failures and the bind globals. One process per case.
 #include "automation/BindGlobals.h"
 #include "automation/WavePlayer.h"
+#include "automation/WindowActions.h"
 #include "automation/py.h"
 #include "core/Quit.h"
 #include "extension/PythonModule.h"
 #include "platform/VirtualKeyCodes.h"
+#include "platform/qt/QtClipboard.h"
 #include "tests/automation/FakeDesktop.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/QtPrinters.h"
@@ -21,6 +23,8 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <iterator>
+#include <vector>
 
 using namespace orvexa;
 using orvexa::test::Eval;
@@ -64,18 +68,22 @@ protected:
 
 }  // namespace
 
-TEST_F(Orvex, TheSeventeenMethodsThenTypeTextAndTheSearchesInOrderDocumentedByName) {
-    const char* names[] = {"GetColor", "GetRGB",   "MouseLeftClick", "MouseRightClick", "MouseMoveAbs", "MouseMoveRel",
-                           "MouseX",   "MouseY",   "ScreenX",        "ScreenY",         "KeyDown",      "KeyUp",
-                           "KeySend",  "Sleep",    "PlayWav",        "SetBindGlobal",   "GetBindGlobal", "TypeText",
-                           "PixelSearch", "ImageSearch"};
-    ASSERT_EQ(module->EntryCount(), 20);
-    for (int i = 0; i < 20; ++i) {
+TEST_F(Orvex, TheSeventeenMethodsThenTypeTextAndTheNewOnesInOrderDocumentedByName) {
+    const char* names[] = {"GetColor",      "GetRGB",        "MouseLeftClick", "MouseRightClick", "MouseMoveAbs",
+                           "MouseMoveRel",  "MouseX",        "MouseY",         "ScreenX",         "ScreenY",
+                           "KeyDown",       "KeyUp",         "KeySend",        "Sleep",           "PlayWav",
+                           "SetBindGlobal", "GetBindGlobal", "TypeText",       "PixelSearch",     "ImageSearch",
+                           "WindowTitle",   "WindowActivate", "WindowWait",    "GetClipboard",    "SetClipboard"};
+    constexpr int kCount = static_cast<int>(std::size(names));
+    ASSERT_EQ(module->EntryCount(), kCount);
+    EXPECT_EQ(module->Capacity(), 30);
+    for (int i = 0; i < kCount; ++i) {
         EXPECT_STREQ(module->MethodTable()[i].ml_name, names[i]);
         EXPECT_STREQ(module->MethodTable()[i].ml_doc, names[i]);
         EXPECT_EQ(module->MethodTable()[i].ml_flags, 1);
     }
-    EXPECT_EQ(module->MethodTable()[20].ml_name, nullptr);
+    for (int i = kCount; i <= 30; ++i)
+        EXPECT_EQ(module->MethodTable()[i].ml_name, nullptr);
     EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.KeySend.__doc__")), QStringLiteral("KeySend"));
     EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.ImageSearch.__doc__")), QStringLiteral("ImageSearch"));
 }
@@ -210,6 +218,7 @@ protected:
     void SetUp() override {
         services.input.reset();
         services.screen.reset();
+        services.windows.reset();
         Orvex::SetUp();
     }
 };
@@ -329,4 +338,179 @@ TEST_F(Orvex, TypeTextHandlesEventsBetweenSlicesAndClosingEndsIt) {
     EXPECT_LT(input->events.size(), 2000u) << "the typing went on after the program closed";
     EXPECT_EQ(std::count(input->events.begin(), input->events.end(), platform::FakeInputSynth::KeyDown('Y')), 0)
         << "the script went on after the program closed";
+}
+
+// Two windows in front of a third that is minimised; the one behind has the
+// focus.
+class OrvexWindows : public Orvex {
+protected:
+    void SetUp() override {
+        windows->SetWindows({{11, QStringLiteral("Terminal — ~/Documents"), true},
+                             {12, QStringLiteral("Café Zürich · Notes"), true},
+                             {13, QStringLiteral("Hidden Notes"), false}});
+        windows->Focus(12);
+        Orvex::SetUp();
+    }
+};
+
+TEST_F(OrvexWindows, WindowTitleIsTheFocusedWindowsTitleOrEmpty) {
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.WindowTitle() == 'Caf\\u00e9 Z\\u00fcrich \\u00b7 Notes'")),
+              QStringLiteral("True"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("repr(orvex.WindowTitle('ignored', 2))")),
+              QStringLiteral("'Café Zürich · Notes'"));
+    windows->Focus(0);
+    EXPECT_EQ(Eval(*engine, QStringLiteral("repr(orvex.WindowTitle())")), QStringLiteral("''"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.WindowTitle.__doc__")), QStringLiteral("WindowTitle"));
+}
+
+TEST_F(OrvexWindows, WindowActivateFocusesTheFrontMostVisibleMatch) {
+    // Case-sensitive, visible windows only, the one in front first.
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.WindowActivate('notes')")), QStringLiteral("False"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.WindowActivate('Hidden')")), QStringLiteral("False"));
+    EXPECT_TRUE(windows->ActivationRequests().empty()) << "nothing matched, nothing was asked";
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.WindowActivate('Terminal')")), QStringLiteral("True"));
+    EXPECT_EQ(windows->FocusedWindow(), 11u);
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.WindowActivate('Z\\u00fcrich')")), QStringLiteral("True"));
+    EXPECT_EQ(windows->FocusedWindow(), 12u);
+    // Every title contains the empty text: the window in front.
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.WindowActivate('')")), QStringLiteral("True"));
+    EXPECT_EQ(windows->ActivationRequests(), (std::vector<platform::WindowId>{11, 12, 12}));
+}
+
+TEST_F(OrvexWindows, WindowActivateRefusedByTheDesktopIsFalseAfterABoundedWait) {
+    windows->RefuseActivation(true);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.WindowActivate('Terminal')")), QStringLiteral("False"));
+    EXPECT_GE(clock.elapsed(), kActivationTimeoutMs);
+    EXPECT_LT(clock.elapsed(), kActivationTimeoutMs + 2000);
+    EXPECT_EQ(windows->FocusedWindow(), 12u);
+}
+
+TEST_F(OrvexWindows, WindowMethodsCheckTheirArguments) {
+    EXPECT_TRUE(Outcome({"orvex.WindowActivate(5)"}).startsWith(QStringLiteral("TypeError: WindowActivate()")))
+        << Outcome({"orvex.WindowActivate(5)"}).toStdString();
+    EXPECT_TRUE(Outcome({"orvex.WindowActivate()"}).startsWith(QStringLiteral("TypeError")));
+    EXPECT_TRUE(Outcome({"orvex.WindowWait('x')"}).startsWith(QStringLiteral("TypeError: WindowWait()")));
+    EXPECT_TRUE(Outcome({"orvex.WindowWait('x', 'y')"}).startsWith(QStringLiteral("TypeError")));
+    EXPECT_TRUE(Outcome({"orvex.WindowWait(1, 2)"}).startsWith(QStringLiteral("TypeError")));
+    EXPECT_TRUE(windows->ActivationRequests().empty());
+}
+
+TEST_F(OrvexWindows, WindowWaitEndsAtTheDeadlineOrWhenTheTitleComes) {
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.WindowWait('Terminal', 300)")), QStringLiteral("False"));
+    EXPECT_GE(clock.elapsed(), 300);
+    // Already there: at once.
+    clock.restart();
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.WindowWait('Notes', 5000)")), QStringLiteral("True"));
+    EXPECT_LT(clock.elapsed(), 1000);
+    // A delay of 0 or less looks once.
+    EXPECT_EQ(Eval(*engine, QStringLiteral("(orvex.WindowWait('Terminal', 0), orvex.WindowWait('Terminal', -5), "
+                                           "orvex.WindowWait('Notes', -5))")),
+              QStringLiteral("(False, False, True)"));
+    // Another window takes the focus while the script waits; the event that
+    // moves it is handled inside the wait.
+    QTimer::singleShot(200, [this] { windows->Focus(11); });
+    clock.restart();
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.WindowWait('Terminal', 5000)")), QStringLiteral("True"));
+    EXPECT_GE(clock.elapsed(), 190);
+    EXPECT_LT(clock.elapsed(), 2000);
+    // A title that changes counts too.
+    QTimer::singleShot(100, [this] { windows->SetTitle(11, QStringLiteral("Terminal — make")); });
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.WindowWait('make', 5000)")), QStringLiteral("True"));
+}
+
+TEST_F(OrvexWindows, WindowWaitEndsTheScriptWhenTheProgramCloses) {
+    QTimer::singleShot(150, [] { quit::Request(); });
+    QElapsedTimer clock;
+    clock.start();
+    QString ended;
+    try {
+        engine->ExecuteLines({"orvex.WindowWait('Never', 60000)", "after = True"});
+    } catch (const std::exception& e) {
+        ended = QString::fromUtf8(e.what());
+    }
+    EXPECT_EQ(ended, QStringLiteral("SystemExit: Orvexa is closing"));
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(Outcome({"after"}), QStringLiteral("NameError: name 'after' is not defined"));
+}
+
+TEST_F(OrvexWindows, WindowWaitInAScriptThreadLetsTheOthersRun) {
+    EXPECT_EQ(Outcome({"import threading", "found = []",
+                       "t = threading.Thread(target=lambda: found.append(orvex.WindowWait('Terminal', 3000)))",
+                       "t.start()"}),
+              QStringLiteral("ok"));
+    QTimer::singleShot(200, [this] { windows->Focus(11); });
+    EXPECT_EQ(Outcome({"orvex.Sleep(400)", "t.join()"}), QStringLiteral("ok"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("found")), QStringLiteral("[True]"));
+}
+
+TEST_F(Orvex, ClipboardRoundTripsTextOfAnyAlphabet) {
+    EXPECT_EQ(Eval(*engine, QStringLiteral("repr(orvex.GetClipboard())")), QStringLiteral("''"));
+    EXPECT_EQ(Outcome({"orvex.SetClipboard('Gr\\u00fc\\u00dfe \\u2014 5 \\u20ac \\U0001f600\\nzwei')"}),
+              QStringLiteral("ok"));
+    EXPECT_EQ(clipboard->Text(), QStringLiteral("Grüße — 5 € 😀\nzwei"));
+    clipboard->SetText(QStringLiteral("из другой программы"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.GetClipboard(1, 'ignored') == "
+                                           "'\\u0438\\u0437 \\u0434\\u0440\\u0443\\u0433\\u043e\\u0439 "
+                                           "\\u043f\\u0440\\u043e\\u0433\\u0440\\u0430\\u043c\\u043c\\u044b'")),
+              QStringLiteral("True"));
+    EXPECT_EQ(Outcome({"orvex.SetClipboard('')"}), QStringLiteral("ok"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("repr(orvex.GetClipboard())")), QStringLiteral("''"));
+    EXPECT_TRUE(Outcome({"orvex.SetClipboard(5)"}).startsWith(QStringLiteral("TypeError: SetClipboard()")));
+    EXPECT_TRUE(Outcome({"orvex.SetClipboard()"}).startsWith(QStringLiteral("TypeError")));
+    clipboard->Fail(QStringLiteral("The clipboard's owner did not answer"));
+    EXPECT_EQ(Outcome({"orvex.GetClipboard()"}), QStringLiteral("RuntimeError: The clipboard's owner did not answer"));
+}
+
+TEST_F(OrvexWithoutDisplay, WindowMethodsWithoutADisplayRaiseRuntimeError) {
+    EXPECT_EQ(Outcome({"orvex.WindowTitle()"}),
+              QStringLiteral("RuntimeError: No X display is available for window titles and activation"));
+    EXPECT_TRUE(Outcome({"orvex.WindowActivate('x')"}).startsWith(QStringLiteral("RuntimeError")));
+    EXPECT_TRUE(Outcome({"orvex.WindowWait('x', 10)"}).startsWith(QStringLiteral("RuntimeError")));
+}
+
+// Qt's own clipboard (in-process on the offscreen platform) from a script's
+// threads, which reach it through the GUI thread.
+class OrvexQtClipboard : public Orvex {
+protected:
+    void SetUp() override {
+        services.clipboard = platform::CreateQtClipboard(std::chrono::milliseconds(500));
+        Orvex::SetUp();
+    }
+};
+
+TEST_F(OrvexQtClipboard, ScriptThreadsUseTheClipboardWhileTheScriptWaits) {
+    EXPECT_EQ(Outcome({"import threading", "got = []",
+                       "def use():", "    orvex.SetClipboard('from a thread \u00e9')",
+                       "    got.append(orvex.GetClipboard())",
+                       "t = threading.Thread(target=use)", "t.start()", "orvex.Sleep(300)", "t.join()"}),
+              QStringLiteral("ok"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("got == ['from a thread \u00e9']")), QStringLiteral("True"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.GetClipboard() == 'from a thread \u00e9'")), QStringLiteral("True"));
+}
+
+TEST_F(OrvexQtClipboard, AThreadWhoseCallTheBusyGuiThreadNeverTakesGetsAnErrorAndNothingHappensLater) {
+    EXPECT_EQ(Outcome({"orvex.SetClipboard('before')"}), QStringLiteral("ok"));
+    // The GUI thread spins in script code that never waits, until the
+    // thread has its answer.
+    EXPECT_EQ(Outcome({"import threading, time", "said = []",
+                       "def use():",
+                       "    try:",
+                       "        orvex.SetClipboard('late')",
+                       "        said.append('set')",
+                       "    except RuntimeError as e:",
+                       "        said.append(str(e))",
+                       "t = threading.Thread(target=use)", "t.start()",
+                       "end = time.time() + 10",
+                       "while not said and time.time() < end: pass",
+                       "t.join()", "orvex.Sleep(100)"}),
+              QStringLiteral("ok"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("said")),
+              QStringLiteral("[\"The clipboard could not be reached: Orvexa's main thread was busy running script "
+                             "code for 500 ms\"]"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("repr(orvex.GetClipboard())")), QStringLiteral("'before'"))
+        << "the call given up ran later";
 }
