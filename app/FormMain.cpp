@@ -200,8 +200,11 @@ void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
         sessionTold_ = true;
         const platform::DesktopSession& session = context_.Services().session;
         PythonGUIInputOutput1->Write(
-            (session.portalInput ? strings::WaylandPortalSessionNotice() : strings::WaylandSessionNotice()) + u'\n');
-        if (session.portalInput || session.portalShortcuts)
+            (session.portalInput || session.portalScreen
+                 ? strings::WaylandPortalSessionNotice(session.portalInput, session.portalScreen)
+                 : strings::WaylandSessionNotice()) +
+            u'\n');
+        if (session.portalInput || session.portalScreen || session.portalShortcuts)
             PythonGUIInputOutput1->Write(strings::WaylandShortcutsNotice(session.portalShortcuts) + u'\n');
     }
     if (editor) {
