@@ -30,9 +30,20 @@ PipeWireStream& PipeWireScreen::Ready() {
     if (!stream_) {
         if (!failure_.isEmpty())
             throw Exception(failure_);
+        if (opening_)
+            throw Exception(QStringLiteral("The screen cannot be read yet: the desktop is still being asked for "
+                                           "its screen cast"));
         // The opener throws with the desktop's reason (a refusal stands for
         // the run: the opener keeps it).
-        ScreenCastStream cast = open_();
+        opening_ = true;
+        ScreenCastStream cast;
+        try {
+            cast = open_();
+        } catch (...) {
+            opening_ = false;
+            throw;
+        }
+        opening_ = false;
         try {
             stream_ = std::make_unique<PipeWireStream>(std::move(cast.pipeWire), cast.node);
         } catch (const Exception& e) {

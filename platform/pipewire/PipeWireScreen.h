@@ -45,7 +45,11 @@ private:
     // stream's.
     ScreenSize Size(const PipeWireStream& stream) const;
 
-    std::mutex mutex_;
+    // Recursive: the desktop's answers come through the program's event
+    // loop, in which a timer's code may read the screen again.
+    std::recursive_mutex mutex_;
+    // The cast is being asked for (and the desktop may be asking the user).
+    bool opening_ = false;
     ScreenCastOpener open_;
     std::unique_ptr<PipeWireStream> stream_;
     ScreenSize desktopSize_;

@@ -119,6 +119,28 @@ TEST_F(PipeWireStreamTest, NoSourceIsAClearErrorAfterTheWaitNeverBlack) {
     EXPECT_THROW(screen.PrimarySize(), Exception);
 }
 
+TEST_F(PipeWireStreamTest, AReadWhileTheCastIsAskedForIsToldSoInsteadOfWaitingForItself) {
+    // The desktop's answers come through the program's event loop, where a
+    // timer's code may read the screen again before the cast is there.
+    PipeWireScreen* screen = nullptr;
+    QString nested;
+    PipeWireScreen asking([&] {
+        try {
+            screen->PixelColor(0, 0);
+        } catch (const Exception& e) {
+            nested = e.Message();
+        }
+        platform::ScreenCastStream cast;
+        cast.pipeWire = UniqueFd(daemon.Connect());
+        cast.node = 4000;
+        return cast;
+    });
+    screen = &asking;
+    asking.FirstFrameWait = std::chrono::milliseconds(100);
+    EXPECT_THROW(asking.PixelColor(0, 0), Exception) << "the node sends nothing";
+    EXPECT_TRUE(nested.contains(QStringLiteral("still being asked"))) << nested.toStdString();
+}
+
 TEST_F(PipeWireStreamTest, TheScreenMapsTheDesktopsCoordinatesOntoTheStreamsPixels) {
     ASSERT_TRUE(daemon.StartVideoSource("orvexa-test-scaled", {"pattern=smpte"},
                                         "video/x-raw,format=BGRx,width=140,height=60,framerate=30/1"))
