@@ -10,10 +10,12 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 
 namespace orvexa::test {
@@ -48,6 +50,12 @@ context.objects = [
     }
 ]
 )";
+
+// The daemon and the sources end with the test's process, even when it
+// dies without cleaning up (a crash, a closed pipe).
+void EndWithThisProcess(QProcess& process) {
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
 
 void Stop(QProcess& process) {
     if (process.state() == QProcess::NotRunning)
@@ -95,6 +103,7 @@ bool PipeWireDaemon::Start(int timeoutMs) {
     }
     file.close();
     daemon_.setProcessEnvironment(Environment());
+    EndWithThisProcess(daemon_);
     daemon_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     daemon_.setStandardOutputFile(QProcess::nullDevice());
     daemon_.start(QStringLiteral("pipewire"), {QStringLiteral("-c"), config});
@@ -156,6 +165,7 @@ bool PipeWireDaemon::Run(const QString& program, const QStringList& arguments, Q
 bool PipeWireDaemon::StartVideoSource(const QString& name, const QStringList& source, const QString& caps) {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(Environment());
+    EndWithThisProcess(*process);
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QStringList arguments{QStringLiteral("-q"), QStringLiteral("videotestsrc")};
