@@ -4,6 +4,7 @@
 #include "app/HelpLauncher.h"
 #include "app/OrvexaApplication.h"
 #include "app/ScriptInterpreter.h"
+#include "app/SessionNotice.h"
 #include "app/about.h"
 #include "automation/ProgramContext.h"
 #include "automation/py.h"
@@ -190,11 +191,7 @@ void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
     if (output && context_.Services().session.IsWayland() && !sessionTold_) {
         // What works in this session and what does not, said once.
         sessionTold_ = true;
-        const platform::DesktopSession& session = context_.Services().session;
-        PythonGUIInputOutput1->Write(
-            (session.portalInput ? strings::WaylandPortalSessionNotice() : strings::WaylandSessionNotice()) + u'\n');
-        if (session.portalInput || session.portalShortcuts)
-            PythonGUIInputOutput1->Write(strings::WaylandShortcutsNotice(session.portalShortcuts) + u'\n');
+        PythonGUIInputOutput1->Write(SessionNotice(context_.Services().session));
     }
     if (editor) {
         // A dialog of this window, modal to it only: the Output window stays

@@ -3,6 +3,7 @@
 #include "app/BindArming.h"
 #include "app/OrvexaApplication.h"
 #include "app/ScriptInterpreter.h"
+#include "app/SessionNotice.h"
 #include "automation/ProgramContext.h"
 #include "automation/py.h"
 #include "binds/BindParser.h"
@@ -86,11 +87,8 @@ ScriptRun::ScriptRun(ProgramContext& context) : context_(context) {
         // has been printed): said, and the script runs as far as it can.
         OrvexaApplication::ShowCurrentException(nullptr);
     }
-    if (context_.Services().session.IsWayland()) {
-        const platform::DesktopSession& session = context_.Services().session;
-        WriteToStandardError(session.portalInput ? strings::WaylandPortalSessionNotice()
-                                                 : strings::WaylandSessionNotice());
-    }
+    if (const QString notice = SessionNotice(context_.Services().session); !notice.isEmpty())
+        WriteToStandardError(notice.trimmed());
 }
 
 ScriptRun::~ScriptRun() {

@@ -57,8 +57,16 @@ QByteArray GetColorName(Screen& screen, int x, int y, int redMargin, int greenMa
 
 QByteArray GetColorRGBText(Screen& screen, int x, int y) { return ColorRGBText(GetPixelColor(screen, x, y)); }
 
-int GetMouseX(InputSynth& input) { return input.CursorPosition().x; }
-int GetMouseY(InputSynth& input) { return input.CursorPosition().y; }
+platform::ScreenPoint GetCursorPos(InputSynth& input, Screen& screen) {
+    // A screen cast sees the cursor wherever it is; input through a portal
+    // knows only where it last moved it.
+    if (const std::optional<platform::ScreenPoint> shown = screen.CursorPosition())
+        return *shown;
+    return input.CursorPosition();
+}
+
+int GetMouseX(InputSynth& input, Screen& screen) { return GetCursorPos(input, screen).x; }
+int GetMouseY(InputSynth& input, Screen& screen) { return GetCursorPos(input, screen).y; }
 int GetScreenWidth(Screen& screen) { return screen.PrimarySize().width; }
 int GetScreenHeight(Screen& screen) { return screen.PrimarySize().height; }
 
@@ -74,7 +82,7 @@ void MoveMouseRel(InputSynth& input, Screen& screen, int dx, int dy) {
     const platform::ScreenSize size = screen.PrimarySize();
     if (size.width <= 0 || size.height <= 0)
         return;
-    const platform::ScreenPoint cursor = input.CursorPosition();
+    const platform::ScreenPoint cursor = GetCursorPos(input, screen);
     input.MouseEvent(InputSynth::kMouseMove | InputSynth::kMouseAbsolute,
                      NormaliseRelative(std::int64_t{dx} + cursor.x, size.width),
                      NormaliseRelative(std::int64_t{dy} + cursor.y, size.height));

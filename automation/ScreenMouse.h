@@ -4,9 +4,10 @@
 
 #include <cstdint>
 
+#include "platform/Screen.h"
+
 namespace orvexa::platform {
 class InputSynth;
-class Screen;
 }  // namespace orvexa::platform
 
 namespace orvexa {
@@ -29,8 +30,11 @@ QByteArray GetColorName(platform::Screen& screen, int x, int y, int redMargin, i
 // Six upper-case hexadecimal digits, red first: "010203".
 QByteArray GetColorRGBText(platform::Screen& screen, int x, int y);
 
-int GetMouseX(platform::InputSynth& input);
-int GetMouseY(platform::InputSynth& input);
+// The cursor position: where the screen shows it when the screen sees the
+// cursor (a screen cast), else where the input service says it is.
+platform::ScreenPoint GetCursorPos(platform::InputSynth& input, platform::Screen& screen);
+int GetMouseX(platform::InputSynth& input, platform::Screen& screen);
+int GetMouseY(platform::InputSynth& input, platform::Screen& screen);
 int GetScreenWidth(platform::Screen& screen);
 int GetScreenHeight(platform::Screen& screen);
 

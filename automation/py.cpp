@@ -90,10 +90,10 @@ PyObject* MouseMoveRel(ProgramContext& context, PythonRuntime& py, PyObject* arg
 }
 
 PyObject* MouseX(ProgramContext& context, PythonRuntime& py, PyObject*) {
-    return py.BuildValue("i", GetMouseX(context.Input()));
+    return py.BuildValue("i", GetMouseX(context.Input(), context.Screen()));
 }
 PyObject* MouseY(ProgramContext& context, PythonRuntime& py, PyObject*) {
-    return py.BuildValue("i", GetMouseY(context.Input()));
+    return py.BuildValue("i", GetMouseY(context.Input(), context.Screen()));
 }
 PyObject* ScreenX(ProgramContext& context, PythonRuntime& py, PyObject*) {
     return py.BuildValue("i", GetScreenWidth(context.Screen()));

@@ -132,15 +132,35 @@ inline QString WaylandSessionNotice() {
         "work, log in to an X11 session (for example \"GNOME on Xorg\" or \"Plasma (X11)\").");
 }
 
-// The same where keys and the mouse go through the desktop's portal.
-inline QString WaylandPortalSessionNotice() {
+// The same where keys and the mouse, or the screen, or both, go through the
+// desktop's portals.
+inline QString WaylandPortalSessionNotice(bool portalInput, bool portalScreen) {
+    if (portalInput && portalScreen)
+        return QStringLiteral(
+            "Orvexa runs in a Wayland session; keys and the mouse go through the desktop's remote-desktop portal, "
+            "and the screen is read from its screen cast.\n"
+            "Works: KeySend, KeyDown, KeyUp, TypeText and the mouse methods, for every window; GetRGB, GetColor, "
+            "PixelSearch, ImageSearch, ScreenX, ScreenY, MouseX and MouseY; once the desktop has asked you to "
+            "allow it (at the first key, click or screen read of a run; one question for all of them).\n"
+            "MouseX and MouseY tell where Orvexa last moved the pointer where the desktop sends no cursor with "
+            "its screen cast; WindowTitle, WindowActivate and WindowWait see the windows of X11 programs only.");
+    if (portalScreen)
+        return QStringLiteral(
+            "Orvexa runs in a Wayland session, through XWayland; the screen is read from the desktop's screen "
+            "cast.\n"
+            "Works: GetRGB, GetColor, PixelSearch, ImageSearch, ScreenX, ScreenY, MouseX and MouseY, once the "
+            "desktop has asked you to allow it (at the first screen read of a run); KeySend, KeyDown, KeyUp, "
+            "TypeText and the mouse methods for the windows of X11 programs only.\n"
+            "Does not work: keys and clicks do not reach the windows of Wayland programs (the desktop has no "
+            "remote-desktop portal); WindowTitle, WindowActivate and WindowWait see the windows of X11 programs "
+            "only.");
     return QStringLiteral(
         "Orvexa runs in a Wayland session; keys and the mouse go through the desktop's remote-desktop portal.\n"
         "Works: KeySend, KeyDown, KeyUp, TypeText and the mouse methods, for every window, once the desktop has "
         "asked you to allow it (at the first key or click of a run); ScreenX and ScreenY.\n"
-        "Does not work: GetRGB, GetColor, PixelSearch and ImageSearch (the screen cannot be read yet: they raise an error); MouseX and "
-        "MouseY tell where Orvexa last moved the pointer; WindowTitle, WindowActivate and WindowWait see the "
-        "windows of X11 programs only.\n"
+        "Does not work: GetRGB, GetColor, PixelSearch and ImageSearch (the desktop has no screen-cast portal: they "
+        "raise an error); MouseX and MouseY tell where Orvexa last moved the pointer; WindowTitle, WindowActivate "
+        "and WindowWait see the windows of X11 programs only.\n"
         "For all of it to work, log in to an X11 session (for example \"GNOME on Xorg\" or \"Plasma (X11)\").");
 }
 

@@ -1,16 +1,12 @@
 #pragma once
 
+#include "platform/Screen.h"
+
 #include <cstdint>
 #include <functional>
 #include <string_view>
 
 namespace orvexa::platform {
-
-struct ScreenPoint {
-    int x = 0;
-    int y = 0;
-    friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
-};
 
 // Synthetic mouse and keyboard input, with the calling surface of the Win32
 // calls the automation primitives are written against (mouse_event,

@@ -2,9 +2,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace orvexa::platform {
+
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+};
 
 struct ScreenSize {
     int width = 0;
@@ -58,6 +65,12 @@ public:
 
     // Width and height of the primary screen in pixels.
     virtual ScreenSize PrimarySize() = 0;
+
+    // Where the screen shows the cursor, for a screen that sees it (a
+    // screen cast with the cursor as metadata); nothing where it does not
+    // (X11, where the input service asks the server), or where the cursor
+    // is not on this screen now.
+    virtual std::optional<ScreenPoint> CursorPosition() { return std::nullopt; }
 };
 
 }  // namespace orvexa::platform

@@ -17,6 +17,9 @@ struct DesktopSession {
     bool xwayland = false;
     // Keys and the mouse go through the desktop's remote-desktop portal.
     bool portalInput = false;
+    // The screen's pixels, size and cursor come from a screen cast, through
+    // the desktop's portal and PipeWire.
+    bool portalScreen = false;
     // KEY binds are the desktop's global shortcuts, through its portal.
     bool portalShortcuts = false;
 

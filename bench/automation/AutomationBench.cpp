@@ -198,7 +198,7 @@ int main(int argc, char** argv) {
     const double move = MicrosPerCall(kCalls, [&](int i) {
         MoveMouseAbs(input, screen, 100 + i % 500, 100 + (i * 3) % 500);
         if (i % 100 == 99)
-            GetMouseX(input);
+            GetMouseX(input, screen);
     });
     if (haveXdotool)
         Ratio("MoveMouseAbs", move, "xdotool mousemove",
@@ -207,7 +207,7 @@ int main(int argc, char** argv) {
     const double key = MicrosPerCall(kCalls, [&](int i) {
         SendKey(input, "a");
         if (i % 100 == 99)
-            GetMouseX(input);
+            GetMouseX(input, screen);
     });
     if (haveXdotool)
         Ratio("SendKey(\"a\")", key, "xdotool key a",

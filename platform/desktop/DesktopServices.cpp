@@ -1,6 +1,8 @@
 #include "platform/desktop/DesktopServices.h"
 
+#include "platform/pipewire/PipeWireScreen.h"
 #include "platform/portal/PortalInput.h"
+#include "platform/portal/PortalScreenCast.h"
 #include "platform/portal/PortalShortcutCapture.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtDialogs.h"
@@ -47,9 +49,31 @@ Services CreateDesktopServices() {
     const bool portalInput =
         forced == "portal" ||
         (forced != "x11" && services.session.IsWayland() && portal::RemoteDesktopAvailable(QDBusConnection::sessionBus()));
+    std::shared_ptr<portal::PortalInput> inputSession;
     if (portalInput) {
-        services.input = std::make_shared<portal::PortalInput>(QDBusConnection::sessionBus(), services.keyStore);
+        inputSession = std::make_shared<portal::PortalInput>(QDBusConnection::sessionBus(), services.keyStore);
+        services.input = inputSession;
         services.session.portalInput = true;
+    }
+    // The screen from a screen cast through PipeWire on Wayland sessions
+    // whose portal has one: the remote-desktop session's own cast where
+    // input goes through it (one question to the user for both), a
+    // screen-cast session otherwise. ORVEXA_SCREEN_BACKEND=x11 or =portal
+    // chooses by hand.
+    const QByteArray forcedScreen = qgetenv("ORVEXA_SCREEN_BACKEND").trimmed().toLower();
+    const bool portalScreen =
+        forcedScreen == "portal" || (forcedScreen != "x11" && services.session.IsWayland() &&
+                                     portal::ScreenCastAvailable(QDBusConnection::sessionBus()));
+    if (portalScreen) {
+        ScreenCastOpener open;
+        if (inputSession) {
+            open = [inputSession] { return inputSession->OpenScreenCast(); };
+        } else {
+            auto cast = std::make_shared<portal::PortalScreenCast>(QDBusConnection::sessionBus(), services.keyStore);
+            open = [cast] { return cast->Open(); };
+        }
+        services.screen = std::make_shared<pipewire::PipeWireScreen>(std::move(open));
+        services.session.portalScreen = true;
     }
     // KEY binds as the desktop's global shortcuts where its portal has them;
     // ORVEXA_KEY_BACKEND=x11 or =portal chooses by hand.
@@ -62,7 +86,7 @@ Services CreateDesktopServices() {
         services.session.portalShortcuts = true;
     }
 #if !ORVEXA_WITH_X11
-    if (!portalInput)
+    if (!portalInput && !portalScreen)
         std::fprintf(stderr, "Built without X11: screen, mouse, keyboard and window automation is unavailable\n");
 #endif
     services.wave = sdl::CreateSdlWaveAudio();

@@ -17,12 +17,16 @@ public:
     ScreenSize PrimarySize() override { return size; }
     // The pixels PixelColor reads, clipped to the screen; counts the grabs.
     ScreenPixels Grab(ScreenRect rect) override;
+    std::optional<ScreenPoint> CursorPosition() override { return cursor; }
 
     // Sets one pixel from its channels.
     void SetPixel(int x, int y, int red, int green, int blue);
 
     ScreenSize size;
     std::uint32_t background = 0;
+    // Where the screen shows the cursor; nothing for a screen that does not
+    // see it.
+    std::optional<ScreenPoint> cursor;
     std::map<std::pair<int, int>, std::uint32_t> pixels;
     int grabs = 0;
 };

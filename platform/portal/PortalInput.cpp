@@ -4,6 +4,7 @@
 #include "platform/KeyStore.h"
 #include "platform/portal/EvdevKeys.h"
 #include "platform/portal/PortalRequest.h"
+#include "platform/portal/ScreenCastStreams.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -20,46 +21,9 @@ namespace orvexa::platform::portal {
 namespace {
 
 constexpr const char* kRemoteDesktop = "org.freedesktop.portal.RemoteDesktop";
-constexpr const char* kScreenCast = "org.freedesktop.portal.ScreenCast";
 constexpr uint kKeyboard = 1;
 constexpr uint kPointer = 2;
-constexpr uint kMonitor = 1;
 constexpr uint kPersistUntilRevoked = 2;
-
-// The first stream of Start's results, a(ua{sv}): its node id and size.
-struct Stream {
-    uint node = 0;
-    int width = 0;
-    int height = 0;
-};
-std::optional<Stream> FirstStream(const QVariant& streams) {
-    if (!streams.canConvert<QDBusArgument>())
-        return std::nullopt;
-    const QDBusArgument argument = streams.value<QDBusArgument>();
-    std::optional<Stream> first;
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        uint node = 0;
-        QVariantMap properties;
-        argument.beginStructure();
-        argument >> node >> properties;
-        argument.endStructure();
-        if (first)
-            continue;
-        Stream stream;
-        stream.node = node;
-        const QVariant size = properties.value(QStringLiteral("size"));
-        if (size.canConvert<QDBusArgument>()) {
-            const QDBusArgument pair = size.value<QDBusArgument>();
-            pair.beginStructure();
-            pair >> stream.width >> stream.height;
-            pair.endStructure();
-        }
-        first = stream;
-    }
-    argument.endArray();
-    return first;
-}
 
 QString RefusalText(const PortalResponse& response) {
     if (!response.answered)
@@ -77,7 +41,8 @@ bool RemoteDesktopAvailable(const QDBusConnection& bus) {
 
 struct PortalInput::Session {
     QDBusObjectPath handle;
-    std::optional<Stream> stream;
+    std::optional<PortalStream> stream;
+    bool cursorMetadata = false;
 };
 
 PortalInput::PortalInput(QDBusConnection bus, std::shared_ptr<KeyStore> keyStore)
@@ -131,10 +96,13 @@ PortalInput::Session& PortalInput::Started() {
                                                  {QVariant::fromValue(handle), devices}, RequestTimeoutMs);
     if (!selected.Succeeded())
         return refuse(selected);
-    // The monitor, for the pointer's absolute moves.
-    const PortalResponse sources =
-        request.Call(QLatin1String(kScreenCast), QStringLiteral("SelectSources"),
-                     {QVariant::fromValue(handle), QVariantMap{{QStringLiteral("types"), kMonitor}}}, RequestTimeoutMs);
+    // The monitor, for the pointer's absolute moves and for the screen's
+    // pixels (a remote desktop's screen cast cannot persist by itself: the
+    // devices' permission carries it).
+    bool cursorMetadata = false;
+    const QVariantMap sourceOptions = MonitorSourceOptions(bus_, cursorMetadata);
+    const PortalResponse sources = request.Call(QLatin1String(kScreenCast), QStringLiteral("SelectSources"),
+                                                {QVariant::fromValue(handle), sourceOptions}, RequestTimeoutMs);
     if (!sources.Succeeded())
         return refuse(sources);
     const PortalResponse started = request.Call(QLatin1String(kRemoteDesktop), QStringLiteral("Start"),
@@ -155,6 +123,7 @@ PortalInput::Session& PortalInput::Started() {
     session_ = std::make_unique<Session>();
     session_->handle = handle;
     session_->stream = FirstStream(started.results.value(QStringLiteral("streams")));
+    session_->cursorMetadata = cursorMetadata;
     return *session_;
 }
 
@@ -175,10 +144,10 @@ void PortalInput::MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) {
     if (flags & kMouseMove) {
         if (flags & kMouseAbsolute) {
             Session& session = Started();
-            if (!session.stream || session.stream->width <= 0 || session.stream->height <= 0)
+            if (!session.stream || session.stream->size.width <= 0 || session.stream->size.height <= 0)
                 throw Exception(QStringLiteral("The desktop gave no screen to move the pointer on"));
-            const double x = std::round(static_cast<double>(dx) * session.stream->width / 65535.0);
-            const double y = std::round(static_cast<double>(dy) * session.stream->height / 65535.0);
+            const double x = std::round(static_cast<double>(dx) * session.stream->size.width / 65535.0);
+            const double y = std::round(static_cast<double>(dy) * session.stream->size.height / 65535.0);
             Notify(QStringLiteral("NotifyPointerMotionAbsolute"), {session.stream->node, x, y});
             cursor_ = {static_cast<int>(x), static_cast<int>(y)};
         } else {
@@ -220,6 +189,19 @@ void PortalInput::TypeText(std::u32string_view text, const Between& between) {
         CharacterEvent(character, true);
         CharacterEvent(character, false);
     }
+}
+
+ScreenCastStream PortalInput::OpenScreenCast() {
+    const std::lock_guard lock(mutex_);
+    Session& session = Started();
+    if (!session.stream)
+        throw Exception(QStringLiteral("The desktop gave no screen to cast"));
+    ScreenCastStream cast;
+    cast.pipeWire = OpenPipeWireRemote(bus_, session.handle);
+    cast.node = session.stream->node;
+    cast.size = session.stream->size;
+    cast.cursorMetadata = session.cursorMetadata;
+    return cast;
 }
 
 ScreenPoint PortalInput::CursorPosition() {

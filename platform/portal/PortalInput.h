@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/InputSynth.h"
+#include "platform/ScreenCast.h"
 
 #include <QDBusConnection>
 #include <QString>
@@ -40,6 +41,12 @@ public:
     void TypeText(std::u32string_view text, const Between& between) override;
     // The portal tells no cursor position: the last absolute position sent.
     ScreenPoint CursorPosition() override;
+
+    // The session's screen cast of the monitor, for the screen's pixels:
+    // one session, and one question to the user, for input and screen.
+    // Starts the session when it is not yet; throws orvexa::Exception when
+    // there is none.
+    ScreenCastStream OpenScreenCast();
 
     // Where the restore token is kept.
     static QString RestoreTokenKey();

@@ -19,12 +19,16 @@ constexpr const char* kRequestInterface = "org.freedesktop.portal.Request";
 }
 
 uint PortalInterfaceVersion(const QDBusConnection& bus, const QString& interface) {
+    return PortalProperty(bus, interface, QStringLiteral("version"));
+}
+
+uint PortalProperty(const QDBusConnection& bus, const QString& interface, const QString& property) {
     if (!bus.isConnected())
         return 0;
     QDBusMessage get = QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kObjectPath),
                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
                                                       QStringLiteral("Get"));
-    get.setArguments({interface, QStringLiteral("version")});
+    get.setArguments({interface, property});
     const QDBusMessage reply = bus.call(get, QDBus::Block, 5000);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return 0;

@@ -17,6 +17,9 @@ inline constexpr const char* kObjectPath = "/org/freedesktop/portal/desktop";
 // The `version` property of one of the portal's interfaces; 0 when there is
 // no portal or no such interface.
 uint PortalInterfaceVersion(const QDBusConnection& bus, const QString& interface);
+// An unsigned property of one of the portal's interfaces; 0 when there is
+// none.
+uint PortalProperty(const QDBusConnection& bus, const QString& interface, const QString& property);
 
 // Ends a portal session (RemoteDesktop, GlobalShortcuts...) without waiting;
 // an empty path ends nothing.

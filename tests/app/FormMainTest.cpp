@@ -363,6 +363,18 @@ TEST_F(FormMain, WithPortalInputTheNoticeSaysTheDesktopAsksOnce) {
     EXPECT_TRUE(shown.contains(QStringLiteral("for every window, once the desktop has asked you")));
 }
 
+TEST_F(FormMain, WithAScreenCastTheNoticeSaysTheScreenIsRead) {
+    services.session.kind = platform::DesktopSession::Kind::Wayland;
+    services.session.portalInput = true;
+    services.session.portalScreen = true;
+    Start();
+    QCoreApplication::sendPostedEvents();
+    const QString shown = windows.FormOutput->RichEditOutput->toPlainText();
+    EXPECT_TRUE(shown.contains(QStringLiteral("the screen is read from its screen cast"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("GetRGB, GetColor")));
+    EXPECT_FALSE(shown.contains(QStringLiteral("Does not work: GetRGB")));
+}
+
 TEST_F(FormMain, TheNoticeSaysWhetherKeyBindsAreTheDesktopsShortcuts) {
     services.session.kind = platform::DesktopSession::Kind::Wayland;
     services.session.portalInput = true;

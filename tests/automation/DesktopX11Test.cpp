@@ -139,22 +139,22 @@ TEST_F(Desktop, AbsoluteMovesLandWhereTheArithmeticSays) {
             NormaliseAbsolute(target.x(), width), width);
         const auto y = platform::x11::X11Input::NormalisedToPixel(
             NormaliseAbsolute(target.y(), height), height);
-        EXPECT_EQ(GetMouseX(*input), x);
-        EXPECT_EQ(GetMouseY(*input), y);
+        EXPECT_EQ(GetMouseX(*input, *screen), x);
+        EXPECT_EQ(GetMouseY(*input, *screen), y);
         // Which is the pixel itself.
-        EXPECT_EQ(QPoint(GetMouseX(*input), GetMouseY(*input)), target);
+        EXPECT_EQ(QPoint(GetMouseX(*input, *screen), GetMouseY(*input, *screen)), target);
         EXPECT_EQ(probe.Pointer(), (platform::ScreenPoint{target.x(), target.y()}));
     }
     MoveMouseAbs(*input, *screen, -50, height + 50);  // beyond the edges: clamped by the server
-    EXPECT_EQ(QPoint(GetMouseX(*input), GetMouseY(*input)), QPoint(0, height - 1));
+    EXPECT_EQ(QPoint(GetMouseX(*input, *screen), GetMouseY(*input, *screen)), QPoint(0, height - 1));
 }
 
 TEST_F(Desktop, RelativeMovesGoFromTheCursor) {
     MoveMouseAbs(*input, *screen, 100, 100);
     MoveMouseRel(*input, *screen, 25, -40);
-    EXPECT_EQ(QPoint(GetMouseX(*input), GetMouseY(*input)), QPoint(125, 60));
+    EXPECT_EQ(QPoint(GetMouseX(*input, *screen), GetMouseY(*input, *screen)), QPoint(125, 60));
     MoveMouseRel(*input, *screen, 0, 0);
-    EXPECT_EQ(QPoint(GetMouseX(*input), GetMouseY(*input)), QPoint(125, 60));
+    EXPECT_EQ(QPoint(GetMouseX(*input, *screen), GetMouseY(*input, *screen)), QPoint(125, 60));
 }
 
 TEST_F(Desktop, ALeftClickClicksTheButtonUnderTheCursorWithoutMovingIt) {
@@ -173,7 +173,7 @@ TEST_F(Desktop, ALeftClickClicksTheButtonUnderTheCursorWithoutMovingIt) {
     EXPECT_EQ(clicks, 0);
     MouseButton(*input, "LEFT", "RELEASE");
     ASSERT_TRUE(WaitFor([&] { return clicks == 1; }));
-    EXPECT_EQ(QPoint(GetMouseX(*input), GetMouseY(*input)), QPoint(480, 325));
+    EXPECT_EQ(QPoint(GetMouseX(*input, *screen), GetMouseY(*input, *screen)), QPoint(480, 325));
 
     // The right button does not click it.
     MouseButton(*input, "RIGHT", "PRESS");

@@ -118,13 +118,29 @@ TEST_F(ScreenMouse, ButtonsActAtTheCursorWithoutMoving) {
 
 TEST_F(ScreenMouse, CursorAndScreenSizeAreReadAnew) {
     input->cursor = {7, 8};
-    EXPECT_EQ(GetMouseX(*input), 7);
-    EXPECT_EQ(GetMouseY(*input), 8);
+    EXPECT_EQ(GetMouseX(*input, *screen), 7);
+    EXPECT_EQ(GetMouseY(*input, *screen), 8);
     input->cursor = {9, 10};
-    EXPECT_EQ(GetMouseX(*input), 9);
+    EXPECT_EQ(GetMouseX(*input, *screen), 9);
     screen->size = {1280, 1024};
     EXPECT_EQ(GetScreenWidth(*screen), 1280);
     EXPECT_EQ(GetScreenHeight(*screen), 1024);
+}
+
+TEST_F(ScreenMouse, AScreenThatSeesTheCursorTellsWhereItIs) {
+    // A screen cast shows the cursor wherever the user moved it; the input
+    // service knows only where it last moved it.
+    input->cursor = {7, 8};
+    screen->cursor = platform::ScreenPoint{300, 200};
+    EXPECT_EQ(GetMouseX(*input, *screen), 300);
+    EXPECT_EQ(GetMouseY(*input, *screen), 200);
+    screen->size = {1024, 768};
+    MoveMouseRel(*input, *screen, 0, 0);
+    ASSERT_EQ(input->events.size(), 1u);
+    // 65536 / 1024 × 300 = 19200; 65536 / 768 × 200 = 17066.67 -> 17066.
+    EXPECT_EQ(input->events[0], FakeInputSynth::Mouse(0x8001, 19200, 17066));
+    screen->cursor.reset();  // off this screen: the input service's answer
+    EXPECT_EQ(GetMouseX(*input, *screen), 7);
 }
 
 TEST(ProgramContext, WithoutADisplayItsServicesRaise) {

@@ -3,6 +3,7 @@
 // nothing) everywhere else. Run on a private session bus.
 #include "platform/Services.h"
 #include "platform/desktop/DesktopServices.h"
+#include "platform/pipewire/PipeWireScreen.h"
 #include "platform/portal/PortalInput.h"
 #include "platform/portal/PortalShortcutCapture.h"
 #include "tests/platform/FakePortal.h"
@@ -37,6 +38,10 @@ private:
     std::vector<std::tuple<const char*, bool, QByteArray>> saved_;
 };
 
+bool ScreenIsTheCasts(const platform::Services& services) {
+    return dynamic_cast<platform::pipewire::PipeWireScreen*>(services.screen.get()) != nullptr;
+}
+
 bool InputIsThePortals(const platform::Services& services) {
     return dynamic_cast<platform::portal::PortalInput*>(services.input.get()) != nullptr;
 }
@@ -51,7 +56,22 @@ TEST(DesktopPortal, AWaylandSessionWithAPortalTakesItsInput) {
         EXPECT_TRUE(services.session.portalInput);
         EXPECT_TRUE(dynamic_cast<platform::portal::PortalShortcutCapture*>(services.keyCapture.get()));
         EXPECT_TRUE(services.session.portalShortcuts);
+        EXPECT_TRUE(ScreenIsTheCasts(services));
+        EXPECT_TRUE(services.session.portalScreen);
         EXPECT_TRUE(portal.Calls().isEmpty()) << "nothing asked before the first input";
+    }
+    {
+        const Variables screenOnly{{"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_INPUT_BACKEND", "x11"},
+                                   {"ORVEXA_SCREEN_BACKEND", ""}};
+        const platform::Services services = platform::CreateDesktopServices();
+        EXPECT_TRUE(ScreenIsTheCasts(services)) << "a screen cast of its own";
+        EXPECT_FALSE(InputIsThePortals(services));
+    }
+    {
+        const Variables forcedX11Screen{{"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_SCREEN_BACKEND", "x11"}};
+        const platform::Services services = platform::CreateDesktopServices();
+        EXPECT_FALSE(ScreenIsTheCasts(services));
+        EXPECT_FALSE(services.session.portalScreen);
     }
     {
         const Variables forcedX11{{"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_INPUT_BACKEND", "x11"},
@@ -62,12 +82,18 @@ TEST(DesktopPortal, AWaylandSessionWithAPortalTakesItsInput) {
         EXPECT_FALSE(services.session.portalShortcuts);
     }
     {
-        const Variables x11Session{{"XDG_SESSION_TYPE", "x11"}, {"ORVEXA_INPUT_BACKEND", ""}};
-        EXPECT_FALSE(InputIsThePortals(platform::CreateDesktopServices())) << "an X11 session keeps X11";
+        const Variables x11Session{{"XDG_SESSION_TYPE", "x11"}, {"ORVEXA_INPUT_BACKEND", ""},
+                                   {"ORVEXA_SCREEN_BACKEND", ""}};
+        const platform::Services services = platform::CreateDesktopServices();
+        EXPECT_FALSE(InputIsThePortals(services)) << "an X11 session keeps X11";
+        EXPECT_FALSE(ScreenIsTheCasts(services));
     }
     {
-        const Variables forcedPortal{{"XDG_SESSION_TYPE", "x11"}, {"ORVEXA_INPUT_BACKEND", "portal"}};
-        EXPECT_TRUE(InputIsThePortals(platform::CreateDesktopServices()));
+        const Variables forcedPortal{{"XDG_SESSION_TYPE", "x11"}, {"ORVEXA_INPUT_BACKEND", "portal"},
+                                     {"ORVEXA_SCREEN_BACKEND", "portal"}};
+        const platform::Services services = platform::CreateDesktopServices();
+        EXPECT_TRUE(InputIsThePortals(services));
+        EXPECT_TRUE(ScreenIsTheCasts(services));
     }
 }
 
@@ -76,6 +102,8 @@ TEST(DesktopPortal, AWaylandSessionWithoutAPortalKeepsX11) {
     const platform::Services services = platform::CreateDesktopServices();
     EXPECT_FALSE(InputIsThePortals(services));
     EXPECT_FALSE(services.session.portalInput);
+    EXPECT_FALSE(ScreenIsTheCasts(services));
+    EXPECT_FALSE(services.session.portalScreen);
 }
 
 }  // namespace

@@ -6,9 +6,12 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QElapsedTimer>
+
+#include <unistd.h>
 
 namespace {
 
@@ -72,8 +75,26 @@ public:
     bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override {
         const QString member = message.member();
         const QVariantList args = message.arguments();
+        const bool screenCast = message.interface() == QLatin1String("org.freedesktop.portal.ScreenCast");
         if (message.interface() == QLatin1String("org.freedesktop.DBus.Properties") && member == u"Get") {
-            connection_.send(message.createReply(QVariant::fromValue(QDBusVariant(portal_.version_))));
+            const bool ofScreenCast = args.value(0).toString() == u"org.freedesktop.portal.ScreenCast";
+            const QString property = args.value(1).toString();
+            uint value = ofScreenCast ? portal_.screenCastVersion : portal_.version_;
+            if (ofScreenCast && property == u"AvailableCursorModes")
+                value = portal_.screenCastVersion >= 2 ? portal_.cursorModes : 0;
+            connection_.send(message.createReply(QVariant::fromValue(QDBusVariant(value))));
+            return true;
+        }
+        if (screenCast && member == u"OpenPipeWireRemote") {
+            portal_.Record(member);
+            const int fd = portal_.pipeWire ? portal_.pipeWire() : -1;
+            if (fd < 0) {
+                connection_.send(message.createErrorReply(QStringLiteral("org.freedesktop.portal.Error.Failed"),
+                                                          QStringLiteral("no PipeWire here")));
+                return true;
+            }
+            connection_.send(message.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(fd))));
+            ::close(fd);
             return true;
         }
         if (message.interface() == QLatin1String("org.freedesktop.portal.Session") && member == u"Close") {
@@ -128,12 +149,14 @@ public:
             if (portal_.refuse) {
                 code = 1;
             } else {
-                results.insert(QStringLiteral("devices"), 3u);
+                if (!screenCast)
+                    results.insert(QStringLiteral("devices"), 3u);
                 StreamEntry stream;
-                stream.node = 42;
-                stream.properties.insert(QStringLiteral("size"), QVariant::fromValue(StreamSize{1920, 1080}));
+                stream.node = portal_.streamNode;
+                stream.properties.insert(QStringLiteral("size"), QVariant::fromValue(StreamSize{
+                                                                     portal_.streamWidth, portal_.streamHeight}));
                 results.insert(QStringLiteral("streams"), QVariant::fromValue(QList<StreamEntry>{stream}));
-                if (portal_.version_ >= 2)
+                if (screenCast ? portal_.screenCastVersion >= 4 : portal_.version_ >= 2)
                     results.insert(QStringLiteral("restore_token"),
                                    QStringLiteral("token-%1").arg(++portal_.tokens_));
             }

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <QThread>
 
+#include <functional>
 #include <mutex>
 
 namespace orvexa::test {
@@ -17,11 +18,23 @@ class FakePortal : public QThread {
 public:
     // The RemoteDesktop interface's version: 1 cannot persist a permission,
     // 2 can (and hands out restore tokens).
-    explicit FakePortal(unsigned version) : version_(version) {}
+    explicit FakePortal(unsigned version) : screenCastVersion(version), version_(version) {}
     ~FakePortal() override;
 
     // The user says no to Start.
     bool refuse = false;
+    // The ScreenCast interface's version (2 adds cursor modes, 4
+    // persistence) and its AvailableCursorModes (1 hidden, 2 embedded, 4
+    // metadata). Set before StartService.
+    unsigned screenCastVersion;
+    unsigned cursorModes = 1 | 2 | 4;
+    // The stream Start hands out: its node and size.
+    unsigned streamNode = 42;
+    int streamWidth = 1920;
+    int streamHeight = 1080;
+    // Opens the PipeWire connection OpenPipeWireRemote hands out (a new
+    // descriptor, closed by the portal once sent); none: the call fails.
+    std::function<int()> pipeWire;
 
     // Starts the thread and waits until the service is on the bus.
     bool StartService();

@@ -1,0 +1,144 @@
+#include "platform/pipewire/PipeWireScreen.h"
+
+#include "core/Exception.h"
+#include "platform/pipewire/PipeWireStream.h"
+
+#include <algorithm>
+
+namespace orvexa::platform::pipewire {
+
+namespace {
+
+// A coordinate of the desktop's in the stream's pixels.
+int ToStream(int value, int desktopExtent, int streamExtent) {
+    if (desktopExtent <= 0 || desktopExtent == streamExtent)
+        return value;
+    return static_cast<int>(static_cast<long long>(value) * streamExtent / desktopExtent);
+}
+
+int ToDesktop(int value, int desktopExtent, int streamExtent) {
+    if (desktopExtent <= 0 || streamExtent <= 0 || desktopExtent == streamExtent)
+        return value;
+    return static_cast<int>(static_cast<long long>(value) * desktopExtent / streamExtent);
+}
+
+// The stream renegotiated between the wait for a frame and the read.
+Exception PictureChanging() {
+    return Exception(QStringLiteral("The screen cannot be read: the desktop's screen cast is changing its picture; "
+                                    "try again"));
+}
+
+}  // namespace
+
+PipeWireScreen::PipeWireScreen(ScreenCastOpener open) : open_(std::move(open)) {}
+
+PipeWireScreen::~PipeWireScreen() = default;
+
+PipeWireStream& PipeWireScreen::Ready() {
+    if (!stream_) {
+        if (!failure_.isEmpty())
+            throw Exception(failure_);
+        if (opening_)
+            throw Exception(QStringLiteral("The screen cannot be read yet: the desktop is still being asked for "
+                                           "its screen cast"));
+        // The opener throws with the desktop's reason (a refusal stands for
+        // the run: the opener keeps it).
+        opening_ = true;
+        ScreenCastStream cast;
+        try {
+            cast = open_();
+        } catch (...) {
+            opening_ = false;
+            throw;
+        }
+        opening_ = false;
+        try {
+            stream_ = std::make_unique<PipeWireStream>(std::move(cast.pipeWire), cast.node);
+        } catch (const Exception& e) {
+            failure_ = QStringLiteral("The screen cast could not be received: %1").arg(e.Message());
+            throw Exception(failure_);
+        }
+        desktopSize_ = cast.size;
+        cursorMetadata_ = cast.cursorMetadata;
+    }
+    if (!stream_->WaitForFrame(FirstFrameWait)) {
+        const std::string failure = stream_->Failure();
+        if (!failure.empty())
+            throw Exception(QStringLiteral("The screen cannot be read: %1").arg(QString::fromStdString(failure)));
+        throw Exception(QStringLiteral("The screen cannot be read: the desktop's screen cast sent no picture "
+                                       "within %1 ms")
+                            .arg(FirstFrameWait.count()));
+    }
+    return *stream_;
+}
+
+const PipeWireStream& PipeWireScreen::Stream() {
+    const std::lock_guard lock(mutex_);
+    return Ready();
+}
+
+ScreenSize PipeWireScreen::Size(const PipeWireStream& stream) const {
+    if (desktopSize_.width > 0 && desktopSize_.height > 0)
+        return desktopSize_;
+    return stream.FrameSize();
+}
+
+std::uint32_t PipeWireScreen::PixelColor(int x, int y) {
+    const std::lock_guard lock(mutex_);
+    PipeWireStream& stream = Ready();
+    const ScreenSize desktop = Size(stream);
+    if (x < 0 || y < 0 || x >= desktop.width || y >= desktop.height)
+        return 0;
+    const ScreenSize frame = stream.FrameSize();
+    std::uint32_t color = 0;
+    switch (stream.PixelColor(ToStream(x, desktop.width, frame.width), ToStream(y, desktop.height, frame.height),
+                              color)) {
+    case PipeWireStream::Read::Pixel:
+        return color;
+    case PipeWireStream::Read::Outside:
+        return 0;
+    case PipeWireStream::Read::NoFrame:
+        break;
+    }
+    throw PictureChanging();
+}
+
+ScreenPixels PipeWireScreen::Grab(ScreenRect rect) {
+    const std::lock_guard lock(mutex_);
+    PipeWireStream& stream = Ready();
+    const ScreenSize desktop = Size(stream);
+    const int left = std::max(rect.x, 0);
+    const int top = std::max(rect.y, 0);
+    const int right = static_cast<int>(std::min<long long>(static_cast<long long>(rect.x) + rect.width, desktop.width));
+    const int bottom =
+        static_cast<int>(std::min<long long>(static_cast<long long>(rect.y) + rect.height, desktop.height));
+    ScreenPixels grabbed;
+    if (right <= left || bottom <= top)
+        return grabbed;
+    if (stream.CopyRect({left, top, right - left, bottom - top}, desktop, grabbed) == PipeWireStream::Read::Pixel)
+        return grabbed;
+    throw PictureChanging();
+}
+
+ScreenSize PipeWireScreen::PrimarySize() {
+    const std::lock_guard lock(mutex_);
+    if (stream_ && desktopSize_.width > 0 && desktopSize_.height > 0)
+        return desktopSize_;
+    return Size(Ready());
+}
+
+std::optional<ScreenPoint> PipeWireScreen::CursorPosition() {
+    const std::lock_guard lock(mutex_);
+    PipeWireStream& stream = Ready();
+    if (!cursorMetadata_)
+        return std::nullopt;
+    const std::optional<ScreenPoint> cursor = stream.Cursor();
+    if (!cursor)
+        return std::nullopt;
+    const ScreenSize desktop = Size(stream);
+    const ScreenSize frame = stream.FrameSize();
+    return ScreenPoint{ToDesktop(cursor->x, desktop.width, frame.width),
+                       ToDesktop(cursor->y, desktop.height, frame.height)};
+}
+
+}  // namespace orvexa::platform::pipewire
