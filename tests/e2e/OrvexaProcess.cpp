@@ -91,7 +91,13 @@ void OrvexaProcess::MenuExit(const QString& window) {
     Keys(window, {QStringLiteral("alt+f"), QStringLiteral("Up"), QStringLiteral("Return")});
 }
 
-void OrvexaProcess::Signal(int signal) { ::kill(static_cast<pid_t>(process_.processId()), signal); }
+void OrvexaProcess::Signal(int signal) {
+    // A process that has ended has id 0, and kill(0, ...) would signal the
+    // test's own process group.
+    const auto pid = static_cast<pid_t>(process_.processId());
+    if (pid > 0)
+        ::kill(pid, signal);
+}
 
 int OrvexaProcess::WaitForExit(int timeoutMs) {
     const bool ended = process_.waitForFinished(timeoutMs);
