@@ -18,6 +18,7 @@
 #include "engine/PythonEngine.h"
 #include "extension/PythonModule.h"
 #include "platform/x11/X11Backend.h"
+#include "tests/support/ImageWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -35,6 +36,7 @@
 #include <vector>
 
 using namespace orvexa;
+using test::ImageWindow;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -88,20 +90,6 @@ QImage Desktop(QSize size) {
     painter.drawImage(size.width() - 32, size.height() - 32, Marker());
     return image;
 }
-
-class ImageWindow : public QWidget {
-public:
-    explicit ImageWindow(QImage image) : image_(std::move(image)) {
-        setWindowFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
-        setFixedSize(image_.size());
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, image_); }
-
-private:
-    QImage image_;
-};
 
 double ScriptMs(TPythonEngine& engine, const QString& call) {
     engine.ExecuteLines({QStringLiteral("import time, orvex"), QStringLiteral("t0 = time.perf_counter()"),

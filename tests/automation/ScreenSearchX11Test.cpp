@@ -9,6 +9,7 @@
 #include "platform/x11/X11Backend.h"
 #include "platform/x11/X11Screen.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/support/ImageWindow.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 #include <functional>
 
 using namespace orvexa;
+using test::ImageWindow;
 using test::Eval;
 
 namespace {
@@ -47,21 +49,6 @@ QImage Pattern() {
             image.setPixel(x, y, qRgb(40 + x * 5, 60 + y * 5, (x * 7 + y * 3) % 256));
     return image;
 }
-
-// A window without frame showing an image where it is moved.
-class ImageWindow : public QWidget {
-public:
-    explicit ImageWindow(QImage image) : image_(std::move(image)) {
-        setWindowFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
-        setFixedSize(image_.size());
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, image_); }
-
-private:
-    QImage image_;
-};
 
 class SearchX11 : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 // The real program runs a script that searches the screen for a window this
 // test painted, and prints what it found into a file of its own.
 #include "tests/e2e/OrvexaProcess.h"
+#include "tests/support/ImageWindow.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitForFile.h"
@@ -14,24 +15,7 @@
 #include <QWidget>
 
 using namespace orvexa;
-
-namespace {
-
-class ImageWindow : public QWidget {
-public:
-    explicit ImageWindow(QImage image) : image_(std::move(image)) {
-        setWindowFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
-        setFixedSize(image_.size());
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, image_); }
-
-private:
-    QImage image_;
-};
-
-}  // namespace
+using test::ImageWindow;
 
 TEST(Search, AScriptFindsThePaintedImageAndColourAndSaysWhyAFileCannotBeRead) {
     test::WorkingDir dir;
