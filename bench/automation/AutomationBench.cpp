@@ -15,6 +15,7 @@
 #include "automation/ScreenMouse.h"
 #include "automation/Wait.h"
 #include "automation/py.h"
+#include "bench/support/BenchInterpreter.h"
 #include "engine/PythonEngine.h"
 #include "extension/PythonModule.h"
 #include "platform/Services.h"
@@ -247,20 +248,9 @@ int main(int argc, char** argv) {
 
     std::printf("From a script, through the orvex module\n");
     QObject owner;
-    auto* module = new TPythonModule(&owner);
-    module->SetModuleName(QStringLiteral("orvex"));
-    module->OnInitialization = [module, &context](QObject*) { AddAutomationMethods(*module, context); };
-    auto* engine = new TPythonEngine(&owner);
-    engine->Runtime().DllName = QStringLiteral("libpython3.11.so.1.0");
-    engine->Runtime().APIVersion = 1007;
-    engine->SetUseLastKnownVersion(true);
-    engine->Runtime().FatalAbort = false;
-    module->SetEngine(engine);
-    engine->LayoutLoaded();
-    if (!engine->IsInitialized()) {
-        std::fprintf(stderr, "no interpreter: the script figures are missing\n");
+    TPythonEngine* engine = StartOrvexInterpreter(owner, context);
+    if (!engine)
         return 1;
-    }
     // Interleaved in rounds, so that a change of the machine's load meets both.
     double scriptPixel = 0, floorTrip = 0;
     constexpr int kScriptRounds = 5;
@@ -299,7 +289,7 @@ int main(int argc, char** argv) {
     std::printf("  worst orvex.Sleep(1000): CPU %.3f%% of a core (goal: at most 2%%), late by %.3f ms (goal: 0..2 ms)\n",
                 worstScript.cpuMs / 10.0, worstScript.latenessMs);
 
+    // The engine ends before the module (which its owner ends after it).
     delete engine;
-    delete module;
     return 0;
 }

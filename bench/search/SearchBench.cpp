@@ -15,6 +15,7 @@
 #include "automation/ProgramContext.h"
 #include "automation/ScreenSearch.h"
 #include "automation/py.h"
+#include "bench/support/BenchInterpreter.h"
 #include "engine/PythonEngine.h"
 #include "extension/PythonModule.h"
 #include "platform/x11/X11Backend.h"
@@ -169,20 +170,9 @@ int main(int argc, char** argv) {
     services.input = x11.input;
     ProgramContext context(std::move(services), &app);
     QObject owner;
-    auto* module = new TPythonModule(&owner);
-    module->SetModuleName(QStringLiteral("orvex"));
-    module->OnInitialization = [module, &context](QObject*) { AddAutomationMethods(*module, context); };
-    auto* engine = new TPythonEngine(&owner);
-    engine->Runtime().DllName = QStringLiteral("libpython3.11.so.1.0");
-    engine->Runtime().APIVersion = 1007;
-    engine->SetUseLastKnownVersion(true);
-    engine->Runtime().FatalAbort = false;
-    module->SetEngine(engine);
-    engine->LayoutLoaded();
-    if (!engine->IsInitialized()) {
-        std::fprintf(stderr, "no interpreter: the script figures are missing\n");
+    TPythonEngine* engine = StartOrvexInterpreter(owner, context);
+    if (!engine)
         return 1;
-    }
     const QString w = QString::number(size.width - 1);
     const QString h = QString::number(size.height - 1);
     const QString end32 = QStringLiteral("'%1'").arg(dir.filePath(QStringLiteral("end.png")));
@@ -202,8 +192,8 @@ int main(int argc, char** argv) {
     const double ourPixel = pixel[pixel.size() / 2];
     const double ourImage = image[image.size() / 2];
     const double ourMissing = missing[missing.size() / 2];
+    // The engine ends before the module (which its owner ends after it).
     delete engine;
-    delete module;
 
     if (argc < 2)
         return 0;
