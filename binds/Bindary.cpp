@@ -79,7 +79,7 @@ TBindObj::TBindObj(const QString& header, LineExecutor* engine, const QString& c
 TBindObj::~TBindObj() = default;
 
 QString TBindObj::ParseEvent(const QString& header) {
-    const QString s = AfterMarkerPrefix(header);
+    QString s = AfterMarkerPrefix(header);
     const qsizetype blank = s.indexOf(u' ');
     if (blank < 0)
         return s;

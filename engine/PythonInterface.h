@@ -22,14 +22,22 @@ template <typename T>
 T HoldBuildArg(T value) { return value; }
 
 inline const char* PassBuildArg(const QByteArray& bytes) { return bytes.constData(); }
+// Integers no wider than int travel as int through the variadic call.
+template <typename T>
+auto PassBuildInteger(T value) {
+    if constexpr (sizeof(T) <= sizeof(int))
+        return static_cast<int>(value);
+    else
+        return value;  // 64-bit integers as they are
+}
 template <typename T>
 auto PassBuildArg(T value) {
     if constexpr (std::is_floating_point_v<T>)
         return static_cast<double>(value);
-    else if constexpr (std::is_integral_v<T> && sizeof(T) <= sizeof(int))
-        return static_cast<int>(value);
+    else if constexpr (std::is_integral_v<T>)
+        return PassBuildInteger(value);
     else
-        return value;  // 64-bit integers and pointers as they are
+        return value;  // pointers as they are
 }
 }  // namespace detail
 

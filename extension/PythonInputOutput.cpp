@@ -40,8 +40,7 @@ void TPythonInputOutput::Write(QStringView text) {
 }
 
 void TPythonInputOutput::Emit(QString& workingLine) {
-    QString line = std::move(workingLine);
-    workingLine.clear();
+    QString line = std::exchange(workingLine, QString());
     PendingLineOfThisThread().clear();
     if (!DelayWrites) {
         SendData(line);

@@ -51,7 +51,7 @@ QString SdlWaveAudio::Open(const QString& fileName) {
     Uint32 length = 0;
     const QByteArray path = QFile::encodeName(fileName);
     if (SDL_LoadWAV(path.constData(), &wanted, &samples, &length) == nullptr) {
-        const QString error = LastError();
+        QString error = LastError();
         Close();
         return error;
     }
@@ -70,7 +70,7 @@ QString SdlWaveAudio::Open(const QString& fileName) {
     SDL_AudioSpec obtained{};
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (device == 0) {
-        const QString error = LastError();
+        QString error = LastError();
         SDL_FreeWAV(samples);
         return error;
     }

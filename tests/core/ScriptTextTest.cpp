@@ -1,3 +1,4 @@
+#include "tests/support/Bytes.h"
 #include "tests/support/QtPrinters.h"
 #include "core/Exception.h"
 #include "core/ScriptText.h"
@@ -112,7 +113,7 @@ TEST(EncodeScript, TheTextInItsOwnFormGivesBackTheBytes) {
         "mixed\r\nends\nand\rcr",
         "caf\xe9 \xa0\x80\r\n",
         "caf\xc3",
-        QByteArray("x\0caf\xc3\xa9\n\0\xff", 12),
+        test::Bytes("x\0caf\xc3\xa9\n\0\xff"),
         "a\xc2\xa0" "b\xe2\x80\xa8" "c\xe2\x80\xa9\n",
     };
     for (const QByteArray& bytes : files) {

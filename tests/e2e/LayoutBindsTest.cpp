@@ -56,7 +56,7 @@ protected:
         while (Fired(firedFile).size() < seen + expected && clock.elapsed() < 10000)
             QThread::msleep(20);
         const QStringList all = Fired(firedFile);
-        const QStringList fresh = all.mid(seen);
+        QStringList fresh = all.mid(seen);
         seen = all.size();
         return fresh;
     }

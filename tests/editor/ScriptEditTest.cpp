@@ -5,6 +5,7 @@
 #include "editor/ScriptEdit.h"
 #include "editor/ScriptHost.h"
 #include "platform/fake/ScriptedDialogs.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
 
@@ -200,7 +201,7 @@ TEST_F(Editor, EveryLineKeepsItsOwnLineEndAndNewLinesTakeTheMostUsedOne) {
 }
 
 TEST_F(Editor, ParagraphSeparatorsAndTheTextAfterANulSurviveASave) {
-    const QByteArray bytes("p\xe2\x80\xa9q\xef\xb7\x90r\xef\xb7\x91s\nx\0y\n", 20);
+    const QByteArray bytes = test::Bytes("p\xe2\x80\xa9q\xef\xb7\x90r\xef\xb7\x91s\nx\0y\n");
     dir.Write(QStringLiteral("sep.orx"), bytes);
     Open(QStringLiteral("sep.orx"));
     editor.MenuFileSaveClick();

@@ -325,7 +325,7 @@ TEST_F(Execution, OwnedReferencesGiveBackExactlyOnce) {
     ASSERT_TRUE(first);
     PyRef second = py.Borrow(first.get());
     PyRef moved = std::move(first);
-    EXPECT_FALSE(first) << "a moved-from holder is empty";
+    EXPECT_FALSE(first) << "a moved-from holder is empty";  // NOLINT(bugprone-use-after-move): what is tested
     moved.reset();
     EXPECT_EQ(Eval(engine(), "Counted.gone"), QStringLiteral("0")) << "the borrowed holder still has it";
     PyObject* handedOver = second.NewReference();
@@ -337,7 +337,7 @@ TEST_F(Execution, OwnedReferencesGiveBackExactlyOnce) {
     target = std::move(last);
     target = std::move(target);
     EXPECT_EQ(Eval(engine(), "Counted.gone"), QStringLiteral("0")) << "a move onto itself gives nothing back";
-    (void)py.Steal(target.release());
+    (void)py.Steal(target.release());  // NOLINT(bugprone-use-after-move): kept by the move onto itself
     EXPECT_EQ(Eval(engine(), "Counted.gone"), QStringLiteral("1"));
     EXPECT_FALSE(target);
 }
