@@ -19,8 +19,9 @@ volatile std::sig_atomic_t gWriteEnd = -1;
 void NoteSignal(int signal) {
     const int saved = errno;
     const auto byte = static_cast<unsigned char>(signal);
-    if (gWriteEnd >= 0)
+    if (gWriteEnd >= 0) {
         [[maybe_unused]] const ssize_t n = write(gWriteEnd, &byte, 1);
+    }
     errno = saved;
 }
 
