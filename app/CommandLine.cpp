@@ -10,13 +10,12 @@
 namespace orvexa {
 namespace {
 
-const QString kUsage = QStringLiteral(
-    "Usage: orvexa [--scripts-folder] [--run FILE.orx | --list | --help | --version]");
+const QString kUsage =
+    QStringLiteral("Usage: orvexa [--scripts-folder] [--run FILE.orx | --list | --help | --version]");
 
 // The program's options, each once, whatever the parser is used for.
 struct Options {
-    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
-                            QStringLiteral("Show this help and end.")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and end.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Show the program's version and end.")};
     QCommandLineOption run{
@@ -35,9 +34,7 @@ struct Options {
         QStringLiteral("Work in the user's scripts folder, ~/Orvexa (made with the examples when it does not "
                        "exist), instead of the current directory; with --run and --list too.")};
 
-    void AddTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, run, list, scriptsFolder});
-    }
+    void AddTo(QCommandLineParser& parser) const { parser.addOptions({help, version, run, list, scriptsFolder}); }
 };
 
 }  // namespace

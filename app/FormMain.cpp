@@ -249,9 +249,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TFormMain::FormResize() {
-    ComboBoxScript->resize(ButtonRun->x() - 50, ComboBoxScript->height());
-}
+void TFormMain::FormResize() { ComboBoxScript->resize(ButtonRun->x() - 50, ComboBoxScript->height()); }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
@@ -298,8 +296,7 @@ void TFormMain::Hook_Keystroke(const KeystrokeMessage& message) {
         DispatchKeystroke(*Binds, message);
 }
 
-QString TFormMain::Capture_Keystroke(std::uint32_t virtualKey,
-                                     const platform::KeyModifiers& down) const {
+QString TFormMain::Capture_Keystroke(std::uint32_t virtualKey, const platform::KeyModifiers& down) const {
     return KeyName(virtualKey, down);
 }
 

@@ -3,8 +3,8 @@
 #include "app/AppIdentity.h"
 #include "core/Exception.h"
 #include "core/Strings.h"
-#include "platform/Dialogs.h"
 #include "engine/FatalReport.h"
+#include "platform/Dialogs.h"
 
 namespace orvexa {
 

@@ -11,8 +11,7 @@ namespace orvexa {
 
 void ArmQuitWatchdog(double seconds) {
     quit::AddListener([seconds] {
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
         std::thread([deadline] {
             std::this_thread::sleep_until(deadline);
             static const char kMessage[] =

@@ -74,9 +74,7 @@ ScriptRun::ScriptRun(ProgramContext& context) : context_(context) {
     engine_->SetIO(io_);
     // Output goes to the process's own streams; only input passes through
     // "pyio", where a closing program can interrupt it.
-    engine_->OnRedirectOutput = [this](TPythonEngine& engine) {
-        pyio_ = InstallPyio(engine, PyioStreams::InputOnly);
-    };
+    engine_->OnRedirectOutput = [this](TPythonEngine& engine) { pyio_ = InstallPyio(engine, PyioStreams::InputOnly); };
     SetUpAutomationModule(*module_, *engine_);
 
     module_->Loaded();

@@ -6,8 +6,7 @@
 
 namespace orvexa {
 
-THLLabel::THLLabel(QWidget* owner)
-    : QLabel(owner), copyright_(QStringLiteral("Hyperlink label, part of Orvexa")) {
+THLLabel::THLLabel(QWidget* owner) : QLabel(owner), copyright_(QStringLiteral("Hyperlink label, part of Orvexa")) {
     setCursor(Qt::PointingHandCursor);
 }
 

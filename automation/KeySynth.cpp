@@ -24,17 +24,16 @@ struct KeyName {
 
 // Compared in this order; the first equal name gives the code.
 constexpr KeyName kKeyNames[] = {
-    {"SPACE", vk::Space}, {"TAB", vk::Tab},    {"SHIFT", vk::Shift},   {"ENTER", vk::Return},
-    {"BS", vk::Back},     {"ESC", vk::Escape}, {"ESCAPE", vk::Escape}, {"ALT", vk::Menu},
-    {"F1", vk::F1},       {"F2", vk::F2},      {"F3", vk::F3},         {"F4", vk::F4},
-    {"F5", vk::F5},       {"F6", vk::F6},      {"F7", vk::F7},         {"F8", vk::F8},
-    {"F9", vk::F9},       {"F10", vk::F10},    {"F11", vk::F11},       {"F12", vk::F12},
-    {"UP", vk::Up},       {"DOWN", vk::Down},  {"LEFT", vk::Left},     {"RIGHT", vk::Right},
+    {"SPACE", vk::Space}, {"TAB", vk::Tab},       {"SHIFT", vk::Shift}, {"ENTER", vk::Return}, {"BS", vk::Back},
+    {"ESC", vk::Escape},  {"ESCAPE", vk::Escape}, {"ALT", vk::Menu},    {"F1", vk::F1},        {"F2", vk::F2},
+    {"F3", vk::F3},       {"F4", vk::F4},         {"F5", vk::F5},       {"F6", vk::F6},        {"F7", vk::F7},
+    {"F8", vk::F8},       {"F9", vk::F9},         {"F10", vk::F10},     {"F11", vk::F11},      {"F12", vk::F12},
+    {"UP", vk::Up},       {"DOWN", vk::Down},     {"LEFT", vk::Left},   {"RIGHT", vk::Right},
 };
 
 bool IsShifted(unsigned char c) {
-    return (c >= 0x21 && c <= 0x26) || (c >= 0x28 && c <= 0x2B) || c == 0x3A || c == 0x3C ||
-           (c >= 0x3E && c <= 0x5A) || c == 0x5E || c == 0x5F || (c >= 0x7B && c <= 0x7E);
+    return (c >= 0x21 && c <= 0x26) || (c >= 0x28 && c <= 0x2B) || c == 0x3A || c == 0x3C || (c >= 0x3E && c <= 0x5A) ||
+           c == 0x5E || c == 0x5F || (c >= 0x7B && c <= 0x7E);
 }
 
 std::uint8_t LowByte(std::uint16_t code) { return static_cast<std::uint8_t>(code & 0xFF); }

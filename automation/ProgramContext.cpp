@@ -5,11 +5,10 @@
 namespace orvexa {
 
 namespace {
-const QString kNoDisplay =
-    QStringLiteral("No X display is available for screen, mouse and keyboard automation");
+const QString kNoDisplay = QStringLiteral("No X display is available for screen, mouse and keyboard automation");
 const QString kNoWindows = QStringLiteral("No X display is available for window titles and activation");
 const QString kNoClipboard = QStringLiteral("No clipboard is available");
-}
+}  // namespace
 
 ProgramContext::ProgramContext(platform::Services services, QCoreApplication* application)
     : services_(std::move(services)), wavePlayer_(services_.wave), application_(application) {}

@@ -74,8 +74,8 @@ void MoveMouseAbs(InputSynth& input, Screen& screen, int x, int y) {
     const platform::ScreenSize size = screen.PrimarySize();
     if (size.width <= 0 || size.height <= 0)
         return;  // no screen to move on
-    input.MouseEvent(InputSynth::kMouseMove | InputSynth::kMouseAbsolute,
-                     NormaliseAbsolute(x, size.width), NormaliseAbsolute(y, size.height));
+    input.MouseEvent(InputSynth::kMouseMove | InputSynth::kMouseAbsolute, NormaliseAbsolute(x, size.width),
+                     NormaliseAbsolute(y, size.height));
 }
 
 void MoveMouseRel(InputSynth& input, Screen& screen, int dx, int dy) {

@@ -39,7 +39,8 @@ platform::ScreenRect RectBetween(int x1, int y1, int x2, int y2) {
 }
 
 std::optional<std::uint32_t> ParseRGBText(const QByteArray& text) {
-    if (text.size() != 6 || !std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
+    if (text.size() != 6 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
         return std::nullopt;
     bool ok = false;
     const uint value = text.toUInt(&ok, 16);

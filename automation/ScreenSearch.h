@@ -30,7 +30,7 @@ std::optional<std::uint32_t> ParseRGBText(const QByteArray& text);
 // (0xRRGGBB); nothing when none does or no part of the rectangle is on the
 // screen.
 std::optional<platform::ScreenPoint> PixelSearch(platform::Screen& screen, const platform::ScreenRect& rect,
-                                        std::uint32_t rgb, int variation);
+                                                 std::uint32_t rgb, int variation);
 
 // An image file (PNG, BMP, JPEG, or any other format Qt reads) in the
 // 0xAARRGGBB layout ImageSearch compares; a file that cannot be read
@@ -41,6 +41,6 @@ QImage LoadSearchImage(const QString& file);
 // PixelSearch) where the whole image lies, each of its pixels within
 // `variation` of the screen's, fully transparent ones matching anything.
 std::optional<platform::ScreenPoint> ImageSearch(platform::Screen& screen, const platform::ScreenRect& rect,
-                                        const QImage& image, int variation);
+                                                 const QImage& image, int variation);
 
 }  // namespace orvexa

@@ -13,9 +13,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdint>
-#include <chrono>
 
 namespace orvexa {
 

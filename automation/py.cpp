@@ -157,8 +157,9 @@ PyObject* PixelSearchMethod(ProgramContext& context, PythonRuntime& py, PyObject
     const std::optional<std::uint32_t> rgb = ParseRGBText(QByteArray(rgbText));
     if (!rgb) {
         const QByteArray message =
-            QStringLiteral("PixelSearch() rgb must be six hexadecimal digits, red first, as GetRGB gives them "
-                           "(such as \"FF8000\"), not \"%1\"")
+            QStringLiteral(
+                "PixelSearch() rgb must be six hexadecimal digits, red first, as GetRGB gives them "
+                "(such as \"FF8000\"), not \"%1\"")
                 .arg(QString::fromUtf8(rgbText))
                 .toUtf8();
         py.PyErr_SetString(*py.PyExc_ValueError, message.constData());

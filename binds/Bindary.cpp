@@ -41,9 +41,7 @@ std::optional<std::int32_t> ToInt32(const QString& text) {
     return value;
 }
 
-QString AfterMarkerPrefix(const QString& header) {
-    return header.size() > 7 ? header.mid(7) : QString();
-}
+QString AfterMarkerPrefix(const QString& header) { return header.size() > 7 ? header.mid(7) : QString(); }
 
 }  // namespace
 

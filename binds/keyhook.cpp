@@ -9,8 +9,7 @@ namespace orvexa {
 std::shared_ptr<platform::KeyCapture> HookHandle;
 std::atomic<QObject*> TargetWindow{nullptr};
 
-KeystrokeEvent::KeystrokeEvent(const KeystrokeMessage& message)
-    : QEvent(EventType()), message_(message) {}
+KeystrokeEvent::KeystrokeEvent(const KeystrokeMessage& message) : QEvent(EventType()), message_(message) {}
 
 QEvent::Type KeystrokeEvent::EventType() { return EventTypeOf<KeystrokeEvent>(); }
 

@@ -2,8 +2,7 @@
 
 namespace orvexa {
 
-Exception::Exception(QString message)
-    : message_(std::move(message)), utf8_(message_.toStdString()) {}
+Exception::Exception(QString message) : message_(std::move(message)), utf8_(message_.toStdString()) {}
 
 Exception::~Exception() = default;
 

@@ -56,8 +56,8 @@ bool DecodeStrictUtf8(QByteArrayView bytes, QString& text) {
             const unsigned char high = b == 0xf4 ? 0x8f : 0xbf;
             if (!continuation(i + 1, low, high) || !continuation(i + 2) || !continuation(i + 3))
                 return false;
-            code = (char32_t(b & 0x07) << 18) | (char32_t(p[i + 1] & 0x3f) << 12) |
-                   (char32_t(p[i + 2] & 0x3f) << 6) | (p[i + 3] & 0x3f);
+            code = (char32_t(b & 0x07) << 18) | (char32_t(p[i + 1] & 0x3f) << 12) | (char32_t(p[i + 2] & 0x3f) << 6) |
+                   (p[i + 3] & 0x3f);
             i += 4;
         } else {
             return false;  // a continuation byte first, C0, C1 or F5..FF

@@ -27,8 +27,9 @@ inline QString DeleteQuestion(const QString& file) {
 // The help.
 inline QString HelpFile() { return QStringLiteral("orvexa_help.htm"); }
 inline QString NoOpenerNotice(const QString& file) {
-    return QStringLiteral("Sorry, your command interpreter could not be found, please try using your "
-                          "internet browser to view the file \"%1\" located in the QX directory.")
+    return QStringLiteral(
+               "Sorry, your command interpreter could not be found, please try using your "
+               "internet browser to view the file \"%1\" located in the QX directory.")
         .arg(file);
 }
 
@@ -96,9 +97,7 @@ inline QString UnknownError() { return QStringLiteral("Unknown error"); }
 inline QString DllQuitMessage(const QString& dllName) {
     return QStringLiteral("Dll %1 could not be loaded. We must quit.").arg(dllName);
 }
-inline QString PythonQuitMessage() {
-    return QStringLiteral("Python could not be properly initialized. We must quit.");
-}
+inline QString PythonQuitMessage() { return QStringLiteral("Python could not be properly initialized. We must quit."); }
 
 // A Wayland session, where the program runs as an X11 client of XWayland.
 inline QString ScreenUnreadableOnWayland() {
@@ -124,7 +123,8 @@ inline QString WaylandSessionNotice() {
         "Orvexa runs in a Wayland session, through XWayland.\n"
         "Works: KeySend, KeyDown, KeyUp, TypeText and the mouse methods, for the windows of X11 programs "
         "only; ScreenX and ScreenY.\n"
-        "Does not work: GetRGB, GetColor, PixelSearch and ImageSearch (Wayland lets X11 programs read no pixel of the screen: they raise "
+        "Does not work: GetRGB, GetColor, PixelSearch and ImageSearch (Wayland lets X11 programs read no pixel of the "
+        "screen: they raise "
         "an error); keys and clicks do not reach the windows of Wayland programs; MouseX and MouseY are where "
         "the pointer last was over an X11 window; KEY binds fire only while an X11 window has the focus; "
         "WindowTitle, WindowActivate and WindowWait see the windows of X11 programs only.\n"
@@ -166,10 +166,12 @@ inline QString WaylandPortalSessionNotice(bool portalInput, bool portalScreen) {
 
 // How KEY binds work in a Wayland session.
 inline QString WaylandShortcutsNotice(bool portal) {
-    return portal ? QStringLiteral("KEY binds are the desktop's global shortcuts: the desktop may ask you to "
-                                   "confirm them when Run arms a script.")
-                  : QStringLiteral("KEY binds fire only while an X11 window has the focus: this desktop's portal "
-                                   "has no global shortcuts.");
+    return portal ? QStringLiteral(
+                        "KEY binds are the desktop's global shortcuts: the desktop may ask you to "
+                        "confirm them when Run arms a script.")
+                  : QStringLiteral(
+                        "KEY binds fire only while an X11 window has the focus: this desktop's portal "
+                        "has no global shortcuts.");
 }
 
 // The names of script files and the markers of their descriptions.

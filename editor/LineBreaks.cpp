@@ -104,8 +104,7 @@ QList<qsizetype> MatchLines(const QStringList& original, const QStringList& edit
         ++head;
     }
     qsizetype tail = 0;
-    while (tail < shorter - head &&
-           original.at(original.size() - 1 - tail) == edited.at(edited.size() - 1 - tail)) {
+    while (tail < shorter - head && original.at(original.size() - 1 - tail) == edited.at(edited.size() - 1 - tail)) {
         match[edited.size() - 1 - tail] = original.size() - 1 - tail;
         ++tail;
     }

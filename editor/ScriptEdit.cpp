@@ -88,8 +88,7 @@ void TFormScriptEditor::CreateWidgets() {
         return width;
     };
     ButtonRun->setGeometry(1, 1, widthFor(33, {strings::Run(), strings::Stop()}), 25);
-    ButtonOutput->setGeometry(ButtonRun->geometry().right() + 1, 1,
-                              widthFor(75, {strings::MenuWindowsOutput()}), 25);
+    ButtonOutput->setGeometry(ButtonRun->geometry().right() + 1, 1, widthFor(75, {strings::MenuWindowsOutput()}), 25);
     // No default button: Return belongs to the text, and must never start a
     // script that moves the mouse or types. A click leaves the focus in the
     // text, as a toolbar's does; Tab still reaches the buttons.
@@ -160,9 +159,7 @@ platform::Dialogs& TFormScriptEditor::Dialogs() const {
     return *dialogs_;
 }
 
-bool TFormScriptEditor::ConfirmDiscard() {
-    return !Modified || Dialogs().Confirm(strings::NotSavedQuestion());
-}
+bool TFormScriptEditor::ConfirmDiscard() { return !Modified || Dialogs().Confirm(strings::NotSavedQuestion()); }
 
 void TFormScriptEditor::MenuFileNewClick() {
     if (!ConfirmDiscard())
@@ -188,8 +185,7 @@ void TFormScriptEditor::MenuFileSaveClick() {
 }
 
 void TFormScriptEditor::MenuFileSaveAsClick() {
-    const QString picked =
-        Dialogs().SaveFileName(this, strings::ScriptFilter(), QStringLiteral("orx"), EditFileName);
+    const QString picked = Dialogs().SaveFileName(this, strings::ScriptFilter(), QStringLiteral("orx"), EditFileName);
     if (picked.isEmpty())
         return;
     SaveScript(picked);

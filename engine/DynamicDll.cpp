@@ -98,9 +98,8 @@ void* TDynamicDll::BindSymbol(const char* name) {
     void* address = LookupSymbol(name);
     if (!address) {
         const QString symbol = QString::fromLatin1(name);
-        throw EDLLImportError(
-            QStringLiteral("Error %1: could not map symbol \"%2\"").arg(lastError_).arg(symbol),
-            symbol, lastError_);
+        throw EDLLImportError(QStringLiteral("Error %1: could not map symbol \"%2\"").arg(lastError_).arg(symbol),
+                              symbol, lastError_);
     }
     return address;
 }
@@ -141,8 +140,6 @@ void TDynamicDll::BeforeUnload() {
         OnBeforeUnload(this);
 }
 
-QString TDynamicDll::QuitMessage() const {
-    return strings::DllQuitMessage(DllName);
-}
+QString TDynamicDll::QuitMessage() const { return strings::DllQuitMessage(DllName); }
 
 }  // namespace orvexa

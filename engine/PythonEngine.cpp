@@ -121,8 +121,8 @@ void TPythonEngine::SetDictionary(PyRef& held, PyObject* value, const char* prop
     if (!value)
         return;
     if (!py_.PyDict_Check(value))
-        throw Exception(QStringLiteral("You must set a Python dictionary in the %1 property")
-                            .arg(QLatin1String(property)));
+        throw Exception(
+            QStringLiteral("You must set a Python dictionary in the %1 property").arg(QLatin1String(property)));
     held = py_.Borrow(value);
 }
 

@@ -143,8 +143,7 @@ void TPythonEngine::RaiseError() {
     if (py_.PyErr_GivenExceptionMatches(type.get(), *py_.PyExc_SyntaxError))
         RaiseSyntaxError(type.get(), value.get(), typeName);
     const QString valueText = py_.PyObjectAsText(value.get());
-    const QString message =
-        valueText.isEmpty() ? typeName : QStringLiteral("%1: %2").arg(typeName, valueText);
+    const QString message = valueText.isEmpty() ? typeName : QStringLiteral("%1: %2").arg(typeName, valueText);
     for (const ErrorRow& row : kErrorRows) {
         PyObject** exception = py_.*row.exception;
         if (exception && *exception && py_.PyErr_GivenExceptionMatches(type.get(), *exception))

@@ -16,33 +16,102 @@ public:
     QString ExceptionValue;  // its value as text
 };
 
-class EPyExecError : public EPythonError { public: using EPythonError::EPythonError; };
-class EPyException : public EPythonError { public: using EPythonError::EPythonError; };
-class EPyStandardError : public EPyException { public: using EPyException::EPyException; };
-class EPySystemExit : public EPyException { public: using EPyException::EPyException; };
+class EPyExecError : public EPythonError {
+public:
+    using EPythonError::EPythonError;
+};
+class EPyException : public EPythonError {
+public:
+    using EPythonError::EPythonError;
+};
+class EPyStandardError : public EPyException {
+public:
+    using EPyException::EPyException;
+};
+class EPySystemExit : public EPyException {
+public:
+    using EPyException::EPyException;
+};
 
-class EPyArithmeticError : public EPyStandardError { public: using EPyStandardError::EPyStandardError; };
-class EPyFloatingPointError : public EPyArithmeticError { public: using EPyArithmeticError::EPyArithmeticError; };
-class EPyOverflowError : public EPyArithmeticError { public: using EPyArithmeticError::EPyArithmeticError; };
-class EPyZeroDivisionError : public EPyArithmeticError { public: using EPyArithmeticError::EPyArithmeticError; };
+class EPyArithmeticError : public EPyStandardError {
+public:
+    using EPyStandardError::EPyStandardError;
+};
+class EPyFloatingPointError : public EPyArithmeticError {
+public:
+    using EPyArithmeticError::EPyArithmeticError;
+};
+class EPyOverflowError : public EPyArithmeticError {
+public:
+    using EPyArithmeticError::EPyArithmeticError;
+};
+class EPyZeroDivisionError : public EPyArithmeticError {
+public:
+    using EPyArithmeticError::EPyArithmeticError;
+};
 
-class EPyLookupError : public EPyStandardError { public: using EPyStandardError::EPyStandardError; };
-class EPyIndexError : public EPyLookupError { public: using EPyLookupError::EPyLookupError; };
-class EPyKeyError : public EPyLookupError { public: using EPyLookupError::EPyLookupError; };
+class EPyLookupError : public EPyStandardError {
+public:
+    using EPyStandardError::EPyStandardError;
+};
+class EPyIndexError : public EPyLookupError {
+public:
+    using EPyLookupError::EPyLookupError;
+};
+class EPyKeyError : public EPyLookupError {
+public:
+    using EPyLookupError::EPyLookupError;
+};
 
-class EPyEnvironmentError : public EPyStandardError { public: using EPyStandardError::EPyStandardError; };
-class EPyIOError : public EPyEnvironmentError { public: using EPyEnvironmentError::EPyEnvironmentError; };
+class EPyEnvironmentError : public EPyStandardError {
+public:
+    using EPyStandardError::EPyStandardError;
+};
+class EPyIOError : public EPyEnvironmentError {
+public:
+    using EPyEnvironmentError::EPyEnvironmentError;
+};
 
-class EPyAttributeError : public EPyStandardError { public: using EPyStandardError::EPyStandardError; };
-class EPyEOFError : public EPyStandardError { public: using EPyStandardError::EPyStandardError; };
-class EPyImportError : public EPyStandardError { public: using EPyStandardError::EPyStandardError; };
-class EPyKeyboardInterrupt : public EPyStandardError { public: using EPyStandardError::EPyStandardError; };
-class EPyMemoryError : public EPyStandardError { public: using EPyStandardError::EPyStandardError; };
-class EPyNameError : public EPyStandardError { public: using EPyStandardError::EPyStandardError; };
-class EPyRuntimeError : public EPyStandardError { public: using EPyStandardError::EPyStandardError; };
-class EPySystemError : public EPyStandardError { public: using EPyStandardError::EPyStandardError; };
-class EPyTypeError : public EPyStandardError { public: using EPyStandardError::EPyStandardError; };
-class EPyValueError : public EPyStandardError { public: using EPyStandardError::EPyStandardError; };
+class EPyAttributeError : public EPyStandardError {
+public:
+    using EPyStandardError::EPyStandardError;
+};
+class EPyEOFError : public EPyStandardError {
+public:
+    using EPyStandardError::EPyStandardError;
+};
+class EPyImportError : public EPyStandardError {
+public:
+    using EPyStandardError::EPyStandardError;
+};
+class EPyKeyboardInterrupt : public EPyStandardError {
+public:
+    using EPyStandardError::EPyStandardError;
+};
+class EPyMemoryError : public EPyStandardError {
+public:
+    using EPyStandardError::EPyStandardError;
+};
+class EPyNameError : public EPyStandardError {
+public:
+    using EPyStandardError::EPyStandardError;
+};
+class EPyRuntimeError : public EPyStandardError {
+public:
+    using EPyStandardError::EPyStandardError;
+};
+class EPySystemError : public EPyStandardError {
+public:
+    using EPyStandardError::EPyStandardError;
+};
+class EPyTypeError : public EPyStandardError {
+public:
+    using EPyStandardError::EPyStandardError;
+};
+class EPyValueError : public EPyStandardError {
+public:
+    using EPyStandardError::EPyStandardError;
+};
 
 class EPySyntaxError : public EPyStandardError {
 public:

@@ -81,8 +81,6 @@ void TPythonInterface::AfterLoad() {
     }
 }
 
-QString TPythonInterface::QuitMessage() const {
-    return strings::PythonQuitMessage();
-}
+QString TPythonInterface::QuitMessage() const { return strings::PythonQuitMessage(); }
 
 }  // namespace orvexa

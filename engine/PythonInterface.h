@@ -19,7 +19,9 @@ namespace detail {
 inline QByteArray HoldBuildArg(const QString& text) { return text.toUtf8(); }
 inline QByteArray HoldBuildArg(const std::string& text) { return QByteArray::fromStdString(text); }
 template <typename T>
-T HoldBuildArg(T value) { return value; }
+T HoldBuildArg(T value) {
+    return value;
+}
 
 inline const char* PassBuildArg(const QByteArray& bytes) { return bytes.constData(); }
 // Integers no wider than int travel as int through the variadic call.
@@ -102,8 +104,7 @@ public:
     template <typename... Args>
     PyObject* BuildValue(const char* format, const Args&... values) const {
         auto held = std::make_tuple(detail::HoldBuildArg(values)...);
-        return std::apply(
-            [&](const auto&... h) { return Py_BuildValue(format, detail::PassBuildArg(h)...); }, held);
+        return std::apply([&](const auto&... h) { return Py_BuildValue(format, detail::PassBuildArg(h)...); }, held);
     }
 
     // PyArg_ParseTuple with the target addresses as its variadic arguments.

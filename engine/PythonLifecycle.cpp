@@ -134,8 +134,7 @@ void TPythonEngine::Initialize() {
 
 void TPythonEngine::RegistryPathStep() {
     try {
-        const QString key =
-            QStringLiteral("\\Software\\Python\\PythonCore\\%1\\PythonPath").arg(py_.RegVersion);
+        const QString key = QStringLiteral("\\Software\\Python\\PythonCore\\%1\\PythonPath").arg(py_.RegVersion);
         platform::KeyStore* store = Registry.get();
         if ((store && store->KeyExists(key)) || !OnPathInitialization)
             return;
@@ -162,9 +161,8 @@ void TPythonEngine::IgnoreUnusablePythonHome() {
     if (QFileInfo::exists(lib + version[0] + u'.' + version[1] + QStringLiteral("/os.py")) ||
         QFileInfo::exists(lib + version[0] + version[1] + QStringLiteral(".zip")))
         return;
-    WriteToStandardError(
-        QStringLiteral("PYTHONHOME \"%1\" holds no library of Python %2.%3; it is ignored.")
-            .arg(QString::fromLocal8Bit(home), version[0], version[1]));
+    WriteToStandardError(QStringLiteral("PYTHONHOME \"%1\" holds no library of Python %2.%3; it is ignored.")
+                             .arg(QString::fromLocal8Bit(home), version[0], version[1]));
     unsetenv("PYTHONHOME");
 }
 
@@ -235,8 +233,7 @@ void TPythonEngine::Finalize() {
             // the ground from under that code: it stays up, and running.
             stillExecuting = AutoFinalize;
             if (stillExecuting)
-                WriteToStandardError(QStringLiteral(
-                    "The interpreter is still executing code and is not shut down."));
+                WriteToStandardError(QStringLiteral("The interpreter is still executing code and is not shut down."));
             py_.PyGILState_Release(state);
         }
     }

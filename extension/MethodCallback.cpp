@@ -66,16 +66,16 @@ void* MakeObjectCallback(void* object, void* code, int argCount, TCallbackConven
     callback->argCount = argCount;
     callback->callerTypes.assign(static_cast<size_t>(argCount), &ffi_type_pointer);
     callback->methodTypes.assign(static_cast<size_t>(argCount) + 1, &ffi_type_pointer);
-    if (ffi_prep_cif(&callback->callerCif, FFI_DEFAULT_ABI, static_cast<unsigned>(argCount),
-                     &ffi_type_pointer, callback->callerTypes.data()) != FFI_OK ||
-        ffi_prep_cif(&callback->methodCif, FFI_DEFAULT_ABI, static_cast<unsigned>(argCount) + 1,
-                     &ffi_type_pointer, callback->methodTypes.data()) != FFI_OK)
+    if (ffi_prep_cif(&callback->callerCif, FFI_DEFAULT_ABI, static_cast<unsigned>(argCount), &ffi_type_pointer,
+                     callback->callerTypes.data()) != FFI_OK ||
+        ffi_prep_cif(&callback->methodCif, FFI_DEFAULT_ABI, static_cast<unsigned>(argCount) + 1, &ffi_type_pointer,
+                     callback->methodTypes.data()) != FFI_OK)
         throw std::bad_alloc();
     callback->closure = static_cast<ffi_closure*>(ffi_closure_alloc(sizeof(ffi_closure), &callback->entry));
     if (!callback->closure)
         throw std::bad_alloc();
-    if (ffi_prep_closure_loc(callback->closure, &callback->callerCif, &Trampoline, callback.get(),
-                             callback->entry) != FFI_OK)
+    if (ffi_prep_closure_loc(callback->closure, &callback->callerCif, &Trampoline, callback.get(), callback->entry) !=
+        FFI_OK)
         throw std::bad_alloc();
     void* entry = callback->entry;
     Registry& registry = TheRegistry();

@@ -18,8 +18,7 @@ class TMethodsContainer;
 // A method whose body is an event handler of the program.
 class TEventDef {
 public:
-    using TPythonEvent =
-        std::function<void(TEventDef* sender, PyObject* pself, PyObject* args, PyObject*& result)>;
+    using TPythonEvent = std::function<void(TEventDef* sender, PyObject* pself, PyObject* args, PyObject*& result)>;
 
     TEventDef(TMethodsContainer* owner, int index);
 

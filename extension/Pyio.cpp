@@ -71,8 +71,7 @@ bool OnMainThread() {
 // holds the interpreter's lock that the GUI thread needs).
 bool OffLimitsToThisThread(const TPythonEngine& engine, const EngineIO* io) {
     // The class compared is exactly the base class, as its name says.
-    return !OnMainThread() && engine.RedirectIO && io &&
-           io->metaObject() != &TPythonInputOutput::staticMetaObject;
+    return !OnMainThread() && engine.RedirectIO && io && io->metaObject() != &TPythonInputOutput::staticMetaObject;
 }
 
 // A failure of the host inside a method becomes the script's exception:
@@ -156,8 +155,8 @@ PyObject* GetTypesStats(TPythonEngine& engine, PythonRuntime& py, PyObject* args
         if (const auto* type = qobject_cast<const TPythonType*>(client))
             types.append(type);
     auto append = [&](const TPythonType::TypeStats& stats) {
-        const PyRef item = py.Steal(
-            py.BuildValue("(siii)", stats.TypeName, stats.InstanceCount, stats.CreateHits, stats.DeleteHits));
+        const PyRef item =
+            py.Steal(py.BuildValue("(siii)", stats.TypeName, stats.InstanceCount, stats.CreateHits, stats.DeleteHits));
         return item && py.PyList_Append(result.get(), item.get()) == 0;
     };
     const Py_ssize_t count = args ? py.PyTuple_Size(args) : 0;

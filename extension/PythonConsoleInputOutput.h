@@ -17,8 +17,7 @@ class TPythonConsoleInputOutput : public TPythonInputOutput {
     Q_OBJECT
 public:
     // The descriptors are not owned; tests give pipes of their own.
-    explicit TPythonConsoleInputOutput(QObject* owner = nullptr, int input = STDIN_FILENO,
-                                       int output = STDOUT_FILENO);
+    explicit TPythonConsoleInputOutput(QObject* owner = nullptr, int input = STDIN_FILENO, int output = STDOUT_FILENO);
     ~TPythonConsoleInputOutput() override;
 
     void SendData(const QString& line) override;

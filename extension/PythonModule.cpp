@@ -4,7 +4,6 @@
 #include "engine/PythonEngine.h"
 #include "extension/PythonType.h"
 
-
 namespace orvexa {
 namespace {
 
@@ -69,8 +68,7 @@ PyObject* TError::FindParentClass(const QString& moduleName) {
         module = py.LookupModule(moduleName.toUtf8().constData());
     }
     if (!module)
-        throw Exception(
-            QStringLiteral("Could not find module containing the parent class of error \"%1\"").arg(name_));
+        throw Exception(QStringLiteral("Could not find module containing the parent class of error \"%1\"").arg(name_));
     PyObject* dict = py.PyModule_GetDict(module);
     PyObject* parent = dict ? py.PyDict_GetItemString(dict, ParentClass.Name.toUtf8().constData()) : nullptr;
     if (!parent)

@@ -43,8 +43,8 @@ void TPythonType::Initialize() {
     }
     // Special methods that are plain functions are called without the
     // instance: these two only count.
-    for (auto [def, body, name] : {std::tuple{&createdDef_, &Created, "__init__"},
-                                   std::tuple{&deletedDef_, &Deleted, "__del__"}}) {
+    for (auto [def, body, name] :
+         {std::tuple{&createdDef_, &Created, "__init__"}, std::tuple{&deletedDef_, &Deleted, "__del__"}}) {
         void* thunk = MakeObjectCallback(this, reinterpret_cast<void*>(body), 2, TCallbackConvention::ccCDecl);
         *def = PyMethodDef{name, reinterpret_cast<PyCFunction>(thunk), METH_VARARGS, nullptr};
         const PyRef function = py.Steal(py.PyCFunction_New(def, nullptr, nullptr));

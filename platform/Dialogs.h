@@ -27,13 +27,12 @@ public:
     // answer is No.
     virtual bool Confirm(const QString& text) = 0;
     // Input box; std::nullopt when cancelled or closed.
-    virtual std::optional<QString> InputQuery(const QString& caption, const QString& prompt,
-                                              int maxLength) = 0;
+    virtual std::optional<QString> InputQuery(const QString& caption, const QString& prompt, int maxLength) = 0;
     // Open and Save dialogs; the empty string when cancelled. filter is in
     // Qt's "Description (*.ext)" form.
     virtual QString OpenFileName(QWidget* parent, const QString& filter) = 0;
-    virtual QString SaveFileName(QWidget* parent, const QString& filter,
-                                 const QString& defaultSuffix, const QString& preset) = 0;
+    virtual QString SaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                                 const QString& preset) = 0;
 };
 
 }  // namespace orvexa::platform

@@ -15,11 +15,17 @@ constexpr std::uint8_t kAltBit = 0x04;
 // The generic and the sided codes of the three modifiers.
 std::uint8_t ModifierClass(std::uint32_t virtualKey) {
     switch (virtualKey) {
-    case vk::Shift: case vk::LShift: case vk::RShift:
+    case vk::Shift:
+    case vk::LShift:
+    case vk::RShift:
         return kShiftBit;
-    case vk::Control: case vk::LControl: case vk::RControl:
+    case vk::Control:
+    case vk::LControl:
+    case vk::RControl:
         return kControlBit;
-    case vk::Menu: case vk::LMenu: case vk::RMenu:
+    case vk::Menu:
+    case vk::LMenu:
+    case vk::RMenu:
         return kAltBit;
     default:
         return 0;

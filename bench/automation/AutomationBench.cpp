@@ -75,13 +75,11 @@ double RunTool(const QString& program, const QStringList& arguments) {
     process.waitForFinished(10000);
     const double micros = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program),
-                     process.readAllStandardError().constData());
+        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), process.readAllStandardError().constData());
     return micros;
 }
 
-double ToolMicrosPerCall(int calls, const QString& program,
-                         const std::function<QStringList(int)>& arguments) {
+double ToolMicrosPerCall(int calls, const QString& program, const std::function<QStringList(int)>& arguments) {
     RunTool(program, arguments(0));  // warm the caches
     double total = 0;
     for (int i = 0; i < calls; ++i)
@@ -119,10 +117,9 @@ void BusyWait(int ms) {
     } while (Clock::now() <= deadline);
 }
 
-void Ratio(const char* what, double value, const char* against, double baseline,
-           const char* goal) {
-    std::printf("  %-34s %10.1f us   %-30s %10.1f us   ratio %8.2f   (%s)\n", what, value, against,
-                baseline, baseline / value, goal);
+void Ratio(const char* what, double value, const char* against, double baseline, const char* goal) {
+    std::printf("  %-34s %10.1f us   %-30s %10.1f us   ratio %8.2f   (%s)\n", what, value, against, baseline,
+                baseline / value, goal);
 }
 
 // Runs `body` (one statement using i) `calls` times in a script and returns
@@ -174,46 +171,52 @@ int main(int argc, char** argv) {
     constexpr int kToolCalls = 15;
     // The command-line tools' costs, measured once and compared with both the
     // primitives and the script's calls.
-    const double importMicros = haveImport ? ToolMicrosPerCall(kToolCalls, "import", [](int i) {
-        return QStringList{"-window", "root", "-crop", QString("1x1+%1+%2").arg(i).arg(i), "txt:-"};
-    }) : 0;
-    const double mousemoveMicros = haveXdotool ? ToolMicrosPerCall(kToolCalls, "xdotool", [](int i) {
-        return QStringList{"mousemove", QString::number(100 + i), QString::number(200)};
-    }) : 0;
-    const double keyMicros =
-        haveXdotool ? ToolMicrosPerCall(kToolCalls, "xdotool", [](int) { return QStringList{"key", "a"}; }) : 0;
+    const double importMicros =
+        haveImport
+            ? ToolMicrosPerCall(
+                  kToolCalls, "import",
+                  [](int i) {
+                      return QStringList{"-window", "root", "-crop", QString("1x1+%1+%2").arg(i).arg(i), "txt:-"};
+                  })
+            : 0;
+    const double mousemoveMicros =
+        haveXdotool
+            ? ToolMicrosPerCall(kToolCalls, "xdotool",
+                                [](int i) {
+                                    return QStringList{"mousemove", QString::number(100 + i), QString::number(200)};
+                                })
+            : 0;
+    const double keyMicros = haveXdotool ? ToolMicrosPerCall(kToolCalls, "xdotool",
+                                                             [](int) {
+                                                                 return QStringList{"key", "a"};
+                                                             })
+                                         : 0;
 
     std::printf("Pixel read (baseline / ours: how many times faster ours is)\n");
     const auto [pixel, roundTrip] = InterleavedMicrosPerCall(
-        kCalls, [&](int i) { GetColorRGBText(screen, i % 1000, (i * 7) % 1000); },
-        [&](int) { probe.Sync(); });
-    std::printf("  %-34s %10.1f us   %-30s %10.1f us   ours / floor %5.2f   (goal: at most 2)\n",
-                "GetRGB pixel read", pixel, "bare XSync round trip", roundTrip, pixel / roundTrip);
+        kCalls, [&](int i) { GetColorRGBText(screen, i % 1000, (i * 7) % 1000); }, [&](int) { probe.Sync(); });
+    std::printf("  %-34s %10.1f us   %-30s %10.1f us   ours / floor %5.2f   (goal: at most 2)\n", "GetRGB pixel read",
+                pixel, "bare XSync round trip", roundTrip, pixel / roundTrip);
     if (haveImport)
-        Ratio("GetRGB pixel read", pixel, "import -crop 1x1",
-              importMicros,
-              "goal: at least 300");
+        Ratio("GetRGB pixel read", pixel, "import -crop 1x1", importMicros, "goal: at least 300");
 
-    std::printf("Mouse and keyboard (each run ends with a round trip, so the server has "
-                "handled every event)\n");
+    std::printf(
+        "Mouse and keyboard (each run ends with a round trip, so the server has "
+        "handled every event)\n");
     const double move = MicrosPerCall(kCalls, [&](int i) {
         MoveMouseAbs(input, screen, 100 + i % 500, 100 + (i * 3) % 500);
         if (i % 100 == 99)
             GetMouseX(input, screen);
     });
     if (haveXdotool)
-        Ratio("MoveMouseAbs", move, "xdotool mousemove",
-              mousemoveMicros,
-              "goal: at least 200");
+        Ratio("MoveMouseAbs", move, "xdotool mousemove", mousemoveMicros, "goal: at least 200");
     const double key = MicrosPerCall(kCalls, [&](int i) {
         SendKey(input, "a");
         if (i % 100 == 99)
             GetMouseX(input, screen);
     });
     if (haveXdotool)
-        Ratio("SendKey(\"a\")", key, "xdotool key a",
-              keyMicros,
-              "goal: at least 200");
+        Ratio("SendKey(\"a\")", key, "xdotool key a", keyMicros, "goal: at least 200");
 
     std::printf("Wait of 1000 ms (event loop with a 10 ms timer ticking throughout)\n");
     QTimer ticker;
@@ -222,22 +225,22 @@ int main(int argc, char** argv) {
     WaitCost worst;
     for (int run = 0; run < 3; ++run) {
         const WaitCost cost = Measure(1000, [](int ms) { (void)WaitProcessingEvents(ms); });
-        std::printf("  event-driven wait run %d: CPU %6.2f ms (%.3f%% of a core), late by %.3f ms\n",
-                    run + 1, cost.cpuMs, cost.cpuMs / 10.0, cost.latenessMs);
+        std::printf("  event-driven wait run %d: CPU %6.2f ms (%.3f%% of a core), late by %.3f ms\n", run + 1,
+                    cost.cpuMs, cost.cpuMs / 10.0, cost.latenessMs);
         worst.cpuMs = std::max(worst.cpuMs, cost.cpuMs);
         worst.latenessMs = std::max(worst.latenessMs, cost.latenessMs);
     }
     ticker.start(10);
     const WaitCost ticking = Measure(1000, [](int ms) { (void)WaitProcessingEvents(ms); });
     ticker.stop();
-    std::printf("  event-driven wait, ticking:  CPU %6.2f ms, late by %.3f ms, %d ticks nested\n",
-                ticking.cpuMs, ticking.latenessMs, ticks);
+    std::printf("  event-driven wait, ticking:  CPU %6.2f ms, late by %.3f ms, %d ticks nested\n", ticking.cpuMs,
+                ticking.latenessMs, ticks);
     const WaitCost busy = Measure(1000, BusyWait);
-    std::printf("  busy-loop wait (baseline):   CPU %6.2f ms, late by %.3f ms\n", busy.cpuMs,
-                busy.latenessMs);
-    std::printf("  worst event-driven: CPU %.3f%% of a core (goal: at most 2%%), late by %.3f ms "
-                "(goal: 0..2 ms); busy / event-driven CPU ratio %.0f\n",
-                worst.cpuMs / 10.0, worst.latenessMs, busy.cpuMs / std::max(worst.cpuMs, 0.001));
+    std::printf("  busy-loop wait (baseline):   CPU %6.2f ms, late by %.3f ms\n", busy.cpuMs, busy.latenessMs);
+    std::printf(
+        "  worst event-driven: CPU %.3f%% of a core (goal: at most 2%%), late by %.3f ms "
+        "(goal: 0..2 ms); busy / event-driven CPU ratio %.0f\n",
+        worst.cpuMs / 10.0, worst.latenessMs, busy.cpuMs / std::max(worst.cpuMs, 0.001));
 
     std::vector<double> late;
     for (int i = 0; i < 100; ++i)
@@ -260,23 +263,17 @@ int main(int argc, char** argv) {
                        kScriptRounds;
         floorTrip += MicrosPerCall(kCalls / kScriptRounds, [&](int) { probe.Sync(); }) / kScriptRounds;
     }
-    std::printf("  %-34s %10.1f us   %-30s %10.1f us   ours / floor %5.2f   (goal: at most 2)\n",
-                "orvex.GetRGB", scriptPixel, "bare XSync round trip", floorTrip, scriptPixel / floorTrip);
+    std::printf("  %-34s %10.1f us   %-30s %10.1f us   ours / floor %5.2f   (goal: at most 2)\n", "orvex.GetRGB",
+                scriptPixel, "bare XSync round trip", floorTrip, scriptPixel / floorTrip);
     if (haveImport)
-        Ratio("orvex.GetRGB", scriptPixel, "import -crop 1x1",
-              importMicros,
-              "goal: at least 300");
-    const double scriptMove = ScriptMicrosPerCall(
-        *engine, kCalls, QStringLiteral("orvex.MouseMoveAbs(100 + i % 500, 100 + (i * 3) % 500)"));
+        Ratio("orvex.GetRGB", scriptPixel, "import -crop 1x1", importMicros, "goal: at least 300");
+    const double scriptMove =
+        ScriptMicrosPerCall(*engine, kCalls, QStringLiteral("orvex.MouseMoveAbs(100 + i % 500, 100 + (i * 3) % 500)"));
     const double scriptKey = ScriptMicrosPerCall(*engine, kCalls, QStringLiteral("orvex.KeySend('a')"));
     probe.Sync();
     if (haveXdotool) {
-        Ratio("orvex.MouseMoveAbs", scriptMove, "xdotool mousemove",
-              mousemoveMicros,
-              "goal: at least 200");
-        Ratio("orvex.KeySend('a')", scriptKey, "xdotool key a",
-              keyMicros,
-              "goal: at least 200");
+        Ratio("orvex.MouseMoveAbs", scriptMove, "xdotool mousemove", mousemoveMicros, "goal: at least 200");
+        Ratio("orvex.KeySend('a')", scriptKey, "xdotool key a", keyMicros, "goal: at least 200");
     }
     WaitCost worstScript;
     for (int run = 0; run < 3; ++run) {
@@ -286,8 +283,9 @@ int main(int argc, char** argv) {
         worstScript.cpuMs = std::max(worstScript.cpuMs, cost.cpuMs);
         worstScript.latenessMs = std::max(worstScript.latenessMs, cost.latenessMs);
     }
-    std::printf("  worst orvex.Sleep(1000): CPU %.3f%% of a core (goal: at most 2%%), late by %.3f ms (goal: 0..2 ms)\n",
-                worstScript.cpuMs / 10.0, worstScript.latenessMs);
+    std::printf(
+        "  worst orvex.Sleep(1000): CPU %.3f%% of a core (goal: at most 2%%), late by %.3f ms (goal: 0..2 ms)\n",
+        worstScript.cpuMs / 10.0, worstScript.latenessMs);
 
     // The engine ends before the module (which its owner ends after it).
     delete engine;

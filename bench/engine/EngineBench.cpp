@@ -18,9 +18,7 @@ using namespace orvexa;
 
 namespace {
 
-double PerCallMicroseconds(qint64 nanoseconds, int calls) {
-    return static_cast<double>(nanoseconds) / 1000.0 / calls;
-}
+double PerCallMicroseconds(qint64 nanoseconds, int calls) { return static_cast<double>(nanoseconds) / 1000.0 / calls; }
 
 qint64 Engine(TPythonEngine& engine, const QStringList& lines, int calls) {
     QElapsedTimer clock;
@@ -72,8 +70,7 @@ int main(int argc, char** argv) {
         {"bind that succeeds", {"counter = counter + 1", "if counter < 0:", "    counter = 0"}},
         {"bind that fails", {"counter = counter + 1", "1/0"}},
     };
-    std::printf("%-20s %12s %12s %8s  (%d executions each)\n", "", "engine us", "bare us", "ratio",
-                calls);
+    std::printf("%-20s %12s %12s %8s  (%d executions each)\n", "", "engine us", "bare us", "ratio", calls);
     for (const Case& c : cases) {
         Engine(engine, c.lines, calls / 10 + 1);  // warm up
         const qint64 through = Engine(engine, c.lines, calls);

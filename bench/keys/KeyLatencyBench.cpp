@@ -152,8 +152,12 @@ Stats Summarise(std::vector<double> values) {
 class Session : public QObject {
 public:
     Session(int presses, int toInjector, int fromInjector, int fromIdle, StampingExecutor& executor)
-        : presses_(presses), toInjector_(toInjector), fromInjector_(fromInjector), fromIdle_(fromIdle),
-          executor_(executor), injectorNotifier_(fromInjector, QSocketNotifier::Read),
+        : presses_(presses),
+          toInjector_(toInjector),
+          fromInjector_(fromInjector),
+          fromIdle_(fromIdle),
+          executor_(executor),
+          injectorNotifier_(fromInjector, QSocketNotifier::Read),
           idleNotifier_(fromIdle, QSocketNotifier::Read) {
         connect(&injectorNotifier_, &QSocketNotifier::activated, this, [this] {
             ReadAll(fromInjector_, &sent_, sizeof sent_);
@@ -172,7 +176,9 @@ public:
     }
     ~Session() override { executor_.onStamp = nullptr; }
 
-    void Begin() { QTimer::singleShot(200, this, [this] { Next(); }); }
+    void Begin() {
+        QTimer::singleShot(200, this, [this] { Next(); });
+    }
 
     std::vector<double> ours, idle;
     int lost_ = 0;
@@ -227,8 +233,8 @@ int main(int argc, char** argv) {
     const pid_t idlePid = Spawn([](int, int out) { RunIdleClient(out); }, -1, idlePipe[1]);
     const pid_t injectorPid = Spawn(RunInjector, commandPipe[0], sentPipe[1]);
     std::int64_t ready = 0;
-    if (!ReadAll(idlePipe[0], &ready, sizeof ready) || ready != 0 ||
-        !ReadAll(sentPipe[0], &ready, sizeof ready) || ready != 0) {
+    if (!ReadAll(idlePipe[0], &ready, sizeof ready) || ready != 0 || !ReadAll(sentPipe[0], &ready, sizeof ready) ||
+        ready != 0) {
         std::fprintf(stderr, "bench_key_latency: the idle client or the injector could not start\n");
         kill(idlePid, SIGTERM);
         kill(injectorPid, SIGTERM);
@@ -245,7 +251,8 @@ int main(int argc, char** argv) {
         ProgramContext context(std::move(services), &app);
         QTemporaryDir dir;
         QFile script(QDir(dir.path()).filePath(QStringLiteral("keys.orx")));
-        if (!script.open(QIODevice::WriteOnly) || script.write("//BIND MAIN\nimport benchstamp\n//BIND KEY A\nbenchstamp.stamp()\n") < 0)
+        if (!script.open(QIODevice::WriteOnly) ||
+            script.write("//BIND MAIN\nimport benchstamp\n//BIND KEY A\nbenchstamp.stamp()\n") < 0)
             return 2;
         script.close();
         QDir::setCurrent(dir.path());
@@ -272,8 +279,7 @@ int main(int argc, char** argv) {
 
             const Stats ours = Summarise(session.ours);
             const Stats idle = Summarise(session.idle);
-            std::printf("key latency over %zu presses (%d lost), microseconds\n", session.ours.size(),
-                        session.lost_);
+            std::printf("key latency over %zu presses (%d lost), microseconds\n", session.ours.size(), session.lost_);
             std::printf("  idle Xlib client (KeyPress)   median %9.1f   p99 %9.1f\n", idle.median, idle.p99);
             std::printf("  KEY bind's first line runs    median %9.1f   p99 %9.1f\n", ours.median, ours.p99);
             std::printf("  ratio ours / idle client      median %9.2f   p99 %9.2f\n", ours.median / idle.median,

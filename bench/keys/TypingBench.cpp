@@ -90,7 +90,8 @@ Result Measure(const QString& text, const std::function<void(const QString&)>& t
     const QString arrived = receiver.Text();
     result.arrived = arrived.size();
     result.right = CommonSubsequence(text, arrived);
-    result.charactersPerSecond = lastArrival > 0 ? 1e9 * static_cast<double>(arrived.size()) / static_cast<double>(lastArrival) : 0;
+    result.charactersPerSecond =
+        lastArrival > 0 ? 1e9 * static_cast<double>(arrived.size()) / static_cast<double>(lastArrival) : 0;
     // Lent keys go back a moment after the typing.
     QElapsedTimer settle;
     settle.start();
@@ -138,8 +139,8 @@ int main(int argc, char** argv) {
         Run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("0"), text});
     };
 
-    std::printf("%-6s %-6s %12s %12s %8s %14s %14s %9s %9s\n", "layout", "text", "orvexa c/s", "xdotool c/s",
-                "ratio", "orvexa right", "xdotool right", "map kept", "(x map)");
+    std::printf("%-6s %-6s %12s %12s %8s %14s %14s %9s %9s\n", "layout", "text", "orvexa c/s", "xdotool c/s", "ratio",
+                "orvexa right", "xdotool right", "map kept", "(x map)");
     for (const char* layout : {"us", "fr"}) {
         Run(QStringLiteral("setxkbmap"), {QLatin1String(layout)});
         keepsTheServersMap.Sync();

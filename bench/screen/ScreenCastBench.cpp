@@ -126,10 +126,11 @@ int Run(const std::vector<int>& rates) {
         std::printf("%d frames/s, %dx%d BGRx\n", rate, kWidth, kHeight);
         std::printf("  GetRGB from the screen cast: %8.3f us a read\n", pipewire);
         std::printf("  GetRGB from X11 (XGetImage): %8.3f us a read (baseline); ratio %.3f\n", xlib, pipewire / xlib);
-        std::printf("  frame age at a read over %zu reads: median %.1f ms, 90%% %.1f ms, 99%% %.1f ms, "
-                    "max %.1f ms (frame interval %.1f ms)\n",
-                    ages.size(), Percentile(ages, 0.5), Percentile(ages, 0.9), Percentile(ages, 0.99),
-                    Percentile(ages, 1.0), 1000.0 / rate);
+        std::printf(
+            "  frame age at a read over %zu reads: median %.1f ms, 90%% %.1f ms, 99%% %.1f ms, "
+            "max %.1f ms (frame interval %.1f ms)\n",
+            ages.size(), Percentile(ages, 0.5), Percentile(ages, 0.9), Percentile(ages, 0.99), Percentile(ages, 1.0),
+            1000.0 / rate);
     }
     return 0;
 }

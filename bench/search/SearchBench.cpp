@@ -94,8 +94,7 @@ QImage Desktop(QSize size) {
 
 double ScriptMs(TPythonEngine& engine, const QString& call) {
     engine.ExecuteLines({QStringLiteral("import time, orvex"), QStringLiteral("t0 = time.perf_counter()"),
-                         QStringLiteral("found = ") + call,
-                         QStringLiteral("elapsed = time.perf_counter() - t0")});
+                         QStringLiteral("found = ") + call, QStringLiteral("elapsed = time.perf_counter() - t0")});
     PythonLock lock(engine.Runtime());
     const PyRef value = engine.Runtime().Steal(engine.Run_CommandAsObject(QStringLiteral("elapsed"), Py_eval_input));
     return engine.Runtime().PyFloat_AsDouble(value.get()) * 1000;
@@ -146,15 +145,16 @@ int main(int argc, char** argv) {
                 ImageSearch(screen, whole, absent, 0) || ImageSearch(screen, whole, icon, 0) ? "FOUND" : "not found");
 
     constexpr int kRuns = 40;
-    const std::vector<double> ms = InterleavedMedianMs(kRuns, {
-        [&] { (void)screen.Grab(whole); },
-        [&] { (void)PixelSearch(screen, whole, kAbsentColour, 0); },
-        [&] { (void)PixelSearch(screen, whole, kAbsentColour, 10); },
-        [&] { (void)ImageSearch(screen, whole, end, 0); },
-        [&] { (void)ImageSearch(screen, whole, absent, 0); },
-        [&] { (void)ImageSearch(screen, whole, icon, 0); },
-        [&] { (void)ImageSearch(screen, whole, absent, 20); },
-    });
+    const std::vector<double> ms =
+        InterleavedMedianMs(kRuns, {
+                                       [&] { (void)screen.Grab(whole); },
+                                       [&] { (void)PixelSearch(screen, whole, kAbsentColour, 0); },
+                                       [&] { (void)PixelSearch(screen, whole, kAbsentColour, 10); },
+                                       [&] { (void)ImageSearch(screen, whole, end, 0); },
+                                       [&] { (void)ImageSearch(screen, whole, absent, 0); },
+                                       [&] { (void)ImageSearch(screen, whole, icon, 0); },
+                                       [&] { (void)ImageSearch(screen, whole, absent, 20); },
+                                   });
     const double grab = ms[0];
     std::printf("Median of %d runs each, interleaved (ratio to the one-request grab of the same screen)\n", kRuns);
     std::printf("  %-52s %8.2f ms\n", "Screen::Grab of the whole screen (baseline)", grab);
@@ -199,8 +199,9 @@ int main(int argc, char** argv) {
         return 0;
     // The peer runs while the screen still shows the same content.
     QProcess peer;
-    peer.start(QStringLiteral("/usr/bin/python3"), {QString::fromLocal8Bit(argv[1]), dir.filePath(QStringLiteral("end.png")),
-                                           dir.filePath(QStringLiteral("absent.png")), QStringLiteral("01FE01")});
+    peer.start(QStringLiteral("/usr/bin/python3"),
+               {QString::fromLocal8Bit(argv[1]), dir.filePath(QStringLiteral("end.png")),
+                dir.filePath(QStringLiteral("absent.png")), QStringLiteral("01FE01")});
     if (!peer.waitForFinished(300000) || peer.exitCode() != 0) {
         std::fprintf(stderr, "the peer failed: %s\n", peer.readAllStandardError().constData());
         return 1;
@@ -224,8 +225,8 @@ int main(int argc, char** argv) {
                               : label.contains("image search, absent")   ? "orvex.ImageSearch, absent"
                               : label.contains("colour scan")            ? "orvex.PixelSearch, absent"
                                                                          : "Screen::Grab";
-        std::printf("  %-52s %9.2f ms   vs %-30s %7.2f ms   peer / orvex %7.1f\n", label.constData(), peerMs,
-                    against, ours, peerMs / ours);
+        std::printf("  %-52s %9.2f ms   vs %-30s %7.2f ms   peer / orvex %7.1f\n", label.constData(), peerMs, against,
+                    ours, peerMs / ours);
     }
     return 0;
 }

@@ -46,9 +46,8 @@ Services CreateDesktopServices() {
     // Input through the portal on Wayland sessions that have it;
     // ORVEXA_INPUT_BACKEND=x11 or =portal chooses for the user who knows.
     const QByteArray forced = qgetenv("ORVEXA_INPUT_BACKEND").trimmed().toLower();
-    const bool portalInput =
-        forced == "portal" ||
-        (forced != "x11" && services.session.IsWayland() && portal::RemoteDesktopAvailable(QDBusConnection::sessionBus()));
+    const bool portalInput = forced == "portal" || (forced != "x11" && services.session.IsWayland() &&
+                                                    portal::RemoteDesktopAvailable(QDBusConnection::sessionBus()));
     std::shared_ptr<portal::PortalInput> inputSession;
     if (portalInput) {
         inputSession = std::make_shared<portal::PortalInput>(QDBusConnection::sessionBus(), services.keyStore);
@@ -61,9 +60,8 @@ Services CreateDesktopServices() {
     // screen-cast session otherwise. ORVEXA_SCREEN_BACKEND=x11 or =portal
     // chooses by hand.
     const QByteArray forcedScreen = qgetenv("ORVEXA_SCREEN_BACKEND").trimmed().toLower();
-    const bool portalScreen =
-        forcedScreen == "portal" || (forcedScreen != "x11" && services.session.IsWayland() &&
-                                     portal::ScreenCastAvailable(QDBusConnection::sessionBus()));
+    const bool portalScreen = forcedScreen == "portal" || (forcedScreen != "x11" && services.session.IsWayland() &&
+                                                           portal::ScreenCastAvailable(QDBusConnection::sessionBus()));
     if (portalScreen) {
         ScreenCastOpener open;
         if (inputSession) {
@@ -93,8 +91,7 @@ Services CreateDesktopServices() {
     return services;
 }
 
-std::unique_ptr<QAbstractNativeEventFilter> WatchWindowDestroy(QWidget* window,
-                                                               std::function<void()> destroyed) {
+std::unique_ptr<QAbstractNativeEventFilter> WatchWindowDestroy(QWidget* window, std::function<void()> destroyed) {
 #if ORVEXA_WITH_X11
     return x11::WatchWindowDestroy(window, std::move(destroyed));
 #else

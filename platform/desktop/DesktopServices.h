@@ -24,7 +24,6 @@ Services CreateDesktopServices();
 // the top-level `window` (Qt does not notice that itself). The watch lasts
 // as long as the returned object; there is none (an empty pointer) where Qt
 // does not run on X11 (xcb), and in a build without X11.
-std::unique_ptr<QAbstractNativeEventFilter> WatchWindowDestroy(QWidget* window,
-                                                               std::function<void()> destroyed);
+std::unique_ptr<QAbstractNativeEventFilter> WatchWindowDestroy(QWidget* window, std::function<void()> destroyed);
 
 }  // namespace orvexa::platform

@@ -17,12 +17,12 @@ struct KeyRow {
     std::uint16_t virtualKey;
 };
 constexpr KeyRow kPunctuation[] = {
-    {'1', '!', '1'},  {'2', '@', '2'},  {'3', '#', '3'},  {'4', '$', '4'},  {'5', '%', '5'},
-    {'6', '^', '6'},  {'7', '&', '7'},  {'8', '*', '8'},  {'9', '(', '9'},  {'0', ')', '0'},
-    {';', ':', vk::Oem1},      {'=', '+', vk::OemPlus},   {',', '<', vk::OemComma},
-    {'-', '_', vk::OemMinus},  {'.', '>', vk::OemPeriod}, {'/', '?', vk::Oem2},
-    {'`', '~', vk::Oem3},      {'[', '{', vk::Oem4},      {'\\', '|', vk::Oem5},
-    {']', '}', vk::Oem6},      {'\'', '"', vk::Oem7},
+    {'1', '!', '1'},          {'2', '@', '2'},          {'3', '#', '3'},           {'4', '$', '4'},
+    {'5', '%', '5'},          {'6', '^', '6'},          {'7', '&', '7'},           {'8', '*', '8'},
+    {'9', '(', '9'},          {'0', ')', '0'},          {';', ':', vk::Oem1},      {'=', '+', vk::OemPlus},
+    {',', '<', vk::OemComma}, {'-', '_', vk::OemMinus}, {'.', '>', vk::OemPeriod}, {'/', '?', vk::Oem2},
+    {'`', '~', vk::Oem3},     {'[', '{', vk::Oem4},     {'\\', '|', vk::Oem5},     {']', '}', vk::Oem6},
+    {'\'', '"', vk::Oem7},
 };
 }  // namespace
 
@@ -105,9 +105,9 @@ std::vector<int> FakeInputSynth::HeldKeys() const {
 std::ostream& operator<<(std::ostream& out, const FakeInputSynth::Event& event) {
     const std::string_view kind = event.kind == FakeInputSynth::Event::Kind::Mouse ? "mouse"
                                   : event.kind == FakeInputSynth::Event::Kind::Key ? "key"
-                                                                                    : "character";
-    return out << kind << "(flags 0x" << std::hex << event.flags << std::dec << ", " << event.a
-               << ", " << event.b << ")";
+                                                                                   : "character";
+    return out << kind << "(flags 0x" << std::hex << event.flags << std::dec << ", " << event.a << ", " << event.b
+               << ")";
 }
 
 }  // namespace orvexa::platform

@@ -21,9 +21,7 @@ public:
         std::int64_t b = 0;  // mouse: dy; key: scan code
         friend bool operator==(const Event&, const Event&) = default;
     };
-    static Event Mouse(unsigned flags, std::int64_t dx, std::int64_t dy) {
-        return {Event::Kind::Mouse, flags, dx, dy};
-    }
+    static Event Mouse(unsigned flags, std::int64_t dx, std::int64_t dy) { return {Event::Kind::Mouse, flags, dx, dy}; }
     static Event KeyDown(int virtualKey) { return {Event::Kind::Key, 0, virtualKey, 0}; }
     static Event KeyUp(int virtualKey) { return {Event::Kind::Key, kKeyUp, virtualKey, 0}; }
     // A character no key of the US layout types, pressed or released.

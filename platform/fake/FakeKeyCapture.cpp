@@ -16,14 +16,29 @@ struct NamedKey {
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {"BS", vk::Back},             {"TAB", vk::Tab},           {"ENTER", vk::Return},
-    {"SHIFT", vk::Shift},         {"CONTROL", vk::Control},   {"ALT", vk::Menu},
-    {"CAPITAL", vk::Capital},     {"ESCAPE", vk::Escape},     {"SPACE", vk::Space},
-    {"LEFT", vk::Left},           {"MULTIPLY", vk::Multiply}, {"ADD", vk::Add},
-    {"SEPARATOR", vk::Separator}, {"SUBTRACT", vk::Subtract}, {"DECIMAL", vk::Decimal},
-    {"DIVIDE", vk::Divide},       {"NUMLOCK", vk::NumLock},   {"LSHIFT", vk::LShift},
-    {"RSHIFT", vk::RShift},       {"LCONTROL", vk::LControl}, {"RCONTROL", vk::RControl},
-    {"LALT", vk::LMenu},          {"RALT", vk::RMenu},
+    {"BS", vk::Back},
+    {"TAB", vk::Tab},
+    {"ENTER", vk::Return},
+    {"SHIFT", vk::Shift},
+    {"CONTROL", vk::Control},
+    {"ALT", vk::Menu},
+    {"CAPITAL", vk::Capital},
+    {"ESCAPE", vk::Escape},
+    {"SPACE", vk::Space},
+    {"LEFT", vk::Left},
+    {"MULTIPLY", vk::Multiply},
+    {"ADD", vk::Add},
+    {"SEPARATOR", vk::Separator},
+    {"SUBTRACT", vk::Subtract},
+    {"DECIMAL", vk::Decimal},
+    {"DIVIDE", vk::Divide},
+    {"NUMLOCK", vk::NumLock},
+    {"LSHIFT", vk::LShift},
+    {"RSHIFT", vk::RShift},
+    {"LCONTROL", vk::LControl},
+    {"RCONTROL", vk::RControl},
+    {"LALT", vk::LMenu},
+    {"RALT", vk::RMenu},
 };
 
 std::invalid_argument BadStep(std::string_view what) {

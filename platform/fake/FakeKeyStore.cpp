@@ -6,9 +6,7 @@
 
 namespace orvexa::platform {
 namespace {
-QString Normalised(const QString& key) {
-    return key.split(u'\\', Qt::SkipEmptyParts).join(u'\\').toLower();
-}
+QString Normalised(const QString& key) { return key.split(u'\\', Qt::SkipEmptyParts).join(u'\\').toLower(); }
 }  // namespace
 
 bool FakeKeyStore::KeyExists(const QString& key) {
@@ -30,8 +28,6 @@ void FakeKeyStore::WriteDefaultValue(const QString& key, const QString& value) {
     values_.insert(Normalised(key), value);
 }
 
-QString FakeKeyStore::DefaultValue(const QString& key) const {
-    return values_.value(Normalised(key));
-}
+QString FakeKeyStore::DefaultValue(const QString& key) const { return values_.value(Normalised(key)); }
 
 }  // namespace orvexa::platform

@@ -34,8 +34,7 @@ ScreenPixels FakeScreen::Grab(ScreenRect rect) {
 }
 
 void FakeScreen::SetPixel(int x, int y, int red, int green, int blue) {
-    pixels[{x, y}] = static_cast<std::uint32_t>(red & 0xFF) |
-                     static_cast<std::uint32_t>(green & 0xFF) << 8 |
+    pixels[{x, y}] = static_cast<std::uint32_t>(red & 0xFF) | static_cast<std::uint32_t>(green & 0xFF) << 8 |
                      static_cast<std::uint32_t>(blue & 0xFF) << 16;
 }
 

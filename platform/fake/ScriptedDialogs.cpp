@@ -1,6 +1,5 @@
 #include "platform/fake/ScriptedDialogs.h"
 
-
 #include <memory>
 #include <stdexcept>
 
@@ -26,8 +25,7 @@ bool ScriptedDialogs::Confirm(const QString& text) {
     return Next(confirmAnswers, "a confirmation");
 }
 
-std::optional<QString> ScriptedDialogs::InputQuery(const QString& caption, const QString& prompt,
-                                                   int maxLength) {
+std::optional<QString> ScriptedDialogs::InputQuery(const QString& caption, const QString& prompt, int maxLength) {
     shown.push_back({QStringLiteral("input"), caption + u'|' + prompt});
     lastInputMaxLength = maxLength;
     if (whileInputShows)
@@ -40,8 +38,7 @@ QString ScriptedDialogs::OpenFileName(QWidget*, const QString& filter) {
     return Next(fileAnswers, "an open dialog");
 }
 
-QString ScriptedDialogs::SaveFileName(QWidget*, const QString& filter, const QString&,
-                                      const QString& preset) {
+QString ScriptedDialogs::SaveFileName(QWidget*, const QString& filter, const QString&, const QString& preset) {
     shown.push_back({QStringLiteral("save"), filter + u'|' + preset});
     return Next(fileAnswers, "a save dialog");
 }

@@ -25,8 +25,7 @@ public:
     void ShowFatal(const QString& text) override;
     void ShowNotice(const QString& text) override;
     bool Confirm(const QString& text) override;
-    std::optional<QString> InputQuery(const QString& caption, const QString& prompt,
-                                      int maxLength) override;
+    std::optional<QString> InputQuery(const QString& caption, const QString& prompt, int maxLength) override;
     QString OpenFileName(QWidget* parent, const QString& filter) override;
     QString SaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                          const QString& preset) override;

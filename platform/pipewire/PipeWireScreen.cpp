@@ -24,8 +24,9 @@ int ToDesktop(int value, int desktopExtent, int streamExtent) {
 
 // The stream renegotiated between the wait for a frame and the read.
 Exception PictureChanging() {
-    return Exception(QStringLiteral("The screen cannot be read: the desktop's screen cast is changing its picture; "
-                                    "try again"));
+    return Exception(
+        QStringLiteral("The screen cannot be read: the desktop's screen cast is changing its picture; "
+                       "try again"));
 }
 
 }  // namespace
@@ -39,8 +40,9 @@ PipeWireStream& PipeWireScreen::Ready() {
         if (!failure_.isEmpty())
             throw Exception(failure_);
         if (opening_)
-            throw Exception(QStringLiteral("The screen cannot be read yet: the desktop is still being asked for "
-                                           "its screen cast"));
+            throw Exception(
+                QStringLiteral("The screen cannot be read yet: the desktop is still being asked for "
+                               "its screen cast"));
         // The opener throws with the desktop's reason (a refusal stands for
         // the run: the opener keeps it).
         opening_ = true;
@@ -91,8 +93,8 @@ std::uint32_t PipeWireScreen::PixelColor(int x, int y) {
         return 0;
     const ScreenSize frame = stream.FrameSize();
     std::uint32_t color = 0;
-    switch (stream.PixelColor(ToStream(x, desktop.width, frame.width), ToStream(y, desktop.height, frame.height),
-                              color)) {
+    switch (
+        stream.PixelColor(ToStream(x, desktop.width, frame.width), ToStream(y, desktop.height, frame.height), color)) {
     case PipeWireStream::Read::Pixel:
         return color;
     case PipeWireStream::Read::Outside:

@@ -304,8 +304,8 @@ PipeWireStream::PipeWireStream(UniqueFd connection, std::uint32_t node) : impl_(
     if (impl.core != nullptr) {
         pw_core_add_listener(impl.core, &impl.coreListener, &Impl::CoreEvents(), &impl);
         pw_properties* properties =
-            pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture", PW_KEY_MEDIA_ROLE,
-                              "Screen", PW_KEY_NODE_NAME, NodeName(), nullptr);
+            pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture", PW_KEY_MEDIA_ROLE, "Screen",
+                              PW_KEY_NODE_NAME, NodeName(), nullptr);
         impl.stream = pw_stream_new(impl.core, "Orvexa screen", properties);
     }
     if (impl.stream != nullptr) {
@@ -332,8 +332,9 @@ const char* PipeWireStream::NodeName() { return "orvexa-screen"; }
 
 bool PipeWireStream::WaitForFrame(std::chrono::milliseconds timeout) const {
     std::unique_lock lock(impl_->mutex);
-    return impl_->changed.wait_for(lock, timeout, [this] { return impl_->pixels != nullptr || !impl_->failure.empty(); }) &&
-           impl_->pixels != nullptr;
+    return impl_->changed.wait_for(lock, timeout, [this] {
+        return impl_->pixels != nullptr || !impl_->failure.empty();
+    }) && impl_->pixels != nullptr;
 }
 
 PipeWireStream::Read PipeWireStream::PixelColor(int x, int y, std::uint32_t& color) const {
@@ -374,7 +375,8 @@ PipeWireStream::Read PipeWireStream::CopyRect(ScreenRect rect, ScreenSize space,
     for (int row = 0; row < rect.height; ++row) {
         const std::size_t rowStart =
             toFrame(rect.y + row, space.height, frame.height) * static_cast<std::size_t>(impl.stride);
-        std::uint32_t* target = out.pixels.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(rect.width);
+        std::uint32_t* target =
+            out.pixels.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(rect.width);
         for (int column = 0; column < rect.width; ++column) {
             const std::size_t at = rowStart + columns[static_cast<std::size_t>(column)];
             if (at + bytesPerPixel <= impl.bytes)

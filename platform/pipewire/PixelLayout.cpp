@@ -14,11 +14,10 @@ struct Known {
 // Byte order in memory, as the format's name reads: BGRx is blue, green,
 // red, padding.
 constexpr Known kKnown[] = {
-    {SPA_VIDEO_FORMAT_BGRx, {4, 2, 1, 0}}, {SPA_VIDEO_FORMAT_BGRA, {4, 2, 1, 0}},
-    {SPA_VIDEO_FORMAT_RGBx, {4, 0, 1, 2}}, {SPA_VIDEO_FORMAT_RGBA, {4, 0, 1, 2}},
-    {SPA_VIDEO_FORMAT_xRGB, {4, 1, 2, 3}}, {SPA_VIDEO_FORMAT_ARGB, {4, 1, 2, 3}},
-    {SPA_VIDEO_FORMAT_xBGR, {4, 3, 2, 1}}, {SPA_VIDEO_FORMAT_ABGR, {4, 3, 2, 1}},
-    {SPA_VIDEO_FORMAT_RGB, {3, 0, 1, 2}},  {SPA_VIDEO_FORMAT_BGR, {3, 2, 1, 0}},
+    {SPA_VIDEO_FORMAT_BGRx, {4, 2, 1, 0}}, {SPA_VIDEO_FORMAT_BGRA, {4, 2, 1, 0}}, {SPA_VIDEO_FORMAT_RGBx, {4, 0, 1, 2}},
+    {SPA_VIDEO_FORMAT_RGBA, {4, 0, 1, 2}}, {SPA_VIDEO_FORMAT_xRGB, {4, 1, 2, 3}}, {SPA_VIDEO_FORMAT_ARGB, {4, 1, 2, 3}},
+    {SPA_VIDEO_FORMAT_xBGR, {4, 3, 2, 1}}, {SPA_VIDEO_FORMAT_ABGR, {4, 3, 2, 1}}, {SPA_VIDEO_FORMAT_RGB, {3, 0, 1, 2}},
+    {SPA_VIDEO_FORMAT_BGR, {3, 2, 1, 0}},
 };
 
 }  // namespace

@@ -8,11 +8,11 @@
 
 #include <QCoreApplication>
 #include <QDBusArgument>
-#include <QThread>
 #include <QDBusInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QThread>
 
 #include <cmath>
 
@@ -53,9 +53,7 @@ PortalInput::~PortalInput() {
         CloseSession(bus_, session_->handle.path());
 }
 
-QString PortalInput::RestoreTokenKey() {
-    return QStringLiteral("\\Software\\Orvexa\\RemoteDesktop\\RestoreToken");
-}
+QString PortalInput::RestoreTokenKey() { return QStringLiteral("\\Software\\Orvexa\\RemoteDesktop\\RestoreToken"); }
 
 PortalInput::Session& PortalInput::Started() {
     const std::lock_guard lock(mutex_);
@@ -66,8 +64,9 @@ PortalInput::Session& PortalInput::Started() {
     // The desktop's answers arrive through the program's event loop, which
     // runs on its own thread: a script's thread cannot wait for them.
     if (const QCoreApplication* app = QCoreApplication::instance(); app && QThread::currentThread() != app->thread())
-        throw Exception(QStringLiteral("The remote-desktop session starts with the first key or click of a bind's "
-                                       "own code, not of a thread the script started"));
+        throw Exception(
+            QStringLiteral("The remote-desktop session starts with the first key or click of a bind's "
+                           "own code, not of a thread the script started"));
     auto refuse = [this](const PortalResponse& response) -> Session& {
         refusal_ = RefusalText(response);
         throw Exception(refusal_);
@@ -75,9 +74,9 @@ PortalInput::Session& PortalInput::Started() {
 
     PortalRequest request(bus_);
     const QString sessionToken = PortalRequest::NewToken();
-    const PortalResponse created = request.Call(
-        QLatin1String(kRemoteDesktop), QStringLiteral("CreateSession"),
-        {QVariantMap{{QStringLiteral("session_handle_token"), sessionToken}}}, RequestTimeoutMs);
+    const PortalResponse created =
+        request.Call(QLatin1String(kRemoteDesktop), QStringLiteral("CreateSession"),
+                     {QVariantMap{{QStringLiteral("session_handle_token"), sessionToken}}}, RequestTimeoutMs);
     if (!created.Succeeded())
         return refuse(created);
     const QDBusObjectPath handle(created.results.value(QStringLiteral("session_handle")).toString());
@@ -105,9 +104,9 @@ PortalInput::Session& PortalInput::Started() {
                                                 {QVariant::fromValue(handle), sourceOptions}, RequestTimeoutMs);
     if (!sources.Succeeded())
         return refuse(sources);
-    const PortalResponse started = request.Call(QLatin1String(kRemoteDesktop), QStringLiteral("Start"),
-                                                {QVariant::fromValue(handle), QString(), QVariantMap()},
-                                                RequestTimeoutMs);
+    const PortalResponse started =
+        request.Call(QLatin1String(kRemoteDesktop), QStringLiteral("Start"),
+                     {QVariant::fromValue(handle), QString(), QVariantMap()}, RequestTimeoutMs);
     if (!started.Succeeded())
         return refuse(started);
     if (persists && keyStore_) {
@@ -132,8 +131,8 @@ void PortalInput::Notify(const QString& method, const QVariantList& arguments) {
     Session& session = Started();
     QVariantList all{QVariant::fromValue(session.handle), QVariantMap()};
     all.append(arguments);
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kObjectPath), QLatin1String(kRemoteDesktop), method);
+    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kObjectPath),
+                                                       QLatin1String(kRemoteDesktop), method);
     call.setArguments(all);
     // In order on the one connection; no answer is waited for.
     bus_.send(call);
@@ -156,8 +155,8 @@ void PortalInput::MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) {
         }
     }
     const std::pair<unsigned, std::pair<int, uint>> buttons[] = {
-        {kMouseLeftDown, {kButtonLeft, 1}},    {kMouseLeftUp, {kButtonLeft, 0}},
-        {kMouseRightDown, {kButtonRight, 1}},  {kMouseRightUp, {kButtonRight, 0}},
+        {kMouseLeftDown, {kButtonLeft, 1}},     {kMouseLeftUp, {kButtonLeft, 0}},
+        {kMouseRightDown, {kButtonRight, 1}},   {kMouseRightUp, {kButtonRight, 0}},
         {kMouseMiddleDown, {kButtonMiddle, 1}}, {kMouseMiddleUp, {kButtonMiddle, 0}},
     };
     for (const auto& [flag, button] : buttons)

@@ -25,9 +25,9 @@ uint PortalInterfaceVersion(const QDBusConnection& bus, const QString& interface
 uint PortalProperty(const QDBusConnection& bus, const QString& interface, const QString& property) {
     if (!bus.isConnected())
         return 0;
-    QDBusMessage get = QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kObjectPath),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kObjectPath),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get.setArguments({interface, property});
     const QDBusMessage reply = bus.call(get, QDBus::Block, 5000);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
@@ -38,8 +38,9 @@ uint PortalProperty(const QDBusConnection& bus, const QString& interface, const 
 void CloseSession(const QDBusConnection& bus, const QString& sessionPath) {
     if (sessionPath.isEmpty())
         return;
-    const QDBusMessage close = QDBusMessage::createMethodCall(
-        QLatin1String(kService), sessionPath, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close"));
+    const QDBusMessage close =
+        QDBusMessage::createMethodCall(QLatin1String(kService), sessionPath,
+                                       QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close"));
     bus.call(close, QDBus::NoBlock);
 }
 
@@ -63,8 +64,8 @@ bool PortalRequest::Listen(const QString& path) {
 }
 
 void PortalRequest::StopListening(const QString& path) {
-    bus_.disconnect(QLatin1String(kService), path, QLatin1String(kRequestInterface), QStringLiteral("Response"),
-                    this, SLOT(Responded(uint, QVariantMap)));
+    bus_.disconnect(QLatin1String(kService), path, QLatin1String(kRequestInterface), QStringLiteral("Response"), this,
+                    SLOT(Responded(uint, QVariantMap)));
 }
 
 void PortalRequest::Responded(uint code, const QVariantMap& results) {
@@ -87,8 +88,8 @@ PortalResponse PortalRequest::Call(const QString& interface, const QString& meth
     QString path = HandlePath(QStringLiteral("request"), token);
     Listen(path);
 
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kObjectPath),
-                                                       interface, method);
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kObjectPath), interface, method);
     call.setArguments(arguments);
     QDBusPendingReply<QDBusObjectPath> reply = bus_.asyncCall(call, timeoutMs);
 

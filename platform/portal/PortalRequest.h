@@ -49,8 +49,7 @@ public:
 
     // Calls `method` of `interface` with `arguments`, the last of which is
     // the options map, and waits up to `timeoutMs` for the Response.
-    PortalResponse Call(const QString& interface, const QString& method, QVariantList arguments,
-                        int timeoutMs);
+    PortalResponse Call(const QString& interface, const QString& method, QVariantList arguments, int timeoutMs);
 
     // A token for a request or session handle, unique in this process.
     static QString NewToken();

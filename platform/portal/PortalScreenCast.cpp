@@ -33,27 +33,25 @@ PortalScreenCast::PortalScreenCast(QDBusConnection bus, std::shared_ptr<KeyStore
 
 PortalScreenCast::~PortalScreenCast() { CloseSession(bus_, session_.path()); }
 
-QString PortalScreenCast::RestoreTokenKey() {
-    return QStringLiteral("\\Software\\Orvexa\\ScreenCast\\RestoreToken");
-}
+QString PortalScreenCast::RestoreTokenKey() { return QStringLiteral("\\Software\\Orvexa\\ScreenCast\\RestoreToken"); }
 
 void PortalScreenCast::Start() {
     if (!refusal_.isEmpty())
         throw Exception(refusal_);
     // The desktop's answers arrive through the program's event loop.
     if (const QCoreApplication* app = QCoreApplication::instance(); app && QThread::currentThread() != app->thread())
-        throw Exception(QStringLiteral("The screen cast starts with the first screen read of a bind's own code, "
-                                       "not of a thread the script started"));
+        throw Exception(
+            QStringLiteral("The screen cast starts with the first screen read of a bind's own code, "
+                           "not of a thread the script started"));
     auto refuse = [this](const PortalResponse& response) {
         refusal_ = RefusalText(response);
         throw Exception(refusal_);
     };
     const QString interface = QLatin1String(kScreenCast);
     PortalRequest request(bus_);
-    const PortalResponse created =
-        request.Call(interface, QStringLiteral("CreateSession"),
-                     {QVariantMap{{QStringLiteral("session_handle_token"), PortalRequest::NewToken()}}},
-                     RequestTimeoutMs);
+    const PortalResponse created = request.Call(
+        interface, QStringLiteral("CreateSession"),
+        {QVariantMap{{QStringLiteral("session_handle_token"), PortalRequest::NewToken()}}}, RequestTimeoutMs);
     if (!created.Succeeded())
         refuse(created);
     session_ = QDBusObjectPath(created.results.value(QStringLiteral("session_handle")).toString());
@@ -72,8 +70,9 @@ void PortalScreenCast::Start() {
                                                  {QVariant::fromValue(session_), sources}, RequestTimeoutMs);
     if (!selected.Succeeded())
         refuse(selected);
-    const PortalResponse begun = request.Call(
-        interface, QStringLiteral("Start"), {QVariant::fromValue(session_), QString(), QVariantMap()}, RequestTimeoutMs);
+    const PortalResponse begun =
+        request.Call(interface, QStringLiteral("Start"), {QVariant::fromValue(session_), QString(), QVariantMap()},
+                     RequestTimeoutMs);
     if (!begun.Succeeded())
         refuse(begun);
     const std::optional<PortalStream> stream = FirstStream(begun.results.value(QStringLiteral("streams")));

@@ -70,8 +70,7 @@ bool PortalShortcutCapture::Start(Callback callback) {
             return false;
     }
     if (!bus_.connect(QLatin1String(kService), QLatin1String(kObjectPath), QLatin1String(kGlobalShortcuts),
-                      QStringLiteral("Activated"), this,
-                      SLOT(Activated(QDBusMessage))))
+                      QStringLiteral("Activated"), this, SLOT(Activated(QDBusMessage))))
         return false;
     const std::lock_guard lock(mutex_);
     callback_ = std::move(callback);
@@ -88,18 +87,16 @@ void PortalShortcutCapture::Stop() {
         callback_ = nullptr;
     }
     bus_.disconnect(QLatin1String(kService), QLatin1String(kObjectPath), QLatin1String(kGlobalShortcuts),
-                    QStringLiteral("Activated"), this,
-                    SLOT(Activated(QDBusMessage)));
+                    QStringLiteral("Activated"), this, SLOT(Activated(QDBusMessage)));
 }
 
 bool PortalShortcutCapture::EnsureSession() {
     if (!session_.path().isEmpty())
         return true;
     PortalRequest request(bus_);
-    const PortalResponse created =
-        request.Call(QLatin1String(kGlobalShortcuts), QStringLiteral("CreateSession"),
-                     {QVariantMap{{QStringLiteral("session_handle_token"), PortalRequest::NewToken()}}},
-                     RequestTimeoutMs);
+    const PortalResponse created = request.Call(
+        QLatin1String(kGlobalShortcuts), QStringLiteral("CreateSession"),
+        {QVariantMap{{QStringLiteral("session_handle_token"), PortalRequest::NewToken()}}}, RequestTimeoutMs);
     if (!created.Succeeded())
         return false;
     session_ = QDBusObjectPath(created.results.value(QStringLiteral("session_handle")).toString());
@@ -130,10 +127,9 @@ void PortalShortcutCapture::SetWantedKeys(const QStringList& keyNames) {
         return;
     }
     PortalRequest request(bus_);
-    const PortalResponse bound =
-        request.Call(QLatin1String(kGlobalShortcuts), QStringLiteral("BindShortcuts"),
-                     {QVariant::fromValue(session_), QVariant::fromValue(shortcuts), QString(), QVariantMap()},
-                     RequestTimeoutMs);
+    const PortalResponse bound = request.Call(
+        QLatin1String(kGlobalShortcuts), QStringLiteral("BindShortcuts"),
+        {QVariant::fromValue(session_), QVariant::fromValue(shortcuts), QString(), QVariantMap()}, RequestTimeoutMs);
     if (!bound.Succeeded())
         return;
     for (const Shortcut& shortcut : shortcuts)

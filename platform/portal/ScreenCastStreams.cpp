@@ -57,8 +57,9 @@ std::optional<PortalStream> FirstStream(const QVariant& streams) {
 }
 
 UniqueFd OpenPipeWireRemote(const QDBusConnection& bus, const QDBusObjectPath& session) {
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kObjectPath),
-                                                       QLatin1String(kScreenCast), QStringLiteral("OpenPipeWireRemote"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kObjectPath), QLatin1String(kScreenCast),
+                                       QStringLiteral("OpenPipeWireRemote"));
     call.setArguments({QVariant::fromValue(session), QVariantMap()});
     const QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())

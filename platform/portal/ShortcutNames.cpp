@@ -21,9 +21,9 @@ constexpr Word kWords[] = {
 };
 
 // The keypad's keys named "a".."o", in the order of their codes.
-constexpr const char* kKeypad[] = {"KP_1", "KP_2", "KP_3", "KP_4", "KP_5", "KP_6", "KP_7", "KP_8",
-                                   "KP_9", "KP_Multiply", "KP_Add", "KP_Separator", "KP_Subtract",
-                                   "KP_Decimal", "KP_Divide"};
+constexpr const char* kKeypad[] = {"KP_1",   "KP_2",         "KP_3",        "KP_4",       "KP_5",
+                                   "KP_6",   "KP_7",         "KP_8",        "KP_9",       "KP_Multiply",
+                                   "KP_Add", "KP_Separator", "KP_Subtract", "KP_Decimal", "KP_Divide"};
 
 // The keysym name of a base key name; empty for none.
 QString KeysymOf(const QString& base, std::uint32_t virtualKey) {

@@ -61,18 +61,21 @@ private:
         }
         auto call = std::make_shared<QueuedCall>();
         call->work = std::move(work);
-        QMetaObject::invokeMethod(application, [call] {
-            {
+        QMetaObject::invokeMethod(
+            application,
+            [call] {
+                {
+                    const std::lock_guard lock(call->mutex);
+                    if (call->state == QueuedCall::State::GivenUp)
+                        return;
+                    call->state = QueuedCall::State::Running;
+                }
+                call->work();
                 const std::lock_guard lock(call->mutex);
-                if (call->state == QueuedCall::State::GivenUp)
-                    return;
-                call->state = QueuedCall::State::Running;
-            }
-            call->work();
-            const std::lock_guard lock(call->mutex);
-            call->state = QueuedCall::State::Done;
-            call->changed.notify_all();
-        }, Qt::QueuedConnection);
+                call->state = QueuedCall::State::Done;
+                call->changed.notify_all();
+            },
+            Qt::QueuedConnection);
 
         const auto deadline = std::chrono::steady_clock::now() + queueTimeout_;
         std::unique_lock lock(call->mutex);

@@ -19,21 +19,15 @@ namespace {
 
 class QtDialogs final : public Dialogs {
 public:
-    void ShowError(const QString& text) override {
-        Box(QMessageBox::Critical, QApplication::applicationName(), text);
-    }
+    void ShowError(const QString& text) override { Box(QMessageBox::Critical, QApplication::applicationName(), text); }
 
-    void ShowFatal(const QString& text) override {
-        Box(QMessageBox::Critical, strings::FatalCaption(), text);
-    }
+    void ShowFatal(const QString& text) override { Box(QMessageBox::Critical, strings::FatalCaption(), text); }
 
-    void ShowNotice(const QString& text) override {
-        Box(QMessageBox::NoIcon, QApplication::applicationName(), text);
-    }
+    void ShowNotice(const QString& text) override { Box(QMessageBox::NoIcon, QApplication::applicationName(), text); }
 
     bool Confirm(const QString& text) override {
-        QMessageBox box(QMessageBox::Question, strings::ConfirmCaption(), text,
-                        QMessageBox::NoButton, QApplication::activeWindow());
+        QMessageBox box(QMessageBox::Question, strings::ConfirmCaption(), text, QMessageBox::NoButton,
+                        QApplication::activeWindow());
         QPushButton* yes = box.addButton(strings::Yes(), QMessageBox::YesRole);
         QPushButton* no = box.addButton(strings::No(), QMessageBox::NoRole);
         box.setDefaultButton(yes);
@@ -41,8 +35,7 @@ public:
         return box.clickedButton() != no;
     }
 
-    std::optional<QString> InputQuery(const QString& caption, const QString& prompt,
-                                      int maxLength) override {
+    std::optional<QString> InputQuery(const QString& caption, const QString& prompt, int maxLength) override {
         QDialog dialog(QApplication::activeWindow());
         dialog.setWindowTitle(caption);
         auto* layout = new QVBoxLayout(&dialog);

@@ -44,8 +44,8 @@ public:
 
     void WriteDefaultValue(const QString& key, const QString& value) override {
         const QString group = GroupOf(key);
-        const QString name = group.isEmpty() ? QString::fromLatin1(kDefaultValueName)
-                                             : group + u'/' + QLatin1String(kDefaultValueName);
+        const QString name =
+            group.isEmpty() ? QString::fromLatin1(kDefaultValueName) : group + u'/' + QLatin1String(kDefaultValueName);
         settings_->setValue(name, value);
         settings_->sync();
         if (settings_->status() != QSettings::NoError) {

@@ -11,14 +11,11 @@ namespace {
 
 class QtShell final : public Shell {
 public:
-    void OpenAddress(const QString& address) override {
-        QDesktopServices::openUrl(QUrl(address));
-    }
+    void OpenAddress(const QString& address) override { QDesktopServices::openUrl(QUrl(address)); }
 
     void OpenProgram(const QString& target) override {
         const QFileInfo info(target);
-        const QString program =
-            info.exists() ? info.absoluteFilePath() : QStandardPaths::findExecutable(target);
+        const QString program = info.exists() ? info.absoluteFilePath() : QStandardPaths::findExecutable(target);
         if (!program.isEmpty() && QFileInfo(program).isExecutable() && !QFileInfo(program).isDir()) {
             QProcess::startDetached(program, {});
             return;

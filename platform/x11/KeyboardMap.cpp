@@ -15,9 +15,7 @@
 namespace orvexa::platform::x11 {
 namespace {
 
-bool IsLatinLetter(xkb_keysym_t sym) {
-    return (sym >= XK_a && sym <= XK_z) || (sym >= XK_A && sym <= XK_Z);
-}
+bool IsLatinLetter(xkb_keysym_t sym) { return (sym >= XK_a && sym <= XK_z) || (sym >= XK_A && sym <= XK_Z); }
 
 bool IsDigit(xkb_keysym_t sym) { return sym >= XK_0 && sym <= XK_9; }
 
@@ -224,7 +222,7 @@ unsigned KeyboardMap::KeycodeOf(int virtualKey, int group) const {
 }
 
 std::optional<KeyboardMap::Stroke> KeyboardMap::StrokeFor(unsigned long keysym, int group,
-                                                         const std::function<bool(unsigned)>& usable) const {
+                                                          const std::function<bool(unsigned)>& usable) const {
     const xkb_mod_index_t shiftIndex = xkb_keymap_mod_get_index(keymap_, XKB_MOD_NAME_SHIFT);
     const xkb_mod_mask_t shiftMask = shiftIndex == XKB_MOD_INVALID ? 0 : (1u << shiftIndex);
     xkb_mod_mask_t levelThreeMask = 0;

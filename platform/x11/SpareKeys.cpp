@@ -35,7 +35,8 @@ bool SpareKeys::Open() {
     int perKey = 0;
     // This connection reads no events: its copy of the map is read afresh.
     XSync(display_.get(), True);
-    KeySym* map = XGetKeyboardMapping(display_.get(), static_cast<KeyCode>(minKeycode), maxKeycode - minKeycode + 1, &perKey);
+    KeySym* map =
+        XGetKeyboardMapping(display_.get(), static_cast<KeyCode>(minKeycode), maxKeycode - minKeycode + 1, &perKey);
     if (!map)
         return true;
     // A keycode lent before the map was replaced is still lent when it still
@@ -54,8 +55,9 @@ bool SpareKeys::Open() {
         // (The server repeats a one-group key's symbols in the places of
         // the other groups.)
         const bool empty = std::all_of(syms, syms + perKey, [](KeySym sym) { return sym == NoSymbol; });
-        const bool stillLent = lent != NoSymbol && syms[0] == lent &&
-                               std::all_of(syms, syms + perKey, [lent](KeySym sym) { return sym == lent || sym == NoSymbol; });
+        const bool stillLent =
+            lent != NoSymbol && syms[0] == lent &&
+            std::all_of(syms, syms + perKey, [lent](KeySym sym) { return sym == lent || sym == NoSymbol; });
         if (!empty && !stillLent)
             continue;
         keycodes.push_back(static_cast<unsigned>(keycode));

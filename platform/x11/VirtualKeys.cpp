@@ -77,33 +77,20 @@ constexpr std::array kPairs{
 // The sided modifier codes press the key of their side; reading a key back
 // gives the generic code (see KeysymOnlyPairs).
 constexpr std::array kSidedModifiers{
-    KeyPair{vk::LShift, XK_Shift_L},     KeyPair{vk::RShift, XK_Shift_R},
-    KeyPair{vk::LControl, XK_Control_L}, KeyPair{vk::RControl, XK_Control_R},
-    KeyPair{vk::LMenu, XK_Alt_L},        KeyPair{vk::RMenu, XK_Alt_R},
+    KeyPair{vk::LShift, XK_Shift_L},     KeyPair{vk::RShift, XK_Shift_R}, KeyPair{vk::LControl, XK_Control_L},
+    KeyPair{vk::RControl, XK_Control_R}, KeyPair{vk::LMenu, XK_Alt_L},    KeyPair{vk::RMenu, XK_Alt_R},
 };
 
 // Symbols that read back as a code whose own symbol is another one: the
 // right-hand modifiers, the keypad's navigation symbols (Num Lock off), and
 // the keypad's Enter.
 constexpr std::array kKeysymOnlyPairs{
-    KeyPair{vk::Shift, XK_Shift_R},
-    KeyPair{vk::Control, XK_Control_R},
-    KeyPair{vk::Menu, XK_Alt_R},
-    KeyPair{vk::Menu, XK_Meta_L},
-    KeyPair{vk::Menu, XK_Meta_R},
-    KeyPair{vk::Tab, XK_ISO_Left_Tab},
-    KeyPair{vk::Return, XK_KP_Enter},
-    KeyPair{vk::Home, XK_KP_Home},
-    KeyPair{vk::Left, XK_KP_Left},
-    KeyPair{vk::Up, XK_KP_Up},
-    KeyPair{vk::Right, XK_KP_Right},
-    KeyPair{vk::Down, XK_KP_Down},
-    KeyPair{vk::Prior, XK_KP_Prior},
-    KeyPair{vk::Next, XK_KP_Next},
-    KeyPair{vk::End, XK_KP_End},
-    KeyPair{vk::Clear, XK_KP_Begin},
-    KeyPair{vk::Insert, XK_KP_Insert},
-    KeyPair{vk::Delete, XK_KP_Delete},
+    KeyPair{vk::Shift, XK_Shift_R},   KeyPair{vk::Control, XK_Control_R}, KeyPair{vk::Menu, XK_Alt_R},
+    KeyPair{vk::Menu, XK_Meta_L},     KeyPair{vk::Menu, XK_Meta_R},       KeyPair{vk::Tab, XK_ISO_Left_Tab},
+    KeyPair{vk::Return, XK_KP_Enter}, KeyPair{vk::Home, XK_KP_Home},      KeyPair{vk::Left, XK_KP_Left},
+    KeyPair{vk::Up, XK_KP_Up},        KeyPair{vk::Right, XK_KP_Right},    KeyPair{vk::Down, XK_KP_Down},
+    KeyPair{vk::Prior, XK_KP_Prior},  KeyPair{vk::Next, XK_KP_Next},      KeyPair{vk::End, XK_KP_End},
+    KeyPair{vk::Clear, XK_KP_Begin},  KeyPair{vk::Insert, XK_KP_Insert},  KeyPair{vk::Delete, XK_KP_Delete},
 };
 
 }  // namespace

@@ -46,8 +46,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<QAbstractNativeEventFilter> WatchWindowDestroy(QWidget* window,
-                                                               std::function<void()> destroyed) {
+std::unique_ptr<QAbstractNativeEventFilter> WatchWindowDestroy(QWidget* window, std::function<void()> destroyed) {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return nullptr;
     return std::make_unique<DestroyFilter>(window, std::move(destroyed));

@@ -14,7 +14,6 @@ namespace orvexa::platform::x11 {
 // Qt does not notice that itself: the process would live on without a
 // window. Reads the events of Qt's own connection; on another platform of
 // Qt it does nothing. The watch lasts as long as the returned object.
-std::unique_ptr<QAbstractNativeEventFilter> WatchWindowDestroy(QWidget* window,
-                                                               std::function<void()> destroyed);
+std::unique_ptr<QAbstractNativeEventFilter> WatchWindowDestroy(QWidget* window, std::function<void()> destroyed);
 
 }  // namespace orvexa::platform::x11

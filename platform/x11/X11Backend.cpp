@@ -30,8 +30,9 @@ X11InputServices CreateX11InputServices(int attempts) {
     int major = 0;
     int minor = 0;
     if (!XTestQueryExtension(connection->display(), &eventBase, &errorBase, &major, &minor)) {
-        std::fprintf(stderr, "The X server has no XTEST extension: mouse and keyboard automation "
-                             "is unavailable\n");
+        std::fprintf(stderr,
+                     "The X server has no XTEST extension: mouse and keyboard automation "
+                     "is unavailable\n");
         return {nullptr, std::move(screen), std::move(windows)};
     }
     auto input = std::make_shared<X11Input>(connection, screen);

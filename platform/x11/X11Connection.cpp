@@ -24,8 +24,7 @@ std::shared_ptr<X11Connection> X11Connection::Open(int attempts) {
     }
 }
 
-X11Connection::X11Connection(X11Display display)
-    : display_(std::move(display)), expectedErrors_(display_.get()) {}
+X11Connection::X11Connection(X11Display display) : display_(std::move(display)), expectedErrors_(display_.get()) {}
 
 int X11Connection::AddEventHandler(EventHandler handler) {
     const int id = nextHandler_++;
@@ -52,8 +51,7 @@ ScreenPoint PointerPosition(Display* display) {
     int windowX = 0;
     int windowY = 0;
     unsigned mask = 0;
-    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX,
-                  &windowY, &mask);
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX, &windowY, &mask);
     return {rootX, rootY};
 }
 

@@ -13,8 +13,7 @@ X11Display X11Display::Open() {
     return X11Display(XOpenDisplay(nullptr));
 }
 
-X11Display::X11Display(X11Display&& other) noexcept
-    : display_(std::exchange(other.display_, nullptr)) {}
+X11Display::X11Display(X11Display&& other) noexcept : display_(std::exchange(other.display_, nullptr)) {}
 
 X11Display& X11Display::operator=(X11Display&& other) noexcept {
     if (this != &other) {

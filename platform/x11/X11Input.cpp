@@ -36,9 +36,7 @@ constexpr std::chrono::milliseconds kGiveBackDelay{300};
 constexpr std::chrono::milliseconds kTypingSlice{40};
 constexpr std::size_t kCharactersPerClockLook = 16;
 
-int ClampCoordinate(std::int64_t value) {
-    return static_cast<int>(std::clamp(value, kMinCoordinate, kMaxCoordinate));
-}
+int ClampCoordinate(std::int64_t value) { return static_cast<int>(std::clamp(value, kMinCoordinate, kMaxCoordinate)); }
 
 std::int64_t FloorDivide(std::int64_t a, std::int64_t b) {
     const std::int64_t q = a / b;
@@ -51,12 +49,17 @@ std::int64_t FloorDivide(std::int64_t a, std::int64_t b) {
 // there is one, else the Unicode keysym).
 KeySym CharacterKeysym(char32_t character) {
     switch (character) {
-    case U'\t': return XK_Tab;
+    case U'\t':
+        return XK_Tab;
     case U'\r':
-    case U'\n': return XK_Return;
-    case U'\b': return XK_BackSpace;
-    case 0x1B: return XK_Escape;
-    default: break;
+    case U'\n':
+        return XK_Return;
+    case U'\b':
+        return XK_BackSpace;
+    case 0x1B:
+        return XK_Escape;
+    default:
+        break;
     }
     if (character < 0x20 || (character >= 0x7F && character < 0xA0) || character > 0x10FFFF ||
         (character >= 0xD800 && character <= 0xDFFF))
@@ -75,8 +78,7 @@ X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X1
     int minor = XkbMinorVersion;
     if (XkbQueryExtension(display, &opcode, &xkbEventBase_, &errorBase, &major, &minor)) {
         // Only a change of group, not every modifier press, is reported.
-        XkbSelectEventDetails(display, XkbUseCoreKbd, XkbStateNotify, XkbGroupStateMask,
-                              XkbGroupStateMask);
+        XkbSelectEventDetails(display, XkbUseCoreKbd, XkbStateNotify, XkbGroupStateMask, XkbGroupStateMask);
         XkbSelectEvents(display, XkbUseCoreKbd, XkbMapNotifyMask | XkbNewKeyboardNotifyMask,
                         XkbMapNotifyMask | XkbNewKeyboardNotifyMask);
         XkbStateRec state{};
@@ -111,9 +113,9 @@ X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X1
             // lies among the spare keys.
             const XkbMapNotifyEvent& map = xkb->map;
             const std::pair<unsigned, unsigned> ranges[] = {
-                {map.first_key_sym, map.num_key_syms},         {map.first_key_act, map.num_key_acts},
+                {map.first_key_sym, map.num_key_syms},           {map.first_key_act, map.num_key_acts},
                 {map.first_key_behavior, map.num_key_behaviors}, {map.first_key_explicit, map.num_key_explicit},
-                {map.first_modmap_key, map.num_modmap_keys},   {map.first_vmodmap_key, map.num_vmodmap_keys},
+                {map.first_modmap_key, map.num_modmap_keys},     {map.first_vmodmap_key, map.num_vmodmap_keys},
             };
             bool ours = false;
             bool others = false;
@@ -195,16 +197,14 @@ void X11Input::MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) {
             const ScreenSize size = screen_->KnownPrimarySize();
             const std::int64_t x = NormalisedToPixel(std::clamp(dx, -kLimit, kLimit), size.width);
             const std::int64_t y = NormalisedToPixel(std::clamp(dy, -kLimit, kLimit), size.height);
-            XTestFakeMotionEvent(display, DefaultScreen(display), ClampCoordinate(x),
-                                 ClampCoordinate(y), CurrentTime);
+            XTestFakeMotionEvent(display, DefaultScreen(display), ClampCoordinate(x), ClampCoordinate(y), CurrentTime);
         } else {
-            XTestFakeRelativeMotionEvent(display, ClampCoordinate(dx), ClampCoordinate(dy),
-                                         CurrentTime);
+            XTestFakeRelativeMotionEvent(display, ClampCoordinate(dx), ClampCoordinate(dy), CurrentTime);
         }
     }
     const std::tuple<unsigned, unsigned, bool> buttons[] = {
-        {kMouseLeftDown, 1, true},   {kMouseLeftUp, 1, false},  {kMouseRightDown, 3, true},
-        {kMouseRightUp, 3, false},   {kMouseMiddleDown, 2, true}, {kMouseMiddleUp, 2, false},
+        {kMouseLeftDown, 1, true}, {kMouseLeftUp, 1, false},    {kMouseRightDown, 3, true},
+        {kMouseRightUp, 3, false}, {kMouseMiddleDown, 2, true}, {kMouseMiddleUp, 2, false},
     };
     for (const auto& [flag, button, press] : buttons)
         if (flags & flag)
@@ -232,9 +232,7 @@ std::uint16_t X11Input::VkKeyScan(char32_t character) {
     return static_cast<std::uint16_t>(known - 1);
 }
 
-bool X11Input::OnlySpareKeysChanged(unsigned first, unsigned count) const {
-    return spares_.AllSpare(first, count);
-}
+bool X11Input::OnlySpareKeysChanged(unsigned first, unsigned count) const { return spares_.AllSpare(first, count); }
 
 void X11Input::SendKey(unsigned keycode, bool press) {
     if (keycode != 0)

@@ -28,8 +28,8 @@
 #include <X11/extensions/record.h>
 
 #include <condition_variable>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <thread>
 

@@ -59,7 +59,8 @@ void CopyPixels(Display* display, const XImage& image, const ScreenRect& rect, S
     Visual* visual = DefaultVisual(display, DefaultScreen(display));
     if (PixelsAreRgbWords(image, *visual)) {
         for (int row = 0; row < rect.height; ++row) {
-            const auto* from = reinterpret_cast<const std::uint32_t*>(image.data + static_cast<std::ptrdiff_t>(row) * image.bytes_per_line);
+            const auto* from = reinterpret_cast<const std::uint32_t*>(image.data + static_cast<std::ptrdiff_t>(row) *
+                                                                                       image.bytes_per_line);
             std::uint32_t* to = into.pixels.data() + static_cast<std::size_t>(row) * rect.width;
             for (int column = 0; column < rect.width; ++column)
                 to[column] = from[column] & 0xFFFFFFu;
@@ -84,9 +85,10 @@ void CopyPixels(Display* display, const XImage& image, const ScreenRect& rect, S
                 XColor color{};
                 color.pixel = pixel;
                 XQueryColor(display, DefaultColormap(display, DefaultScreen(display)), &color);
-                found = colormap.emplace(pixel, static_cast<std::uint32_t>(color.red >> 8) << 16 |
-                                                    static_cast<std::uint32_t>(color.green >> 8) << 8 |
-                                                    static_cast<std::uint32_t>(color.blue >> 8))
+                found = colormap
+                            .emplace(pixel, static_cast<std::uint32_t>(color.red >> 8) << 16 |
+                                                static_cast<std::uint32_t>(color.green >> 8) << 8 |
+                                                static_cast<std::uint32_t>(color.blue >> 8))
                             .first;
             }
             to[column] = found->second;
@@ -136,15 +138,14 @@ struct SharedSegment {
     XShmSegmentInfo info{};
 };
 
-X11Screen::X11Screen(std::shared_ptr<X11Connection> connection)
-    : connection_(std::move(connection)) {
+X11Screen::X11Screen(std::shared_ptr<X11Connection> connection) : connection_(std::move(connection)) {
     Display* display = connection_->display();
     xwayland_ = IsXWayland(display);
     int errorBase = 0;
     int major = 0;
     int minor = 0;
-    randr_ = XRRQueryExtension(display, &randrEventBase_, &errorBase) &&
-             XRRQueryVersion(display, &major, &minor) && (major > 1 || minor >= 3);
+    randr_ = XRRQueryExtension(display, &randrEventBase_, &errorBase) && XRRQueryVersion(display, &major, &minor) &&
+             (major > 1 || minor >= 3);
     if (!randr_)
         return;
     XRRSelectInput(display, DefaultRootWindow(display),
@@ -174,8 +175,10 @@ ScreenPixels X11Screen::Grab(ScreenRect rect) {
     const int screen = DefaultScreen(display);
     const long long left = std::max(rect.x, 0);
     const long long top = std::max(rect.y, 0);
-    const long long right = std::min<long long>(static_cast<long long>(rect.x) + rect.width, DisplayWidth(display, screen));
-    const long long bottom = std::min<long long>(static_cast<long long>(rect.y) + rect.height, DisplayHeight(display, screen));
+    const long long right =
+        std::min<long long>(static_cast<long long>(rect.x) + rect.width, DisplayWidth(display, screen));
+    const long long bottom =
+        std::min<long long>(static_cast<long long>(rect.y) + rect.height, DisplayHeight(display, screen));
     ScreenPixels result;
     if (rect.Empty() || right <= left || bottom <= top)
         return result;
@@ -217,8 +220,8 @@ bool X11Screen::GrabShared(const ScreenRect& rect, ScreenPixels& into) {
     // size is the size of the grab.
     XShmSegmentInfo described{};
     XImage* image = XShmCreateImage(display, DefaultVisual(display, screen),
-                                    static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, nullptr,
-                                    &described, static_cast<unsigned>(rect.width), static_cast<unsigned>(rect.height));
+                                    static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, nullptr, &described,
+                                    static_cast<unsigned>(rect.width), static_cast<unsigned>(rect.height));
     if (image == nullptr)
         return false;
     const std::size_t bytes = static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(image->height);

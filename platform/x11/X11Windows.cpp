@@ -111,10 +111,10 @@ std::shared_ptr<X11Windows> X11Windows::Open() {
 }
 
 X11Windows::X11Windows(X11Display display) : display_(std::move(display)), atoms_(std::make_unique<Atoms>()) {
-    const char* names[] = {"_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED",  "_NET_CLIENT_LIST",
-                           "_NET_CLIENT_LIST_STACKING", "_NET_ACTIVE_WINDOW", "_NET_WM_NAME",
-                           "UTF8_STRING",              "_NET_WM_STATE",   "_NET_WM_STATE_HIDDEN",
-                           "WM_STATE"};
+    const char* names[] = {
+        "_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED", "_NET_CLIENT_LIST", "_NET_CLIENT_LIST_STACKING",
+        "_NET_ACTIVE_WINDOW",       "_NET_WM_NAME",   "UTF8_STRING",      "_NET_WM_STATE",
+        "_NET_WM_STATE_HIDDEN",     "WM_STATE"};
     Atom atoms[std::size(names)] = {};
     XInternAtoms(display_.get(), const_cast<char**>(names), static_cast<int>(std::size(names)), False, atoms);
     *atoms_ = Atoms{atoms[0], atoms[1], atoms[2], atoms[3], atoms[4], atoms[5], atoms[6], atoms[7], atoms[8], atoms[9]};
@@ -335,7 +335,8 @@ std::vector<WindowInfo> X11Windows::VisibleWindows() {
     WindowReader reader(display_.get(), *atoms_);
     std::vector<WindowInfo> windows;
     for (Window client : reader.Clients()) {
-        const bool seen = std::any_of(windows.begin(), windows.end(), [&](const WindowInfo& w) { return w.id == client; });
+        const bool seen =
+            std::any_of(windows.begin(), windows.end(), [&](const WindowInfo& w) { return w.id == client; });
         if (!seen && reader.Visible(client))
             windows.push_back({client, reader.Title(client)});
     }

@@ -50,8 +50,8 @@ TEST_F(Help, AboutShowsItsTextsEveryTime) {
             about->Button1->click();
         });
         main()->MenuHelpAboutClick();
-        EXPECT_EQ(shown, (QStringList{"Orvexa", "Version 1.2", "Tamblib Version 1.1", "Produced By:",
-                                      "The Orvexa team", "", "Powered By Python"}));
+        EXPECT_EQ(shown, (QStringList{"Orvexa", "Version 1.2", "Tamblib Version 1.1", "Produced By:", "The Orvexa team",
+                                      "", "Powered By Python"}));
         EXPECT_TRUE(about->LabelProducedBy4->text().startsWith(u'('));
         EXPECT_FALSE(about->isVisible());
     }

@@ -4,8 +4,8 @@
 #include "editor/ScriptEdit.h"
 #include "tests/support/AppFixture.h"
 
-#include <QDir>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 
@@ -65,7 +65,8 @@ TEST_F(Catalogue, HiddenFilesAnyCaseAndDirectoriesAreListed) {
 
     // Select a real script, then the directory: only CurrentScript changes.
     const int file = static_cast<int>(main()->ScriptPaths.indexOf(QStringLiteral("UPPER.ORX")));
-    dir.Write(QStringLiteral("UPPER.ORX"), "//SHORTDESC: upper\n//LONGDESC:\nabout upper\n//ENDLONGDESC\n//BIND MAIN\nx\n");
+    dir.Write(QStringLiteral("UPPER.ORX"),
+              "//SHORTDESC: upper\n//LONGDESC:\nabout upper\n//ENDLONGDESC\n//BIND MAIN\nx\n");
     Select(file);
     ASSERT_EQ(main()->CurrentScript, QStringLiteral("UPPER.ORX"));
     const int folder = static_cast<int>(main()->ScriptPaths.indexOf(QStringLiteral("folder.orx")));
@@ -82,8 +83,8 @@ TEST_F(Catalogue, ItemIOpensFileIEvenWithEqualShortDescriptions) {
     for (int i = 0; i < 2; ++i) {
         Select(i);
         EXPECT_EQ(main()->CurrentScript, main()->ScriptPaths.at(i));
-        EXPECT_EQ(Description(), main()->ScriptPaths.at(i) == u"one.orx" ? QStringLiteral("file one")
-                                                                           : QStringLiteral("file two"));
+        EXPECT_EQ(Description(),
+                  main()->ScriptPaths.at(i) == u"one.orx" ? QStringLiteral("file one") : QStringLiteral("file two"));
     }
 }
 

@@ -76,13 +76,15 @@ TEST(CommandLine, BadCommandLinesSayWhatIsWrong) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.line.mode, c.mode) << c.said;
-        EXPECT_TRUE(c.line.error.startsWith(QString::fromUtf8(c.said))) << c.line.error.toStdString() << " / " << c.said;
+        EXPECT_TRUE(c.line.error.startsWith(QString::fromUtf8(c.said)))
+            << c.line.error.toStdString() << " / " << c.said;
     }
 }
 
 TEST(CommandLine, HelpNamesTheProgramAndEveryOption) {
     const QString help = CommandLineHelp();
-    EXPECT_TRUE(help.startsWith(QStringLiteral("Usage: orvexa [--scripts-folder] [--run FILE.orx | --list"))) << help.toStdString();
+    EXPECT_TRUE(help.startsWith(QStringLiteral("Usage: orvexa [--scripts-folder] [--run FILE.orx | --list")))
+        << help.toStdString();
     for (const char* option : {"-h, --help", "-v, --version", "--run <FILE.orx>", "--list", "--scripts-folder"})
         EXPECT_TRUE(help.contains(QString::fromUtf8(option))) << option << '\n' << help.toStdString();
     EXPECT_FALSE(help.contains(QStringLiteral("executable_name"))) << help.toStdString();

@@ -17,15 +17,12 @@ using namespace orvexa;
 
 namespace {
 
-const QString kNoDisplay =
-    QStringLiteral("No X display is available for screen, mouse and keyboard automation");
+const QString kNoDisplay = QStringLiteral("No X display is available for screen, mouse and keyboard automation");
 
 // DISPLAY unset for as long as it lives.
 class NoDisplay {
 public:
-    NoDisplay() : saved_(qgetenv("DISPLAY")), wasSet_(qEnvironmentVariableIsSet("DISPLAY")) {
-        qunsetenv("DISPLAY");
-    }
+    NoDisplay() : saved_(qgetenv("DISPLAY")), wasSet_(qEnvironmentVariableIsSet("DISPLAY")) { qunsetenv("DISPLAY"); }
     ~NoDisplay() {
         if (wasSet_)
             qputenv("DISPLAY", saved_);

@@ -1,14 +1,14 @@
 // The main window's state: captions, enabled states, resize rule, first
 // show, delete, the editor hand-over, exit while running, the error box.
 #include "app/AppIdentity.h"
-#include "platform/fake/FakeKeyCapture.h"
-#include "app/about.h"
 #include "app/OrvexaApplication.h"
+#include "app/about.h"
 #include "automation/BindGlobals.h"
 #include "binds/Bindary.h"
 #include "core/Exception.h"
 #include "editor/ScriptEdit.h"
 #include "extension/output.h"
+#include "platform/fake/FakeKeyCapture.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/FakeExecutor.h"
 
@@ -18,9 +18,9 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
-#include <QTimer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace orvexa;
 
@@ -38,8 +38,8 @@ TEST_F(FormMain, WindowHasItsCaptionsAndMenus) {
         for (QAction* a : m->actions())
             menu.append(a->text());
     }
-    EXPECT_EQ(menu, (QStringList{"&File", "&Run", "&Edit", "&Delete", "&Exit", "&Windows", "&Output",
-                                 "&Help", "&View Help", "&About"}));
+    EXPECT_EQ(menu, (QStringList{"&File", "&Run", "&Edit", "&Delete", "&Exit", "&Windows", "&Output", "&Help",
+                                 "&View Help", "&About"}));
     EXPECT_FALSE(windows.FormScriptEditor->isVisible());
     EXPECT_FALSE(windows.FormOutput->isVisible());
 }
@@ -212,8 +212,7 @@ namespace {
 // block it.
 void ClickAsTheUser(QWidget* widget) {
     QWidget* window = widget->window();
-    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
-                      widget->mapTo(window, widget->rect().center()));
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, widget->mapTo(window, widget->rect().center()));
     QCoreApplication::processEvents();
 }
 }  // namespace
@@ -328,8 +327,7 @@ TEST_F(FormMain, UncaughtExceptionShowsTheGeneralErrorBox) {
     } catch (...) {
         OrvexaApplication::ShowCurrentException(dialogs);
     }
-    EXPECT_EQ(dialogs->TextsOf(QStringLiteral("error")),
-              (QStringList{"Cannot open file x.orx.", "Is it?."}));
+    EXPECT_EQ(dialogs->TextsOf(QStringLiteral("error")), (QStringList{"Cannot open file x.orx.", "Is it?."}));
 }
 
 TEST_F(FormMain, InAWaylandSessionTheOutputWindowSaysOnceWhatWorks) {
@@ -389,8 +387,9 @@ TEST_F(FormMain, RunTellsTheKeyCaptureTheScriptsKeysAndStopForgetsThem) {
     auto capture = std::make_shared<platform::FakeKeyCapture>();
     services.keyCapture = capture;
     test::FakeExecutor engine;
-    dir.Write(QStringLiteral("s.orx"), "//BIND KEY CONTROL-SHIFT-A\na\n//BIND KEY p\nb\n//BIND KEY CONTROL-SHIFT-A\nc\n"
-                                       "//BIND TIMER 1000\nt\n");
+    dir.Write(QStringLiteral("s.orx"),
+              "//BIND KEY CONTROL-SHIFT-A\na\n//BIND KEY p\nb\n//BIND KEY CONTROL-SHIFT-A\nc\n"
+              "//BIND TIMER 1000\nt\n");
     windows = CreateWindows(Context());
     main()->SetExecutor(&engine);
     main()->show();

@@ -44,8 +44,8 @@ protected:
         Write(examples + QStringLiteral("/typer.orx"), "//SHORTDESC: Typer\n");
         Write(examples + QStringLiteral("/orvexa_help.htm"), "<html>help</html>");
         Write(examples + QStringLiteral("/nested/inner.orx"), "inner");
-        for (const QString& name : {QStringLiteral("hello.orx"), QStringLiteral("typer.orx"),
-                                    QStringLiteral("orvexa_help.htm")})
+        for (const QString& name :
+             {QStringLiteral("hello.orx"), QStringLiteral("typer.orx"), QStringLiteral("orvexa_help.htm")})
             QFile::setPermissions(QDir(examples).filePath(name),
                                   QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
         ASSERT_TRUE(QDir().mkpath(home));

@@ -60,8 +60,7 @@ void ExpectEveryTextWhole(QWidget* window, const char* which) {
         const QString text = Shown(label->text());
         EXPECT_LE(metrics.horizontalAdvance(text), label->contentsRect().width()) << text.toStdString();
         EXPECT_LE(metrics.height(), label->contentsRect().height()) << text.toStdString();
-        EXPECT_TRUE(inside.contains(QRect(label->mapTo(window, QPoint(0, 0)), label->size())))
-            << text.toStdString();
+        EXPECT_TRUE(inside.contains(QRect(label->mapTo(window, QPoint(0, 0)), label->size()))) << text.toStdString();
         labels.push_back(label);
     }
     for (size_t i = 0; i < labels.size(); ++i)
@@ -76,8 +75,7 @@ void ExpectEveryTextWhole(QWidget* window, const char* which) {
         // A button needs a few pixels of frame on each side of its text.
         EXPECT_LE(metrics.horizontalAdvance(text) + 8, button->width()) << text.toStdString();
         EXPECT_LE(metrics.height() + 4, button->height()) << text.toStdString();
-        EXPECT_TRUE(inside.contains(QRect(button->mapTo(window, QPoint(0, 0)), button->size())))
-            << text.toStdString();
+        EXPECT_TRUE(inside.contains(QRect(button->mapTo(window, QPoint(0, 0)), button->size()))) << text.toStdString();
     }
 }
 

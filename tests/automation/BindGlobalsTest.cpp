@@ -1,5 +1,5 @@
-#include "tests/support/QtPrinters.h"
 #include "automation/BindGlobals.h"
+#include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -95,9 +95,8 @@ protected:
 };
 
 TEST_F(Desktop, PaintedColoursReadBackWithTheirNames) {
-    Swatches swatches({QColor(255, 229, 0), QColor(255, 230, 0), QColor(0, 0, 26), QColor(0, 0, 25),
-                       QColor(0, 26, 0), Qt::white, Qt::black, QColor(128, 128, 128),
-                       QColor(1, 2, 3), QColor(255, 0, 171)});
+    Swatches swatches({QColor(255, 229, 0), QColor(255, 230, 0), QColor(0, 0, 26), QColor(0, 0, 25), QColor(0, 26, 0),
+                       Qt::white, Qt::black, QColor(128, 128, 128), QColor(1, 2, 3), QColor(255, 0, 171)});
     swatches.move(100, 200);
     swatches.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&swatches));
@@ -130,15 +129,12 @@ TEST_F(Desktop, PaintedColoursReadBackWithTheirNames) {
 TEST_F(Desktop, AbsoluteMovesLandWhereTheArithmeticSays) {
     const int width = GetScreenWidth(*screen);
     const int height = GetScreenHeight(*screen);
-    const QPoint targets[] = {{0, 0}, {1, 1}, {width / 2, height / 2}, {333, 777},
-                              {width - 1, height - 1}};
+    const QPoint targets[] = {{0, 0}, {1, 1}, {width / 2, height / 2}, {333, 777}, {width - 1, height - 1}};
     for (const QPoint& target : targets) {
         MoveMouseAbs(*input, *screen, target.x(), target.y());
         // The normalised values go through the Windows mapping back to pixels.
-        const auto x = platform::x11::X11Input::NormalisedToPixel(
-            NormaliseAbsolute(target.x(), width), width);
-        const auto y = platform::x11::X11Input::NormalisedToPixel(
-            NormaliseAbsolute(target.y(), height), height);
+        const auto x = platform::x11::X11Input::NormalisedToPixel(NormaliseAbsolute(target.x(), width), width);
+        const auto y = platform::x11::X11Input::NormalisedToPixel(NormaliseAbsolute(target.y(), height), height);
         EXPECT_EQ(GetMouseX(*input, *screen), x);
         EXPECT_EQ(GetMouseY(*input, *screen), y);
         // Which is the pixel itself.
@@ -201,8 +197,7 @@ protected:
     }
 
     bool Pressed(int key) const {
-        return std::find(recorder.pressed.begin(), recorder.pressed.end(), key) !=
-               recorder.pressed.end();
+        return std::find(recorder.pressed.begin(), recorder.pressed.end(), key) != recorder.pressed.end();
     }
 
     QWidget window;

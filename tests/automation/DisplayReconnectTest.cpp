@@ -40,9 +40,7 @@ int FreeDisplay() {
 // An Xvfb of the test's own, started on request.
 class LateServer {
 public:
-    LateServer() : display_(FreeDisplay()) {
-        qputenv("DISPLAY", QByteArray(":") + QByteArray::number(display_));
-    }
+    LateServer() : display_(FreeDisplay()) { qputenv("DISPLAY", QByteArray(":") + QByteArray::number(display_)); }
     ~LateServer() {
         if (pid_ > 0) {
             ::kill(static_cast<pid_t>(pid_), SIGTERM);
@@ -89,8 +87,7 @@ TEST(DisplayReconnect, AServerThatComesUpWhileTheProgramStartsIsReached) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         server.Start();
     });
-    platform::x11::X11InputServices x11 =
-        platform::x11::CreateX11InputServices(platform::x11::kStartupAttempts);
+    platform::x11::X11InputServices x11 = platform::x11::CreateX11InputServices(platform::x11::kStartupAttempts);
     starter.join();
     ASSERT_NE(x11.screen, nullptr) << "not reached after " << clock.elapsed() << " ms";
     ASSERT_NE(x11.input, nullptr);

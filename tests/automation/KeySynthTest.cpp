@@ -76,7 +76,7 @@ TEST_F(KeySynth, OnlyTheLowByteIsSent) {
 
 TEST_F(KeySynth, ATextIsReadAsUtf8AndACharacterNoKeyTypesIsTypedAllTheSame) {
     EXPECT_EQ(KeyNameToCode(*input, "\xC3\xA9"), 0xFFFF) << "no key of a US layout types \u00e9";
-    SendKey(*input, "\xC3\xA9");  // é, not its first byte
+    SendKey(*input, "\xC3\xA9");      // é, not its first byte
     SendKey(*input, "\xE2\x82\xAC");  // €
     using platform::FakeInputSynth;
     EXPECT_EQ(input->events, (Events{FakeInputSynth::CharacterDown(0xE9), FakeInputSynth::CharacterUp(0xE9),

@@ -38,9 +38,7 @@ protected:
         engine = test::MakeEngine();
         module = std::make_unique<TPythonModule>();
         module->SetModuleName(QStringLiteral("orvex"));
-        module->OnInitialization = [this](QObject*) {
-            AddAutomationMethods(*module, Context());
-        };
+        module->OnInitialization = [this](QObject*) { AddAutomationMethods(*module, Context()); };
         module->SetEngine(engine.get());
         engine->LayoutLoaded();
         engine->ExecuteLines({"import orvex"});
@@ -69,11 +67,11 @@ protected:
 }  // namespace
 
 TEST_F(Orvex, TheSeventeenMethodsThenTypeTextAndTheNewOnesInOrderDocumentedByName) {
-    const char* names[] = {"GetColor",      "GetRGB",        "MouseLeftClick", "MouseRightClick", "MouseMoveAbs",
-                           "MouseMoveRel",  "MouseX",        "MouseY",         "ScreenX",         "ScreenY",
-                           "KeyDown",       "KeyUp",         "KeySend",        "Sleep",           "PlayWav",
-                           "SetBindGlobal", "GetBindGlobal", "TypeText",       "PixelSearch",     "ImageSearch",
-                           "WindowTitle",   "WindowActivate", "WindowWait",    "GetClipboard",    "SetClipboard"};
+    const char* names[] = {"GetColor",      "GetRGB",         "MouseLeftClick", "MouseRightClick", "MouseMoveAbs",
+                           "MouseMoveRel",  "MouseX",         "MouseY",         "ScreenX",         "ScreenY",
+                           "KeyDown",       "KeyUp",          "KeySend",        "Sleep",           "PlayWav",
+                           "SetBindGlobal", "GetBindGlobal",  "TypeText",       "PixelSearch",     "ImageSearch",
+                           "WindowTitle",   "WindowActivate", "WindowWait",     "GetClipboard",    "SetClipboard"};
     constexpr int kCount = static_cast<int>(std::size(names));
     ASSERT_EQ(module->EntryCount(), kCount);
     EXPECT_EQ(module->Capacity(), 30);
@@ -108,8 +106,9 @@ TEST_F(Orvex, ArgumentlessMethodsIgnoreWhateverTheyAreGiven) {
     EXPECT_EQ(Outcome({"orvex.MouseLeftClick(1, 'two')", "orvex.MouseRightClick(k=3) if False else None",
                        "orvex.MouseRightClick(3)"}),
               QStringLiteral("ok"));
-    const std::vector<Event> expected = {Event{Event::Kind::Mouse, 0x8002, 12, 34}, Event{Event::Kind::Mouse, 0x8004, 12, 34},
-                                         Event{Event::Kind::Mouse, 0x8008, 12, 34}, Event{Event::Kind::Mouse, 0x8010, 12, 34}};
+    const std::vector<Event> expected = {
+        Event{Event::Kind::Mouse, 0x8002, 12, 34}, Event{Event::Kind::Mouse, 0x8004, 12, 34},
+        Event{Event::Kind::Mouse, 0x8008, 12, 34}, Event{Event::Kind::Mouse, 0x8010, 12, 34}};
     EXPECT_EQ(input->events, expected);
 }
 
@@ -124,9 +123,9 @@ TEST_F(Orvex, ColoursMovesAndKeysThroughTheirPrimitives) {
     EXPECT_EQ(input->events.back(), (Event{Event::Kind::Mouse, 0x8001, 32768, 0}));
     input->events.clear();
     EXPECT_EQ(Outcome({"orvex.KeySend('A')", "orvex.KeySend('')"}), QStringLiteral("ok"));
-    const std::vector<Event> keys = {
-        platform::FakeInputSynth::KeyDown(vk::Shift), platform::FakeInputSynth::KeyDown('A'),
-        platform::FakeInputSynth::KeyUp('A'), platform::FakeInputSynth::KeyUp(vk::Shift)};
+    const std::vector<Event> keys = {platform::FakeInputSynth::KeyDown(vk::Shift),
+                                     platform::FakeInputSynth::KeyDown('A'), platform::FakeInputSynth::KeyUp('A'),
+                                     platform::FakeInputSynth::KeyUp(vk::Shift)};
     EXPECT_EQ(input->events, keys);
     input->events.clear();
     EXPECT_EQ(Outcome({"orvex.KeyDown('ESC')"}), QStringLiteral("ok"));
@@ -198,9 +197,12 @@ TEST_F(Orvex, SearchesCheckTheirArguments) {
     screen->grabs = 0;
     EXPECT_EQ(Outcome({"orvex.PixelSearch(0, 0, 10, 10)"}),
               QStringLiteral("TypeError: PixelSearch() takes at least 5 arguments (4 given)"));
-    EXPECT_TRUE(Outcome({"orvex.PixelSearch(0, 0, 10, 10, 0xFF0000)"}).startsWith(QStringLiteral("TypeError: PixelSearch()")));
-    EXPECT_TRUE(Outcome({"orvex.ImageSearch(0, 0, 10, 'a.png')"}).startsWith(QStringLiteral("TypeError: ImageSearch()")));
-    EXPECT_TRUE(Outcome({"orvex.ImageSearch(0, 0, 10, 10, 'a.png', 1, 2)"}).startsWith(QStringLiteral("TypeError: ImageSearch()")));
+    EXPECT_TRUE(
+        Outcome({"orvex.PixelSearch(0, 0, 10, 10, 0xFF0000)"}).startsWith(QStringLiteral("TypeError: PixelSearch()")));
+    EXPECT_TRUE(
+        Outcome({"orvex.ImageSearch(0, 0, 10, 'a.png')"}).startsWith(QStringLiteral("TypeError: ImageSearch()")));
+    EXPECT_TRUE(Outcome({"orvex.ImageSearch(0, 0, 10, 10, 'a.png', 1, 2)"})
+                    .startsWith(QStringLiteral("TypeError: ImageSearch()")));
     EXPECT_EQ(Outcome({"orvex.PixelSearch(0, 0, 10, 10, '#FF0000')"}),
               QStringLiteral("ValueError: PixelSearch() rgb must be six hexadecimal digits, red first, as GetRGB gives "
                              "them (such as \"FF8000\"), not \"#FF0000\""));
@@ -244,8 +246,8 @@ TEST_F(Orvex, SleepNestsOtherBindsAndLetsPythonThreadsRun) {
     clock.start();
     EXPECT_EQ(Outcome({"import threading", "ticks = []", "spins = [0]", "stop = [False]",
                        "def spin():", "    while not stop[0]:", "        spins[0] += 1",
-                       "t = threading.Thread(target=spin)", "t.start()", "before = spins[0]",
-                       "orvex.Sleep(200)", "during = spins[0] - before", "stop[0] = True", "t.join()"}),
+                       "t = threading.Thread(target=spin)", "t.start()", "before = spins[0]", "orvex.Sleep(200)",
+                       "during = spins[0] - before", "stop[0] = True", "t.join()"}),
               QStringLiteral("ok"));
     tick.stop();
     EXPECT_GE(clock.elapsed(), 200);
@@ -258,9 +260,9 @@ TEST_F(Orvex, SleepNestsOtherBindsAndLetsPythonThreadsRun) {
 
 TEST_F(Orvex, TheStoreClearedByRunWhileThreadsUseItStaysWhole) {
     Context().BindGlobals().Clear();
-    engine->ExecuteLines({"import threading", "stop = [False]", "errors = []", "def use(i):",
-                          "    n = 0", "    while not stop[0]:", "        n += 1", "        try:",
-                          "            orvex.SetBindGlobal('name%d_%d' % (i, n % 50), 'value')",
+    engine->ExecuteLines({"import threading", "stop = [False]", "errors = []", "def use(i):", "    n = 0",
+                          "    while not stop[0]:", "        n += 1",
+                          "        try:", "            orvex.SetBindGlobal('name%d_%d' % (i, n % 50), 'value')",
                           "            orvex.GetBindGlobal('name%d_%d' % (i, (n * 7) % 50))",
                           "        except Exception as e:", "            errors.append(repr(e))",
                           "workers = [threading.Thread(target=use, args=(i,)) for i in range(8)]",
@@ -284,16 +286,11 @@ TEST_F(Orvex, TheStoreClearedByRunWhileThreadsUseItStaysWhole) {
 
 TEST_F(Orvex, MethodsStillServeCodeThatRunsWhileTheInterpreterStops) {
     const QString out = dir.Path() + QStringLiteral("/late.txt");
-    engine->ExecuteLines({"class Late:",
-                          "    def __del__(self, orvex=orvex, open=open, path=r'" + out + "'):",
-                          "        try:",
-                          "            orvex.SetBindGlobal('late', 'yes')",
+    engine->ExecuteLines({"class Late:", "    def __del__(self, orvex=orvex, open=open, path=r'" + out + "'):",
+                          "        try:", "            orvex.SetBindGlobal('late', 'yes')",
                           "            said = orvex.GetBindGlobal('late') + ' ' + str(orvex.ScreenX())",
-                          "        except Exception as e:",
-                          "            said = 'failed: %s' % e",
-                          "        with open(path, 'w') as f:",
-                          "            f.write(said)",
-                          "keeper = Late()"});
+                          "        except Exception as e:", "            said = 'failed: %s' % e",
+                          "        with open(path, 'w') as f:", "            f.write(said)", "keeper = Late()"});
     screen->size = {800, 600};
     engine->Finalize();
     QFile file(out);
@@ -305,10 +302,10 @@ TEST_F(Orvex, TypeTextTypesEveryCharacterAndChecksItsArgument) {
     using platform::FakeInputSynth;
     EXPECT_EQ(Outcome({"orvex.TypeText('Hi\\n\\u00e9')"}), QStringLiteral("ok"));
     const std::vector<Event> typed = {FakeInputSynth::KeyDown(vk::Shift),  FakeInputSynth::KeyDown('H'),
-                                      FakeInputSynth::KeyUp('H'),            FakeInputSynth::KeyUp(vk::Shift),
-                                      FakeInputSynth::KeyDown('I'),          FakeInputSynth::KeyUp('I'),
-                                      FakeInputSynth::KeyDown(vk::Return),   FakeInputSynth::KeyUp(vk::Return),
-                                      FakeInputSynth::CharacterDown(0xE9),   FakeInputSynth::CharacterUp(0xE9)};
+                                      FakeInputSynth::KeyUp('H'),          FakeInputSynth::KeyUp(vk::Shift),
+                                      FakeInputSynth::KeyDown('I'),        FakeInputSynth::KeyUp('I'),
+                                      FakeInputSynth::KeyDown(vk::Return), FakeInputSynth::KeyUp(vk::Return),
+                                      FakeInputSynth::CharacterDown(0xE9), FakeInputSynth::CharacterUp(0xE9)};
     EXPECT_EQ(input->events, typed);
     EXPECT_TRUE(Outcome({"orvex.TypeText(5)"}).startsWith(QStringLiteral("TypeError")));
     EXPECT_TRUE(Outcome({"orvex.TypeText()"}).startsWith(QStringLiteral("TypeError")));
@@ -438,10 +435,10 @@ TEST_F(OrvexWindows, WindowWaitEndsTheScriptWhenTheProgramCloses) {
 }
 
 TEST_F(OrvexWindows, WindowWaitInAScriptThreadLetsTheOthersRun) {
-    EXPECT_EQ(Outcome({"import threading", "found = []",
-                       "t = threading.Thread(target=lambda: found.append(orvex.WindowWait('Terminal', 3000)))",
-                       "t.start()"}),
-              QStringLiteral("ok"));
+    EXPECT_EQ(
+        Outcome({"import threading", "found = []",
+                 "t = threading.Thread(target=lambda: found.append(orvex.WindowWait('Terminal', 3000)))", "t.start()"}),
+        QStringLiteral("ok"));
     QTimer::singleShot(200, [this] { windows->Focus(11); });
     EXPECT_EQ(Outcome({"orvex.Sleep(400)", "t.join()"}), QStringLiteral("ok"));
     EXPECT_EQ(Eval(*engine, QStringLiteral("found")), QStringLiteral("[True]"));
@@ -483,10 +480,9 @@ protected:
 };
 
 TEST_F(OrvexQtClipboard, ScriptThreadsUseTheClipboardWhileTheScriptWaits) {
-    EXPECT_EQ(Outcome({"import threading", "got = []",
-                       "def use():", "    orvex.SetClipboard('from a thread \u00e9')",
-                       "    got.append(orvex.GetClipboard())",
-                       "t = threading.Thread(target=use)", "t.start()", "orvex.Sleep(300)", "t.join()"}),
+    EXPECT_EQ(Outcome({"import threading", "got = []", "def use():", "    orvex.SetClipboard('from a thread \u00e9')",
+                       "    got.append(orvex.GetClipboard())", "t = threading.Thread(target=use)", "t.start()",
+                       "orvex.Sleep(300)", "t.join()"}),
               QStringLiteral("ok"));
     EXPECT_EQ(Eval(*engine, QStringLiteral("got == ['from a thread \u00e9']")), QStringLiteral("True"));
     EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.GetClipboard() == 'from a thread \u00e9'")), QStringLiteral("True"));
@@ -496,18 +492,12 @@ TEST_F(OrvexQtClipboard, AThreadWhoseCallTheBusyGuiThreadNeverTakesGetsAnErrorAn
     EXPECT_EQ(Outcome({"orvex.SetClipboard('before')"}), QStringLiteral("ok"));
     // The GUI thread spins in script code that never waits, until the
     // thread has its answer.
-    EXPECT_EQ(Outcome({"import threading, time", "said = []",
-                       "def use():",
-                       "    try:",
-                       "        orvex.SetClipboard('late')",
-                       "        said.append('set')",
-                       "    except RuntimeError as e:",
-                       "        said.append(str(e))",
-                       "t = threading.Thread(target=use)", "t.start()",
-                       "end = time.time() + 10",
-                       "while not said and time.time() < end: pass",
-                       "t.join()", "orvex.Sleep(100)"}),
-              QStringLiteral("ok"));
+    EXPECT_EQ(
+        Outcome({"import threading, time", "said = []", "def use():", "    try:", "        orvex.SetClipboard('late')",
+                 "        said.append('set')", "    except RuntimeError as e:", "        said.append(str(e))",
+                 "t = threading.Thread(target=use)", "t.start()", "end = time.time() + 10",
+                 "while not said and time.time() < end: pass", "t.join()", "orvex.Sleep(100)"}),
+        QStringLiteral("ok"));
     EXPECT_EQ(Eval(*engine, QStringLiteral("said")),
               QStringLiteral("[\"The clipboard could not be reached: Orvexa's main thread was busy running script "
                              "code for 500 ms\"]"));

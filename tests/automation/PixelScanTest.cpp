@@ -129,7 +129,7 @@ TEST(FindImage, FoundAtItsPlaceTheLastPossibleOneAndNotWhenLarger) {
 }
 
 TEST(FindImage, TransparentPixelsMatchAnythingOthersByColourAlone) {
-    Grid image(3, 3, 0x00123456);  // transparent, whatever their colour
+    Grid image(3, 3, 0x00123456);                      // transparent, whatever their colour
     image.at(1, 1) = 0x01000000u | Rgb(200, 100, 50);  // nearly transparent: still compared
     Grid grid(20, 20, Rgb(0, 0, 0));
     grid.at(19, 19) = Rgb(200, 100, 50);

@@ -32,10 +32,10 @@ TEST_F(ScreenMouse, ColourNamesAtTheMargins) {
 
 TEST_F(ScreenMouse, ColourNamesTestRedThenBlueThenGreenWithTheirOwnMargins) {
     // Each margin serves its own colour's test.
-    EXPECT_EQ(ColorName(0x000064, 100, 0, 0), "");     // red 100 needs > 100
+    EXPECT_EQ(ColorName(0x000064, 100, 0, 0), "");  // red 100 needs > 100
     EXPECT_EQ(ColorName(0x000064, 99, 0, 0), "red");
-    EXPECT_EQ(ColorName(0x640000, 0, 0, 100), "");     // blue 100
-    EXPECT_EQ(ColorName(0x006400, 0, 100, 0), "");     // green 100
+    EXPECT_EQ(ColorName(0x640000, 0, 0, 100), "");  // blue 100
+    EXPECT_EQ(ColorName(0x006400, 0, 100, 0), "");  // green 100
     EXPECT_EQ(ColorName(0x006400, 0, 99, 0), "green");
     // Negative margins let several tests hold: red wins, then blue.
     EXPECT_EQ(ColorName(0x0A0A0A, -1, -1, -1), "red");

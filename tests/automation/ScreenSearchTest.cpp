@@ -99,7 +99,8 @@ TEST(LoadSearchImage, PngBmpAndJpegReadUnreadableFilesSayWhy) {
         }
         return QStringLiteral("no error");
     };
-    EXPECT_EQ(failure(QStringLiteral("missing.png")), QStringLiteral("Cannot read the image missing.png: File not found"));
+    EXPECT_EQ(failure(QStringLiteral("missing.png")),
+              QStringLiteral("Cannot read the image missing.png: File not found"));
     dir.Write(QStringLiteral("notes.png"), "not an image at all");
     EXPECT_TRUE(failure(QStringLiteral("notes.png")).startsWith(QStringLiteral("Cannot read the image notes.png: ")))
         << failure(QStringLiteral("notes.png")).toStdString();

@@ -24,8 +24,8 @@
 #include <functional>
 
 using namespace orvexa;
-using test::ImageWindow;
 using test::Eval;
+using test::ImageWindow;
 
 namespace {
 
@@ -68,8 +68,8 @@ protected:
         const QRgb last = image.pixel(image.width() - 1, image.height() - 1);
         ASSERT_TRUE(WaitFor([&] {
             const std::uint32_t c = GetPixelColor(*screen, x + image.width() - 1, y + image.height() - 1);
-            return qRgb(static_cast<int>(c & 0xFF), static_cast<int>(c >> 8 & 0xFF), static_cast<int>(c >> 16 & 0xFF)) ==
-                   last;
+            return qRgb(static_cast<int>(c & 0xFF), static_cast<int>(c >> 8 & 0xFF),
+                        static_cast<int>(c >> 16 & 0xFF)) == last;
         })) << "the window was never drawn";
     }
 

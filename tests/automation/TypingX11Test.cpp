@@ -121,8 +121,8 @@ TEST_F(Typing, CharactersNoKeyTypesAreTypedAndTheMapIsAsItWas) {
     ASSERT_FALSE(before.isEmpty());
     const auto receiver = Receiver();
     ASSERT_TRUE(receiver->Ok());
-    const QStringList texts{QStringLiteral("é"), QStringLiteral("€"), QStringLiteral("½"), QStringLiteral("Ж"),
-                            QStringLiteral("😀"), QStringLiteral("x")};
+    const QStringList texts{QStringLiteral("é"), QStringLiteral("€"), QStringLiteral("½"),
+                            QStringLiteral("Ж"), QStringLiteral("😀"), QStringLiteral("x")};
     for (const QString& text : texts)
         SendKey(*input, text.toUtf8());
     const QString expected = texts.join(QString());
@@ -183,7 +183,8 @@ TEST_F(Typing, ALongTextPausesForTheCallerAndStopsWhenTold) {
     Eventually([&] { return receiver->Text().size() == text.size(); }, 1000);
     EXPECT_GT(receiver->Text().size(), 0);
     EXPECT_LT(receiver->Text().size(), text.size());
-    EXPECT_TRUE(text.startsWith(receiver->Text())) << receiver->Text().first(std::min<qsizetype>(60, receiver->Text().size())).toStdString();
+    EXPECT_TRUE(text.startsWith(receiver->Text()))
+        << receiver->Text().first(std::min<qsizetype>(60, receiver->Text().size())).toStdString();
     EXPECT_TRUE(Eventually([&] { return KeyboardMapText() == before; })) << "the keyboard map stays changed";
 }
 

@@ -38,9 +38,7 @@ private:
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
-std::int64_t Millis() {
-    return std::chrono::duration_cast<milliseconds>(Clock::now().time_since_epoch()).count();
-}
+std::int64_t Millis() { return std::chrono::duration_cast<milliseconds>(Clock::now().time_since_epoch()).count(); }
 
 }  // namespace
 

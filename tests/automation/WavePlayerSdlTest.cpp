@@ -41,7 +41,8 @@ namespace {
 // ends cut off) when the output ends with `tail`; nullopt when it does not.
 std::optional<std::vector<std::int16_t>> Before(const QString& output, const std::vector<std::int16_t>& tail) {
     std::vector<std::int16_t> sounded = test::WithoutSilence(test::ReadSamples(output)).samples;
-    if (sounded.size() < tail.size() || !std::equal(tail.begin(), tail.end(), sounded.end() - static_cast<std::ptrdiff_t>(tail.size())))
+    if (sounded.size() < tail.size() ||
+        !std::equal(tail.begin(), tail.end(), sounded.end() - static_cast<std::ptrdiff_t>(tail.size())))
         return std::nullopt;
     sounded.resize(sounded.size() - tail.size());
     return test::WithoutSilence(sounded).samples;

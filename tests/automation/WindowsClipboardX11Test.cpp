@@ -51,17 +51,17 @@ QByteArray RunHandlingEvents(const QString& program, const QStringList& argument
 }
 
 QByteArray ReadClipboardWithXclip() {
-    return RunHandlingEvents(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                                       QStringLiteral("-o")});
+    return RunHandlingEvents(QStringLiteral("xclip"),
+                             {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
 }
 
 // xclip stays in the background to serve the clipboard; it has taken the
 // clipboard once it offers `type` there.
 bool WriteClipboardWithXclip(const QByteArray& bytes, const QString& type = QStringLiteral("UTF8_STRING")) {
-    RunHandlingEvents(QStringLiteral("xclip"),
-                      {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"), type,
-                       QStringLiteral("-i")},
-                      bytes);
+    RunHandlingEvents(
+        QStringLiteral("xclip"),
+        {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"), type, QStringLiteral("-i")},
+        bytes);
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 5000) {
@@ -111,7 +111,8 @@ const QString kCafe = QStringLiteral("Café Latin-1");
 TEST_F(OrvexX11, ClipboardSetByAScriptIsReadByAnotherProgramAfterTheScriptEnded) {
     platform::x11::ClearClipboard();
     EXPECT_EQ(Py(QStringLiteral("repr(orvex.GetClipboard())")), QStringLiteral("''")) << "an empty clipboard";
-    engine->ExecuteLines({"orvex.SetClipboard('Gr\\u00fc\\u00dfe \\u2014 5 \\u20ac \\u6771\\u4eac \\U0001f600\\nline 2')"});
+    engine->ExecuteLines(
+        {"orvex.SetClipboard('Gr\\u00fc\\u00dfe \\u2014 5 \\u20ac \\u6771\\u4eac \\U0001f600\\nline 2')"});
     // The script's code has ended; the program goes on and answers xclip.
     EXPECT_EQ(QString::fromUtf8(ReadClipboardWithXclip()), QStringLiteral("Grüße — 5 € 東京 😀\nline 2"));
     EXPECT_EQ(QString::fromUtf8(ReadClipboardWithXclip()), QStringLiteral("Grüße — 5 € 東京 😀\nline 2"))

@@ -1,8 +1,8 @@
 // The bind section format: how a script file becomes a bind table.
-#include "tests/support/QtPrinters.h"
 #include "binds/BindParser.h"
 #include "binds/Bindary.h"
 #include "tests/support/FakeExecutor.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -32,10 +32,11 @@ TEST(RemoveComments, CutsAtTheFirstHashWithoutTrimming) {
 }
 
 TEST(ParseBinds, HeadersStartEntriesInFileOrderAndCodeFollowsThem) {
-    Parsed p("//SHORTDESC: demo\nprint('never')\n"
-             "//BIND MAIN\nx = 1\n\n# gone\n   # blanks stay\ny = 2\n"
-             "//BIND TIMER 100\ntick()\n"
-             "//BIND KEY CONTROL-A\nkey()\n");
+    Parsed p(
+        "//SHORTDESC: demo\nprint('never')\n"
+        "//BIND MAIN\nx = 1\n\n# gone\n   # blanks stay\ny = 2\n"
+        "//BIND TIMER 100\ntick()\n"
+        "//BIND KEY CONTROL-A\nkey()\n");
     ASSERT_EQ(p.binds.BindCount(), 3);
     EXPECT_EQ(p.at(0).Event, QStringLiteral("MAIN"));
     EXPECT_EQ(p.at(0).Argument, QString());
@@ -50,15 +51,16 @@ TEST(ParseBinds, HeadersStartEntriesInFileOrderAndCodeFollowsThem) {
 }
 
 TEST(ParseBinds, EventWordQuirks) {
-    Parsed p("//BIND main\n"              // lower case: upper-cased
-             "//BIND  MAIN\n"             // two blanks: empty event, MAIN is the argument
-             "  //BIND MAIN\n"            // marker not at line start: event from the 8th character
-             "//BINDMAIN\n"               // no blank: loses the first letter
-             "//BIND KEY\tA\n"            // tab does not separate
-             "//BIND key control-a\n"     // argument keeps its case
-             "//BIND KEY A # comment\n"   // comment cut before reading
-             "# //BIND MAIN\n"            // after a hash: no header
-             "//BIND KEY  B  \n");        // argument trimmed
+    Parsed p(
+        "//BIND main\n"             // lower case: upper-cased
+        "//BIND  MAIN\n"            // two blanks: empty event, MAIN is the argument
+        "  //BIND MAIN\n"           // marker not at line start: event from the 8th character
+        "//BINDMAIN\n"              // no blank: loses the first letter
+        "//BIND KEY\tA\n"           // tab does not separate
+        "//BIND key control-a\n"    // argument keeps its case
+        "//BIND KEY A # comment\n"  // comment cut before reading
+        "# //BIND MAIN\n"           // after a hash: no header
+        "//BIND KEY  B  \n");       // argument trimmed
     ASSERT_EQ(p.binds.BindCount(), 8);
     EXPECT_EQ(p.at(0).Event, QStringLiteral("MAIN"));
     EXPECT_EQ(p.at(1).Event, QString());
@@ -76,8 +78,9 @@ TEST(ParseBinds, EventWordQuirks) {
 }
 
 TEST(ParseBinds, TimerArguments) {
-    Parsed p("//BIND TIMER 0\n//BIND TIMER abc\n//BIND TIMER $10\n//BIND TIMER -1\n"
-             "//BIND TIMER 99999999999\n//BIND TIMER\n//BIND timer 5\n//BIND TIMER +7\n");
+    Parsed p(
+        "//BIND TIMER 0\n//BIND TIMER abc\n//BIND TIMER $10\n//BIND TIMER -1\n"
+        "//BIND TIMER 99999999999\n//BIND TIMER\n//BIND timer 5\n//BIND TIMER +7\n");
     ASSERT_EQ(p.binds.BindCount(), 8);
     EXPECT_TRUE(p.at(0).HasTimer());
     EXPECT_EQ(p.at(0).Interval(), 0u);

@@ -1,8 +1,8 @@
 // The bind table at work: dispatch, timers under a running event loop,
 // nesting and the deferred release of entries that are still executing.
-#include "tests/support/QtPrinters.h"
 #include "binds/Bindary.h"
 #include "tests/support/FakeExecutor.h"
+#include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -37,9 +37,9 @@ TEST(DispatchEvent, FirstExactMatchRunsOnlyAlsoWhenItFails) {
     ASSERT_EQ(engine.executed.size(), 1u);
     EXPECT_EQ(engine.executed[0], QStringList{"fail"});
 
-    binds.DispatchEvent(QStringLiteral("KEY"), QStringLiteral("a"));       // case matters
-    binds.DispatchEvent(QStringLiteral("TIMER"), QStringLiteral("10"));    // timers run by their timer only
-    EXPECT_TRUE(binds.DispatchEvent(QStringLiteral("MAIN"), QString()));   // "MAIN extra" never runs
+    binds.DispatchEvent(QStringLiteral("KEY"), QStringLiteral("a"));      // case matters
+    binds.DispatchEvent(QStringLiteral("TIMER"), QStringLiteral("10"));   // timers run by their timer only
+    EXPECT_TRUE(binds.DispatchEvent(QStringLiteral("MAIN"), QString()));  // "MAIN extra" never runs
     EXPECT_EQ(engine.executed.size(), 1u);
     EXPECT_TRUE(binds.DispatchEvent(QStringLiteral("KEY"), QString()));
     EXPECT_EQ(engine.executed.back(), QStringList{"empty"});

@@ -34,8 +34,12 @@ protected:
         return engine.executed.size();
     }
     void Combination() {
-        for (auto [key, press] : {std::pair<int, bool>{vk::Control, true}, {vk::Shift, true}, {'A', true},
-                                  {'A', false}, {vk::Shift, false}, {vk::Control, false}})
+        for (auto [key, press] : {std::pair<int, bool>{vk::Control, true},
+                                  {vk::Shift, true},
+                                  {'A', true},
+                                  {'A', false},
+                                  {vk::Shift, false},
+                                  {vk::Control, false}})
             keys.Key(key, press);
         keys.Sync();
     }

@@ -1,10 +1,10 @@
 // Key names: the base-name table, the modifier prefixes, and whole press and
 // release rows played through the fake capture, each press named from the
 // modifiers that were down at its own moment.
-#include "tests/support/QtPrinters.h"
 #include "binds/KeyNames.h"
 #include "platform/VirtualKeyCodes.h"
 #include "platform/fake/FakeKeyCapture.h"
+#include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +17,16 @@ namespace {
 // What every code is named, written out from the table of names.
 QString ExpectedBaseName(std::uint32_t code) {
     switch (code) {
-    case vk::Back: return QStringLiteral("BS");
-    case vk::Tab: return QStringLiteral("TAB");
-    case vk::Return: return QStringLiteral("ENTER");
-    case vk::Space: return QStringLiteral("SPACE");
-    default: break;
+    case vk::Back:
+        return QStringLiteral("BS");
+    case vk::Tab:
+        return QStringLiteral("TAB");
+    case vk::Return:
+        return QStringLiteral("ENTER");
+    case vk::Space:
+        return QStringLiteral("SPACE");
+    default:
+        break;
     }
     if (code >= '0' && code <= '9')
         return QString(QChar(u'0' + (code - '0')));

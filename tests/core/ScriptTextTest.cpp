@@ -1,11 +1,10 @@
-#include "tests/support/Bytes.h"
-#include "tests/support/QtPrinters.h"
 #include "core/Exception.h"
 #include "core/ScriptText.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
-
 
 using namespace orvexa;
 
@@ -21,14 +20,17 @@ TEST(SplitLines, EveryLineEndKind) {
 
 TEST(TrimControl, RemovesCodesUpTo32Only) {
     EXPECT_EQ(TrimControl(u"\t \x01 ab c\r\n\x1f"), QStringLiteral("ab c"));
-    EXPECT_EQ(TrimControl(u"\x7f" "a"), QStringLiteral("\x7f" "a"));
+    EXPECT_EQ(TrimControl(u"\x7f"
+                          "a"),
+              QStringLiteral("\x7f"
+                             "a"));
     EXPECT_EQ(TrimControl(u"   "), QString());
 }
 
 TEST(WithFullStop, AppendsOnlyAfterCharactersAboveTheFullStop) {
     EXPECT_EQ(WithFullStop(QStringLiteral("Cannot open file x")), QStringLiteral("Cannot open file x."));
     EXPECT_EQ(WithFullStop(QStringLiteral("done.")), QStringLiteral("done."));
-    EXPECT_EQ(WithFullStop(QStringLiteral("a-")), QStringLiteral("a-"));  // '-' sorts before '.'
+    EXPECT_EQ(WithFullStop(QStringLiteral("a-")), QStringLiteral("a-"));         // '-' sorts before '.'
     EXPECT_EQ(WithFullStop(QStringLiteral("what?")), QStringLiteral("what?."));  // '?' sorts after '.'
     EXPECT_EQ(WithFullStop(QStringLiteral("(x)")), QStringLiteral("(x)"));
     EXPECT_EQ(WithFullStop(QString()), QString());
@@ -100,8 +102,8 @@ TEST(DecodeScript, TheFormRecordsEncodingMarkAndTheMostUsedLineEnd) {
     // Every well-formed sequence length, the largest code point included.
     EXPECT_EQ(DecodeScript("\x7f\xdf\xbf\xef\xbf\xbf\xf4\x8f\xbf\xbf").text,
               QStringLiteral("\u007f\u07ff\uffff\U0010FFFF"));
-    for (const char* bad : {"\x80", "\xc1\xbf", "\xe0\x9f\xbf", "\xf0\x8f\xbf\xbf", "\xf4\x90\x80\x80", "\xf5\x80\x80\x80",
-                            "\xe2\x82", "\xe2\x28\xac"})
+    for (const char* bad : {"\x80", "\xc1\xbf", "\xe0\x9f\xbf", "\xf0\x8f\xbf\xbf", "\xf4\x90\x80\x80",
+                            "\xf5\x80\x80\x80", "\xe2\x82", "\xe2\x28\xac"})
         EXPECT_EQ(DecodeScript(bad).form.encoding, ScriptEncoding::Latin1) << bad;
 }
 
@@ -109,12 +111,15 @@ TEST(EncodeScript, TheTextInItsOwnFormGivesBackTheBytes) {
     const QList<QByteArray> files = {
         "",
         "plain\n",
-        "\xef\xbb\xbf" "caf\xc3\xa9\r\nx\r\n",
+        "\xef\xbb\xbf"
+        "caf\xc3\xa9\r\nx\r\n",
         "mixed\r\nends\nand\rcr",
         "caf\xe9 \xa0\x80\r\n",
         "caf\xc3",
         test::Bytes("x\0caf\xc3\xa9\n\0\xff"),
-        "a\xc2\xa0" "b\xe2\x80\xa8" "c\xe2\x80\xa9\n",
+        "a\xc2\xa0"
+        "b\xe2\x80\xa8"
+        "c\xe2\x80\xa9\n",
     };
     for (const QByteArray& bytes : files) {
         const DecodedScript s = DecodeScript(bytes);
@@ -132,7 +137,8 @@ TEST(WritableForm, TextThatLatin1CannotHoldAsItIsWritesUtf8) {
     // Its Latin-1 bytes would be valid UTF-8 and read back as "caf\u00e9".
     EXPECT_EQ(WritableForm(u"caf\u00c3\u00a9", latin1), utf8);
     EXPECT_EQ(WritableForm(u"\ufeffx", utf8), (ScriptForm{ScriptEncoding::Utf8, true, LineEnd::CrLf}));
-    for (const QString& text : {QStringLiteral("5 \u20ac"), QStringLiteral("caf\u00c3\u00a9"), QStringLiteral("\ufeffx")}) {
+    for (const QString& text :
+         {QStringLiteral("5 \u20ac"), QStringLiteral("caf\u00c3\u00a9"), QStringLiteral("\ufeffx")}) {
         const ScriptForm form = WritableForm(text, latin1);
         EXPECT_EQ(DecodeScript(EncodeScript(text, form)).text, text);
     }

@@ -119,8 +119,7 @@ Finished RunToEnd(const QString& dir, const QStringList& arguments, const QByteA
 }
 
 std::string Show(const Finished& f) {
-    return "exit " + std::to_string(f.code) + "\nstdout:\n" + f.out.toStdString() + "\nstderr:\n" +
-           f.err.toStdString();
+    return "exit " + std::to_string(f.code) + "\nstdout:\n" + f.out.toStdString() + "\nstderr:\n" + f.err.toStdString();
 }
 
 }  // namespace
@@ -388,8 +387,8 @@ TEST(CommandLineWindow, QtsOwnOptionsStillReachQtAndTheWindowShows) {
     EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
 
     // What Qt leaves must be the program's own.
-    const Finished f = RunToEnd(dir.Path(), {QStringLiteral("-style"), QStringLiteral("Fusion"),
-                                             QStringLiteral("--bogus")});
+    const Finished f =
+        RunToEnd(dir.Path(), {QStringLiteral("-style"), QStringLiteral("Fusion"), QStringLiteral("--bogus")});
     EXPECT_EQ(f.code, 2) << Show(f);
     EXPECT_TRUE(f.err.contains("Unknown option 'bogus'")) << Show(f);
 }

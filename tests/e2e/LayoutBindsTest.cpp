@@ -33,7 +33,6 @@ QStringList Fired(const QString& path) {
     return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
-
 class LayoutBinds : public ::testing::Test {
 protected:
     void TearDown() override {

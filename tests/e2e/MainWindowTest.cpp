@@ -38,10 +38,11 @@ namespace {
 // the empty string after a few seconds.
 QString WindowTitled(test::OrvexaProcess& orvexa, const QString& title) {
     for (int i = 0; i < 50; ++i) {
-        const QString ids = test::RunTool(
-            QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                                        QString::number(orvexa.process().processId()), QStringLiteral("--name"),
-                                        QStringLiteral("^%1$").arg(QRegularExpression::escape(title))});
+        const QString ids =
+            test::RunTool(QStringLiteral("xdotool"),
+                          {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                           QStringLiteral("--pid"), QString::number(orvexa.process().processId()),
+                           QStringLiteral("--name"), QStringLiteral("^%1$").arg(QRegularExpression::escape(title))});
         if (!ids.isEmpty())
             return ids.split(u'\n').constFirst();
         QThread::msleep(100);

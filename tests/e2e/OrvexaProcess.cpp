@@ -20,9 +20,7 @@ QString RunTool(const QString& program, const QStringList& args, int* exitCode, 
     return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
 }
 
-OrvexaProcess::OrvexaProcess(const QString& workingDir, Streams streams) {
-    Start(workingDir, streams, {}, {});
-}
+OrvexaProcess::OrvexaProcess(const QString& workingDir, Streams streams) { Start(workingDir, streams, {}, {}); }
 
 OrvexaProcess::OrvexaProcess(const QString& workingDir, const QStringList& arguments,
                              const QProcessEnvironment& variables) {
@@ -41,9 +39,9 @@ void OrvexaProcess::Start(const QString& workingDir, Streams streams, const QStr
     process_.setWorkingDirectory(workingDir);
     if (streams == Streams::Closed) {
         // The shell closes the three and becomes the program (same process).
-        process_.start(QStringLiteral("/bin/sh"),
-                       QStringList{QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$@\" <&- >&- 2>&-"), binary} +
-                           arguments);
+        process_.start(
+            QStringLiteral("/bin/sh"),
+            QStringList{QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$@\" <&- >&- 2>&-"), binary} + arguments);
     } else {
         process_.start(binary, arguments);
     }
@@ -63,10 +61,10 @@ QString OrvexaProcess::WaitForMainWindow(int timeoutMs) {
     clock.start();
     while (clock.elapsed() < timeoutMs && process_.state() == QProcess::Running) {
         const QString pid = QString::number(process_.processId());
-        const QString ids = RunTool(QStringLiteral("xdotool"),
-                                    {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
-                                     QStringLiteral("--pid"), pid, QStringLiteral("--name"),
-                                     QStringLiteral("^Orvexa$")});
+        const QString ids =
+            RunTool(QStringLiteral("xdotool"),
+                    {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--pid"), pid, QStringLiteral("--name"), QStringLiteral("^Orvexa$")});
         if (!ids.isEmpty())
             return ids.split(u'\n').constFirst();
         process_.waitForFinished(200);

@@ -9,8 +9,7 @@ namespace orvexa::test {
 // Runs an external tool to its end and returns its standard output
 // (trimmed); exitCode receives its exit code (-1 when it did not start or
 // ran past the timeout).
-QString RunTool(const QString& program, const QStringList& args, int* exitCode = nullptr,
-                int timeoutMs = 20000);
+QString RunTool(const QString& program, const QStringList& args, int* exitCode = nullptr, int timeoutMs = 20000);
 
 // The real orvexa binary, started in a working directory on the X server
 // named by DISPLAY, driven and observed from outside the process with

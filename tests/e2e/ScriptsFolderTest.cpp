@@ -19,9 +19,7 @@ using namespace orvexa;
 
 namespace {
 
-QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files, QDir::Name);
-}
+QStringList Entries(const QString& folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
 
 // The working directory of a running process.
 QString WorkingDirectoryOf(test::OrvexaProcess& orvexa) {

@@ -107,8 +107,8 @@ TEST(Soak, AMinuteOfTimersKeysAndThreadsThenExit) {
     EXPECT_EQ(orvexa.WaitForExit(10000), 0) << orvexa.StandardError().toStdString();
     EXPECT_LT(since.elapsed(), 2500);
 
-    std::printf("KEY binds run: %s of %d; TIMER ticks: %s; orvex calls of the threads: %s\n",
-                counts[0].constData(), kKeyPresses, counts[1].constData(), counts[2].constData());
+    std::printf("KEY binds run: %s of %d; TIMER ticks: %s; orvex calls of the threads: %s\n", counts[0].constData(),
+                kKeyPresses, counts[1].constData(), counts[2].constData());
     QStringList mib;
     for (const qint64 kib : resident)
         mib.append(QString::number(kib / 1024.0, 'f', 1));

@@ -14,7 +14,6 @@
 
 #include <QFile>
 
-
 using namespace orvexa;
 using test::Eventually;
 
@@ -54,8 +53,8 @@ TEST(TypingExample, TypesTheLetterIntoAnotherWindowOnUsAndFrenchWithTheBindsKeys
         platform::TextReceiver receiver;
         ASSERT_TRUE(receiver.Ok());
         // The fingers stay on Ctrl and Shift while the bind types.
-        Tool(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("ctrl+shift"),
-                                         QStringLiteral("key"), QStringLiteral("u")});
+        Tool(QStringLiteral("xdotool"),
+             {QStringLiteral("keydown"), QStringLiteral("ctrl+shift"), QStringLiteral("key"), QStringLiteral("u")});
         // The bind's keys reach the focused window too (the capture takes
         // nothing away from it): "U" with Ctrl, then the letter.
         EXPECT_TRUE(Eventually([&] { return receiver.Text() == QStringLiteral("U") + expected; }, 10000))

@@ -49,8 +49,9 @@ TEST(WindowsClipboard, AScriptActivatesAWindowAndItsClipboardTextOutlivesIt) {
 
     // MAIN has ended; the program still serves the clipboard.
     int code = -1;
-    const QString copied = test::RunTool(
-        QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")}, &code);
+    const QString copied =
+        test::RunTool(QStringLiteral("xclip"),
+                      {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")}, &code);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(copied, QStringLiteral("Grüße from Orvexa ✓"));
 

@@ -41,8 +41,7 @@ TEST(JoinEditedLines, KeptLinesKeepTheirBreaksAndTypedOnesTakeTheNewBreak) {
     const BrokenText original = BreakText(u"a\r\nbc\nd\re\u2029f");
     EXPECT_EQ(JoinEditedLines(original, original.lines, u"#"), QStringLiteral("a\r\nbc\nd\re\u2029f"));
     // bc broken in two: the break after it stays after its second half.
-    EXPECT_EQ(JoinEditedLines(original, {"a", "b", "c", "d", "e", "f"}, u"#"),
-              QStringLiteral("a\r\nb#c\nd\re\u2029f"));
+    EXPECT_EQ(JoinEditedLines(original, {"a", "b", "c", "d", "e", "f"}, u"#"), QStringLiteral("a\r\nb#c\nd\re\u2029f"));
     // A line changed keeps the breaks around it.
     EXPECT_EQ(JoinEditedLines(original, {"a", "BC", "d", "e", "f"}, u"#"), QStringLiteral("a\r\nBC\nd\re\u2029f"));
     // d and e joined: the break between them goes.

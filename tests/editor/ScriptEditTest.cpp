@@ -13,11 +13,11 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QTest>
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -95,8 +95,7 @@ TEST_F(Editor, UnsavedWorkIsAskedAboutAndNoKeepsIt) {
     ASSERT_TRUE(editor.Modified);
     dialogs->confirmAnswers.push_back(false);
     editor.MenuFileNewClick();
-    EXPECT_EQ(dialogs->TextsOf(QStringLiteral("confirm")),
-              QStringList{"You have not saved your work, are you sure?"});
+    EXPECT_EQ(dialogs->TextsOf(QStringLiteral("confirm")), QStringList{"You have not saved your work, are you sure?"});
     EXPECT_EQ(editor.EditFileName, QStringLiteral("a.orx"));
     EXPECT_TRUE(editor.RichEditScript->toPlainText().startsWith(u'y'));
 
@@ -144,7 +143,10 @@ TEST_F(Editor, AFileThatIsNotUtf8ShowsItsLatin1CharactersAndEveryByteSurvivesASa
 }
 
 TEST_F(Editor, NoBreakSpacesAndLineSeparatorsSurviveASave) {
-    const QByteArray bytes = "a\xc2\xa0" "b\xe2\x80\xa8" "c\n";
+    const QByteArray bytes =
+        "a\xc2\xa0"
+        "b\xe2\x80\xa8"
+        "c\n";
     dir.Write(QStringLiteral("u.orx"), bytes);
     Open(QStringLiteral("u.orx"));
     editor.MenuFileSaveClick();
@@ -316,7 +318,8 @@ TEST_F(Editor, AWritableFileInAReadOnlyFolderIsSavedInPlace) {
     EXPECT_EQ(Read(QStringLiteral("mine.orx")), "new text\n");
     EXPECT_FALSE(editor.Modified);
     EXPECT_EQ(QDir().entryList(QDir::Files), QStringList{"mine.orx"}) << "nothing left beside it";
-    QFile::setPermissions(dir.Path() + QStringLiteral("/locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(dir.Path() + QStringLiteral("/locked"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     // Where a temporary file can be made, the save replaces the file whole
     // (a new file takes the old one's place), so it is never half-written.
@@ -356,8 +359,7 @@ TEST_F(Editor, RunWithUnsavedWorkAsksAndNoStartsNothing) {
     host.calls.clear();
     dialogs->confirmAnswers.push_back(false);
     editor.MenuFileRunClick();
-    EXPECT_EQ(dialogs->TextsOf(QStringLiteral("confirm")),
-              QStringList{"You have not saved your work, save and run?"});
+    EXPECT_EQ(dialogs->TextsOf(QStringLiteral("confirm")), QStringList{"You have not saved your work, save and run?"});
     EXPECT_FALSE(editor.TestRunning);
     EXPECT_TRUE(host.calls.isEmpty());
     EXPECT_EQ(Read(QStringLiteral("a.orx")), "x\n");

@@ -90,12 +90,18 @@ TEST(BindingTable, HoldsTheInterfaceNamesInTheirGroupsAndOrder) {
 
 TEST(BindingTable, OneDotFiveNamesAreBoundToTheir3xEquivalents) {
     const std::map<std::string, std::string> expected = {
-        {"_Py_ZeroStruct", "_Py_FalseStruct"},  {"PyString_Type", "PyUnicode_Type"},
-        {"PyInt_Type", "PyLong_Type"},          {"PyClass_Type", "PyType_Type"},
-        {"PyCObject_Type", "PyCapsule_Type"},   {"PyString_FromString", "PyUnicode_FromString"},
-        {"PyInt_AsLong", "PyLong_AsLong"},      {"Py_InitModule4", "PyModule_Create2"},
-        {"PyClass_IsSubclass", "PyObject_IsSubclass"}, {"PyCObject_FromVoidPtr", "PyCapsule_New"},
-        {"PyEval_CallObject", "PyObject_CallObject"},  {"PyCFunction_New", "PyCFunction_NewEx"},
+        {"_Py_ZeroStruct", "_Py_FalseStruct"},
+        {"PyString_Type", "PyUnicode_Type"},
+        {"PyInt_Type", "PyLong_Type"},
+        {"PyClass_Type", "PyType_Type"},
+        {"PyCObject_Type", "PyCapsule_Type"},
+        {"PyString_FromString", "PyUnicode_FromString"},
+        {"PyInt_AsLong", "PyLong_AsLong"},
+        {"Py_InitModule4", "PyModule_Create2"},
+        {"PyClass_IsSubclass", "PyObject_IsSubclass"},
+        {"PyCObject_FromVoidPtr", "PyCapsule_New"},
+        {"PyEval_CallObject", "PyObject_CallObject"},
+        {"PyCFunction_New", "PyCFunction_NewEx"},
     };
     for (const ApiRow& row : ApiRows()) {
         auto it = expected.find(row.slot);
@@ -103,16 +109,15 @@ TEST(BindingTable, OneDotFiveNamesAreBoundToTheir3xEquivalents) {
             EXPECT_STREQ(row.symbol, it->second.c_str()) << row.slot;
         }
     }
-    for (const char* none : {"PyExc_StandardError", "PyClass_New", "PyInstance_Type", "Py_FlushLine",
-                             "PyObject_Compare", "PyFile_Type"}) {
+    for (const char* none :
+         {"PyExc_StandardError", "PyClass_New", "PyInstance_Type", "Py_FlushLine", "PyObject_Compare", "PyFile_Type"}) {
         const int index = IndexOf(none);
         ASSERT_GE(index, 0) << none;
         EXPECT_EQ(ApiRows()[static_cast<std::size_t>(index)].symbol, nullptr) << none;
     }
-    for (const char* optional : {"PyCode_Addr2Line", "PyMem_Malloc", "Py_GetBuildInfo",
-                                 "PyImport_Cleanup", "PyOS_InitInterrupts", "PyNode_Free"}) {
-        EXPECT_EQ(ApiRows()[static_cast<std::size_t>(IndexOf(optional))].use, ApiUse::Optional)
-            << optional;
+    for (const char* optional : {"PyCode_Addr2Line", "PyMem_Malloc", "Py_GetBuildInfo", "PyImport_Cleanup",
+                                 "PyOS_InitInterrupts", "PyNode_Free"}) {
+        EXPECT_EQ(ApiRows()[static_cast<std::size_t>(IndexOf(optional))].use, ApiUse::Optional) << optional;
     }
 }
 
@@ -134,7 +139,7 @@ TEST(Binding, LooksUpEverySymbolInTableOrder) {
 
 TEST(Binding, OptionalSymbolsMayBeMissing) {
     FakeLookupInterface api;
-    api.missing = {"PyCode_Addr2Line", "PyMem_Malloc", "Py_GetBuildInfo", "PyImport_Cleanup",
+    api.missing = {"PyCode_Addr2Line",           "PyMem_Malloc", "Py_GetBuildInfo", "PyImport_Cleanup",
                    "PyParser_SimpleParseString", "PyNode_Free"};
     api.BindApi();
     EXPECT_TRUE(api.IsBound());

@@ -176,8 +176,7 @@ TEST_F(Execution, ErrorClassesFormTheirFamily) {
 }
 
 TEST_F(Execution, UserDefinedExceptionGivesEPyException) {
-    const auto e = Caught<EPyException>(
-        Run({"class MyError(Exception):", "    pass", "raise MyError('boom')"}));
+    const auto e = Caught<EPyException>(Run({"class MyError(Exception):", "    pass", "raise MyError('boom')"}));
     EXPECT_EQ(typeid(e), typeid(EPyException));
     EXPECT_EQ(e.ExceptionName, QStringLiteral("MyError"));
     EXPECT_EQ(e.ExceptionValue, QStringLiteral("boom"));
@@ -192,12 +191,9 @@ TEST_F(Execution, SystemExitIsReportedAndRaisedWithoutEndingTheProgram) {
     EXPECT_TRUE(printed.contains(QStringLiteral("SystemExit: 3")));
     EXPECT_EQ(Caught<EPySystemExit>(Run({"sys.exit()"})).Message(), QStringLiteral("SystemExit"));
     EXPECT_EQ(Caught<EPySystemExit>(Run({"exit()"})).Message(), QStringLiteral("SystemExit: None"));
-    EXPECT_EQ(Caught<EPySystemExit>(Run({"raise SystemExit('bye')"})).ExceptionValue,
-              QStringLiteral("bye"));
+    EXPECT_EQ(Caught<EPySystemExit>(Run({"raise SystemExit('bye')"})).ExceptionValue, QStringLiteral("bye"));
     // Even an error hook that exits does not end the process.
-    EXPECT_NE(Run({"def _exiting_hook(*args):", "    sys.exit(9)", "sys.excepthook = _exiting_hook",
-                   "1/0"}),
-              nullptr);
+    EXPECT_NE(Run({"def _exiting_hook(*args):", "    sys.exit(9)", "sys.excepthook = _exiting_hook", "1/0"}), nullptr);
     EXPECT_TRUE(test::CapturedStderr(engine()).contains(QStringLiteral("Error in sys.excepthook:")));
     EXPECT_EQ(Run({"sys.excepthook = sys.__excepthook__", "still_running = True"}), nullptr);
     EXPECT_EQ(Eval(engine(), "still_running"), QStringLiteral("True"));
@@ -211,8 +207,8 @@ TEST_F(Execution, ErrorIsKeptInSysLastEntries) {
 }
 
 TEST_F(Execution, MissingLastTypeRaisesItsOwnMessage) {
-    EXPECT_EQ(Run({"for _n in ('last_type', 'last_value', 'last_traceback', 'last_exc'):",
-                   "    if hasattr(sys, _n):", "        delattr(sys, _n)"}),
+    EXPECT_EQ(Run({"for _n in ('last_type', 'last_value', 'last_traceback', 'last_exc'):", "    if hasattr(sys, _n):",
+                   "        delattr(sys, _n)"}),
               nullptr);
     PythonLock lock(engine().Runtime());
     try {
@@ -295,9 +291,9 @@ TEST_F(Execution, ManyExecutionsLeakNeitherResultsNorErrors) {
     }
     // The last error stays in sys.last_value (and its traceback's frame).
     EXPECT_EQ(Eval(engine(), "Probe.alive"), QStringLiteral("1"));
-    ASSERT_EQ(Run({"sys.last_type = sys.last_value = sys.last_traceback = sys.last_exc = None",
-                   "_captured.parts.clear()"}),
-              nullptr);
+    ASSERT_EQ(
+        Run({"sys.last_type = sys.last_value = sys.last_traceback = sys.last_exc = None", "_captured.parts.clear()"}),
+        nullptr);
     EXPECT_EQ(Eval(engine(), "Probe.alive"), QStringLiteral("0"));
     EXPECT_EQ(Eval(engine(), "sys.getrefcount(sentinel)"), sentinelCount);
 }
@@ -418,9 +414,8 @@ TEST_F(Execution, ModulesAreCreatedImportableAndLookedUp) {
 }
 
 TEST_F(Execution, NestedExecutionsCompleteInTheSameNamespace) {
-    ASSERT_EQ(Run({"import enginetest", "outer = 1",
-                   "inner_error = enginetest.nested('inner = outer + 1')", "after = inner * 10",
-                   "failed = enginetest.nested('1/0')", "after_failure = True"}),
+    ASSERT_EQ(Run({"import enginetest", "outer = 1", "inner_error = enginetest.nested('inner = outer + 1')",
+                   "after = inner * 10", "failed = enginetest.nested('1/0')", "after_failure = True"}),
               nullptr);
     EXPECT_EQ(Eval(engine(), "after"), QStringLiteral("20"));
     EXPECT_EQ(Eval(engine(), "inner_error"), QStringLiteral("None"));
@@ -437,13 +432,11 @@ TEST_F(Execution, WaitWithoutTheLockRunsEventsAndThreads) {
         depthInEvent = engine().ExecutionDepth();
         engine().ExecuteLines({"from_event = outer_value + 5"});
     });
-    ASSERT_EQ(Run({"import enginetest, threading, time", "outer_value = 1", "ticks = 0",
-                   "stop_ticking = False", "def tick():", "    global ticks",
-                   "    while not stop_ticking:", "        ticks += 1", "        time.sleep(0.001)",
-                   "ticker = threading.Thread(target=tick)", "ticker.start()",
-                   "before_wait = ticks", "enginetest.wait_unlocked(200)",
-                   "counted_during_wait = ticks - before_wait", "stop_ticking = True",
-                   "ticker.join()"}),
+    ASSERT_EQ(Run({"import enginetest, threading, time", "outer_value = 1", "ticks = 0", "stop_ticking = False",
+                   "def tick():", "    global ticks", "    while not stop_ticking:", "        ticks += 1",
+                   "        time.sleep(0.001)", "ticker = threading.Thread(target=tick)", "ticker.start()",
+                   "before_wait = ticks", "enginetest.wait_unlocked(200)", "counted_during_wait = ticks - before_wait",
+                   "stop_ticking = True", "ticker.join()"}),
               nullptr);
     EXPECT_EQ(Eval(engine(), "from_event"), QStringLiteral("6"));
     EXPECT_EQ(depthInEvent, 1);
@@ -452,9 +445,8 @@ TEST_F(Execution, WaitWithoutTheLockRunsEventsAndThreads) {
 
 TEST_F(Execution, ScriptThreadsRunBetweenExecutions) {
     ASSERT_EQ(Run({"import threading, time", "between = 0", "stop_between = False",
-                   "def count_between():", "    global between", "    while not stop_between:",
-                   "        between += 1", "        time.sleep(0.001)",
-                   "between_thread = threading.Thread(target=count_between, daemon=True)",
+                   "def count_between():", "    global between", "    while not stop_between:", "        between += 1",
+                   "        time.sleep(0.001)", "between_thread = threading.Thread(target=count_between, daemon=True)",
                    "between_thread.start()"}),
               nullptr);
     const int first = Eval(engine(), "between").toInt();

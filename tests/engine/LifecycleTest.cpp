@@ -19,8 +19,8 @@
 #include <cwchar>
 
 using namespace orvexa;
-using orvexa::test::MessageOf;
 using orvexa::test::Eval;
+using orvexa::test::MessageOf;
 using orvexa::test::RecordingClient;
 using orvexa::test::RecordingIO;
 
@@ -66,8 +66,7 @@ TEST_F(Lifecycle, InitializeRunsRedirectionClientsScriptAndEventInOrder) {
 
     engine->LayoutLoaded();
 
-    EXPECT_EQ(log, (QStringList{"redirect initialized=1 locked=1", "first.Initialize",
-                                "second.Initialize", "after"}));
+    EXPECT_EQ(log, (QStringList{"redirect initialized=1 locked=1", "first.Initialize", "second.Initialize", "after"}));
     EXPECT_EQ(Eval(*engine, "order"), QStringLiteral("['redirect', 'first', 'script', 'after']"));
     EXPECT_EQ(engine->Runtime().PyGILState_Check(), 0) << "the GUI thread holds no lock between executions";
     EXPECT_EQ(&GetRunningEngine(), engine.get());
@@ -256,8 +255,7 @@ TEST_F(Lifecycle, DestroyingTheEngineFinalizesThenForgetsClientsLastToFirst) {
         engine->LayoutLoaded();
         log.clear();
     }
-    EXPECT_EQ(log, (QStringList{"first.Finalize", "second.Finalize", "second.ClearEngine",
-                                "first.ClearEngine"}));
+    EXPECT_EQ(log, (QStringList{"first.Finalize", "second.Finalize", "second.ClearEngine", "first.ClearEngine"}));
     EXPECT_TRUE(unloaded);
     EXPECT_FALSE(IsEngineAvailable());
 }
@@ -284,8 +282,8 @@ TEST_F(Lifecycle, TheInterpreterRestartsInOneProcessWithAFreshNamespace) {
         ASSERT_TRUE(engine->IsInitialized());
         test::AddTestModule(*engine);
         EXPECT_EQ(Eval(*engine, "'left_over' in globals()"), QStringLiteral("False"));
-        engine->ExecuteLines({"import enginetest, json, threading", "left_over = json.dumps([1])",
-                              "enginetest.nested('inner = 2')"});
+        engine->ExecuteLines(
+            {"import enginetest, json, threading", "left_over = json.dumps([1])", "enginetest.nested('inner = 2')"});
         EXPECT_EQ(Eval(*engine, "left_over"), QStringLiteral("[1]"));
         EXPECT_EQ(Eval(*engine, "inner"), QStringLiteral("2"));
     }
@@ -366,8 +364,7 @@ TEST_F(Lifecycle, InitThreadsIsHarmlessBeforeAndAfterTheStart) {
     engine->SetInitThreads(false);
     engine->SetInitThreads(true);
     EXPECT_TRUE(engine->InitThreads());
-    engine->ExecuteLines({"import threading", "t = threading.Thread(target=lambda: None)", "t.start()",
-                          "t.join()"});
+    engine->ExecuteLines({"import threading", "t = threading.Thread(target=lambda: None)", "t.start()", "t.join()"});
 }
 
 }  // namespace

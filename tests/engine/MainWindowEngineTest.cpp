@@ -33,13 +33,11 @@ TEST_F(MainWindowEngine, PythonEngine1IsStartedWithTheMainWindowsSettings) {
     auto* io = main()->findChild<TPythonGUIInputOutput*>(QStringLiteral("PythonGUIInputOutput1"));
     ASSERT_NE(io, nullptr);
     EXPECT_EQ(engine->IO(), io);
-    EXPECT_EQ(test::Eval(*engine, "__import__('sys').stdout is __import__('sys').stderr"),
-              QStringLiteral("True"));
+    EXPECT_EQ(test::Eval(*engine, "__import__('sys').stdout is __import__('sys').stderr"), QStringLiteral("True"));
 }
 
 TEST_F(MainWindowEngine, MainCodeRunsThroughTheEngineAndSurvivesSysExit) {
-    dir.Write(QStringLiteral("s.orx"),
-              "//BIND MAIN\nimport sys\nran_main = 40 + 2\nsys.exit(5)\nnot_reached = 1\n");
+    dir.Write(QStringLiteral("s.orx"), "//BIND MAIN\nimport sys\nran_main = 40 + 2\nsys.exit(5)\nnot_reached = 1\n");
     Start();
     main()->SetRunning(true);
     TPythonEngine* engine = Engine();
@@ -69,8 +67,7 @@ TEST_F(MainWindowEngine, ComponentsGoInReverseCreationOrder) {
     Start();
     QList<QObject*> created;
     for (QObject* child : main()->children()) {
-        if (qobject_cast<TPythonEngine*>(child) || qobject_cast<EngineClient*>(child) ||
-            qobject_cast<EngineIO*>(child))
+        if (qobject_cast<TPythonEngine*>(child) || qobject_cast<EngineClient*>(child) || qobject_cast<EngineIO*>(child))
             created.append(child);
     }
     ASSERT_GE(created.size(), 3);

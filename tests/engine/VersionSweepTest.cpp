@@ -34,8 +34,8 @@ QList<QPair<QString, QString>> PyenvLibraries() {
         const auto match = versionPattern.match(version);
         if (!match.hasMatch() || match.captured(1).toInt() < 8)
             continue;
-        const QString lib = versions.filePath(version) +
-                            QStringLiteral("/lib/libpython3.%1.so.1.0").arg(match.captured(1));
+        const QString lib =
+            versions.filePath(version) + QStringLiteral("/lib/libpython3.%1.so.1.0").arg(match.captured(1));
         if (QFileInfo::exists(lib))
             found.append({version, lib});
     }

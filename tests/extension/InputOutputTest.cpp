@@ -26,8 +26,12 @@ TEST(LineAssembly, LineEndsAndControlCharacters) {
     r.io.Write(u"a\r\nb\n");
     r.io.Write(u"a\rb\n");
     r.io.Write(u"\n\n");
-    r.io.Write(u"t\tx\x01\x1b\x7f" "y\n");
-    EXPECT_EQ(r.lines, (QStringList{"abc", "a", "b", "ab", "", "", "t\tx\x7f" "y"}));
+    r.io.Write(
+        u"t\tx\x01\x1b\x7f"
+        "y\n");
+    EXPECT_EQ(r.lines, (QStringList{"abc", "a", "b", "ab", "", "",
+                                    "t\tx\x7f"
+                                    "y"}));
 }
 
 TEST(LineAssembly, LongTextIsCutAfterMaxLineLengthPlusOne) {

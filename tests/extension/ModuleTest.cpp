@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 using namespace orvexa;
-using orvexa::test::MessageOf;
 using orvexa::test::Eval;
+using orvexa::test::MessageOf;
 
 namespace {
 
@@ -75,9 +75,10 @@ TEST_F(Modules, MethodsDocStringAndErrorsAreImportable) {
     EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('testmod').Twice.__doc__")), QStringLiteral("Twice"));
 
     // The parser's error for a missing argument names the method.
-    engine->ExecuteLines({"import testmod", "try:", "    testmod.Twice()", "except TypeError as e:",
-                          "    seen = str(e)"});
-    EXPECT_TRUE(Eval(*engine, QStringLiteral("seen")).contains(QStringLiteral("Twice()"))) << Eval(*engine, "seen").toStdString();
+    engine->ExecuteLines(
+        {"import testmod", "try:", "    testmod.Twice()", "except TypeError as e:", "    seen = str(e)"});
+    EXPECT_TRUE(Eval(*engine, QStringLiteral("seen")).contains(QStringLiteral("Twice()")))
+        << Eval(*engine, "seen").toStdString();
 
     // A second Initialize of an initialised client does nothing.
     module->Initialize();
@@ -127,8 +128,7 @@ TEST_F(Modules, ParentThatIsNoClassFailsInitialisation) {
 
 TEST_F(Modules, UnnamedErrorFailsInitialisation) {
     module->Errors().Add();
-    EXPECT_EQ(MessageOf([&] { engine->LayoutLoaded(); }),
-              QStringLiteral("Error without name in module \"testmod\""));
+    EXPECT_EQ(MessageOf([&] { engine->LayoutLoaded(); }), QStringLiteral("Error without name in module \"testmod\""));
 }
 
 TEST_F(Modules, ParentInTheSameModuleIsFoundByItsName) {
@@ -191,8 +191,8 @@ TEST_F(Modules, EventMethodsReachTheirItemThroughClosures) {
     engine->LayoutLoaded();
     EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('testmod').Add(2, 3)")), QStringLiteral("5"));
     EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('testmod').Add.__doc__")), QStringLiteral("Adds.\n"));
-    engine->ExecuteLines({"import testmod", "try:", "    testmod.Fails()", "except RuntimeError as e:",
-                          "    failed = str(e)"});
+    engine->ExecuteLines(
+        {"import testmod", "try:", "    testmod.Fails()", "except RuntimeError as e:", "    failed = str(e)"});
     EXPECT_EQ(Eval(*engine, QStringLiteral("failed")), QStringLiteral("handler failed"));
     EXPECT_EQ(senders, (QList<TEventDef*>{&add, &fails}));
 }
@@ -228,8 +228,8 @@ TEST_F(Modules, TypesGetAConstructorDocumentationAndCounters) {
     EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('testmod').CreatePoint.__doc__")),
               QStringLiteral("Creates a new instance of type Point"));
     EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('testmod').Point.__doc__")), QStringLiteral("A point."));
-    engine->ExecuteLines({"import testmod", "p = testmod.CreatePoint()", "q = testmod.Point()",
-                          "name = type(p).__name__", "del q"});
+    engine->ExecuteLines(
+        {"import testmod", "p = testmod.CreatePoint()", "q = testmod.Point()", "name = type(p).__name__", "del q"});
     EXPECT_EQ(Eval(*engine, QStringLiteral("name")), QStringLiteral("Point"));
     const TPythonType::TypeStats& stats = point.TypeStatistics();
     EXPECT_EQ(stats.TypeName, QStringLiteral("Point"));

@@ -1,9 +1,9 @@
 // The interpreter's standard streams redirected through "pyio" into the IO
 // component and the Output window's control. One process per case.
+#include "extension/Pyio.h"
 #include "extension/PythonGUIInputOutput.h"
 #include "extension/PythonModule.h"
 #include "extension/PythonType.h"
-#include "extension/Pyio.h"
 #include "extension/output.h"
 #include "platform/fake/ScriptedDialogs.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -85,7 +85,8 @@ TEST_F(Redirected, StreamsAreOneDebugOutputAndPyioExistsFirst) {
                                            "__import__('sys').stdin")),
               QStringLiteral("True"));
     EXPECT_EQ(Eval(*engine, QStringLiteral("type(__import__('sys').stdout).__name__")), QStringLiteral("DebugOutput"));
-    EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('pyio').write.__doc__")), QStringLiteral("write(String) -> None"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('pyio').write.__doc__")),
+              QStringLiteral("write(String) -> None"));
     EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('pyio').GetTypesStats()")), QStringLiteral("[]"));
     EXPECT_EQ(Eval(*engine, QStringLiteral("__import__('pyio').GetTypesStats('x')")), QStringLiteral("[]"));
 }
@@ -181,9 +182,9 @@ TEST_F(Redirected, TheStreamsAnswerWhatLibrariesAskOfThem) {
     engine->LayoutLoaded();
     Run({"import io, sys", "out = sys.stdout",
          "facts = (out.isatty(), out.encoding, out.errors, out.closed, out.readable(), out.writable(),",
-         "         out.seekable())",
-         "try:", "    out.fileno()", "    fileno = 'a descriptor'", "except io.UnsupportedOperation:",
-         "    fileno = 'unsupported'", "out.writelines(['one, ', 'two\\n', 'three\\n'])"});
+         "         out.seekable())", "try:", "    out.fileno()", "    fileno = 'a descriptor'",
+         "except io.UnsupportedOperation:", "    fileno = 'unsupported'",
+         "out.writelines(['one, ', 'two\\n', 'three\\n'])"});
     EXPECT_EQ(Eval(*engine, QStringLiteral("facts")),
               QStringLiteral("(False, 'utf-8', 'backslashreplace', False, True, True, False)"));
     EXPECT_EQ(Eval(*engine, QStringLiteral("fileno")), QStringLiteral("unsupported"));
@@ -201,7 +202,8 @@ TEST_F(Redirected, InputOnAnotherThreadGetsTheEndOfInputWithoutABox) {
 
 TEST_F(Redirected, PythonThreadsRunWhileTheInputBoxWaitsForTheUser) {
     engine->LayoutLoaded();
-    const QString base = QDir::temp().filePath(QStringLiteral("orvexa-input-%1").arg(QCoreApplication::applicationPid()));
+    const QString base =
+        QDir::temp().filePath(QStringLiteral("orvexa-input-%1").arg(QCoreApplication::applicationPid()));
     const QString shown = base + QStringLiteral(".shown");
     const QString answered = base + QStringLiteral(".thread");
     bool threadRan = false;
@@ -216,8 +218,8 @@ TEST_F(Redirected, PythonThreadsRunWhileTheInputBoxWaitsForTheUser) {
     };
     dialogs->inputAnswers.push_back(QStringLiteral("typed"));
     Run({"import os, threading, time", "def work():", "    while not os.path.exists(r'" + shown + "'):",
-         "        time.sleep(0.005)", "    open(r'" + answered + "', 'w').close()",
-         "t = threading.Thread(target=work)", "t.start()", "answer = input()", "t.join()"});
+         "        time.sleep(0.005)", "    open(r'" + answered + "', 'w').close()", "t = threading.Thread(target=work)",
+         "t.start()", "answer = input()", "t.join()"});
     EXPECT_TRUE(threadRan) << "the thread waited for the box to close";
     EXPECT_EQ(Eval(*engine, QStringLiteral("answer")), QStringLiteral("typed"));
     QFile::remove(shown);

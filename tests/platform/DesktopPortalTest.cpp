@@ -61,8 +61,8 @@ TEST(DesktopPortal, AWaylandSessionWithAPortalTakesItsInput) {
         EXPECT_TRUE(portal.Calls().isEmpty()) << "nothing asked before the first input";
     }
     {
-        const Variables screenOnly{{"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_INPUT_BACKEND", "x11"},
-                                   {"ORVEXA_SCREEN_BACKEND", ""}};
+        const Variables screenOnly{
+            {"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_INPUT_BACKEND", "x11"}, {"ORVEXA_SCREEN_BACKEND", ""}};
         const platform::Services services = platform::CreateDesktopServices();
         EXPECT_TRUE(ScreenIsTheCasts(services)) << "a screen cast of its own";
         EXPECT_FALSE(InputIsThePortals(services));
@@ -74,23 +74,23 @@ TEST(DesktopPortal, AWaylandSessionWithAPortalTakesItsInput) {
         EXPECT_FALSE(services.session.portalScreen);
     }
     {
-        const Variables forcedX11{{"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_INPUT_BACKEND", "x11"},
-                                  {"ORVEXA_KEY_BACKEND", "x11"}};
+        const Variables forcedX11{
+            {"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_INPUT_BACKEND", "x11"}, {"ORVEXA_KEY_BACKEND", "x11"}};
         const platform::Services services = platform::CreateDesktopServices();
         EXPECT_FALSE(InputIsThePortals(services));
         EXPECT_FALSE(services.session.portalInput);
         EXPECT_FALSE(services.session.portalShortcuts);
     }
     {
-        const Variables x11Session{{"XDG_SESSION_TYPE", "x11"}, {"ORVEXA_INPUT_BACKEND", ""},
-                                   {"ORVEXA_SCREEN_BACKEND", ""}};
+        const Variables x11Session{
+            {"XDG_SESSION_TYPE", "x11"}, {"ORVEXA_INPUT_BACKEND", ""}, {"ORVEXA_SCREEN_BACKEND", ""}};
         const platform::Services services = platform::CreateDesktopServices();
         EXPECT_FALSE(InputIsThePortals(services)) << "an X11 session keeps X11";
         EXPECT_FALSE(ScreenIsTheCasts(services));
     }
     {
-        const Variables forcedPortal{{"XDG_SESSION_TYPE", "x11"}, {"ORVEXA_INPUT_BACKEND", "portal"},
-                                     {"ORVEXA_SCREEN_BACKEND", "portal"}};
+        const Variables forcedPortal{
+            {"XDG_SESSION_TYPE", "x11"}, {"ORVEXA_INPUT_BACKEND", "portal"}, {"ORVEXA_SCREEN_BACKEND", "portal"}};
         const platform::Services services = platform::CreateDesktopServices();
         EXPECT_TRUE(InputIsThePortals(services));
         EXPECT_TRUE(ScreenIsTheCasts(services));

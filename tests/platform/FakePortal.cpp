@@ -153,12 +153,11 @@ public:
                     results.insert(QStringLiteral("devices"), 3u);
                 StreamEntry stream;
                 stream.node = portal_.streamNode;
-                stream.properties.insert(QStringLiteral("size"), QVariant::fromValue(StreamSize{
-                                                                     portal_.streamWidth, portal_.streamHeight}));
+                stream.properties.insert(QStringLiteral("size"),
+                                         QVariant::fromValue(StreamSize{portal_.streamWidth, portal_.streamHeight}));
                 results.insert(QStringLiteral("streams"), QVariant::fromValue(QList<StreamEntry>{stream}));
                 if (screenCast ? portal_.screenCastVersion >= 4 : portal_.version_ >= 2)
-                    results.insert(QStringLiteral("restore_token"),
-                                   QStringLiteral("token-%1").arg(++portal_.tokens_));
+                    results.insert(QStringLiteral("restore_token"), QStringLiteral("token-%1").arg(++portal_.tokens_));
             }
         }
         QDBusMessage response = QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"),
@@ -229,8 +228,8 @@ void FakePortal::run() {
     qDBusRegisterMetaType<StreamEntry>();
     qDBusRegisterMetaType<QList<StreamEntry>>();
     {
-        QDBusConnection connection = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                                                   QStringLiteral("orvexa-fake-portal"));
+        QDBusConnection connection =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("orvexa-fake-portal"));
         FakePortalObject object(*this, connection);
         const bool ok = connection.isConnected() &&
                         connection.registerVirtualObject(QStringLiteral("/org/freedesktop/portal/desktop"), &object,

@@ -52,8 +52,8 @@ TEST(KeyStateTable, SnapshotIncludesTheEventsOwnKeyAndAltSetsTheContextBit) {
 
 TEST(KeyStateTable, KeysWithTheSameCodeAreTrackedApart) {
     KeyStateTable table;
-    table.Apply(50, vk::Shift, true);   // left Shift
-    table.Apply(62, vk::Shift, true);   // right Shift, also VK_SHIFT
+    table.Apply(50, vk::Shift, true);  // left Shift
+    table.Apply(62, vk::Shift, true);  // right Shift, also VK_SHIFT
     table.Apply(62, vk::Shift, false);
     EXPECT_TRUE(table.Modifiers().shift) << "the left Shift is still held";
     table.Apply(50, vk::Shift, false);

@@ -53,13 +53,13 @@ TEST_P(KeyStores, KeysIgnoreLetterCaseAndStrayBackslashes) {
     EXPECT_TRUE(store->KeyExists(QStringLiteral("Software\\\\Python\\PythonCore\\1.5\\PythonPath\\")));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Backends, KeyStores,
-    ::testing::Values(Backend{"qt", [](const QString& file) { return CreateQtKeyStore(file); }},
-                      Backend{"fake", [](const QString&) -> std::unique_ptr<KeyStore> {
-                                  return std::make_unique<FakeKeyStore>();
-                              }}),
-    [](const ::testing::TestParamInfo<Backend>& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Backends, KeyStores,
+                         ::testing::Values(Backend{"qt", [](const QString& file) { return CreateQtKeyStore(file); }},
+                                           Backend{"fake",
+                                                   [](const QString&) -> std::unique_ptr<KeyStore> {
+                                                       return std::make_unique<FakeKeyStore>();
+                                                   }}),
+                         [](const ::testing::TestParamInfo<Backend>& param) { return std::string(param.param.name); });
 
 TEST(QtKeyStore, ValuesAreKeptAcrossInstances) {
     QTemporaryDir dir;

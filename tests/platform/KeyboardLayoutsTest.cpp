@@ -28,7 +28,6 @@ namespace {
 constexpr unsigned kAE01 = 10, kAE02 = 11, kAD01 = 24, kAD02 = 25, kAD06 = 29, kAC01 = 38, kAB01 = 52;
 constexpr unsigned kLeftShift = 50, kLeftControl = 37, kLeftAlt = 64, kRightAlt = 108;
 
-
 class KeyboardLayouts : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -84,8 +83,7 @@ protected:
 TEST_F(KeyboardLayouts, UnitedStates) {
     Use({QStringLiteral("us")});
     EXPECT_EQ(NamesOf({kAC01, kAD01, kAE01, kAB01, kAD06}), (QStringList{"A", "Q", "1", "Z", "Y"}));
-    EXPECT_EQ(NamesOf({kAC01, kAE02}, {kLeftControl, kLeftShift}),
-              (QStringList{"CONTROL-SHIFT-A", "CONTROL-SHIFT-2"}));
+    EXPECT_EQ(NamesOf({kAC01, kAE02}, {kLeftControl, kLeftShift}), (QStringList{"CONTROL-SHIFT-A", "CONTROL-SHIFT-2"}));
     EXPECT_EQ(NamesOf({kAD01}, {kRightAlt}), QStringList{"ALT-Q"}) << "the right Alt key is Alt on a US layout";
 }
 

@@ -92,9 +92,9 @@ TEST_F(PipeWireStreamTest, BarsReadInTheirPlacesInEachFormat) {
     // ignored the stride would slide off the bars row by row.
     for (const char* format : {"BGRx", "RGBA", "xRGB", "ABGR", "BGR", "RGB"}) {
         const QString name = QStringLiteral("orvexa-test-%1").arg(QString::fromLatin1(format).toLower());
-        auto stream = Consume(name, {"pattern=smpte"},
-                              QStringLiteral("video/x-raw,format=%1,width=77,height=33,framerate=30/1")
-                                  .arg(QLatin1String(format)));
+        auto stream = Consume(
+            name, {"pattern=smpte"},
+            QStringLiteral("video/x-raw,format=%1,width=77,height=33,framerate=30/1").arg(QLatin1String(format)));
         ASSERT_TRUE(stream->WaitForFrame(kFrameWait)) << format << ": " << stream->Failure();
         EXPECT_EQ(stream->FrameSize(), (ScreenSize{77, 33}));
         ExpectBars(*stream, 77, 33, format);
@@ -172,8 +172,7 @@ TEST_F(PipeWireStreamTest, TheScreenMapsTheDesktopsCoordinatesOntoTheStreamsPixe
     for (int row = 0; row < 4; ++row)
         for (int x = 0; x < 70; ++x) {
             const std::uint32_t colorRef = screen.PixelColor(x, 2 + row);
-            const std::uint32_t rgb =
-                ((colorRef & 0xFF) << 16) | (colorRef & 0xFF00) | ((colorRef >> 16) & 0xFF);
+            const std::uint32_t rgb = ((colorRef & 0xFF) << 16) | (colorRef & 0xFF00) | ((colorRef >> 16) & 0xFF);
             ASSERT_EQ(grabbed.Row(row)[x], rgb) << x << "," << 2 + row;
         }
     EXPECT_EQ(grabbed.Row(0)[(2 * 5 + 1) * 70 / 14], 0xFF0000u) << "the red bar";

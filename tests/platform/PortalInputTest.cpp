@@ -57,16 +57,16 @@ TEST_F(PortalInputTest, TheFirstInputStartsTheSessionOnceAndEachInputIsItsCall) 
     input.TypeText(U"a\n", {});
     ASSERT_TRUE(portal->WaitForCalls(4 + 14));
     const QStringList calls = portal->Calls();
-    EXPECT_EQ(calls.mid(0, 4), (QStringList{"CreateSession", "SelectDevices types=3", "SelectSources types=1",
-                                            "Start"}))
+    EXPECT_EQ(calls.mid(0, 4),
+              (QStringList{"CreateSession", "SelectDevices types=3", "SelectSources types=1", "Start"}))
         << "version 1: no persistence asked";
-    EXPECT_EQ(Notifications(),
-              (QStringList{"NotifyKeyboardKeycode 30 1", "NotifyKeyboardKeycode 30 0", "NotifyKeyboardKeycode 42 1",
-                           "NotifyPointerMotionAbsolute 42 960 1080", "NotifyPointerMotion -5 7",
-                           "NotifyPointerButton 272 1", "NotifyPointerButton 272 0", "NotifyPointerButton 273 1",
-                           "NotifyKeyboardKeysym 16785580 1", "NotifyKeyboardKeysym 16785580 0",
-                           "NotifyKeyboardKeysym 97 1", "NotifyKeyboardKeysym 97 0", "NotifyKeyboardKeysym 65293 1",
-                           "NotifyKeyboardKeysym 65293 0"}));
+    EXPECT_EQ(
+        Notifications(),
+        (QStringList{"NotifyKeyboardKeycode 30 1", "NotifyKeyboardKeycode 30 0", "NotifyKeyboardKeycode 42 1",
+                     "NotifyPointerMotionAbsolute 42 960 1080", "NotifyPointerMotion -5 7", "NotifyPointerButton 272 1",
+                     "NotifyPointerButton 272 0", "NotifyPointerButton 273 1", "NotifyKeyboardKeysym 16785580 1",
+                     "NotifyKeyboardKeysym 16785580 0", "NotifyKeyboardKeysym 97 1", "NotifyKeyboardKeysym 97 0",
+                     "NotifyKeyboardKeysym 65293 1", "NotifyKeyboardKeysym 65293 0"}));
     EXPECT_TRUE(store->DefaultValue(PortalInput::RestoreTokenKey()).isNull()) << "nothing to keep in version 1";
 }
 
@@ -74,7 +74,7 @@ TEST_F(PortalInputTest, VersionTwoPersistsAndTheRestoreTokenComesBackNextRun) {
     Serve(2);
     {
         PortalInput input(QDBusConnection::sessionBus(), store);
-    input.RequestTimeoutMs = kTimeoutMs;
+        input.RequestTimeoutMs = kTimeoutMs;
         input.KeybdEvent(vk::Space, 0, 0);
     }
     EXPECT_EQ(store->DefaultValue(PortalInput::RestoreTokenKey()), QStringLiteral("token-1"));

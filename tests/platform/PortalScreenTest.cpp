@@ -146,8 +146,8 @@ TEST_F(PortalScreenTest, ARefusalIsAnErrorThatStandsWithoutAskingAgain) {
     EXPECT_TRUE(first.contains(QStringLiteral("not allowed"))) << first.toStdString();
     EXPECT_THROW(screen.PrimarySize(), Exception) << "no made-up size";
     EXPECT_THROW(screen.CursorPosition(), Exception);
-    EXPECT_EQ(portal->Calls(), (QStringList{"CreateSession", "SelectSources cursor_mode=4 persist_mode=2 types=1",
-                                            "Start"}));
+    EXPECT_EQ(portal->Calls(),
+              (QStringList{"CreateSession", "SelectSources cursor_mode=4 persist_mode=2 types=1", "Start"}));
     EXPECT_TRUE(store->DefaultValue(PortalScreenCast::RestoreTokenKey()).isNull());
 }
 
@@ -159,10 +159,9 @@ TEST_F(PortalScreenTest, InputAndScreenShareTheRemoteDesktopSession) {
     EXPECT_EQ(FirstPixel(screen), kColour);
     input->KeybdEvent('A', 0, 0);
     ASSERT_TRUE(portal->WaitForCalls(6));
-    EXPECT_EQ(portal->Calls(),
-              (QStringList{"CreateSession", "SelectDevices persist_mode=2 types=3",
-                           "SelectSources cursor_mode=4 types=1", "Start", "OpenPipeWireRemote",
-                           "NotifyKeyboardKeycode 30 1"}))
+    EXPECT_EQ(portal->Calls(), (QStringList{"CreateSession", "SelectDevices persist_mode=2 types=3",
+                                            "SelectSources cursor_mode=4 types=1", "Start", "OpenPipeWireRemote",
+                                            "NotifyKeyboardKeycode 30 1"}))
         << "one session, one question; its screen cast is not asked to persist by itself";
     EXPECT_FALSE(screen.CursorPosition()) << "the test video carries no cursor";
 }

@@ -66,8 +66,8 @@ TEST(QtFileDialogs, OpenAndSaveStartInTheWorkingDirectoryNotWhereTheLastOneWent)
         startedIn = Canonical(dialog->directory().absolutePath());
         static_cast<QDialog*>(dialog)->accept();  // Return
     });
-    const QString saved = dialogs->SaveFileName(nullptr, QStringLiteral("Orvexa Script (*.orx)"),
-                                                QStringLiteral("orx"), QStringLiteral("mine.orx"));
+    const QString saved = dialogs->SaveFileName(nullptr, QStringLiteral("Orvexa Script (*.orx)"), QStringLiteral("orx"),
+                                                QStringLiteral("mine.orx"));
     EXPECT_EQ(startedIn, Canonical(later.path()));
     EXPECT_EQ(QFileInfo(saved).fileName(), QStringLiteral("mine.orx"));
     EXPECT_EQ(Canonical(QFileInfo(saved).absolutePath()), Canonical(later.path()));

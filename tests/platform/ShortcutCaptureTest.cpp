@@ -76,8 +76,8 @@ TEST(ShortcutCapture, TheScriptsKeysAreBoundAndAnActivationIsTheirPressAndReleas
 TEST(ShortcutNames, EveryNameAPressCanHaveReadsBackToItself) {
     using platform::portal::ParseKeyName;
     using platform::portal::TriggerOf;
-    const std::uint32_t codes[] = {vk::Back, vk::Tab, vk::Return, vk::Space, '0', '9', 'A', 'Z',
-                                   vk::Numpad1, vk::Divide, vk::F1, vk::F11};
+    const std::uint32_t codes[] = {vk::Back, vk::Tab, vk::Return,  vk::Space,  '0',    '9',
+                                   'A',      'Z',     vk::Numpad1, vk::Divide, vk::F1, vk::F11};
     for (const std::uint32_t code : codes)
         for (int mods = 0; mods < 8; ++mods) {
             const platform::KeyModifiers down{(mods & 4) != 0, (mods & 1) != 0, (mods & 2) != 0};

@@ -22,11 +22,10 @@ using orvexa::test::SetLayout;
 
 namespace {
 
-constexpr unsigned long kUdiaeresis = 0xFC;  // ü
+constexpr unsigned long kUdiaeresis = 0xFC;         // ü
 constexpr unsigned long kCapitalUdiaeresis = 0xDC;  // Ü
-constexpr unsigned long kSharpS = 0xDF;  // ß
-constexpr unsigned long kZhe = 0x6D6;  // ж, on no German key
-
+constexpr unsigned long kSharpS = 0xDF;             // ß
+constexpr unsigned long kZhe = 0x6D6;               // ж, on no German key
 
 class Spares : public ::testing::Test {
 protected:

@@ -10,8 +10,7 @@
 namespace orvexa::test {
 
 // Writes a mono 16-bit PCM WAV file.
-inline bool WriteWav(const QString& name, const std::vector<std::int16_t>& samples,
-                     std::uint32_t rate = 44100) {
+inline bool WriteWav(const QString& name, const std::vector<std::int16_t>& samples, std::uint32_t rate = 44100) {
     QByteArray bytes;
     const auto put32 = [&](std::uint32_t v) {
         for (int i = 0; i < 4; ++i)

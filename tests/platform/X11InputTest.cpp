@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace orvexa::platform;
 namespace vk = orvexa::vk;
 
@@ -42,12 +41,11 @@ TEST_F(X11Backends, EveryKeyOfTheKeyboardReadsBackAsItsCode) {
         codes.push_back(c);
     for (int f = vk::F1; f <= vk::F12; ++f)
         codes.push_back(f);
-    for (const int c : {vk::Back, vk::Tab, vk::Return, vk::Shift, vk::Control, vk::Menu,
-                        vk::Escape, vk::Space, vk::Prior, vk::Next, vk::End, vk::Home, vk::Left,
-                        vk::Up, vk::Right, vk::Down, vk::Insert, vk::Delete, vk::Multiply,
-                        vk::Add, vk::Subtract, vk::Divide, vk::Oem1, vk::OemPlus, vk::OemComma,
-                        vk::OemMinus, vk::OemPeriod, vk::Oem2, vk::Oem3, vk::Oem4, vk::Oem5,
-                        vk::Oem6, vk::Oem7})
+    for (const int c : {vk::Back,   vk::Tab,   vk::Return,  vk::Shift,    vk::Control,  vk::Menu,      vk::Escape,
+                        vk::Space,  vk::Prior, vk::Next,    vk::End,      vk::Home,     vk::Left,      vk::Up,
+                        vk::Right,  vk::Down,  vk::Insert,  vk::Delete,   vk::Multiply, vk::Add,       vk::Subtract,
+                        vk::Divide, vk::Oem1,  vk::OemPlus, vk::OemComma, vk::OemMinus, vk::OemPeriod, vk::Oem2,
+                        vk::Oem3,   vk::Oem4,  vk::Oem5,    vk::Oem6,     vk::Oem7})
         codes.push_back(c);
     for (const int code : codes) {
         const unsigned keycode = x11::VirtualKeyToKeycode(display, code);
@@ -128,7 +126,7 @@ TEST_F(X11Backends, NormalisedPositionsTurnIntoPixelsAsWindowsDoes) {
     EXPECT_EQ(x11::X11Input::NormalisedToPixel(65535, 1280), 1280);  // 1279.98
     EXPECT_EQ(x11::X11Input::NormalisedToPixel(51, 1280), 1);        // 0.996
     EXPECT_EQ(x11::X11Input::NormalisedToPixel(-640, 1024), -10);
-    EXPECT_EQ(x11::X11Input::NormalisedToPixel(-33, 1024), -1);      // -0.52
+    EXPECT_EQ(x11::X11Input::NormalisedToPixel(-33, 1024), -1);  // -0.52
 }
 
 TEST_F(X11Backends, AbsoluteMotionLandsOnThePixelAndClampsAtTheEdges) {

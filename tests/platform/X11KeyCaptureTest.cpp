@@ -13,8 +13,8 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <initializer_list>
 #include <cstdlib>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -60,14 +60,17 @@ protected:
 TEST_F(X11KeyCaptureTest, ReportsAFastCombinationWithTheModifiersOfEachPress) {
     ASSERT_TRUE(capture->Start(seen.Callback()));
     // Sent in one burst: by the time the events are read, every key is up.
-    for (auto [key, press] : {std::pair<int, bool>{vk::Control, true}, {vk::Shift, true}, {'A', true},
-                              {'A', false}, {vk::Shift, false}, {vk::Control, false}})
+    for (auto [key, press] : {std::pair<int, bool>{vk::Control, true},
+                              {vk::Shift, true},
+                              {'A', true},
+                              {'A', false},
+                              {vk::Shift, false},
+                              {vk::Control, false}})
         keys.Key(key, press);
     keys.Sync();
     const std::vector<KeyEvent> events = seen.Wait(6);
     ASSERT_EQ(events.size(), 6u);
-    EXPECT_EQ(Codes(events),
-              (std::vector<std::uint32_t>{vk::Control, vk::Shift, 'A', 'A', vk::Shift, vk::Control}));
+    EXPECT_EQ(Codes(events), (std::vector<std::uint32_t>{vk::Control, vk::Shift, 'A', 'A', vk::Shift, vk::Control}));
     for (size_t i = 0; i < 6; ++i)
         EXPECT_EQ(events[i].Released(), i >= 3) << i;
     EXPECT_EQ(events[0].modifiers, (KeyModifiers{false, true, false}));
@@ -129,8 +132,8 @@ TEST_F(X11KeyCaptureTest, KeypadFollowsNumLockAndCapsLockChangesNoCode) {
     for (const KeyEvent& e : seen.Wait(16))
         if (!e.Released())
             presses.push_back(e);
-    EXPECT_EQ(Codes(presses), (std::vector<std::uint32_t>{vk::NumLock, vk::Numpad1, vk::NumLock, vk::End,
-                                                          vk::Capital, 'A', vk::Capital, vk::F12}));
+    EXPECT_EQ(Codes(presses), (std::vector<std::uint32_t>{vk::NumLock, vk::Numpad1, vk::NumLock, vk::End, vk::Capital,
+                                                          'A', vk::Capital, vk::F12}));
 }
 
 TEST_F(X11KeyCaptureTest, KeysHeldAtStartCountFromTheFirstPress) {

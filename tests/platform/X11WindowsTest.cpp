@@ -153,7 +153,8 @@ TEST_P(X11WindowsTest, ScriptThreadsMayAskAtTheSameTime) {
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&, t] {
             for (int i = 0; i < 100; ++i)
-                right[t] += windows->Title(windows->FocusedWindow()) == kUnicodeTitle && !windows->VisibleWindows().empty();
+                right[t] +=
+                    windows->Title(windows->FocusedWindow()) == kUnicodeTitle && !windows->VisibleWindows().empty();
         });
     for (std::thread& thread : threads)
         thread.join();

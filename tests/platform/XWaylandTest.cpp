@@ -59,14 +59,15 @@ TEST_F(XWayland, AGrabOnTheScreenRaisesTheWaylandReasonAndOneOffItIsEmpty) {
     platform::x11::X11InputServices x11 = platform::x11::CreateX11InputServices();
     ASSERT_NE(x11.screen, nullptr);
     const platform::ScreenSize size = x11.screen->PrimarySize();
-    for (const platform::ScreenRect& rect : {platform::ScreenRect{0, 0, size.width, size.height},
-                                             platform::ScreenRect{-10, -10, 20, 20}}) {
+    for (const platform::ScreenRect& rect :
+         {platform::ScreenRect{0, 0, size.width, size.height}, platform::ScreenRect{-10, -10, 20, 20}}) {
         try {
             const platform::ScreenPixels pixels = x11.screen->Grab(rect);
             ADD_FAILURE() << "read " << pixels.pixels.size() << " pixels";
         } catch (const Exception& e) {
             EXPECT_TRUE(e.Message().contains(QStringLiteral("Wayland session"))) << e.Message().toStdString();
-            EXPECT_TRUE(e.Message().contains(QStringLiteral("PixelSearch and ImageSearch"))) << e.Message().toStdString();
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("PixelSearch and ImageSearch")))
+                << e.Message().toStdString();
         }
     }
     EXPECT_TRUE(x11.screen->Grab({size.width, 0, 10, 10}).pixels.empty());

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "tests/support/QtPrinters.h"
 #include "app/FormMain.h"
 #include "app/Startup.h"
 #include "automation/ProgramContext.h"
 #include "platform/Services.h"
 #include "platform/fake/ScriptedDialogs.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -36,8 +36,7 @@ bool WestonSession::Start(int timeoutMs) {
     weston_.start(QStringLiteral("weston"),
                   {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--xwayland"),
                    QStringLiteral("--socket=") + socket_, QStringLiteral("--width=1024"),
-                   QStringLiteral("--height=768"), QStringLiteral("--idle-time=0"),
-                   QStringLiteral("--log=") + log_});
+                   QStringLiteral("--height=768"), QStringLiteral("--idle-time=0"), QStringLiteral("--log=") + log_});
     if (!weston_.waitForStarted(5000)) {
         failure_ = QStringLiteral("weston did not start (is it installed?)");
         return false;

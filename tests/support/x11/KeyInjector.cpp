@@ -42,7 +42,8 @@ bool KeyInjector::UserKeycode(unsigned keycode, bool press) {
         if (devices[i].use != IsXExtensionKeyboard || name.find("XTEST") != std::string_view::npos)
             continue;
         if (XDevice* device = XOpenDevice(display_.get(), devices[i].id)) {
-            sent = XTestFakeDeviceKeyEvent(display_.get(), device, keycode, press ? True : False, nullptr, 0, CurrentTime) != 0;
+            sent = XTestFakeDeviceKeyEvent(display_.get(), device, keycode, press ? True : False, nullptr, 0,
+                                           CurrentTime) != 0;
             XCloseDevice(display_.get(), device);
         }
     }

@@ -30,8 +30,7 @@ KeyPressReceiver::KeyPressReceiver() : display_(x11::X11Display::Open()) {
     while (event.type != MapNotify);
     // Another client may hold the keyboard for a moment; try for a second.
     for (int attempt = 0; attempt < 100 && !grabbed_; ++attempt) {
-        grabbed_ = XGrabKeyboard(display, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime) ==
-                   GrabSuccess;
+        grabbed_ = XGrabKeyboard(display, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
         if (!grabbed_)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

@@ -65,9 +65,9 @@ void TextReceiver::Clear() {
 void TextReceiver::ReadKeymap() {
     xcb_connection_t* connection = XGetXCBConnection(display_.get());
     const std::int32_t device = xkb_x11_get_core_keyboard_device_id(connection);
-    xkb_keymap* keymap = device < 0 ? nullptr
-                                    : xkb_x11_keymap_new_from_device(context_, connection, device,
-                                                                     XKB_KEYMAP_COMPILE_NO_FLAGS);
+    xkb_keymap* keymap =
+        device < 0 ? nullptr
+                   : xkb_x11_keymap_new_from_device(context_, connection, device, XKB_KEYMAP_COMPILE_NO_FLAGS);
     if (!keymap)
         return;
     xkb_state_unref(state_);

@@ -14,9 +14,9 @@ namespace orvexa::platform::x11 {
 class TitledWindow {
 public:
     enum class Naming {
-        NetWmName,      // _NET_WM_NAME in UTF-8 and WM_NAME in Latin-1, as toolkits set them
-        WmNameOnly,     // WM_NAME only, Latin-1 (STRING)
-        CompoundText    // WM_NAME only, as compound text
+        NetWmName,    // _NET_WM_NAME in UTF-8 and WM_NAME in Latin-1, as toolkits set them
+        WmNameOnly,   // WM_NAME only, Latin-1 (STRING)
+        CompoundText  // WM_NAME only, as compound text
     };
     TitledWindow(const QString& title, Naming naming = Naming::NetWmName);
     ~TitledWindow();
