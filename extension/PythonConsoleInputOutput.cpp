@@ -64,7 +64,7 @@ QString TPythonConsoleInputOutput::ReceiveData() {
         return QString();  // the program is closing: nothing is taken
     // A last line without its line end is a line too.
     const qsizetype length = end >= 0 ? end + 1 : buffered_.size();
-    const QString line = QString::fromUtf8(buffered_.left(length));
+    QString line = QString::fromUtf8(buffered_.left(length));
     buffered_.remove(0, length);
     return line;
 }

@@ -191,7 +191,7 @@ std::optional<unsigned> PipeWireDaemon::NodeId(const QString& name, int timeoutM
         QByteArray dump;
         if (Run(QStringLiteral("pw-dump"), {}, &dump)) {
             const QJsonArray objects = QJsonDocument::fromJson(dump).array();
-            for (const QJsonValue& object : objects) {
+            for (const auto& object : objects) {
                 const QJsonObject o = object.toObject();
                 if (o.value(u"type").toString() == u"PipeWire:Interface:Node" &&
                     o.value(u"info").toObject().value(u"props").toObject().value(u"node.name").toString() == name)
