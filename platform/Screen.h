@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -28,6 +29,22 @@ struct ScreenRect {
     bool Empty() const { return width <= 0 || height <= 0; }
     friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
 };
+
+// The part of `rect` that lies on a screen of `size` (whose top-left pixel is
+// (0, 0)); an empty rectangle when no part of it does. Safe from overflow
+// for any corner and extent.
+inline ScreenRect ClippedTo(ScreenRect rect, ScreenSize size) {
+    if (rect.Empty())
+        return {};
+    const long long left = std::max(rect.x, 0);
+    const long long top = std::max(rect.y, 0);
+    const long long right = std::min<long long>(static_cast<long long>(rect.x) + rect.width, size.width);
+    const long long bottom = std::min<long long>(static_cast<long long>(rect.y) + rect.height, size.height);
+    if (right <= left || bottom <= top)
+        return {};
+    return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+            static_cast<int>(bottom - top)};
+}
 
 // The pixels of a rectangle of the screen, read at one moment. Rows run
 // from the top, each from the left; `stride` pixels lie from the start of

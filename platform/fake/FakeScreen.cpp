@@ -14,13 +14,13 @@ std::uint32_t FakeScreen::PixelColor(int x, int y) {
 ScreenPixels FakeScreen::Grab(ScreenRect rect) {
     ++grabs;
     ScreenPixels result;
-    const int left = std::max(rect.x, 0);
-    const int top = std::max(rect.y, 0);
-    const int right = static_cast<int>(std::min<long long>(static_cast<long long>(rect.x) + rect.width, size.width));
-    const int bottom = static_cast<int>(std::min<long long>(static_cast<long long>(rect.y) + rect.height, size.height));
-    if (rect.Empty() || right <= left || bottom <= top)
+    result.rect = ClippedTo(rect, size);
+    if (result.rect.Empty())
         return result;
-    result.rect = {left, top, right - left, bottom - top};
+    const int left = result.rect.x;
+    const int top = result.rect.y;
+    const int right = left + result.rect.width;
+    const int bottom = top + result.rect.height;
     result.stride = result.rect.width;
     result.pixels.reserve(static_cast<std::size_t>(result.rect.width) * result.rect.height);
     for (int y = top; y < bottom; ++y) {

@@ -3,8 +3,6 @@
 #include "core/Exception.h"
 #include "platform/pipewire/PipeWireStream.h"
 
-#include <algorithm>
-
 namespace orvexa::platform::pipewire {
 
 namespace {
@@ -109,15 +107,11 @@ ScreenPixels PipeWireScreen::Grab(ScreenRect rect) {
     const std::lock_guard lock(mutex_);
     PipeWireStream& stream = Ready();
     const ScreenSize desktop = Size(stream);
-    const int left = std::max(rect.x, 0);
-    const int top = std::max(rect.y, 0);
-    const int right = static_cast<int>(std::min<long long>(static_cast<long long>(rect.x) + rect.width, desktop.width));
-    const int bottom =
-        static_cast<int>(std::min<long long>(static_cast<long long>(rect.y) + rect.height, desktop.height));
+    const ScreenRect clipped = ClippedTo(rect, desktop);
     ScreenPixels grabbed;
-    if (right <= left || bottom <= top)
+    if (clipped.Empty())
         return grabbed;
-    if (stream.CopyRect({left, top, right - left, bottom - top}, desktop, grabbed) == PipeWireStream::Read::Pixel)
+    if (stream.CopyRect(clipped, desktop, grabbed) == PipeWireStream::Read::Pixel)
         return grabbed;
     throw PictureChanging();
 }

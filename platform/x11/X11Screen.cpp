@@ -173,17 +173,10 @@ ScreenPixels X11Screen::Grab(ScreenRect rect) {
     // The root window's size as the server last said it.
     connection_->ProcessPendingEvents();
     const int screen = DefaultScreen(display);
-    const long long left = std::max(rect.x, 0);
-    const long long top = std::max(rect.y, 0);
-    const long long right =
-        std::min<long long>(static_cast<long long>(rect.x) + rect.width, DisplayWidth(display, screen));
-    const long long bottom =
-        std::min<long long>(static_cast<long long>(rect.y) + rect.height, DisplayHeight(display, screen));
+    const ScreenRect clipped = ClippedTo(rect, {DisplayWidth(display, screen), DisplayHeight(display, screen)});
     ScreenPixels result;
-    if (rect.Empty() || right <= left || bottom <= top)
+    if (clipped.Empty())
         return result;
-    const ScreenRect clipped{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
-                             static_cast<int>(bottom - top)};
     // XWayland answers a shared-memory grab of its root window with made-up
     // pixels where the plain request (as PixelColor makes it) is refused:
     // there only the plain one tells whether the screen can be read.
