@@ -8,8 +8,8 @@
 
 namespace orvexa::test {
 
-// A desktop portal of our own on the session bus, for tests run under
-// dbus-run-session: org.freedesktop.portal.Desktop with the RemoteDesktop,
+// A desktop portal of our own on the test's private session bus:
+// org.freedesktop.portal.Desktop with the RemoteDesktop,
 // ScreenCast and GlobalShortcuts methods the backends use, answering through Request
 // objects as a desktop does. It runs on a thread and a connection of its
 // own, and records every call as a line ("SelectDevices persist_mode=2

@@ -32,7 +32,7 @@ protected:
     void Serve(unsigned version, bool refuse = false) {
         portal = std::make_unique<test::FakePortal>(version);
         portal->refuse = refuse;
-        ASSERT_TRUE(portal->StartService()) << "needs a session bus (dbus-run-session)";
+        ASSERT_TRUE(portal->StartService()) << "needs a session bus (tests/support/isolated-run gives each test one)";
     }
     // The calls after the session's four requests.
     QStringList Notifications() const { return portal->Calls().mid(4); }

@@ -50,7 +50,7 @@ protected:
         portal->streamWidth = 64;
         portal->streamHeight = 48;
         portal->pipeWire = [this] { return daemon.Connect(); };
-        ASSERT_TRUE(portal->StartService()) << "needs a session bus (dbus-run-session)";
+        ASSERT_TRUE(portal->StartService()) << "needs a session bus (tests/support/isolated-run gives each test one)";
     }
     // Reads the pixel while the test links the source to the screen's
     // consumer, as the desktop's session manager would.

@@ -1,4 +1,4 @@
-// The display guard against the suite's X server. Whether a connection is
+// The display guard against the test's X server. Whether a connection is
 // still open is seen from another one: the server destroys the windows of a
 // client that has left.
 #include "platform/x11/X11Display.h"

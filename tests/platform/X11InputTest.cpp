@@ -1,4 +1,4 @@
-// The X11 backends against a real X server (the suite runs under Xvfb with a
+// The X11 backends against a real X server (each test runs on an Xvfb of its own with a
 // United States layout).
 #include "platform/InputSynth.h"
 #include "platform/Screen.h"
