@@ -7,7 +7,7 @@ BUILD_NO_X11="${ORVEXA_BUILD_DIR_NO_X11:-$ROOT/build-nox11}"
 BUILD_SANITIZE="${ORVEXA_BUILD_DIR_SANITIZE:-$ROOT/build-sanitize}"
 
 PACKAGES=(
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git ninja-build ccache
   qt6-base-dev qt6-svg-dev libgl-dev
   libx11-dev libxext-dev libxtst-dev libxi-dev libxrandr-dev libx11-xcb-dev libxkbcommon-x11-dev
   libsdl2-dev libffi-dev
@@ -34,55 +34,109 @@ install_missing() {
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Builds use Ninja and, where it is installed, ccache. The cache is shared by
+# the builds of one tree and of trees checked out elsewhere (paths below the
+# tree count relative to it), so the build without X11 takes most of its
+# objects from the sanitizer build before it.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}"
+export CCACHE_NOHASHDIR=1
+
+# Configures a build directory: Ninja for a new one (one made earlier keeps
+# its generator), ccache as the compiler launcher where there is one.
+configure() {
+  local dir=$1; shift
+  local generator=()
+  [ -f "$dir/CMakeCache.txt" ] || generator=(-G Ninja)
+  local launcher=()
+  if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
+  cmake -S "$ROOT" -B "$dir" "${generator[@]}" "${launcher[@]}" "$@" >/dev/null
+}
+
 # The compile commands are kept for clang-tidy (scripts/check-tidy).
 build() {
-  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
+  configure "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
   cmake --build "$BUILD" -j "$(nproc)"
 }
 
-# The build without the X11 backends, tests included, benchmarks left out.
-build_without_x11() {
-  cmake -S "$ROOT" -B "$BUILD_NO_X11" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DORVEXA_WITH_X11=OFF -DORVEXA_BUILD_BENCH=OFF
-  cmake --build "$BUILD_NO_X11" -j "$(nproc)"
+# The whole suite of the build: every test on its own bus, the X11 ones on
+# an X server of their own (tests/support/isolated-run), several at a time:
+# most of a test's time is spent waiting for another process.
+test_build() {
+  (cd "$BUILD" && ctest --output-on-failure --timeout 600 -j "$(test_jobs)" "$@")
 }
 
-# The build with AddressSanitizer and UndefinedBehaviorSanitizer, of the
-# tests that need no X server only (target orvexa_unit_tests), and its run of
-# them: the logic and widget layers, and the portal tests on their own bus
-# (not the sweep over other Python builds, nor the placeholders ctest makes
-# for the X11 tests that this build leaves out).
+test_jobs() {
+  echo $(($(nproc) * 2))
+}
+
+# The sanitizer builds: AddressSanitizer and UndefinedBehaviorSanitizer,
+# without optimisation (they build in half the time and find the same).
 # The leak checker skips the embedded interpreter's own leaks (the file of
 # suppressions); undefined behaviour ends the test at its first report.
+SANITIZED_TYPE=(-DCMAKE_BUILD_TYPE=Debug -DORVEXA_SANITIZE=ON -DORVEXA_BUILD_BENCH=OFF)
+sanitized_ctest() {
+  env -u DISPLAY \
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+    LSAN_OPTIONS="suppressions=$ROOT/tests/sanitizers/lsan.supp:print_suppressions=0" \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    ctest --output-on-failure --timeout 600 -j "$(test_jobs)" "$@"
+}
+
+# The tests that need no X server (target orvexa_unit_tests) with the
+# sanitizers: the logic and widget layers, and the portal tests on their own
+# bus (not the sweep over other Python builds, nor the placeholders ctest
+# makes for the X11 tests that this build leaves out).
 build_sanitized() {
-  cmake -S "$ROOT" -B "$BUILD_SANITIZE" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DORVEXA_SANITIZE=ON -DORVEXA_BUILD_BENCH=OFF
+  configure "$BUILD_SANITIZE" "${SANITIZED_TYPE[@]}"
   cmake --build "$BUILD_SANITIZE" -j "$(nproc)" --target orvexa_unit_tests
 }
 
 test_sanitized() {
-  (cd "$BUILD_SANITIZE" && env -u DISPLAY \
-    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
-    LSAN_OPTIONS="suppressions=$ROOT/tests/sanitizers/lsan.supp:print_suppressions=0" \
-    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-    ctest --output-on-failure --timeout 600 -j "$(nproc)" -LE x11 -E "_NOT_BUILT|test_engine_versions" "$@")
+  (cd "$BUILD_SANITIZE" && sanitized_ctest -LE x11 -E "_NOT_BUILT|test_engine_versions" "$@")
 }
 
-# Makes the Debian package of the build (cpack), installs it with apt,
-# checks the installed program and files (tests/package/check-installed),
-# and removes the package again, whether the check passed or not. apt waits
-# for a lock another apt holds instead of failing.
+# The build without the X11 backends, tests included, benchmarks left out,
+# with the sanitizers too, so that it shares the sanitizer build's objects;
+# its tests run with no display at all.
+build_without_x11() {
+  configure "$BUILD_NO_X11" "${SANITIZED_TYPE[@]}" -DORVEXA_WITH_X11=OFF
+  cmake --build "$BUILD_NO_X11" -j "$(nproc)"
+}
+
+test_without_x11() {
+  (cd "$BUILD_NO_X11" && sanitized_ctest -E test_engine_versions "$@")
+}
+
+# Makes the Debian package of the build (cpack) and checks it
+# (tests/package/check-installed). Under CI=true it installs the package
+# with apt, checks the installed program and files and removes the package
+# again, whether the check passed or not (apt waits for a lock another apt
+# holds instead of failing). Elsewhere it never touches what the machine has
+# installed: the package's files are unpacked into a throw-away root, its
+# dependencies resolved by apt without installing anything, and the unpacked
+# program checked there.
 package_and_check() {
-  local apt=(env DEBIAN_FRONTEND=noninteractive apt-get -y -qq -o DPkg::Lock::Timeout=600)
-  [ "$(id -u)" -ne 0 ] && apt=(sudo "${apt[@]}")
   rm -f "$BUILD"/orvexa_*.deb
   (cd "$BUILD" && cpack -G DEB >/dev/null)
   local deb
   deb=$(ls "$BUILD"/orvexa_*.deb)
-  echo "Installing $deb"
-  "${apt[@]}" install --no-install-recommends "$deb" >/dev/null
+  if [ "${CI:-}" = "true" ]; then
+    local apt=(env DEBIAN_FRONTEND=noninteractive apt-get -y -qq -o DPkg::Lock::Timeout=600)
+    [ "$(id -u)" -ne 0 ] && apt=(sudo "${apt[@]}")
+    echo "Installing $deb"
+    "${apt[@]}" install --no-install-recommends "$deb" >/dev/null
+    local code=0
+    "$ROOT/tests/package/check-installed" || code=$?
+    "${apt[@]}" remove orvexa >/dev/null
+    return $code
+  fi
+  local root
+  root=$(mktemp -d)
+  dpkg-deb -x "$deb" "$root"
   local code=0
-  "$ROOT/tests/package/check-installed" || code=$?
-  "${apt[@]}" remove orvexa >/dev/null
+  "$ROOT/tests/package/check-installed" --unpacked "$deb" "$root" || code=$?
+  rm -rf "$root"
   return $code
 }
