@@ -13,7 +13,7 @@ PACKAGES=(
   libsdl2-dev libffi-dev
   python3 libpython3.11
   googletest libgtest-dev
-  weston xwayland dbus-daemon
+  weston xwayland dbus-daemon dbus-bin
   libpipewire-0.3-dev pipewire pipewire-bin gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base
   xvfb xauth xdotool x11-utils x11-xkb-utils x11-xserver-utils imagemagick openbox xclip
   desktop-file-utils appstream
