@@ -72,7 +72,9 @@ test_jobs() {
 }
 
 # The sanitizer builds: AddressSanitizer and UndefinedBehaviorSanitizer,
-# without optimisation (they build in half the time and find the same).
+# without optimisation: instrumented, a test file builds in a third of the
+# time (OrvexModuleTest.cpp: 40.9 s of CPU at -O2, 13.2 s at -O0), and the
+# sanitizers' checks do not depend on it.
 # The leak checker skips the embedded interpreter's own leaks (the file of
 # suppressions); undefined behaviour ends the test at its first report.
 SANITIZED_TYPE=(-DCMAKE_BUILD_TYPE=Debug -DORVEXA_SANITIZE=ON -DORVEXA_BUILD_BENCH=OFF)
