@@ -35,9 +35,9 @@ FocusPing::FocusPing() : display_(X11Display::Open()) {
     root_ = DefaultRootWindow(display);
     protocolsAtom_ = XInternAtom(display, "WM_PROTOCOLS", False);
     pingAtom_ = XInternAtom(display, "_NET_WM_PING", False);
-    // The answers are sent to the root window for its substructure's
-    // listeners.
-    XSelectInput(display, root_, SubstructureNotifyMask);
+    // The answers are sent to the root window, for the listeners to its
+    // substructure (GTK) or to its structure (Qt).
+    XSelectInput(display, root_, SubstructureNotifyMask | StructureNotifyMask);
     XFlush(display);
 }
 

@@ -46,7 +46,7 @@ SpareKeys::~SpareKeys() {
     if (giver_.joinable())
         giver_.join();
     std::unique_lock lock(mutex_);
-    if (std::any_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.lentTo != 0; })) {
+    if (std::any_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.Lent(); })) {
         WaitUntilRead(lock, LastUseOfLent(), [] { return false; });
         GiveBackLocked();
     }
@@ -83,11 +83,14 @@ bool SpareKeys::Open() {
     for (int keycode = xkb->max_key_code; keycode >= xkb->min_key_code && slots.size() < kMostKeys; --keycode) {
         const auto known = std::find_if(slots_.begin(), slots_.end(),
                                         [keycode](const Slot& s) { return s.keycode == static_cast<unsigned>(keycode); });
-        const unsigned long lent = known == slots_.end() ? 0 : known->lentTo;
         const int count = XkbKeyNumSyms(xkb, keycode);
         const KeySym* syms = XkbKeySymsPtr(xkb, keycode);
-        const bool stillLent = lent != 0 && XkbKeyNumGroups(xkb, keycode) == 1 && count == 2 && syms[0] == lent &&
-                               syms[1] == lent;
+        bool stillLent = false;
+        if (known != slots_.end() && known->Lent()) {
+            const unsigned long alone = known->lentTo[0] != 0 ? known->lentTo[0] : known->lentTo[1];
+            const unsigned long shifted = known->lentTo[1] != 0 ? known->lentTo[1] : known->lentTo[0];
+            stillLent = XkbKeyNumGroups(xkb, keycode) == 1 && count == 2 && syms[0] == alone && syms[1] == shifted;
+        }
         if (count != 0 && !stillLent)
             continue;
         Slot slot;
@@ -107,9 +110,18 @@ bool SpareKeys::Open() {
     return true;
 }
 
-bool SpareKeys::Change(const std::vector<std::pair<std::size_t, unsigned long>>& changes) {
+bool SpareKeys::Change(const std::vector<std::pair<PlaceIndex, unsigned long>>& changes) {
     if (changes.empty())
         return true;
+    // What each keycode touched carries afterwards.
+    std::vector<Slot> after;
+    for (const auto& [place, keysym] : changes) {
+        Slot& slot = slots_[place / 2];
+        auto found = std::find_if(after.begin(), after.end(), [&slot](const Slot& s) { return s.keycode == slot.keycode; });
+        if (found == after.end())
+            found = after.insert(after.end(), slot);
+        found->lentTo[place % 2] = keysym;
+    }
     Display* display = display_.get();
     bool done = false;
     unsigned first = 255;
@@ -123,21 +135,21 @@ bool SpareKeys::Change(const std::vector<std::pair<std::size_t, unsigned long>>&
         XkbDescPtr xkb = XkbGetMap(display, XkbKeySymsMask, XkbUseCoreKbd);
         if (xkb && xkb->map) {
             done = true;
-            for (const auto& [index, keysym] : changes) {
-                const Slot& slot = slots_[index];
+            for (const Slot& slot : after) {
                 const auto keycode = static_cast<int>(slot.keycode);
                 XkbSymMapRec& entry = xkb->map->key_sym_map[keycode];
-                if (keysym != 0) {
-                    // The same symbol on both levels: with one alone a capital
-                    // letter would be paired with its small one, typed without
-                    // Shift.
+                if (slot.Lent()) {
+                    // Two levels of the key type of their own, so that no
+                    // modifier but Shift picks one, and a capital letter is
+                    // not paired with its small one. A free level types
+                    // what the other does.
                     KeySym* syms = XkbResizeKeySyms(xkb, keycode, 2);
                     if (!syms) {
                         done = false;
                         break;
                     }
-                    syms[0] = keysym;
-                    syms[1] = keysym;
+                    syms[0] = slot.lentTo[0] != 0 ? slot.lentTo[0] : slot.lentTo[1];
+                    syms[1] = slot.lentTo[1] != 0 ? slot.lentTo[1] : slot.lentTo[0];
                     std::fill(std::begin(entry.kt_index), std::end(entry.kt_index),
                               static_cast<unsigned char>(XkbTwoLevelIndex));
                     entry.group_info = static_cast<unsigned char>(XkbSetGroupInfo(1, XkbWrapIntoRange, 0));
@@ -211,12 +223,13 @@ bool SpareKeys::WaitUntilRead(std::unique_lock<std::mutex>& lock, Clock::time_po
 Clock::time_point SpareKeys::LastUseOfLent() const {
     Clock::time_point last{};
     for (const Slot& slot : slots_)
-        if (slot.lentTo != 0)
-            last = std::max(last, slot.lastUse);
+        for (int level = 0; level < 2; ++level)
+            if (slot.lentTo[level] != 0)
+                last = std::max(last, slot.lastUse[level]);
     return last;
 }
 
-unsigned SpareKeys::Find(unsigned long keysym) {
+SpareKeys::Place SpareKeys::Find(unsigned long keysym) {
     std::lock_guard lock(mutex_);
     // After a new map, what it took is lent no longer.
     if (rescan_ && opened_)
@@ -224,30 +237,32 @@ unsigned SpareKeys::Find(unsigned long keysym) {
     return FindLocked(keysym);
 }
 
-unsigned SpareKeys::FindLocked(unsigned long keysym) const {
+SpareKeys::Place SpareKeys::FindLocked(unsigned long keysym) const {
     for (const Slot& slot : slots_)
-        if (slot.lentTo == keysym && keysym != 0)
-            return slot.keycode;
-    return 0;
+        for (int level = 0; level < 2; ++level)
+            if (slot.lentTo[level] == keysym && keysym != 0)
+                return {slot.keycode, level == 1};
+    return {};
 }
 
-void SpareKeys::Used(unsigned keycode) {
+void SpareKeys::Used(const Place& place) {
     std::lock_guard lock(mutex_);
     for (Slot& slot : slots_)
-        if (slot.keycode == keycode)
-            slot.lastUse = Clock::now();
+        if (slot.keycode == place.keycode)
+            slot.lastUse[place.shift ? 1 : 0] = Clock::now();
 }
 
-unsigned SpareKeys::Lend(std::span<const unsigned long> asked, std::span<const unsigned long> keep) {
+SpareKeys::Place SpareKeys::Lend(std::span<const unsigned long> asked, std::span<const unsigned long> keep) {
     std::unique_lock lock(mutex_);
     pending_ = false;  // whatever was due stays lent a while longer
     wake_.notify_all();
     if (asked.empty() || !Open() || slots_.empty())
-        return 0;
-    // What is lent already keeps its key.
+        return {};
+    // What is lent already keeps its place.
     std::vector<unsigned long> wanted;
     for (const unsigned long keysym : asked)
-        if (keysym != 0 && FindLocked(keysym) == 0 && std::find(wanted.begin(), wanted.end(), keysym) == wanted.end())
+        if (keysym != 0 && FindLocked(keysym).keycode == 0 &&
+            std::find(wanted.begin(), wanted.end(), keysym) == wanted.end())
             wanted.push_back(keysym);
     if (wanted.empty())
         return FindLocked(asked.front());
@@ -255,47 +270,49 @@ unsigned SpareKeys::Lend(std::span<const unsigned long> asked, std::span<const u
         return std::find(keep.begin(), keep.end(), keysym) != keep.end() ||
                std::find(wanted.begin(), wanted.end(), keysym) != wanted.end();
     };
-    // Free keycodes first, then those whose characters are not needed soon,
-    // the least recently used first.
-    std::vector<std::size_t> order;
-    for (std::size_t i = 0; i < slots_.size(); ++i)
-        if (slots_[i].lentTo == 0)
-            order.push_back(i);
-    std::vector<std::size_t> lent;
-    for (std::size_t i = 0; i < slots_.size(); ++i)
-        if (slots_[i].lentTo != 0 && !needSoon(slots_[i].lentTo))
-            lent.push_back(i);
-    std::stable_sort(lent.begin(), lent.end(),
-                     [this](std::size_t a, std::size_t b) { return slots_[a].lastUse < slots_[b].lastUse; });
+    const PlaceIndex places = slots_.size() * 2;
+    // Free places first (those typed without Shift before the others), then
+    // those whose characters are not needed soon, the least recently used
+    // first.
+    std::vector<PlaceIndex> order;
+    for (int level = 0; level < 2; ++level)
+        for (PlaceIndex place = static_cast<PlaceIndex>(level); place < places; place += 2)
+            if (LentTo(place) == 0)
+                order.push_back(place);
+    std::vector<PlaceIndex> lent;
+    for (PlaceIndex place = 0; place < places; ++place)
+        if (LentTo(place) != 0 && !needSoon(LentTo(place)))
+            lent.push_back(place);
+    std::stable_sort(lent.begin(), lent.end(), [this](PlaceIndex a, PlaceIndex b) { return LastUse(a) < LastUse(b); });
     order.insert(order.end(), lent.begin(), lent.end());
     if (order.empty()) {
-        // Every keycode carries a character needed soon: the one needed last
+        // Every place carries a character needed soon: the one needed last
         // gives way.
-        std::size_t latest = 0;
+        PlaceIndex latest = 0;
         std::ptrdiff_t latestAt = -1;
-        for (std::size_t i = 0; i < slots_.size(); ++i) {
-            const auto at = std::find(keep.begin(), keep.end(), slots_[i].lentTo) - keep.begin();
+        for (PlaceIndex place = 0; place < places; ++place) {
+            const auto at = std::find(keep.begin(), keep.end(), LentTo(place)) - keep.begin();
             if (at > latestAt) {
                 latestAt = at;
-                latest = i;
+                latest = place;
             }
         }
         order.push_back(latest);
     }
     order.resize(std::min(order.size(), wanted.size()));
     Clock::time_point lastUse{};
-    for (const std::size_t i : order)
-        if (slots_[i].lentTo != 0)
-            lastUse = std::max(lastUse, slots_[i].lastUse);
+    for (const PlaceIndex place : order)
+        if (LentTo(place) != 0)
+            lastUse = std::max(lastUse, LastUse(place));
     WaitUntilRead(lock, lastUse, [] { return false; });
-    std::vector<std::pair<std::size_t, unsigned long>> changes;
+    std::vector<std::pair<PlaceIndex, unsigned long>> changes;
     for (std::size_t k = 0; k < order.size(); ++k)
         changes.emplace_back(order[k], wanted[k]);
     if (!Change(changes))
-        return 0;
-    for (const auto& [index, keysym] : changes) {
-        slots_[index].lentTo = keysym;
-        slots_[index].lastUse = Clock::time_point{};
+        return {};
+    for (const auto& [place, keysym] : changes) {
+        LentTo(place) = keysym;
+        LastUse(place) = Clock::time_point{};
     }
     return FindLocked(asked.front());
 }
@@ -303,7 +320,7 @@ unsigned SpareKeys::Lend(std::span<const unsigned long> asked, std::span<const u
 void SpareKeys::GiveBackAfter(std::chrono::milliseconds idle) {
     {
         std::lock_guard lock(mutex_);
-        if (std::none_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.lentTo != 0; }))
+        if (std::none_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.Lent(); }))
             return;
         pending_ = true;
         due_ = Clock::now() + idle;
@@ -326,15 +343,15 @@ void SpareKeys::GiveBackLocked() {
     // given back: anything else belongs to the new layout.
     if (!opened_ || !Open())
         return;
-    std::vector<std::pair<std::size_t, unsigned long>> changes;
-    for (std::size_t i = 0; i < slots_.size(); ++i)
-        if (slots_[i].lentTo != 0)
-            changes.emplace_back(i, 0);
+    std::vector<std::pair<PlaceIndex, unsigned long>> changes;
+    for (PlaceIndex place = 0; place < slots_.size() * 2; ++place)
+        if (LentTo(place) != 0)
+            changes.emplace_back(place, 0);
     if (changes.empty() || !Change(changes))
         return;
     for (Slot& slot : slots_) {
-        slot.lentTo = 0;
-        slot.lastUse = Clock::time_point{};
+        std::fill(std::begin(slot.lentTo), std::end(slot.lentTo), 0);
+        std::fill(std::begin(slot.lastUse), std::end(slot.lastUse), Clock::time_point{});
     }
 }
 
@@ -365,9 +382,9 @@ void SpareKeys::MapReplaced() {
     rescan_ = true;
 }
 
-std::size_t SpareKeys::PoolSize() {
+std::size_t SpareKeys::Places() {
     std::lock_guard lock(mutex_);
-    return Open() ? slots_.size() : 0;
+    return Open() ? slots_.size() * 2 : 0;
 }
 
 std::size_t SpareKeys::Changes() const {

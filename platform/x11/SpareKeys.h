@@ -16,8 +16,9 @@
 namespace orvexa::platform::x11 {
 
 // Keycodes that carry no symbol, lent to characters that no key of the
-// layout types: the keycode types the character on both levels for as long
-// as it is needed, then gets its own empty mapping back.
+// layout types: the keycode types one character alone and another with
+// Shift for as long as they are needed, then gets its own empty mapping
+// back.
 //
 // A program decodes a key with the mapping its keycode has when the program
 // gets round to it: toolkits read the map from the server when they handle
@@ -41,27 +42,34 @@ class SpareKeys {
 public:
     using Clock = std::chrono::steady_clock;
 
+    // Where a character is lent: a keycode, typed alone or with Shift (each
+    // keycode carries two characters, one on each level).
+    struct Place {
+        unsigned keycode = 0;  // 0: none
+        bool shift = false;
+        friend bool operator==(const Place&, const Place&) = default;
+    };
+
     SpareKeys();
     SpareKeys(const SpareKeys&) = delete;
     SpareKeys& operator=(const SpareKeys&) = delete;
     // Gives back what is still lent, once the keys sent through it were read.
     ~SpareKeys();
 
-    // The keycode lent to `keysym` now; 0 when none is.
-    unsigned Find(unsigned long keysym);
-    // Lends keycodes to the keysyms of `wanted` (the first is needed at
-    // once, the others in their order after it; those lent keep their
-    // keycodes), as many
-    // as there are keycodes to spare, in one change of the map, known to the
-    // server and so to every program before this returns. A keycode lent to
-    // a keysym of `keep` (the characters needed soon) stays lent to it, and
-    // no keycode is taken from a character before the keys typed with it
+    // Where `keysym` is lent now; no keycode when it is not.
+    Place Find(unsigned long keysym);
+    // Lends places to the keysyms of `wanted` (the first is needed at once,
+    // the others in their order after it; those lent keep their places), as
+    // many as there are places to spare, in one change of the map, known to
+    // the server and so to every program before this returns. A place lent
+    // to a keysym of `keep` (the characters needed soon) stays lent to it,
+    // and no place is taken from a character before the keys typed with it
     // were read. The keys sent so far on the caller's connection must have
-    // reached the server (XSync). Returns the keycode of the first keysym;
-    // 0 when the keyboard has no spare keycode.
-    unsigned Lend(std::span<const unsigned long> wanted, std::span<const unsigned long> keep = {});
-    // A key was sent through `keycode` (press or release).
-    void Used(unsigned keycode);
+    // reached the server (XSync). Returns the place of the first keysym; no
+    // keycode when the keyboard has no spare keycode.
+    Place Lend(std::span<const unsigned long> wanted, std::span<const unsigned long> keep = {});
+    // A key was sent through `place` (press or release).
+    void Used(const Place& place);
     // Gives every lent keycode back when nothing was lent for `idle`, and the
     // keys sent through them were read.
     void GiveBackAfter(std::chrono::milliseconds idle);
@@ -75,24 +83,27 @@ public:
     bool IsOwnChange(unsigned first, unsigned count) const;
     // The keyboard map was replaced (a new layout), or a notice says so that
     // may be stale: the spare keycodes are looked for again before the next
-    // lend or give-back, and what still carries the symbol it was lent stays
+    // lend or give-back, and what still carries the symbols it was lent stays
     // lent.
     void MapReplaced();
-    // How many keycodes there are to lend (looked for when unknown).
-    std::size_t PoolSize();
+    // How many places there are to lend (looked for when unknown).
+    std::size_t Places();
     // How many changes of the map this object made.
     std::size_t Changes() const;
 
 private:
     struct Slot {
         unsigned keycode = 0;
-        unsigned long lentTo = 0;  // 0 when free
-        Clock::time_point lastUse{};
+        unsigned long lentTo[2] = {};  // per level; 0 when free
+        Clock::time_point lastUse[2] = {};
         // The key's own entry in the server's map, given back as it was.
         unsigned char types[4] = {};
         unsigned char groupInfo = 0;
         unsigned char width = 0;
+        bool Lent() const { return lentTo[0] != 0 || lentTo[1] != 0; }
     };
+    // A place by index: slot * 2 + level.
+    using PlaceIndex = std::size_t;
     struct Range {
         unsigned first = 0;
         unsigned last = 0;
@@ -100,14 +111,17 @@ private:
     };
 
     bool Open();
-    // Gives the slots their keysyms (0: their own entry back) in one change.
-    bool Change(const std::vector<std::pair<std::size_t, unsigned long>>& changes);
+    // Gives the places their keysyms (0: free) in one change of the map: a
+    // keycode with both places free gets its own entry back.
+    bool Change(const std::vector<std::pair<PlaceIndex, unsigned long>>& changes);
     // Waits, the lock released meanwhile, until the keys sent up to
     // `lastUse` were read by the program they went to, or `cancelled`.
     bool WaitUntilRead(std::unique_lock<std::mutex>& lock, Clock::time_point lastUse,
                        const std::function<bool()>& cancelled);
     Clock::time_point LastUseOfLent() const;
-    unsigned FindLocked(unsigned long keysym) const;
+    Place FindLocked(unsigned long keysym) const;
+    unsigned long& LentTo(PlaceIndex place) { return slots_[place / 2].lentTo[place % 2]; }
+    Clock::time_point& LastUse(PlaceIndex place) { return slots_[place / 2].lastUse[place % 2]; }
     void GiveBackLocked();
     void WaitToGiveBack();
 

@@ -293,19 +293,22 @@ X11Input::HeldCharacter X11Input::PressedFor(char32_t character) {
     const KeySym keysym = CharacterKeysym(character);
     if (held.keycode != 0 || keysym == NoSymbol)
         return held;
-    held.keycode = spares_.Find(keysym);
-    if (held.keycode == 0)
-        held.keycode = LendFor(keysym);
-    held.lent = held.keycode != 0;
+    SpareKeys::Place place = spares_.Find(keysym);
+    if (place.keycode == 0)
+        place = LendFor(keysym);
+    held.keycode = place.keycode;
+    held.lent = place.keycode != 0;
+    if (const KeyboardMap* map = place.shift ? Map() : nullptr)
+        held.shiftKey = map->ModifierKey(XK_Shift_L);
     return held;
 }
 
-unsigned X11Input::LendFor(unsigned long keysym) {
+SpareKeys::Place X11Input::LendFor(unsigned long keysym) {
     // The characters of the text ahead that no key types, in the order the
     // text needs them, as many as there are keys to lend: those not lent
     // yet are lent in the same change, those lent keep their keys.
     std::vector<unsigned long> keep{keysym};
-    const std::size_t pool = spares_.PoolSize();
+    const std::size_t pool = spares_.Places();
     const std::u32string_view ahead = ahead_.substr(0, std::min(ahead_.size(), kLookahead));
     for (const char32_t character : ahead) {
         if (keep.size() >= pool)
@@ -318,7 +321,7 @@ unsigned X11Input::LendFor(unsigned long keysym) {
     }
     std::vector<unsigned long> wanted;
     std::copy_if(keep.begin(), keep.end(), std::back_inserter(wanted),
-                 [this](unsigned long other) { return spares_.Find(other) == 0; });
+                 [this](unsigned long other) { return spares_.Find(other).keycode == 0; });
     // The keys sent so far are with the server before the spare keys ask
     // their program whether it has read them.
     XSync(connection_->display(), False);
@@ -339,7 +342,7 @@ void X11Input::CharacterEvent(char32_t character, bool press) {
         SendKey(held.levelThreeKey, true);
         SendKey(held.keycode, true);
         if (held.lent)
-            spares_.Used(held.keycode);
+            spares_.Used({held.keycode, held.shiftKey != 0});
         if (found == held_.end())
             held_.push_back(held);
     } else {
@@ -350,7 +353,7 @@ void X11Input::CharacterEvent(char32_t character, bool press) {
             held_.erase(found);
         SendKey(held.keycode, false);
         if (held.lent)
-            spares_.Used(held.keycode);
+            spares_.Used({held.keycode, held.shiftKey != 0});
         SendKey(held.levelThreeKey, false);
         SendKey(held.shiftKey, false);
         if (held.group != held.groupBefore)

@@ -78,8 +78,8 @@ private:
     // How a character is pressed: by the layout's key, or a key lent to it.
     HeldCharacter PressedFor(char32_t character);
     // Lends a key to `keysym`, and in the same change to the characters of
-    // the text ahead that no key types; the keycode of `keysym`.
-    unsigned LendFor(unsigned long keysym);
+    // the text ahead that no key types; where `keysym` is lent.
+    SpareKeys::Place LendFor(unsigned long keysym);
 
     std::shared_ptr<X11Connection> connection_;
     std::unique_ptr<KeyboardMap> map_;

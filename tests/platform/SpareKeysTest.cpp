@@ -29,7 +29,7 @@ constexpr unsigned long kZhe = 0x6D6;               // ж, on no German key
 
 unsigned Lend(SpareKeys& spares, unsigned long keysym) {
     const unsigned long wanted[] = {keysym};
-    return spares.Lend(wanted);
+    return spares.Lend(wanted).keycode;
 }
 
 class Spares : public ::testing::Test {
