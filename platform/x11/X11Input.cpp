@@ -4,6 +4,7 @@
 #include "platform/x11/VirtualKeys.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Screen.h"
+#include "platform/x11/XtestReleaseWatch.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -73,7 +74,8 @@ KeySym CharacterKeysym(char32_t character) {
 }  // namespace
 
 X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X11Screen> screen)
-    : connection_(std::move(connection)), screen_(std::move(screen)) {
+    : connection_(std::move(connection)), screen_(std::move(screen)),
+      releaseWatch_(std::make_unique<XtestReleaseWatch>(connection_)) {
     Display* display = connection_->display();
     int opcode = 0;
     int errorBase = 0;
@@ -225,7 +227,9 @@ void X11Input::KeybdEvent(std::uint8_t virtualKey, std::uint8_t /*scanCode*/, un
     const unsigned keycode = KeycodeOf(virtualKey);
     if (keycode == 0)
         return;
-    XTestFakeKeyEvent(display, keycode, (flags & kKeyUp) ? False : True, CurrentTime);
+    const bool press = (flags & kKeyUp) == 0;
+    ownDown_.set(keycode, press);
+    SendKey(keycode, press);
     XFlush(display);
 }
 
@@ -240,8 +244,11 @@ std::uint16_t X11Input::VkKeyScan(char32_t character) {
 }
 
 void X11Input::SendKey(unsigned keycode, bool press) {
-    if (keycode != 0)
-        XTestFakeKeyEvent(connection_->display(), keycode, press ? True : False, CurrentTime);
+    if (keycode == 0)
+        return;
+    XTestFakeKeyEvent(connection_->display(), keycode, press ? True : False, CurrentTime);
+    if (!press && keycode < ownReleases_.size())
+        ++ownReleases_[keycode];
 }
 
 void X11Input::CatchUp() {
@@ -341,6 +348,8 @@ void X11Input::CharacterEvent(char32_t character, bool press) {
         SendKey(held.shiftKey, true);
         SendKey(held.levelThreeKey, true);
         SendKey(held.keycode, true);
+        for (const unsigned keycode : {held.shiftKey, held.levelThreeKey, held.keycode})
+            ownDown_.set(keycode);
         if (held.lent)
             spares_.Used({held.keycode, held.shiftKey != 0});
         if (found == held_.end())
@@ -352,6 +361,8 @@ void X11Input::CharacterEvent(char32_t character, bool press) {
         if (found != held_.end())
             held_.erase(found);
         SendKey(held.keycode, false);
+        for (const unsigned keycode : {held.shiftKey, held.levelThreeKey, held.keycode})
+            ownDown_.reset(keycode);
         if (held.lent)
             spares_.Used({held.keycode, held.shiftKey != 0});
         SendKey(held.levelThreeKey, false);
@@ -446,12 +457,26 @@ void X11Input::TypeText(std::u32string_view text, const Between& between) {
     // They are released for the typing: a release sent through XTEST ends
     // the core keyboard's hold of a key whichever device pressed it.
     // Afterwards the modifiers are pressed again where they are still held:
-    // the synthetic ones, which their script releases itself, and those the
-    // user's keyboard still holds down.
+    // those this object holds for a script, which releases them itself;
+    // those the user's keyboard still holds down; and those another program
+    // holds through XTEST (xdotool, a VNC server), unless it let go of them
+    // meanwhile, which only the XTEST keyboard's releases tell.
+    // (The releases are counted from before the look, so that none made
+    // after it is missed.)
+    bool watching = releaseWatch_->Start();
+    ownReleases_.fill(0);
     const std::vector<unsigned> down = KeysDown();
     std::bitset<256> synthetic = DeviceKeysDown(display, true);
     for (const unsigned keycode : heldForUser_)
         synthetic.reset(keycode);
+    const std::bitset<256> others = synthetic & ~ownDown_;
+    if (watching && others.none()) {
+        releaseWatch_->Stop();
+        watching = false;
+    }
+    const auto letGo = [&](unsigned keycode) {
+        return watching && others.test(keycode) && releaseWatch_->Releases(keycode) > ownReleases_[keycode];
+    };
     for (const unsigned keycode : down)
         SendKey(keycode, false);
     auto sliceStart = std::chrono::steady_clock::now();
@@ -471,9 +496,14 @@ void X11Input::TypeText(std::u32string_view text, const Between& between) {
     std::vector<unsigned> modifiers;
     std::copy_if(down.begin(), down.end(), std::back_inserter(modifiers),
                  [this](unsigned keycode) { return IsModifierKey(keycode); });
+    if (watching) {
+        // The releases sent before now, ours and the other program's.
+        XSync(display, False);
+        connection_->ProcessPendingEvents();
+    }
     const std::bitset<256> physical = modifiers.empty() ? std::bitset<256>() : DeviceKeysDown(display, false);
     for (const unsigned keycode : modifiers) {
-        if (!synthetic.test(keycode) && !physical.test(keycode))
+        if ((!synthetic.test(keycode) && !physical.test(keycode)) || letGo(keycode))
             continue;
         SendKey(keycode, true);
         if (!synthetic.test(keycode) &&
@@ -482,9 +512,18 @@ void X11Input::TypeText(std::u32string_view text, const Between& between) {
     }
     // A finger lifted between the look and the press again: its release was
     // handled before that press, so the key is let go of here. One lifted
-    // from now on is handled after it, and lets go by itself.
+    // from now on is handled after it, and lets go by itself. The same for
+    // another program's release through XTEST.
     XSync(display, False);
     LetGoForTheUser();
+    if (watching) {
+        connection_->ProcessPendingEvents();
+        const std::bitset<256> stillDown = DeviceKeysDown(display, true);
+        for (const unsigned keycode : modifiers)
+            if (letGo(keycode) && stillDown.test(keycode))
+                SendKey(keycode, false);
+        releaseWatch_->Stop();
+    }
     XSync(display, False);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/x11/SpareKeys.h"
 
 #include <array>
+#include <bitset>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
@@ -14,6 +15,7 @@ namespace orvexa::platform::x11 {
 class KeyboardMap;
 class X11Connection;
 class X11Screen;
+class XtestReleaseWatch;
 
 // Input synthesis through XTEST. Normalised absolute positions are turned
 // into pixels of the primary screen's size as Windows does,
@@ -102,6 +104,11 @@ private:
     // released here, once the user's keyboard no longer does (the core
     // keyboard lets go at the user's release already).
     std::vector<unsigned> heldForUser_;
+    // The keys a script holds down through this object (KeyDown).
+    std::bitset<256> ownDown_;
+    // This object's releases, per keycode, since a text began.
+    std::array<int, 256> ownReleases_{};
+    std::unique_ptr<XtestReleaseWatch> releaseWatch_;
 };
 
 }  // namespace orvexa::platform::x11

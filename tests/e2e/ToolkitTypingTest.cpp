@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 
@@ -96,3 +97,56 @@ TEST_P(ToolkitTyping, EveryTextOnEveryLayoutArrivesExactlyAndLeavesTheKeyboardAs
 
 INSTANTIATE_TEST_SUITE_P(Receivers, ToolkitTyping, ::testing::Values("xlib", "xterm", "gtk3", "qt5", "qt6", "tk"),
                          [](const ::testing::TestParamInfo<const char*>& receiver) { return std::string(receiver.param); });
+
+// A KEY bind started by a combination that another XTEST client (xdotool,
+// a VNC server) presses and releases at once, typing for longer than the
+// client holds the keys, so that its releases arrive while the text is
+// typed: afterwards no keyboard device holds a key down.
+TEST(KeyBindTyping, AQuickCombinationFromAnotherXtestClientLeavesNoModifierDown) {
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("bind.orx"), "//SHORTDESC: Types on Ctrl+Shift+S\n"
+                                          "//BIND MAIN\n"
+                                          "import orvex\n"
+                                          "print('armed', flush=True)\n"
+                                          "//BIND KEY CONTROL-SHIFT-S\n"
+                                          "orvex.TypeText('typed by the bind ' * 50)\n"
+                                          "print('typed', flush=True)\n");
+    platform::x11::X11Probe probe;
+    ASSERT_TRUE(probe.Ok());
+    ASSERT_TRUE(test::UseLayout(test::TestLayouts().front()));
+    const auto receiver = test::StartReceiver(QStringLiteral("xlib"));
+    ASSERT_TRUE(receiver->Failure().isEmpty());
+    QProcess orvexa;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    orvexa.setProcessEnvironment(env);
+    orvexa.setWorkingDirectory(dir.Path());
+    orvexa.start(qEnvironmentVariable("ORVEXA_BINARY"), {QStringLiteral("--run"), QStringLiteral("bind.orx")});
+    ASSERT_TRUE(orvexa.waitForStarted(10000));
+    QByteArray out;
+    const auto waitFor = [&](const QByteArray& line, int times) {
+        QElapsedTimer clock;
+        clock.start();
+        while (out.count(line) < times && clock.elapsed() < 20000 && orvexa.state() == QProcess::Running) {
+            orvexa.waitForReadyRead(50);
+            out += orvexa.readAllStandardOutput();
+        }
+        return out.count(line) >= times;
+    };
+    ASSERT_TRUE(waitFor("armed", 1)) << out.toStdString();
+    constexpr int kTries = 5;
+    QString expected;
+    for (int i = 1; i <= kTries; ++i) {
+        SCOPED_TRACE(i);
+        QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+shift+s")});
+        ASSERT_TRUE(waitFor("typed", i)) << out.toStdString();
+        // The combination reaches the window too: "S", with Control.
+        expected += QStringLiteral("S") + QStringLiteral("typed by the bind ").repeated(50);
+        EXPECT_EQ(Printable(receiver->WaitFor(expected)), Printable(expected));
+        // The bind has returned: whatever it pressed again is down by now.
+        const std::vector<unsigned> down = probe.KeysDownOnAnyKeyboard();
+        EXPECT_TRUE(down.empty()) << "keycode " << (down.empty() ? 0 : down.front()) << " stays down";
+    }
+    orvexa.terminate();
+    EXPECT_TRUE(orvexa.waitForFinished(10000));
+}
