@@ -27,7 +27,8 @@ namespace orvexa::platform::x11 {
 // until the program that the keys through it went to has surely read them
 // (`WaitUntilRead`): for a program that answers pings (GTK, Qt), until it
 // answered one sent after them; for one that answers none (xterm, Tk, plain
-// Xlib programs), for a fixed time after them. Only then is the keycode
+// Xlib programs), for a time after the last key that grows with the keys
+// sent in a row before it. Only then is the keycode
 // lent to another character, or given back; also when the owner goes away
 // (the program may wait for that when it ends).
 //
@@ -70,6 +71,9 @@ public:
     Place Lend(std::span<const unsigned long> wanted, std::span<const unsigned long> keep = {});
     // A key was sent through `place` (press or release).
     void Used(const Place& place);
+    // A key was sent, through whatever keycode: a program that answers no
+    // ping is given time to read them by how many came in a row.
+    void Sent();
     // Gives every lent keycode back when nothing was lent for `idle`, and the
     // keys sent through them were read.
     void GiveBackAfter(std::chrono::milliseconds idle);
@@ -135,6 +139,8 @@ private:
     std::vector<Slot> slots_;
     std::vector<Range> ownChanges_;  // the latest few
     std::size_t changes_ = 0;
+    Clock::time_point lastSent_{};
+    std::size_t burstKeys_ = 0;
     // The giving back: due at `due_` when `pending_`.
     std::condition_variable wake_;
     Clock::time_point due_{};

@@ -247,6 +247,7 @@ void X11Input::SendKey(unsigned keycode, bool press) {
     if (keycode == 0)
         return;
     XTestFakeKeyEvent(connection_->display(), keycode, press ? True : False, CurrentTime);
+    spares_.Sent();
     if (!press && keycode < ownReleases_.size())
         ++ownReleases_[keycode];
 }
