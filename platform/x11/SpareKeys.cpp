@@ -88,8 +88,9 @@ bool SpareKeys::Open() {
     // From the top: the highest keycodes are the least likely to be a key
     // somebody is about to map.
     for (int keycode = xkb->max_key_code; keycode >= xkb->min_key_code && slots.size() < kMostKeys; --keycode) {
-        const auto known = std::find_if(slots_.begin(), slots_.end(),
-                                        [keycode](const Slot& s) { return s.keycode == static_cast<unsigned>(keycode); });
+        const auto known = std::find_if(slots_.begin(), slots_.end(), [keycode](const Slot& s) {
+            return s.keycode == static_cast<unsigned>(keycode);
+        });
         const int count = XkbKeyNumSyms(xkb, keycode);
         const KeySym* syms = XkbKeySymsPtr(xkb, keycode);
         bool stillLent = false;
@@ -124,7 +125,8 @@ bool SpareKeys::Change(const std::vector<std::pair<PlaceIndex, unsigned long>>& 
     std::vector<Slot> after;
     for (const auto& [place, keysym] : changes) {
         Slot& slot = slots_[place / 2];
-        auto found = std::find_if(after.begin(), after.end(), [&slot](const Slot& s) { return s.keycode == slot.keycode; });
+        auto found =
+            std::find_if(after.begin(), after.end(), [&slot](const Slot& s) { return s.keycode == slot.keycode; });
         if (found == after.end())
             found = after.insert(after.end(), slot);
         found->lentTo[place % 2] = keysym;

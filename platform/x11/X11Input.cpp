@@ -74,7 +74,8 @@ KeySym CharacterKeysym(char32_t character) {
 }  // namespace
 
 X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X11Screen> screen)
-    : connection_(std::move(connection)), screen_(std::move(screen)),
+    : connection_(std::move(connection)),
+      screen_(std::move(screen)),
       releaseWatch_(std::make_unique<XtestReleaseWatch>(connection_)) {
     Display* display = connection_->display();
     int opcode = 0;

@@ -21,8 +21,7 @@ void SelectRawReleases(Display* display, bool on) {
 
 }  // namespace
 
-XtestReleaseWatch::XtestReleaseWatch(std::shared_ptr<X11Connection> connection)
-    : connection_(std::move(connection)) {
+XtestReleaseWatch::XtestReleaseWatch(std::shared_ptr<X11Connection> connection) : connection_(std::move(connection)) {
     Display* display = connection_->display();
     int event = 0;
     int error = 0;
@@ -85,8 +84,6 @@ void XtestReleaseWatch::Stop() {
     SelectRawReleases(connection_->display(), false);
 }
 
-int XtestReleaseWatch::Releases(unsigned keycode) const {
-    return keycode < releases_.size() ? releases_[keycode] : 0;
-}
+int XtestReleaseWatch::Releases(unsigned keycode) const { return keycode < releases_.size() ? releases_[keycode] : 0; }
 
 }  // namespace orvexa::platform::x11

@@ -53,10 +53,11 @@ TEST_P(ToolkitTyping, EveryTextOnEveryLayoutArrivesExactlyAndLeavesTheKeyboardAs
     test::WindowManager manager;
     ASSERT_TRUE(manager.Start()) << manager.Failure().toStdString();
     test::WorkingDir dir;
-    dir.Write(QStringLiteral("type.orx"), "//SHORTDESC: Types text.txt\n"
-                                          "//BIND MAIN\n"
-                                          "import orvex\n"
-                                          "orvex.TypeText(open('text.txt', encoding='utf-8').read())\n");
+    dir.Write(QStringLiteral("type.orx"),
+              "//SHORTDESC: Types text.txt\n"
+              "//BIND MAIN\n"
+              "import orvex\n"
+              "orvex.TypeText(open('text.txt', encoding='utf-8').read())\n");
     platform::x11::X11Probe probe;
     ASSERT_TRUE(probe.Ok());
     const auto receiver = test::StartReceiver(QLatin1String(GetParam()));
@@ -96,7 +97,9 @@ TEST_P(ToolkitTyping, EveryTextOnEveryLayoutArrivesExactlyAndLeavesTheKeyboardAs
 }
 
 INSTANTIATE_TEST_SUITE_P(Receivers, ToolkitTyping, ::testing::Values("xlib", "xterm", "gtk3", "qt5", "qt6", "tk"),
-                         [](const ::testing::TestParamInfo<const char*>& receiver) { return std::string(receiver.param); });
+                         [](const ::testing::TestParamInfo<const char*>& receiver) {
+                             return std::string(receiver.param);
+                         });
 
 // A KEY bind started by a combination that another XTEST client (xdotool,
 // a VNC server) presses and releases at once, typing for longer than the
@@ -104,13 +107,14 @@ INSTANTIATE_TEST_SUITE_P(Receivers, ToolkitTyping, ::testing::Values("xlib", "xt
 // typed: afterwards no keyboard device holds a key down.
 TEST(KeyBindTyping, AQuickCombinationFromAnotherXtestClientLeavesNoModifierDown) {
     test::WorkingDir dir;
-    dir.Write(QStringLiteral("bind.orx"), "//SHORTDESC: Types on Ctrl+Shift+S\n"
-                                          "//BIND MAIN\n"
-                                          "import orvex\n"
-                                          "print('armed', flush=True)\n"
-                                          "//BIND KEY CONTROL-SHIFT-S\n"
-                                          "orvex.TypeText('typed by the bind ' * 50)\n"
-                                          "print('typed', flush=True)\n");
+    dir.Write(QStringLiteral("bind.orx"),
+              "//SHORTDESC: Types on Ctrl+Shift+S\n"
+              "//BIND MAIN\n"
+              "import orvex\n"
+              "print('armed', flush=True)\n"
+              "//BIND KEY CONTROL-SHIFT-S\n"
+              "orvex.TypeText('typed by the bind ' * 50)\n"
+              "print('typed', flush=True)\n");
     platform::x11::X11Probe probe;
     ASSERT_TRUE(probe.Ok());
     ASSERT_TRUE(test::UseLayout(test::TestLayouts().front()));

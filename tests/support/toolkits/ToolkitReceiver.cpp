@@ -48,8 +48,7 @@ class PythonReceiver final : public ToolkitReceiver {
 public:
     explicit PythonReceiver(const QString& kind) {
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(QString::fromLatin1(kSystemPython),
-                       {QStringLiteral(ORVEXA_TOOLKIT_RECEIVER), kind});
+        process_.start(QString::fromLatin1(kSystemPython), {QStringLiteral(ORVEXA_TOOLKIT_RECEIVER), kind});
         if (!process_.waitForStarted(10000))
             failure_ = kind + QStringLiteral(": the receiver did not start");
         else if (ReadLine(30000) != QStringLiteral("ready"))
@@ -65,9 +64,8 @@ public:
     QString Failure() const override { return failure_; }
     QString Text() override {
         const QString line = Ask("text");
-        return line.startsWith(QStringLiteral("text "))
-                   ? QString::fromUtf8(QByteArray::fromHex(line.mid(5).toLatin1()))
-                   : QStringLiteral("<no answer>");
+        return line.startsWith(QStringLiteral("text ")) ? QString::fromUtf8(QByteArray::fromHex(line.mid(5).toLatin1()))
+                                                        : QStringLiteral("<no answer>");
     }
     void Clear() override { Ask("clear"); }
     void Focus() override { Ask("focus"); }
@@ -185,8 +183,8 @@ std::unique_ptr<ToolkitReceiver> StartReceiver(const QString& name) {
 
 std::vector<TestLayout> TestLayouts() {
     const auto args = [](const char* layout, const char* variant = "", const char* options = "") {
-        return QStringList{QStringLiteral("-layout"),  QLatin1String(layout),  QStringLiteral("-variant"),
-                           QLatin1String(variant),     QStringLiteral("-option"), QString(),
+        return QStringList{QStringLiteral("-layout"), QLatin1String(layout),     QStringLiteral("-variant"),
+                           QLatin1String(variant),    QStringLiteral("-option"), QString(),
                            QStringLiteral("-option"), QLatin1String(options)};
     };
     return {
@@ -221,7 +219,8 @@ std::vector<TestText> TestTexts() {
     std::uint32_t state = 12345;
     while (mix.toUcs4().size() < 500) {
         state = state * 1103515245u + 12345u;
-        const char32_t character = static_cast<char32_t>(characters[static_cast<qsizetype>((state >> 16) % characters.size())]);
+        const char32_t character =
+            static_cast<char32_t>(characters[static_cast<qsizetype>((state >> 16) % characters.size())]);
         mix += QString::fromUcs4(&character, 1);
     }
     return {
