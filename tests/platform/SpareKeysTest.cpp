@@ -124,3 +124,25 @@ TEST_F(Spares, ANewLayoutKeepsItsKeysAndLendingGoesOn) {
     spares.GiveBackAll();
     EXPECT_EQ(WholeMap(), german);
 }
+
+// Characters needed together are lent in one change of the map, each keycode
+// carrying one alone and one with Shift, and all are given back in one.
+TEST_F(Spares, SeveralCharactersAreLentInOneChangeAndGivenBackInOne) {
+    SpareKeys spares;
+    std::vector<unsigned long> wanted;
+    for (unsigned long keysym = 0x6c1; keysym < 0x6c1 + 30; ++keysym)  // Cyrillic small letters
+        wanted.push_back(keysym);
+    ASSERT_GE(spares.Places(), wanted.size()) << "the keyboard has few spare keycodes";
+    ASSERT_NE(spares.Lend(wanted).keycode, 0u);
+    EXPECT_EQ(spares.Changes(), 1u);
+    for (const unsigned long keysym : wanted) {
+        const SpareKeys::Place place = spares.Find(keysym);
+        ASSERT_NE(place.keycode, 0u) << std::hex << keysym;
+        const std::vector<unsigned long> syms = keys.Keysyms(place.keycode);
+        ASSERT_GE(syms.size(), 2u);
+        EXPECT_EQ(syms[place.shift ? 1 : 0], keysym);
+    }
+    spares.GiveBackAll();
+    EXPECT_EQ(spares.Changes(), 2u);
+    EXPECT_EQ(WholeMap(), before);
+}
