@@ -6,6 +6,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace orvexa::platform::x11 {
@@ -26,6 +28,23 @@ bool HasProtocol(Display* display, Window window, Atom protocol, bool* hasProtoc
     return found;
 }
 
+// Whether the window is one of this process's own, whose answers wait for
+// the thread that is typing.
+bool IsOwnWindow(Display* display, Window window, Atom pidAtom) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const bool read = XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count,
+                                         &after, &data) == Success;
+    const bool own = read && data && format == 32 && count == 1 &&
+                     static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == getpid();
+    if (data)
+        XFree(data);
+    return own;
+}
+
 }  // namespace
 
 FocusPing::FocusPing() : display_(X11Display::Open()) {
@@ -35,6 +54,7 @@ FocusPing::FocusPing() : display_(X11Display::Open()) {
     root_ = DefaultRootWindow(display);
     protocolsAtom_ = XInternAtom(display, "WM_PROTOCOLS", False);
     pingAtom_ = XInternAtom(display, "_NET_WM_PING", False);
+    pidAtom_ = XInternAtom(display, "_NET_WM_PID", False);
     // The answers are sent to the root window, for the listeners to its
     // substructure (GTK) or to its structure (Qt).
     XSelectInput(display, root_, SubstructureNotifyMask | StructureNotifyMask);
@@ -54,7 +74,7 @@ unsigned long FocusPing::PingableFocus() {
     for (Window window = focus; window != None && window != PointerRoot && window != root_;) {
         bool hasProtocols = false;
         if (HasProtocol(display, window, pingAtom_, &hasProtocols))
-            return window;
+            return IsOwnWindow(display, window, pidAtom_) ? None : window;
         if (hasProtocols)
             return None;
         Window root = None;

@@ -24,7 +24,8 @@ public:
     FocusPing& operator=(const FocusPing&) = delete;
 
     // Pings the program with the focus now. False when there is none, or it
-    // answers no ping: nothing will tell when it has read its events.
+    // answers no ping (nor this process, whose answers would wait for the
+    // thread that types): nothing will tell when it has read its events.
     bool Send();
     // Reads what arrived: whether a ping sent at or after `since` was
     // answered.
@@ -41,6 +42,7 @@ private:
     unsigned long root_ = 0;
     unsigned long protocolsAtom_ = 0;
     unsigned long pingAtom_ = 0;
+    unsigned long pidAtom_ = 0;
     unsigned long nextId_ = 1;
     // The pings on their way: id -> when sent.
     std::map<unsigned long, Clock::time_point> unanswered_;
