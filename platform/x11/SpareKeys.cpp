@@ -18,15 +18,17 @@ using Clock = SpareKeys::Clock;
 // How long a program that answers no ping (xterm, Tk, plain Xlib programs)
 // is given to read the keys sent to it: they decode a key with the map of
 // the moment they get round to it, reading keys as fast as they can, so
-// the time grows with the keys on their way. Measured typing 500 characters
-// at full speed on nine layouts (about 1100 key events each), the script
-// ending right after: Tk 8.6 still lost characters when the keys went back
+// the time grows with the keys on their way, and with the load of the
+// machine. Measured typing 500 characters at full speed on nine layouts
+// (about 1100 key events each), the script ending right after, on an idle
+// 2-core machine: Tk 8.6 still lost characters when the keys went back
 // 50 ms after the last one, xterm 20 ms after; 100 ms was exact in both.
-// Given here: a tenth of a second after the last key, and a quarter of a
-// millisecond for every key of the burst it ended (about five times what
-// Tk needed), at most kMostHold.
-constexpr std::chrono::milliseconds kUnansweredHold{100};
-constexpr std::chrono::microseconds kUnansweredPerKey{250};
+// With other programs keeping both cores busy (a load of 8), xterm lost
+// characters 115 ms after a short text. Given here: a quarter of a second
+// after the last key, and half a millisecond for every key of the burst it
+// ended, at most kMostHold.
+constexpr std::chrono::milliseconds kUnansweredHold{250};
+constexpr std::chrono::microseconds kUnansweredPerKey{500};
 // Keys sent with no longer pause between them than this make one burst.
 constexpr std::chrono::milliseconds kBurstGap{100};
 // How long the answer to a ping is waited for, and the longest hold for a
