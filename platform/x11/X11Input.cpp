@@ -4,6 +4,7 @@
 #include "platform/x11/VirtualKeys.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Screen.h"
+#include "platform/x11/XtestReleaseWatch.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -35,6 +36,9 @@ constexpr std::chrono::milliseconds kGiveBackDelay{300};
 // them; the clock is looked at every so many characters.
 constexpr std::chrono::milliseconds kTypingSlice{40};
 constexpr std::size_t kCharactersPerClockLook = 16;
+// How far ahead in a text the characters to lend keys to together are
+// looked for.
+constexpr std::size_t kLookahead = 4096;
 
 int ClampCoordinate(std::int64_t value) { return static_cast<int>(std::clamp(value, kMinCoordinate, kMaxCoordinate)); }
 
@@ -70,7 +74,9 @@ KeySym CharacterKeysym(char32_t character) {
 }  // namespace
 
 X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X11Screen> screen)
-    : connection_(std::move(connection)), screen_(std::move(screen)) {
+    : connection_(std::move(connection)),
+      screen_(std::move(screen)),
+      releaseWatch_(std::make_unique<XtestReleaseWatch>(connection_)) {
     Display* display = connection_->display();
     int opcode = 0;
     int errorBase = 0;
@@ -91,8 +97,8 @@ X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X1
         XEvent copy = event;
         if (event.type == MappingNotify) {
             XRefreshKeyboardMapping(&copy.xmapping);
-            if (!OnlySpareKeysChanged(static_cast<unsigned>(event.xmapping.first_keycode),
-                                      static_cast<unsigned>(event.xmapping.count)))
+            if (!spares_.IsOwnChange(static_cast<unsigned>(event.xmapping.first_keycode),
+                                     static_cast<unsigned>(event.xmapping.count)))
                 Forget();
             return;
         }
@@ -108,9 +114,10 @@ X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X1
             break;
         case XkbMapNotify: {
             XkbRefreshKeyboardMapping(&xkb->map);
-            // Lending a key changes its symbols and with them its type,
+            // Lending keys changes their symbols and with them their types,
             // actions and modifier maps: ours, when every key range named
-            // lies among the spare keys.
+            // lies within a change of the spare keys (which writes the
+            // keys between them back as they were).
             const XkbMapNotifyEvent& map = xkb->map;
             const std::pair<unsigned, unsigned> ranges[] = {
                 {map.first_key_sym, map.num_key_syms},           {map.first_key_act, map.num_key_acts},
@@ -122,7 +129,7 @@ X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X1
             for (const auto& [first, count] : ranges) {
                 if (count == 0)
                     continue;
-                (OnlySpareKeysChanged(first, count) ? ours : others) = true;
+                (spares_.IsOwnChange(first, count) ? ours : others) = true;
             }
             if (others || !ours)
                 Forget();
@@ -148,12 +155,15 @@ X11Input::~X11Input() {
     // Nothing is left held through XTEST on the user's behalf.
     for (const unsigned keycode : heldForUser_)
         SendKey(keycode, false);
-    XFlush(connection_->display());
+    // Every key sent is with the server before the lent keys wait for their
+    // program to read them (the spare keys go last).
+    XSync(connection_->display(), False);
 }
 
 void X11Input::ForgetGroupAnswers() {
     keyScans_.fill(0);
     keycodes_.fill(0);
+    strokes_.clear();
 }
 
 void X11Input::ForgetMap() {
@@ -218,7 +228,9 @@ void X11Input::KeybdEvent(std::uint8_t virtualKey, std::uint8_t /*scanCode*/, un
     const unsigned keycode = KeycodeOf(virtualKey);
     if (keycode == 0)
         return;
-    XTestFakeKeyEvent(display, keycode, (flags & kKeyUp) ? False : True, CurrentTime);
+    const bool press = (flags & kKeyUp) == 0;
+    ownDown_.set(keycode, press);
+    SendKey(keycode, press);
     XFlush(display);
 }
 
@@ -232,11 +244,13 @@ std::uint16_t X11Input::VkKeyScan(char32_t character) {
     return static_cast<std::uint16_t>(known - 1);
 }
 
-bool X11Input::OnlySpareKeysChanged(unsigned first, unsigned count) const { return spares_.AllSpare(first, count); }
-
 void X11Input::SendKey(unsigned keycode, bool press) {
-    if (keycode != 0)
-        XTestFakeKeyEvent(connection_->display(), keycode, press ? True : False, CurrentTime);
+    if (keycode == 0)
+        return;
+    XTestFakeKeyEvent(connection_->display(), keycode, press ? True : False, CurrentTime);
+    spares_.Sent();
+    if (!press && keycode < ownReleases_.size())
+        ++ownReleases_[keycode];
 }
 
 void X11Input::CatchUp() {
@@ -255,33 +269,72 @@ void X11Input::LockGroup(int group) {
     groupLocked_ = true;
 }
 
-X11Input::HeldCharacter X11Input::PressedFor(char32_t character) {
+X11Input::HeldCharacter X11Input::LayoutStroke(char32_t character) {
+    const auto known = strokes_.find(character);
+    if (known != strokes_.end())
+        return known->second;
     HeldCharacter held;
     held.character = character;
     const KeySym keysym = CharacterKeysym(character);
-    if (keysym == NoSymbol)
-        return held;
     // A spare key is no key of the layout, even when the map was read while
     // it was lent: it may be given back at any moment.
-    const auto notSpare = [this](unsigned keycode) { return !spares_.AllSpare(keycode, 1); };
-    if (const KeyboardMap* map = Map()) {
-        // The active group first; then another group of the keyboard, which
-        // is locked for the time the key is down.
-        for (int i = 0; i < map->GroupCount(); ++i) {
-            const int group = (group_ + i) % map->GroupCount();
-            if (const auto stroke = map->StrokeFor(keysym, group, notSpare)) {
-                held.keycode = stroke->keycode;
-                held.shiftKey = stroke->shift ? map->ModifierKey(XK_Shift_L) : 0;
-                held.levelThreeKey = stroke->levelThree ? map->ModifierKey(XK_ISO_Level3_Shift) : 0;
-                held.group = group;
-                held.groupBefore = group_;
-                return held;
-            }
+    const auto notSpare = [this](unsigned keycode) { return !spares_.IsSpare(keycode); };
+    const KeyboardMap* map = keysym == NoSymbol ? nullptr : Map();
+    // The active group first; then another group of the keyboard, which is
+    // locked for the time the key is down.
+    for (int i = 0; map && i < map->GroupCount(); ++i) {
+        const int group = (group_ + i) % map->GroupCount();
+        if (const auto stroke = map->StrokeFor(keysym, group, notSpare)) {
+            held.keycode = stroke->keycode;
+            held.shiftKey = stroke->shift ? map->ModifierKey(XK_Shift_L) : 0;
+            held.levelThreeKey = stroke->levelThree ? map->ModifierKey(XK_ISO_Level3_Shift) : 0;
+            held.group = group;
+            held.groupBefore = group_;
+            break;
         }
     }
-    held.keycode = spares_.Lend(keysym);
-    held.lent = held.keycode != 0;
+    strokes_.emplace(character, held);
     return held;
+}
+
+X11Input::HeldCharacter X11Input::PressedFor(char32_t character) {
+    HeldCharacter held = LayoutStroke(character);
+    const KeySym keysym = CharacterKeysym(character);
+    if (held.keycode != 0 || keysym == NoSymbol)
+        return held;
+    SpareKeys::Place place = spares_.Find(keysym);
+    if (place.keycode == 0)
+        place = LendFor(keysym);
+    held.keycode = place.keycode;
+    held.lent = place.keycode != 0;
+    if (const KeyboardMap* map = place.shift ? Map() : nullptr)
+        held.shiftKey = map->ModifierKey(XK_Shift_L);
+    return held;
+}
+
+SpareKeys::Place X11Input::LendFor(unsigned long keysym) {
+    // The characters of the text ahead that no key types, in the order the
+    // text needs them, as many as there are keys to lend: those not lent
+    // yet are lent in the same change, those lent keep their keys.
+    std::vector<unsigned long> keep{keysym};
+    const std::size_t pool = spares_.Places();
+    const std::u32string_view ahead = ahead_.substr(0, std::min(ahead_.size(), kLookahead));
+    for (const char32_t character : ahead) {
+        if (keep.size() >= pool)
+            break;
+        const KeySym other = CharacterKeysym(character);
+        if (other == NoSymbol || std::find(keep.begin(), keep.end(), other) != keep.end())
+            continue;
+        if (LayoutStroke(character).keycode == 0)
+            keep.push_back(other);
+    }
+    std::vector<unsigned long> wanted;
+    std::copy_if(keep.begin(), keep.end(), std::back_inserter(wanted),
+                 [this](unsigned long other) { return spares_.Find(other).keycode == 0; });
+    // The keys sent so far are with the server before the spare keys ask
+    // their program whether it has read them.
+    XSync(connection_->display(), False);
+    return spares_.Lend(wanted, keep);
 }
 
 void X11Input::CharacterEvent(char32_t character, bool press) {
@@ -297,6 +350,10 @@ void X11Input::CharacterEvent(char32_t character, bool press) {
         SendKey(held.shiftKey, true);
         SendKey(held.levelThreeKey, true);
         SendKey(held.keycode, true);
+        for (const unsigned keycode : {held.shiftKey, held.levelThreeKey, held.keycode})
+            ownDown_.set(keycode);
+        if (held.lent)
+            spares_.Used({held.keycode, held.shiftKey != 0});
         if (found == held_.end())
             held_.push_back(held);
     } else {
@@ -306,6 +363,10 @@ void X11Input::CharacterEvent(char32_t character, bool press) {
         if (found != held_.end())
             held_.erase(found);
         SendKey(held.keycode, false);
+        for (const unsigned keycode : {held.shiftKey, held.levelThreeKey, held.keycode})
+            ownDown_.reset(keycode);
+        if (held.lent)
+            spares_.Used({held.keycode, held.shiftKey != 0});
         SendKey(held.levelThreeKey, false);
         SendKey(held.shiftKey, false);
         if (held.group != held.groupBefore)
@@ -398,12 +459,26 @@ void X11Input::TypeText(std::u32string_view text, const Between& between) {
     // They are released for the typing: a release sent through XTEST ends
     // the core keyboard's hold of a key whichever device pressed it.
     // Afterwards the modifiers are pressed again where they are still held:
-    // the synthetic ones, which their script releases itself, and those the
-    // user's keyboard still holds down.
+    // those this object holds for a script, which releases them itself;
+    // those the user's keyboard still holds down; and those another program
+    // holds through XTEST (xdotool, a VNC server), unless it let go of them
+    // meanwhile, which only the XTEST keyboard's releases tell.
+    // (The releases are counted from before the look, so that none made
+    // after it is missed.)
+    bool watching = releaseWatch_->Start();
+    ownReleases_.fill(0);
     const std::vector<unsigned> down = KeysDown();
     std::bitset<256> synthetic = DeviceKeysDown(display, true);
     for (const unsigned keycode : heldForUser_)
         synthetic.reset(keycode);
+    const std::bitset<256> others = synthetic & ~ownDown_;
+    if (watching && others.none()) {
+        releaseWatch_->Stop();
+        watching = false;
+    }
+    const auto letGo = [&](unsigned keycode) {
+        return watching && others.test(keycode) && releaseWatch_->Releases(keycode) > ownReleases_[keycode];
+    };
     for (const unsigned keycode : down)
         SendKey(keycode, false);
     auto sliceStart = std::chrono::steady_clock::now();
@@ -415,15 +490,22 @@ void X11Input::TypeText(std::u32string_view text, const Between& between) {
                 break;
             sliceStart = std::chrono::steady_clock::now();
         }
+        ahead_ = text.substr(i);
         CharacterEvent(text[i], true);
         CharacterEvent(text[i], false);
     }
+    ahead_ = {};
     std::vector<unsigned> modifiers;
     std::copy_if(down.begin(), down.end(), std::back_inserter(modifiers),
                  [this](unsigned keycode) { return IsModifierKey(keycode); });
+    if (watching) {
+        // The releases sent before now, ours and the other program's.
+        XSync(display, False);
+        connection_->ProcessPendingEvents();
+    }
     const std::bitset<256> physical = modifiers.empty() ? std::bitset<256>() : DeviceKeysDown(display, false);
     for (const unsigned keycode : modifiers) {
-        if (!synthetic.test(keycode) && !physical.test(keycode))
+        if ((!synthetic.test(keycode) && !physical.test(keycode)) || letGo(keycode))
             continue;
         SendKey(keycode, true);
         if (!synthetic.test(keycode) &&
@@ -432,9 +514,18 @@ void X11Input::TypeText(std::u32string_view text, const Between& between) {
     }
     // A finger lifted between the look and the press again: its release was
     // handled before that press, so the key is let go of here. One lifted
-    // from now on is handled after it, and lets go by itself.
+    // from now on is handled after it, and lets go by itself. The same for
+    // another program's release through XTEST.
     XSync(display, False);
     LetGoForTheUser();
+    if (watching) {
+        connection_->ProcessPendingEvents();
+        const std::bitset<256> stillDown = DeviceKeysDown(display, true);
+        for (const unsigned keycode : modifiers)
+            if (letGo(keycode) && stillDown.test(keycode))
+                SendKey(keycode, false);
+        releaseWatch_->Stop();
+    }
     XSync(display, False);
 }
 

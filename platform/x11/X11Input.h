@@ -4,7 +4,10 @@
 #include "platform/x11/SpareKeys.h"
 
 #include <array>
+#include <bitset>
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace orvexa::platform::x11 {
@@ -12,6 +15,7 @@ namespace orvexa::platform::x11 {
 class KeyboardMap;
 class X11Connection;
 class X11Screen;
+class XtestReleaseWatch;
 
 // Input synthesis through XTEST. Normalised absolute positions are turned
 // into pixels of the primary screen's size as Windows does,
@@ -46,9 +50,6 @@ private:
     const KeyboardMap* Map();
     std::uint16_t ScanKeyboard(char32_t character);
     unsigned KeycodeOf(std::uint8_t virtualKey);
-    // Whether a keyboard map change is the lending of spare keys, which
-    // changes nothing this object has looked up.
-    bool OnlySpareKeysChanged(unsigned first, unsigned count) const;
     void SendKey(unsigned keycode, bool press);
     // Reads what the server reported meanwhile, after the reports of this
     // object's own group changes, so that the active group is the server's.
@@ -73,7 +74,14 @@ private:
         int groupBefore = 0;  // the group to go back to after the release
         bool lent = false;
     };
+    // How the layout types a character (no keycode when no key does),
+    // looked up once per map and group.
+    HeldCharacter LayoutStroke(char32_t character);
+    // How a character is pressed: by the layout's key, or a key lent to it.
     HeldCharacter PressedFor(char32_t character);
+    // Lends a key to `keysym`, and in the same change to the characters of
+    // the text ahead that no key types; where `keysym` is lent.
+    SpareKeys::Place LendFor(unsigned long keysym);
 
     std::shared_ptr<X11Connection> connection_;
     std::unique_ptr<KeyboardMap> map_;
@@ -86,13 +94,21 @@ private:
     // 0 for "not looked up yet"; otherwise the answer + 1.
     std::array<std::uint32_t, 256> keyScans_{};
     std::array<std::uint16_t, 256> keycodes_{};
+    std::unordered_map<char32_t, HeldCharacter> strokes_;
     SpareKeys spares_;
+    // The rest of the text being typed, the character being typed first.
+    std::u32string_view ahead_;
     std::vector<HeldCharacter> held_;
     // Modifiers the user held when text was typed, pressed again through
     // XTEST afterwards: the XTEST keyboard holds them until they are
     // released here, once the user's keyboard no longer does (the core
     // keyboard lets go at the user's release already).
     std::vector<unsigned> heldForUser_;
+    // The keys a script holds down through this object (KeyDown).
+    std::bitset<256> ownDown_;
+    // This object's releases, per keycode, since a text began.
+    std::array<int, 256> ownReleases_{};
+    std::unique_ptr<XtestReleaseWatch> releaseWatch_;
 };
 
 }  // namespace orvexa::platform::x11

@@ -27,6 +27,11 @@ constexpr unsigned long kCapitalUdiaeresis = 0xDC;  // Ü
 constexpr unsigned long kSharpS = 0xDF;             // ß
 constexpr unsigned long kZhe = 0x6D6;               // ж, on no German key
 
+unsigned Lend(SpareKeys& spares, unsigned long keysym) {
+    const unsigned long wanted[] = {keysym};
+    return spares.Lend(wanted).keycode;
+}
+
 class Spares : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -60,23 +65,23 @@ protected:
 
 TEST_F(Spares, ALentKeyTypesItsCharacterOnBothLevelsAndIsFoundAgainUntilGivenBack) {
     SpareKeys spares;
-    const unsigned u = spares.Lend(kUdiaeresis);
+    const unsigned u = Lend(spares, kUdiaeresis);
     ASSERT_NE(u, 0u) << "the keyboard has no spare keycode";
     EXPECT_TRUE(Types(u, kUdiaeresis));
     // A capital letter on both levels too: with one alone the server would
     // pair it with its small letter.
-    const unsigned capital = spares.Lend(kCapitalUdiaeresis);
+    const unsigned capital = Lend(spares, kCapitalUdiaeresis);
     EXPECT_NE(capital, u);
     EXPECT_TRUE(Types(capital, kCapitalUdiaeresis));
-    EXPECT_EQ(spares.Lend(kUdiaeresis), u);
-    EXPECT_TRUE(spares.AllSpare(u, 1));
+    EXPECT_EQ(Lend(spares, kUdiaeresis), u);
+    EXPECT_TRUE(spares.IsSpare(u));
     spares.GiveBackAll();
     EXPECT_EQ(WholeMap(), before);
 }
 
 TEST_F(Spares, GivingBackAfterADelayHappensOnceNothingWasLentMeanwhile) {
     SpareKeys spares;
-    const unsigned u = spares.Lend(kUdiaeresis);
+    const unsigned u = Lend(spares, kUdiaeresis);
     ASSERT_NE(u, 0u);
     spares.GiveBackAfter(std::chrono::milliseconds(100));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -89,13 +94,13 @@ TEST_F(Spares, GivingBackAfterADelayHappensOnceNothingWasLentMeanwhile) {
 // it: what was lent stays lent, and is given back.
 TEST_F(Spares, ALateNoticeOfANewMapNeitherStrandsNorForgetsALentKey) {
     SpareKeys spares;
-    const unsigned u = spares.Lend(kUdiaeresis);
+    const unsigned u = Lend(spares, kUdiaeresis);
     ASSERT_NE(u, 0u);
     spares.MapReplaced();
-    EXPECT_TRUE(spares.AllSpare(u, 1)) << "the notices of the lend itself would read as foreign";
-    const unsigned s = spares.Lend(kSharpS);
+    EXPECT_TRUE(spares.IsSpare(u)) << "the notices of the lend itself would read as foreign";
+    const unsigned s = Lend(spares, kSharpS);
     EXPECT_NE(s, u);
-    EXPECT_EQ(spares.Lend(kUdiaeresis), u);
+    EXPECT_EQ(Lend(spares, kUdiaeresis), u);
     EXPECT_TRUE(Types(u, kUdiaeresis));
     spares.GiveBackAll();
     EXPECT_EQ(WholeMap(), before) << "a lent key stays mapped for good";
@@ -105,7 +110,7 @@ TEST_F(Spares, ALateNoticeOfANewMapNeitherStrandsNorForgetsALentKey) {
 // giving back, and lending goes on with the new map.
 TEST_F(Spares, ANewLayoutKeepsItsKeysAndLendingGoesOn) {
     SpareKeys spares;
-    const unsigned u = spares.Lend(kUdiaeresis);
+    const unsigned u = Lend(spares, kUdiaeresis);
     ASSERT_NE(u, 0u);
     ASSERT_TRUE(SetLayout({QStringLiteral("de")}));
     keys.Sync();
@@ -113,9 +118,31 @@ TEST_F(Spares, ANewLayoutKeepsItsKeysAndLendingGoesOn) {
     spares.MapReplaced();
     spares.GiveBackAll();
     EXPECT_EQ(WholeMap(), german);
-    const unsigned zhe = spares.Lend(kZhe);
+    const unsigned zhe = Lend(spares, kZhe);
     ASSERT_NE(zhe, 0u);
     EXPECT_TRUE(Types(zhe, kZhe));
     spares.GiveBackAll();
     EXPECT_EQ(WholeMap(), german);
+}
+
+// Characters needed together are lent in one change of the map, each keycode
+// carrying one alone and one with Shift, and all are given back in one.
+TEST_F(Spares, SeveralCharactersAreLentInOneChangeAndGivenBackInOne) {
+    SpareKeys spares;
+    std::vector<unsigned long> wanted;
+    for (unsigned long keysym = 0x6c1; keysym < 0x6c1 + 30; ++keysym)  // Cyrillic small letters
+        wanted.push_back(keysym);
+    ASSERT_GE(spares.Places(), wanted.size()) << "the keyboard has few spare keycodes";
+    ASSERT_NE(spares.Lend(wanted).keycode, 0u);
+    EXPECT_EQ(spares.Changes(), 1u);
+    for (const unsigned long keysym : wanted) {
+        const SpareKeys::Place place = spares.Find(keysym);
+        ASSERT_NE(place.keycode, 0u) << std::hex << keysym;
+        const std::vector<unsigned long> syms = keys.Keysyms(place.keycode);
+        ASSERT_GE(syms.size(), 2u);
+        EXPECT_EQ(syms[place.shift ? 1 : 0], keysym);
+    }
+    spares.GiveBackAll();
+    EXPECT_EQ(spares.Changes(), 2u);
+    EXPECT_EQ(WholeMap(), before);
 }

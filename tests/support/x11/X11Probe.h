@@ -3,6 +3,8 @@
 #include "platform/InputSynth.h"
 #include "platform/x11/X11Display.h"
 
+#include <vector>
+
 namespace orvexa::platform::x11 {
 
 // Asks the X server, on a connection of its own, what the keyboard and the
@@ -22,8 +24,24 @@ public:
     // One bare round trip on an idle connection.
     void Sync();
 
+    // The keys that any keyboard device holds down (the core keyboard, the
+    // XTEST keyboard, the user's keyboards), asked of each as `xinput
+    // query-state` does: keycodes, each once.
+    std::vector<unsigned> KeysDownOnAnyKeyboard();
+    // The keyboard's locked group (0 for the first).
+    int Group();
+    // How many changes of the keyboard mapping the server announced since
+    // the last call (the first call starts the count), as every program
+    // hears of them (XkbMapNotify). Makes one change that changes nothing,
+    // to tell how often the server announces one.
+    int TakeMappingChanges();
+
 private:
+    int MappingNotices();
+
     X11Display display_;
+    int xkbEventBase_ = -1;
+    int coreKeyboard_ = -1;
 };
 
 }  // namespace orvexa::platform::x11
