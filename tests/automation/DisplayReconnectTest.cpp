@@ -55,7 +55,8 @@ public:
     void Start() {
         QProcess::startDetached(QStringLiteral("Xvfb"),
                                 {QStringLiteral(":%1").arg(display_), QStringLiteral("-screen"), QStringLiteral("0"),
-                                 QStringLiteral("640x480x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")},
+                                 QStringLiteral("640x480x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                                 QStringLiteral("-noreset")},
                                 QString(), &pid_);
     }
     // Waits until the server takes connections.

@@ -217,7 +217,8 @@ TEST(X11KeyCaptureUnavailable, NoServerOrNoRecordExtensionMeansNoCapture) {
     ASSERT_FALSE(xvfb.isEmpty());
     QProcess server;
     server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-extension"),
-                        QStringLiteral("RECORD"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                        QStringLiteral("RECORD"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                        QStringLiteral("-noreset")});
     ASSERT_TRUE(server.waitForStarted());
     QByteArray number;
     while (!number.contains('\n') && server.waitForReadyRead(10000))
