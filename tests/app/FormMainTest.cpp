@@ -10,6 +10,7 @@
 #include "extension/output.h"
 #include "platform/fake/FakeKeyCapture.h"
 #include "tests/support/AppFixture.h"
+#include "tests/support/EventWaits.h"
 #include "tests/support/FakeExecutor.h"
 
 #include <QAction>
@@ -26,24 +27,6 @@ using namespace orvexa;
 
 namespace {
 class FormMain : public test::AppFixture {};
-
-// Handles events until a timer started now fires, `ms` later: a thread's
-// timers fire in the order they come due, so every timer of this thread due
-// sooner has fired by then. (Not an event loop of its own: the program's
-// closing ends those at once.) False if it did not fire within 5 s.
-bool RunTimersDueWithin(int ms) {
-    QTimer sentinel;
-    sentinel.setSingleShot(true);
-    sentinel.setTimerType(Qt::PreciseTimer);
-    bool fired = false;
-    QObject::connect(&sentinel, &QTimer::timeout, [&fired] { fired = true; });
-    sentinel.start(ms);
-    QElapsedTimer clock;
-    clock.start();
-    while (!fired && clock.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return fired;
-}
 }  // namespace
 
 TEST_F(FormMain, WindowHasItsCaptionsAndMenus) {
@@ -297,7 +280,7 @@ TEST_F(FormMain, ExitWhileRunningDisarmsBeforeTheEnd) {
     EXPECT_FALSE(main()->isVisible());
     windows.FormMain.reset();  // what the end of the program does
     const size_t ticks = engine.executed.size();
-    ASSERT_TRUE(RunTimersDueWithin(3 * 10));  // three periods of the timer bind
+    ASSERT_TRUE(test::RunTimersDueWithin(3 * 10));  // three periods of the timer bind
     EXPECT_EQ(engine.executed.size(), ticks);
 }
 
@@ -330,7 +313,7 @@ TEST_F(FormMain, ClosingWhileMainRunsStartsNothingMoreAndLeavesTheLoops) {
     engine.executed.clear();
     main()->SetRunning(true);
     EXPECT_FALSE(main()->Running);
-    ASSERT_TRUE(RunTimersDueWithin(3 * 10));  // three periods of the timer bind
+    ASSERT_TRUE(test::RunTimersDueWithin(3 * 10));  // three periods of the timer bind
     EXPECT_TRUE(engine.executed.empty());
 }
 
