@@ -148,14 +148,17 @@ TEST_F(Catalogue, EntriesThatAreNoFilesAreListedByNameAndNeverOpened) {
 }
 
 TEST_F(Catalogue, BadInputLoadsWithoutHangingOrWriting) {
-    // Binary noise with NULs late in the file, no line ends, and one huge line.
-    QByteArray binary(4 << 20, '\0');
+    // Binary noise, and lines one character longer than the description box
+    // (64K) and a list entry (1K) hold.
+    constexpr qsizetype kDescription = 64 * 1024;
+    constexpr qsizetype kEntry = 1024;
+    QByteArray binary(kDescription + 1, '\0');
     for (qsizetype i = 0; i < binary.size(); ++i)
         binary[i] = static_cast<char>((i * 7919 + 13) % 255 + 1);
-    QByteArray huge = "//SHORTDESC: huge\n//LONGDESC:\n" + QByteArray(32 << 20, 'x') + "\n//BIND MAIN\n";
+    QByteArray huge = "//SHORTDESC: huge\n//LONGDESC:\n" + QByteArray(kDescription + 1, 'x') + "\n//BIND MAIN\n";
     dir.Write(QStringLiteral("binary.orx"), binary);
     dir.Write(QStringLiteral("huge.orx"), huge);
-    dir.Write(QStringLiteral("longname.orx"), "//SHORTDESC: " + QByteArray(8 << 20, 'n') + "\n");
+    dir.Write(QStringLiteral("longname.orx"), "//SHORTDESC: " + QByteArray(kEntry + 1, 'n') + "\n");
     const QDateTime before = QFileInfo(QStringLiteral("huge.orx")).lastModified();
     Start();
     for (int i = 0; i < main()->ComboBoxScript->count(); ++i)
@@ -164,10 +167,10 @@ TEST_F(Catalogue, BadInputLoadsWithoutHangingOrWriting) {
     // The description box and the list take what a control holds, from the start.
     const int hugeIndex = static_cast<int>(main()->ScriptPaths.indexOf(QStringLiteral("huge.orx")));
     Select(hugeIndex);
-    EXPECT_EQ(Description().size(), 64 * 1024);
+    EXPECT_EQ(Description().size(), kDescription);
     EXPECT_TRUE(Description().startsWith(QStringLiteral("xxxx")));
     for (const QString& item : Items())
-        EXPECT_LE(item.size(), 1024);
+        EXPECT_LE(item.size(), kEntry);
     EXPECT_EQ(QFileInfo(QStringLiteral("huge.orx")).size(), huge.size());
     EXPECT_EQ(QFileInfo(QStringLiteral("huge.orx")).lastModified(), before);
 }

@@ -10,6 +10,7 @@
 #include "extension/output.h"
 #include "platform/fake/FakeKeyCapture.h"
 #include "tests/support/AppFixture.h"
+#include "tests/support/EventWaits.h"
 #include "tests/support/FakeExecutor.h"
 
 #include <QAction>
@@ -279,7 +280,7 @@ TEST_F(FormMain, ExitWhileRunningDisarmsBeforeTheEnd) {
     EXPECT_FALSE(main()->isVisible());
     windows.FormMain.reset();  // what the end of the program does
     const size_t ticks = engine.executed.size();
-    QTest::qWait(60);
+    ASSERT_TRUE(test::RunTimersDueWithin(3 * 10));  // three periods of the timer bind
     EXPECT_EQ(engine.executed.size(), ticks);
 }
 
@@ -312,7 +313,7 @@ TEST_F(FormMain, ClosingWhileMainRunsStartsNothingMoreAndLeavesTheLoops) {
     engine.executed.clear();
     main()->SetRunning(true);
     EXPECT_FALSE(main()->Running);
-    QTest::qWait(50);
+    ASSERT_TRUE(test::RunTimersDueWithin(3 * 10));  // three periods of the timer bind
     EXPECT_TRUE(engine.executed.empty());
 }
 

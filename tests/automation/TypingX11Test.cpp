@@ -248,9 +248,11 @@ TEST_F(Typing, ModifiersLetGoOfDuringTheTypingAreNotPressedAgain) {
     const auto receiver = Receiver();
     ASSERT_TRUE(receiver->Ok());
     // The release reaches the user's keyboard device while the text is on
-    // its way; the typing is long enough for that.
+    // its way: once its first characters have arrived.
     std::thread letGo([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (receiver->Text().isEmpty() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         platform::KeyInjector hand;
         hand.UserKeycode(hand.KeycodeOf(vk::Control), false);
         hand.Sync();

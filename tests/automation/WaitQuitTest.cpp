@@ -6,10 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTimer>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
+
+#include <sys/syscall.h>
+#include <unistd.h>
 
 using namespace orvexa;
 using Clock = std::chrono::steady_clock;
@@ -17,7 +22,15 @@ using std::chrono::milliseconds;
 
 namespace {
 constexpr int kHour = 60 * 60 * 1000;
+
+// Whether a thread of this process is blocked on a futex, as one waiting on a
+// condition variable is.
+bool BlockedOnFutex(pid_t thread) {
+    QFile syscall(QStringLiteral("/proc/self/task/%1/syscall").arg(thread));
+    return thread > 0 && syscall.open(QIODevice::ReadOnly) &&
+           syscall.readAll().split(' ').constFirst().toLong() == SYS_futex;
 }
+}  // namespace
 
 TEST(WaitQuit, QuittingTheApplicationEndsAWait) {
     QTimer::singleShot(20, [] { QCoreApplication::exit(0); });
@@ -30,12 +43,12 @@ TEST(WaitQuit, QuittingTheApplicationEndsAWait) {
 }
 
 TEST(WaitQuit, ARequestFromAnotherThreadEndsTheApplicationThreadsWait) {
-    std::thread requester([] {
-        std::this_thread::sleep_for(milliseconds(30));
-        quit::Request();
-    });
+    // The requesting thread starts once the wait handles events.
+    std::thread requester;
+    QTimer::singleShot(0, [&requester] { requester = std::thread(quit::Request); });
     const auto start = Clock::now();
     EXPECT_FALSE(WaitProcessingEvents(kHour));
+    ASSERT_TRUE(requester.joinable());
     requester.join();
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
 
@@ -49,12 +62,18 @@ TEST(WaitQuit, ARequestFromAnotherThreadEndsTheApplicationThreadsWait) {
 TEST(WaitQuit, ARequestEndsTheWaitOfAnotherThread) {
     bool waited = true;
     Clock::duration took{};
+    std::atomic<pid_t> sleeperId{0};
     std::thread sleeper([&] {
+        sleeperId = gettid();
         const auto start = Clock::now();
         waited = WaitProcessingEvents(kHour);
         took = Clock::now() - start;
     });
-    std::this_thread::sleep_for(milliseconds(30));
+    // The request comes once the thread is asleep in its wait.
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (!BlockedOnFutex(sleeperId) && Clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(1));
+    EXPECT_TRUE(BlockedOnFutex(sleeperId)) << "the thread never waited";
     quit::Request();
     sleeper.join();
     EXPECT_FALSE(waited);

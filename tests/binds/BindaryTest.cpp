@@ -1,6 +1,7 @@
 // The bind table at work: dispatch, timers under a running event loop,
 // nesting and the deferred release of entries that are still executing.
 #include "binds/Bindary.h"
+#include "tests/support/EventWaits.h"
 #include "tests/support/FakeExecutor.h"
 #include "tests/support/QtPrinters.h"
 
@@ -10,14 +11,21 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <functional>
+
 using namespace orvexa;
 
 namespace {
-void SpinFor(int ms) {
+// Handles events until `done` holds; false when it did not within 5 s.
+bool SpinUntil(const std::function<bool()>& done) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms)
+    while (!done()) {
+        if (clock.elapsed() > 5000)
+            return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
 }
 }  // namespace
 
@@ -54,11 +62,11 @@ TEST(Timers, TickRunsWithItsOwnTimerOffAndRestartsAfterStop) {
     bool enabledInside = true;
     engine.onExecute = [&](const QStringList&) { enabledInside = tick->TimerEnabled(); };
 
-    SpinFor(60);
+    ASSERT_TRUE(test::RunTimersDueWithin(3 * 20));
     EXPECT_TRUE(engine.executed.empty()) << "timers start disabled";
 
     binds.StartTimers();
-    SpinFor(200);
+    EXPECT_TRUE(SpinUntil([&] { return engine.executed.size() >= 3; }));
     binds.StopTimers();
     const size_t ticks = engine.executed.size();
     EXPECT_GE(ticks, 3u);
@@ -66,15 +74,14 @@ TEST(Timers, TickRunsWithItsOwnTimerOffAndRestartsAfterStop) {
     for (const QStringList& run : engine.executed)
         EXPECT_EQ(run, QStringList{"tick"});  // the interval-0 timer never fired
 
-    SpinFor(100);
+    ASSERT_TRUE(test::RunTimersDueWithin(3 * 20));
     EXPECT_EQ(engine.executed.size(), ticks) << "stopped timers do not tick";
 
     // Stop pressed while the tick's code runs: the tick re-enables its timer.
     engine.onExecute = [&](const QStringList&) { binds.StopTimers(); };
     binds.StartTimers();
-    SpinFor(100);
+    EXPECT_TRUE(SpinUntil([&] { return engine.executed.size() >= ticks + 2; }));
     EXPECT_TRUE(tick->TimerEnabled());
-    EXPECT_GE(engine.executed.size(), ticks + 2);
     binds.StopTimers();
 }
 
@@ -86,11 +93,14 @@ TEST(Timers, NestedTickInsideASleepingExecutionNeverReentersItself) {
     int nestedTicks = 0;
     engine.onExecute = [&](const QStringList& lines) {
         if (lines == QStringList{"main"}) {
+            // What the module's Sleep does, until two ticks ran inside.
             const size_t before = engine.executed.size();
-            SpinFor(80);  // what the module's Sleep does
+            SpinUntil([&] { return engine.executed.size() >= before + 2; });
             nestedTicks = static_cast<int>(engine.executed.size() - before);
         } else if (lines == QStringList{"tick"}) {
-            SpinFor(20);  // a sleeping tick: its own timer must not fire inside
+            // A sleeping tick: its own timer must not fire inside, though it
+            // would have come due three times.
+            test::RunTimersDueWithin(3 * 5);
         }
     };
     binds.StartTimers();
@@ -113,7 +123,7 @@ TEST(Timers, RebuildingWhileAnEntryExecutesDefersItsRelease) {
         binds.StopTimers();
         binds.ClearBinds();  // the user stopped and selected another script
         binds.AddBind(QStringLiteral("//BIND MAIN"), QStringLiteral("other\n"));
-        SpinFor(30);
+        test::RunTimersDueWithin(3 * 5);
         seenAfterRebuild = self->CodeLines;  // still alive: no use after free
     };
     binds.DispatchEvent(QStringLiteral("MAIN"), QString());
@@ -129,7 +139,8 @@ TEST(Timers, RebuildingWhileAnEntryExecutesDefersItsRelease) {
         binds.ClearBinds();
     };
     binds.StartTimers();
-    SpinFor(80);
+    EXPECT_TRUE(SpinUntil([&] { return runs >= 1; }));
+    ASSERT_TRUE(test::RunTimersDueWithin(3 * 5));  // had it re-armed, it would run again by then
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(binds.BindCount(), 0);
 }

@@ -6,6 +6,7 @@
 // ends with exit code 2. One process per case.
 #include "platform/VirtualKeyCodes.h"
 #include "tests/e2e/OrvexaProcess.h"
+#include "tests/support/PipeDrained.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/x11/KeyInjector.h"
@@ -16,9 +17,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QThread>
 
 #include <csignal>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace orvexa;
 
@@ -50,6 +53,18 @@ public:
 
     bool Started() const { return started_; }
     void Input(const QByteArray& bytes) { process_.write(bytes); }
+    // Waits until the program has read all that was written to its standard
+    // input (the pipe, opened again through /proc, holds nothing).
+    bool WaitUntilInputRead() {
+        process_.waitForBytesWritten(5000);
+        const QByteArray pipe = "/proc/" + QByteArray::number(process_.processId()) + "/fd/0";
+        const int fd = open(pipe.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        const bool read = test::WaitUntilPipeDrained(fd);
+        close(fd);
+        return read;
+    }
     void CloseInput() { process_.closeWriteChannel(); }
     // Only to the running program: kill(0) would signal the test's own
     // process group.
@@ -261,7 +276,9 @@ TEST(CommandLineRun, SignalWhileMainWaitsForInputEndsItCleanlyWithCode0) {
               "print('a tick after the signal')\n");
     Orvexa orvexa(dir.Path(), {QStringLiteral("--run"), QStringLiteral("waits.orx")});
     ASSERT_TRUE(orvexa.WaitForOutput("waiting\n")) << orvexa.Err().toStdString();
-    QThread::msleep(200);  // input() is waiting by now: nothing came
+    // input() is waiting: it took a piece of a line, and waits for the rest.
+    orvexa.Input("par");
+    ASSERT_TRUE(orvexa.WaitUntilInputRead()) << orvexa.Err().toStdString();
     QElapsedTimer since;
     since.start();
     orvexa.Signal(SIGHUP);

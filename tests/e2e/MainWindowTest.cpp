@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QThread>
@@ -50,6 +51,18 @@ QString WindowTitled(test::OrvexaProcess& orvexa, const QString& title) {
     return QString();
 }
 
+// Waits until the process shows no window titled exactly `title`.
+bool Closed(test::OrvexaProcess& orvexa, const QString& title) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!orvexa.VisibleWindows(QStringLiteral("^%1$").arg(QRegularExpression::escape(title))).isEmpty()) {
+        if (clock.elapsed() > 10000)
+            return false;
+        QThread::msleep(10);
+    }
+    return true;
+}
+
 QString Property(const QString& window, const char* name) {
     return test::RunTool(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QLatin1String(name)});
 }
@@ -75,11 +88,13 @@ TEST(MainWindow, WindowTitlesAreExactlyTheirCaptionsAndTheClassIsOrvexa) {
     ASSERT_FALSE(about.isEmpty()) << "no window titled exactly About";
     EXPECT_EQ(Property(about, "_NET_WM_NAME"), QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"About\""));
     orvexa.Keys(about, {QStringLiteral("Return")});
+    ASSERT_TRUE(Closed(orvexa, QStringLiteral("About")));
 
     orvexa.Keys(main, {QStringLiteral("alt+f"), QStringLiteral("d")});
     const QString confirm = WindowTitled(orvexa, QStringLiteral("Confirm"));
     ASSERT_FALSE(confirm.isEmpty()) << "no window titled exactly Confirm";
-    orvexa.Keys(confirm, {QStringLiteral("alt+n")});
+    orvexa.Keys(confirm, {QStringLiteral("alt+n")});  // the button's mnemonic clicks it a moment later
+    ASSERT_TRUE(Closed(orvexa, QStringLiteral("Confirm")));
 
     orvexa.Keys(main, {QStringLiteral("alt+f"), QStringLiteral("e"), QStringLiteral("Return")});
     const QString editor = WindowTitled(orvexa, QStringLiteral("Edit - first.orx"));

@@ -1,7 +1,6 @@
 #include "tests/e2e/OrvexaProcess.h"
 
 #include <QElapsedTimer>
-#include <QThread>
 
 #include <stdexcept>
 
@@ -60,28 +59,36 @@ QString OrvexaProcess::WaitForMainWindow(int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < timeoutMs && process_.state() == QProcess::Running) {
-        const QString pid = QString::number(process_.processId());
-        const QString ids =
-            RunTool(QStringLiteral("xdotool"),
-                    {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
-                     QStringLiteral("--pid"), pid, QStringLiteral("--name"), QStringLiteral("^Orvexa$")});
+        const QStringList ids = VisibleWindows(QStringLiteral("^Orvexa$"));
         if (!ids.isEmpty())
-            return ids.split(u'\n').constFirst();
+            return ids.constFirst();
         process_.waitForFinished(200);
     }
     stderr_ += QString::fromUtf8(process_.readAllStandardError());
     return QString();
 }
 
-void OrvexaProcess::Keys(const QString& window, const QStringList& keys) {
-    RunTool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-    for (const QString& key : keys) {
-        RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), key});
-        QThread::msleep(150);
-    }
+QStringList OrvexaProcess::VisibleWindows(const QString& name) {
+    QStringList args{QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--pid"), QString::number(process_.processId())};
+    if (!name.isEmpty())
+        args << QStringLiteral("--name") << name;
+    return RunTool(QStringLiteral("xdotool"), args).split(u'\n', Qt::SkipEmptyParts);
 }
 
-void OrvexaProcess::Run(const QString& window) { Keys(window, {QStringLiteral("alt+r")}); }
+void OrvexaProcess::Keys(const QString& window, const QStringList& keys) {
+    // The keys arrive in order, and the program handles them in order: a
+    // key that opens a menu has opened it before the next is handled.
+    RunTool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    for (const QString& key : keys)
+        RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), key});
+}
+
+void OrvexaProcess::Run(const QString& window) {
+    // From the File menu: its item runs as its key is handled, where the Run
+    // button's mnemonic clicks the button a moment later.
+    Keys(window, {QStringLiteral("alt+f"), QStringLiteral("r")});
+}
 
 void OrvexaProcess::MenuExit(const QString& window) {
     // Up from the menu's first item wraps round to its last, Exit, whatever

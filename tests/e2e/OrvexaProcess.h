@@ -30,9 +30,13 @@ public:
     // Waits until a visible window titled exactly "Orvexa" exists; returns
     // its X id, or the empty string.
     QString WaitForMainWindow(int timeoutMs = 30000);
+    // The X ids of the process's visible windows (its menus too), those
+    // whose name matches the regular expression `name` if one is given.
+    QStringList VisibleWindows(const QString& name = QString());
     // Types keys (xdotool key syntax) into the focused main window.
     void Keys(const QString& window, const QStringList& keys);
-    // Presses the Run button through its mnemonic.
+    // Chooses File > Run with the keyboard: the script is armed once the
+    // program has handled the keys.
     void Run(const QString& window);
     // Chooses File > Exit with the keyboard.
     void MenuExit(const QString& window);

@@ -65,7 +65,9 @@ const QByteArray kScript =
     "print('tick', ticks)\n"
     "//BIND KEY CONTROL-SHIFT-K\n"
     "keys += 1\n"
-    "open('keys.txt', 'w').write('%d %d %d' % (keys, ticks, sum(calls)))\n";
+    "open('keys.txt', 'w').write('%d %d %d' % (keys, ticks, sum(calls)))\n"
+    "//BIND KEY CONTROL-SHIFT-L\n"
+    "open('settled.txt', 'w').write('yes')\n";
 
 }  // namespace
 
@@ -97,7 +99,19 @@ TEST(Soak, AMinuteOfTimersKeysAndThreadsThenExit) {
     }
     // The presses end before the menu is used: a held Ctrl would change it.
     ASSERT_TRUE(presser.waitForFinished(120000)) << "the presses took too long";
-    QThread::msleep(500);
+    // Another key's bind is the sentinel: once it has run, every press before
+    // it has been handled. Pressed again if it was not seen.
+    const QString settledFile = dir.Path() + QStringLiteral("/settled.txt");
+    QElapsedTimer sentinel;
+    sentinel.start();
+    while (!QFile::exists(settledFile) && sentinel.elapsed() < 20000) {
+        test::RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+shift+l")});
+        QElapsedTimer pressed;
+        pressed.start();
+        while (!QFile::exists(settledFile) && pressed.elapsed() < 1000)
+            QThread::msleep(10);
+    }
+    ASSERT_TRUE(QFile::exists(settledFile)) << "the sentinel key's bind did not run";
     const QList<QByteArray> counts = ReadFile(dir.Path() + QStringLiteral("/keys.txt")).split(' ');
     ASSERT_EQ(counts.size(), 3);
 

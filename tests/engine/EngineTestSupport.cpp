@@ -1,6 +1,8 @@
 #include "tests/engine/EngineTestSupport.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdlib>
@@ -87,13 +89,21 @@ PyObject* Nested(PyObject* args) {
 
 PyObject* WaitUnlocked(PyObject* args) {
     TPythonEngine& engine = GetRunningEngine();
-    int ms = 0;
-    if (!engine.Runtime().ParseArgs(args, "i", &ms))
+    const char* path = nullptr;
+    if (!engine.Runtime().ParseArgs(args, "s", &path))
         return nullptr;
     {
         PythonUnlock unlock(engine.Runtime());
+        const QString file = QString::fromUtf8(path);
+        QElapsedTimer clock;
+        clock.start();
         QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (QFileInfo::exists(file) || clock.elapsed() > 10000)
+                loop.quit();
+        });
+        poll.start(2);
         loop.exec();
     }
     return engine.Runtime().NewNoneRef();
@@ -124,7 +134,7 @@ PyObject* State(PyObject*) {
 
 PyMethodDef methods[] = {
     {"nested", &Guarded<&Nested>, METH_VARARGS, "nested(code) -> None or the error message"},
-    {"wait_unlocked", &Guarded<&WaitUnlocked>, METH_VARARGS, "wait_unlocked(ms) -> None"},
+    {"wait_unlocked", &Guarded<&WaitUnlocked>, METH_VARARGS, "wait_unlocked(path) -> None"},
     {"write", &Guarded<&Write>, METH_VARARGS, "write(text) -> None"},
     {"finalize", &Guarded<&FinalizeEngine>, METH_VARARGS, "finalize() -> None"},
     {"state", &Guarded<&State>, METH_VARARGS, "state() -> None"},

@@ -33,8 +33,9 @@ QString CapturedStderr(TPythonEngine& engine);
 // The module "enginetest", for code that must call back into the host:
 //   enginetest.nested(code)     executes code through ExecuteLines; returns
 //                               None, or the message of the raised error;
-//   enginetest.wait_unlocked(ms) runs the event loop for ms milliseconds with
-//                               the interpreter lock given up;
+//   enginetest.wait_unlocked(path) runs the event loop with the interpreter
+//                               lock given up until a file exists at path
+//                               (at most 10 s);
 //   enginetest.write(text)      appends text to WrittenText();
 //   enginetest.finalize()       calls Finalize on the running engine;
 //   enginetest.state()          appends "available=0|1 finalizing=0|1" to

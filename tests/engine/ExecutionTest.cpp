@@ -4,14 +4,15 @@
 // reader, GlobalVars, and reference counts over many executions.
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/WaitForFile.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 
-#include <chrono>
 #include <functional>
-#include <thread>
 #include <typeinfo>
 
 using namespace orvexa;
@@ -426,16 +427,22 @@ TEST_F(Execution, NestedExecutionsCompleteInTheSameNamespace) {
 
 TEST_F(Execution, WaitWithoutTheLockRunsEventsAndThreads) {
     // An event during the wait starts another execution; a Python thread
-    // keeps counting while the waiting code has given up the lock.
+    // keeps counting while the waiting code has given up the lock, and ends
+    // the wait once it has counted six and the event's code ran.
     int depthInEvent = 0;
     QTimer::singleShot(20, [&] {
         depthInEvent = engine().ExecutionDepth();
         engine().ExecuteLines({"from_event = outer_value + 5"});
     });
-    ASSERT_EQ(Run({"import enginetest, threading, time", "outer_value = 1", "ticks = 0", "stop_ticking = False",
-                   "def tick():", "    global ticks", "    while not stop_ticking:", "        ticks += 1",
-                   "        time.sleep(0.001)", "ticker = threading.Thread(target=tick)", "ticker.start()",
-                   "before_wait = ticks", "enginetest.wait_unlocked(200)", "counted_during_wait = ticks - before_wait",
+    const QTemporaryDir dir;
+    const QString counted = dir.filePath(QStringLiteral("counted"));
+    ASSERT_EQ(Run({"import enginetest, threading, time", "outer_value = 1", "ticks = 0", "before_wait = None",
+                   "stop_ticking = False", "def tick():", "    global ticks",
+                   "    while not stop_ticking:", "        ticks += 1",
+                   "        if before_wait is not None and ticks - before_wait > 5 and 'from_event' in globals():",
+                   "            open(r'" + counted + "', 'w').close()", "        time.sleep(0.001)",
+                   "ticker = threading.Thread(target=tick)", "ticker.start()", "before_wait = ticks",
+                   "enginetest.wait_unlocked(r'" + counted + "')", "counted_during_wait = ticks - before_wait",
                    "stop_ticking = True", "ticker.join()"}),
               nullptr);
     EXPECT_EQ(Eval(engine(), "from_event"), QStringLiteral("6"));
@@ -444,18 +451,19 @@ TEST_F(Execution, WaitWithoutTheLockRunsEventsAndThreads) {
 }
 
 TEST_F(Execution, ScriptThreadsRunBetweenExecutions) {
-    ASSERT_EQ(Run({"import threading, time", "between = 0", "stop_between = False",
-                   "def count_between():", "    global between", "    while not stop_between:", "        between += 1",
-                   "        time.sleep(0.001)", "between_thread = threading.Thread(target=count_between, daemon=True)",
-                   "between_thread.start()"}),
+    // The thread answers a file made after the execution that started it
+    // ended, while no code executes.
+    const QTemporaryDir dir;
+    const QString asked = dir.filePath(QStringLiteral("asked"));
+    const QString answered = dir.filePath(QStringLiteral("answered"));
+    ASSERT_EQ(Run({"import os, threading, time", "def answer():", "    while not os.path.exists(r'" + asked + "'):",
+                   "        time.sleep(0.001)", "    open(r'" + answered + "', 'w').write('yes')",
+                   "threading.Thread(target=answer, daemon=True).start()"}),
               nullptr);
-    const int first = Eval(engine(), "between").toInt();
     // The GUI thread holds no interpreter lock now.
     EXPECT_EQ(engine().Runtime().PyGILState_Check(), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    const int second = Eval(engine(), "between").toInt();
-    EXPECT_GT(second - first, 5);
-    ASSERT_EQ(Run({"stop_between = True", "between_thread.join()"}), nullptr);
+    ASSERT_TRUE(QFile(asked).open(QIODevice::WriteOnly));
+    EXPECT_TRUE(test::WaitForOutput(answered, 3)) << "the thread did not run between executions";
 }
 
 TEST_F(Execution, FinalizeInsideAnExecutionLeavesTheInterpreterUp) {

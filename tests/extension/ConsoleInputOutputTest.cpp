@@ -4,6 +4,7 @@
 // closing ends. One process per case (the quit request is process-wide).
 #include "core/Quit.h"
 #include "extension/PythonConsoleInputOutput.h"
+#include "tests/support/PipeDrained.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +69,7 @@ TEST(ConsoleInputOutput, ALineArrivingInPiecesIsOneLine) {
     TPythonConsoleInputOutput io(nullptr, input.fd[0], output.fd[1]);
     std::thread writer([&input] {
         input.Write("hal");
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_TRUE(test::WaitUntilPipeDrained(input.fd[0])) << "the first piece was not read on its own";
         input.Write("f\nrest\n");
     });
     EXPECT_EQ(io.Read(), QStringLiteral("half\n"));
@@ -90,13 +91,15 @@ TEST(ConsoleInputOutput, AWaitingReadEndsWhenTheProgramCloses) {
     Pipe input;
     Pipe output;
     TPythonConsoleInputOutput io(nullptr, input.fd[0], output.fd[1]);
-    std::thread closer([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // The input stays open with a piece of a line in it: only the closing
+    // ends the wait, and it comes once the read has taken the piece.
+    input.Write("par");
+    std::thread closer([&input] {
+        EXPECT_TRUE(test::WaitUntilPipeDrained(input.fd[0]));
         quit::Request();
     });
     QElapsedTimer clock;
     clock.start();
-    // The input stays open and empty: only the closing ends the wait.
     EXPECT_EQ(io.Read(), QString());
     EXPECT_LT(clock.elapsed(), 2000);
     closer.join();

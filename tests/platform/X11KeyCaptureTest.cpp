@@ -11,19 +11,16 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <initializer_list>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 using namespace orvexa::platform;
 namespace vk = orvexa::vk;
 using orvexa::test::Collector;
-using namespace std::chrono_literals;
 
 namespace {
 class X11KeyCaptureTest : public ::testing::Test {
@@ -158,23 +155,24 @@ TEST_F(X11KeyCaptureTest, ReportsNothingAfterStopAndStartsAgain) {
     keys.Sync();
     ASSERT_EQ(seen.Wait(2).size(), 2u);
     capture->Stop();
+    capture->Stop();  // nothing to stop
     seen.Clear();
     Tap('A');
-    keys.Sync();
-    std::this_thread::sleep_for(200ms);
-    EXPECT_TRUE(seen.Now().empty());
-
-    // Nothing is remembered across a stop: Control held then, released
-    // while stopped, does not count after the restart.
     keys.Key(vk::Control, true);
     keys.Sync();
-    capture->Stop();
+
+    // The keys after the restart come in after those typed while stopped:
+    // the first reported is the release of Control. Nothing is remembered
+    // across a stop: Control, held when the capture starts again and
+    // released then, does not count for the A after it.
     ASSERT_TRUE(capture->Start(seen.Callback()));
     keys.Key(vk::Control, false);
     Tap('A');
     keys.Sync();
     const std::vector<KeyEvent> events = seen.Wait(3);
+    EXPECT_EQ(Codes(events), (std::vector<std::uint32_t>{vk::Control, 'A', 'A'}));
     ASSERT_EQ(events.size(), 3u);
+    EXPECT_TRUE(events[0].Released());
     EXPECT_FALSE(events[1].modifiers.control);
 }
 
