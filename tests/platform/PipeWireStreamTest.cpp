@@ -41,6 +41,8 @@ protected:
         EXPECT_TRUE(daemon.StartVideoSource(name, source, caps)) << daemon.Failure().toStdString();
         const std::optional<unsigned> node = daemon.NodeId(name);
         EXPECT_TRUE(node);
+        // An earlier consumer must be gone, or the link by name may go to it.
+        EXPECT_TRUE(daemon.NodeGone(QLatin1String(PipeWireStream::NodeName())));
         auto stream = std::make_unique<PipeWireStream>(UniqueFd(daemon.Connect()), node.value_or(0));
         EXPECT_TRUE(daemon.Link(name, QLatin1String(PipeWireStream::NodeName()))) << daemon.Failure().toStdString();
         return stream;

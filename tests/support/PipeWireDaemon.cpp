@@ -184,23 +184,40 @@ bool PipeWireDaemon::StartVideoSource(const QString& name, const QStringList& so
     return true;
 }
 
+std::optional<unsigned> PipeWireDaemon::FindNode(const QString& name) const {
+    QByteArray dump;
+    if (!Run(QStringLiteral("pw-dump"), {}, &dump))
+        return std::nullopt;
+    const QJsonArray objects = QJsonDocument::fromJson(dump).array();
+    for (const auto& object : objects) {
+        const QJsonObject o = object.toObject();
+        if (o.value(u"type").toString() == u"PipeWire:Interface:Node" &&
+            o.value(u"info").toObject().value(u"props").toObject().value(u"node.name").toString() == name)
+            return static_cast<unsigned>(o.value(u"id").toInt());
+    }
+    return std::nullopt;
+}
+
 std::optional<unsigned> PipeWireDaemon::NodeId(const QString& name, int timeoutMs) const {
     QElapsedTimer clock;
     clock.start();
     do {
-        QByteArray dump;
-        if (Run(QStringLiteral("pw-dump"), {}, &dump)) {
-            const QJsonArray objects = QJsonDocument::fromJson(dump).array();
-            for (const auto& object : objects) {
-                const QJsonObject o = object.toObject();
-                if (o.value(u"type").toString() == u"PipeWire:Interface:Node" &&
-                    o.value(u"info").toObject().value(u"props").toObject().value(u"node.name").toString() == name)
-                    return static_cast<unsigned>(o.value(u"id").toInt());
-            }
-        }
+        if (const auto id = FindNode(name))
+            return id;
         QThread::msleep(50);
     } while (clock.elapsed() < timeoutMs);
     return std::nullopt;
+}
+
+bool PipeWireDaemon::NodeGone(const QString& name, int timeoutMs) const {
+    QElapsedTimer clock;
+    clock.start();
+    while (FindNode(name)) {
+        if (clock.elapsed() >= timeoutMs)
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
 }
 
 bool PipeWireDaemon::Link(const QString& from, const QString& to, int timeoutMs) {

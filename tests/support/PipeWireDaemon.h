@@ -40,12 +40,18 @@ public:
     bool StartVideoSource(const QString& name, const QStringList& source, const QString& caps);
     // The id of the node named `name`, once it exists.
     std::optional<unsigned> NodeId(const QString& name, int timeoutMs = 10000) const;
+    // Whether the node named `name` is gone, or goes within the time. The
+    // daemon removes a client's node some time after the client ended; Link
+    // by name would take a node still there for the next client's.
+    bool NodeGone(const QString& name, int timeoutMs = 10000) const;
     // Links the output of the node `from` to the input of `to` once both
     // are there (pw-link).
     bool Link(const QString& from, const QString& to, int timeoutMs = 10000);
 
 private:
     QProcessEnvironment Environment() const;
+    // The id of the node named `name` now, if there is one.
+    std::optional<unsigned> FindNode(const QString& name) const;
     bool Run(const QString& program, const QStringList& arguments, QByteArray* output = nullptr) const;
 
     QTemporaryDir runtime_;
