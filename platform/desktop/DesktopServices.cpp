@@ -13,6 +13,7 @@
 #if ORVEXA_WITH_X11
 #include "platform/x11/WindowDestroyWatch.h"
 #include "platform/x11/X11Backend.h"
+#include "platform/x11/KeysymCheck.h"
 #include "platform/x11/X11KeyCapture.h"
 #endif
 
@@ -50,7 +51,13 @@ Services CreateDesktopServices() {
                                                     portal::RemoteDesktopAvailable(QDBusConnection::sessionBus()));
     std::shared_ptr<portal::PortalInput> inputSession;
     if (portalInput) {
-        inputSession = std::make_shared<portal::PortalInput>(QDBusConnection::sessionBus(), services.keyStore);
+        portal::KeysymCheck typeable;
+#if ORVEXA_WITH_X11
+        // XWayland's keyboard map is the compositor's.
+        typeable = x11::CreateKeysymCheck();
+#endif
+        inputSession = std::make_shared<portal::PortalInput>(QDBusConnection::sessionBus(), services.keyStore,
+                                                             std::move(typeable));
         services.input = inputSession;
         services.session.portalInput = true;
     }
@@ -62,13 +69,14 @@ Services CreateDesktopServices() {
     const QByteArray forcedScreen = qgetenv("ORVEXA_SCREEN_BACKEND").trimmed().toLower();
     const bool portalScreen = forcedScreen == "portal" || (forcedScreen != "x11" && services.session.IsWayland() &&
                                                            portal::ScreenCastAvailable(QDBusConnection::sessionBus()));
+    std::shared_ptr<portal::PortalScreenCast> castSession;
     if (portalScreen) {
         ScreenCastOpener open;
         if (inputSession) {
             open = [inputSession] { return inputSession->OpenScreenCast(); };
         } else {
-            auto cast = std::make_shared<portal::PortalScreenCast>(QDBusConnection::sessionBus(), services.keyStore);
-            open = [cast] { return cast->Open(); };
+            castSession = std::make_shared<portal::PortalScreenCast>(QDBusConnection::sessionBus(), services.keyStore);
+            open = [castSession] { return castSession->Open(); };
         }
         services.screen = std::make_shared<pipewire::PipeWireScreen>(std::move(open));
         services.session.portalScreen = true;
@@ -80,9 +88,19 @@ Services CreateDesktopServices() {
         forcedKeys == "portal" || (forcedKeys != "x11" && services.session.IsWayland() &&
                                    portal::GlobalShortcutsAvailable(QDBusConnection::sessionBus()));
     if (portalShortcuts) {
-        services.keyCapture = std::make_shared<portal::PortalShortcutCapture>(QDBusConnection::sessionBus());
+        // The keys the desktop does not bind still fire from X11 windows.
+        services.keyCapture =
+            std::make_shared<portal::PortalShortcutCapture>(QDBusConnection::sessionBus(), services.keyCapture);
         services.session.portalShortcuts = true;
     }
+    // A run lets go of portal sessions the desktop ended, so that it asks anew.
+    if (inputSession || castSession)
+        services.newRun = [inputSession, castSession] {
+            if (inputSession)
+                inputSession->NewRun();
+            if (castSession)
+                castSession->NewRun();
+        };
 #if !ORVEXA_WITH_X11
     if (!portalInput && !portalScreen)
         std::fprintf(stderr, "Built without X11: screen, mouse, keyboard and window automation is unavailable\n");
