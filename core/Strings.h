@@ -206,14 +206,6 @@ inline QString RemoteInteractionOff(bool keys) {
 inline QString PortalInputRefused(const QString& reason) {
     return QStringLiteral("The desktop did not take the input: %1").arg(reason);
 }
-// `characters` lists them quoted, with their code points.
-inline QString UntypeableCharacters(const QString& characters) {
-    return QStringLiteral(
-               "Cannot type %1: the desktop's keyboard layout has no key for it, and through the desktop's "
-               "remote-desktop portal only what the layout has can be typed. Nothing was typed")
-        .arg(characters);
-}
-
 // Said when Run arms a script whose KEY binds go to the desktop's global
 // shortcuts: which ones the desktop bound, and what becomes of the others.
 inline QString ShortcutsBound(const QStringList& names) {

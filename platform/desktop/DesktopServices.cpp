@@ -13,7 +13,6 @@
 #if ORVEXA_WITH_X11
 #include "platform/x11/WindowDestroyWatch.h"
 #include "platform/x11/X11Backend.h"
-#include "platform/x11/KeysymCheck.h"
 #include "platform/x11/X11KeyCapture.h"
 #endif
 
@@ -51,13 +50,7 @@ Services CreateDesktopServices() {
                                                     portal::RemoteDesktopAvailable(QDBusConnection::sessionBus()));
     std::shared_ptr<portal::PortalInput> inputSession;
     if (portalInput) {
-        portal::KeysymCheck typeable;
-#if ORVEXA_WITH_X11
-        // XWayland's keyboard map is the compositor's.
-        typeable = x11::CreateKeysymCheck();
-#endif
-        inputSession = std::make_shared<portal::PortalInput>(QDBusConnection::sessionBus(), services.keyStore,
-                                                             std::move(typeable));
+        inputSession = std::make_shared<portal::PortalInput>(QDBusConnection::sessionBus(), services.keyStore);
         services.input = inputSession;
         services.session.portalInput = true;
     }

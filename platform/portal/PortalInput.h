@@ -6,8 +6,6 @@
 #include <QDBusConnection>
 #include <QString>
 
-#include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -20,10 +18,6 @@ namespace orvexa::platform::portal {
 // Whether the session bus has the desktop portal with a RemoteDesktop
 // interface (running, or started on demand by the bus).
 bool RemoteDesktopAvailable(const QDBusConnection& bus);
-
-// Whether the desktop's keyboard layout types a keysym (its compositor types
-// only what its layout has); unset where that cannot be known.
-using KeysymCheck = std::function<bool(std::uint32_t keysym)>;
 
 // Input through the desktop's RemoteDesktop portal, for Wayland sessions: a
 // remote-desktop session with the keyboard and the pointer and a screen
@@ -45,7 +39,7 @@ using KeysymCheck = std::function<bool(std::uint32_t keysym)>;
 // until the next run (NewRun), which asks anew.
 class PortalInput final : public InputSynth {
 public:
-    PortalInput(QDBusConnection bus, std::shared_ptr<KeyStore> keyStore, KeysymCheck typeable = {});
+    PortalInput(QDBusConnection bus, std::shared_ptr<KeyStore> keyStore);
     ~PortalInput() override;
 
     void MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) override;
@@ -80,15 +74,14 @@ private:
     // Sends one input call and waits for its answer; `device` is the device
     // type it needs.
     void Notify(unsigned device, const QString& method, const QVariantList& arguments);
-    // Throws, naming them, when the desktop's layout types some of `text`.
-    void CheckTypeable(std::u32string_view text) const;
+    // Sends one input call of the session and waits for its answer.
+    void Send(Session& session, const QString& method, const QVariantList& arguments);
 
     // Script threads may send input too: one session is made, and the
     // session and the cursor are read and written under this lock.
     std::recursive_mutex mutex_;
     QDBusConnection bus_;
     std::shared_ptr<KeyStore> keyStore_;
-    KeysymCheck typeable_;
     std::unique_ptr<Session> session_;
     // The session is being asked for (a timer's code may press meanwhile).
     bool starting_ = false;
