@@ -238,6 +238,15 @@ class Person:
                     found.append((x, y))
         return found
 
+    @staticmethod
+    def blue(frame, x, y):
+        """Whether (x, y) is the blue of a switch that is on or a button
+        that can be pressed (hovered or not; not the pale blue of one that
+        cannot)."""
+        i = (y * MONITOR[0] + x) * 3
+        r, g, b = frame[i], frame[i + 1], frame[i + 2]
+        return b > 180 and r < 130 and 100 < g < 180
+
     # The dialog of GNOME 43's portal (xdg-desktop-portal-gnome): a header
     # with Cancel and the blue Share, the monitor chosen, and the switch
     # "Allow remote interaction", off at first and blue when on.
@@ -260,11 +269,25 @@ class Person:
         """Answers the dialog as a person would: switch, then Share."""
         share = self.dialog()
         if allow_interaction:
-            # The switch's row is the second stop of the focus chain; the
-            # switch turns blue.
-            before = len(self.find(self.look(), self.BLUE))
-            self.keys(0xFF09, 0xFF09, 0x20)
-            wait_for(lambda: len(self.find(self.look(), self.BLUE)) > before + 100, 10, "switch on")
+            # The switch sits below Share at the end of the dialog's last
+            # row (a later dialog may not have the keyboard's focus: the
+            # pointer reaches it all the same); it turns blue.
+            switch = (share[0] - 25, share[1] + 201)
+            self.click(*switch)
+            # The track left of the knob (which moves right).
+            wait_for(lambda: self.blue(self.look(), switch[0] - 12, switch[1]), 10, "switch on")
+        self.click(*share)
+
+    # The screen-cast dialog's Share while no monitor is chosen.
+    PALE_BLUE = (154, 193, 242)
+
+    def share_screen(self):
+        """Answers the screen-cast dialog: the monitor, then Share."""
+        pale = wait_for(lambda: self.find(self.look(), self.PALE_BLUE), 30, "screen-cast dialog")
+        share = (sum(x for x, _ in pale) // len(pale), sum(y for _, y in pale) // len(pale))
+        # The monitor's row, below the dialog's header and its check box.
+        self.click(MONITOR[0] // 2, share[1] + 155)
+        wait_for(lambda: self.blue(self.look(), share[0] - 30, share[1]), 10, "Share enabled")
         self.click(*share)
 
     def refuse(self):

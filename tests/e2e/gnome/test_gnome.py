@@ -162,8 +162,9 @@ class GnomeTest(unittest.TestCase):
         # of its own, whose permission the portal keeps.
         keep = {"ORVEXA_INPUT_BACKEND": "x11"}
         code, out, err = self.run_script("print('rgb', orvex.GetRGB(150, 150))\n", env=keep,
-                                         answer=lambda process: self.person.answer(allow_interaction=False))
+                                         answer=lambda process: self.person.share_screen())
         self.assertEqual(code, 0, err)
+        self.assertIn("rgb FF0000", out)
         code, out, err = self.run_script("print('rgb', orvex.GetRGB(150, 150))\n", env=keep)
         self.assertEqual(code, 0, err)
         self.assertIn("rgb FF0000", out)
