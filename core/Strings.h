@@ -209,11 +209,13 @@ inline QString PortalInputRefused(const QString& reason) {
 // Said when Run arms a script whose KEY binds go to the desktop's global
 // shortcuts: which ones the desktop bound, and what becomes of the others.
 inline QString ShortcutsBound(const QStringList& names) {
-    return QStringLiteral("KEY binds that are the desktop's global shortcuts: %1.").arg(names.join(QStringLiteral(", ")));
+    return QStringLiteral("KEY binds that are the desktop's global shortcuts: %1.")
+        .arg(names.join(QStringLiteral(", ")));
 }
 inline QString ShortcutsUnbound(const QStringList& names, const QString& failure, bool x11) {
-    const QString why = failure.isEmpty() ? QStringLiteral("the desktop did not bind them")
-                                          : QStringLiteral("the desktop's global-shortcut portal failed: %1").arg(failure);
+    const QString why = failure.isEmpty()
+                            ? QStringLiteral("the desktop did not bind them")
+                            : QStringLiteral("the desktop's global-shortcut portal failed: %1").arg(failure);
     return (x11 ? QStringLiteral("KEY binds that fire only while an X11 window has the focus (%1): %2.")
                 : QStringLiteral("KEY binds that cannot fire (%1): %2."))
         .arg(why, names.join(QStringLiteral(", ")));

@@ -1,9 +1,9 @@
 #include "platform/portal/PortalInput.h"
 
 #include "core/Exception.h"
+#include "core/Strings.h"
 #include "platform/KeyStore.h"
 #include "platform/portal/EvdevKeys.h"
-#include "core/Strings.h"
 #include "platform/portal/PortalRequest.h"
 #include "platform/portal/PortalSession.h"
 #include "platform/portal/ScreenCastStreams.h"
@@ -185,7 +185,8 @@ PortalInput::Session& PortalInput::Start() {
 void PortalInput::NewRun() {
     const std::lock_guard lock(mutex_);
     ended_.clear();
-    if (session_ && (session_->portal->Ended() || (session_->devices & (kKeyboard | kPointer)) != (kKeyboard | kPointer)))
+    if (session_ &&
+        (session_->portal->Ended() || (session_->devices & (kKeyboard | kPointer)) != (kKeyboard | kPointer)))
         session_.reset();
 }
 
@@ -225,8 +226,7 @@ void PortalInput::MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) {
             Notify(kPointer, QStringLiteral("NotifyPointerMotionAbsolute"), {session.stream->node, x, y});
             cursor_ = {static_cast<int>(x), static_cast<int>(y)};
         } else {
-            Notify(kPointer, QStringLiteral("NotifyPointerMotion"),
-                   {static_cast<double>(dx), static_cast<double>(dy)});
+            Notify(kPointer, QStringLiteral("NotifyPointerMotion"), {static_cast<double>(dx), static_cast<double>(dy)});
             cursor_ = {cursor_.x + static_cast<int>(dx), cursor_.y + static_cast<int>(dy)};
         }
     }

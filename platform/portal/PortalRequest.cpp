@@ -69,8 +69,8 @@ void PortalRequest::StopListening(const QString& path) {
 }
 
 void PortalRequest::CloseRequest(const QString& path) {
-    const QDBusMessage close = QDBusMessage::createMethodCall(QLatin1String(kService), path,
-                                                              QLatin1String(kRequestInterface), QStringLiteral("Close"));
+    const QDBusMessage close = QDBusMessage::createMethodCall(
+        QLatin1String(kService), path, QLatin1String(kRequestInterface), QStringLiteral("Close"));
     // Waited for: the program may be about to end, and the portal must have
     // closed the request (and its dialog) before it notices that.
     bus_.call(close, QDBus::Block, 2000);
@@ -126,8 +126,8 @@ PortalResponse PortalRequest::Call(const QString& interface, const QString& meth
     deadline.start(timeoutMs);
     // The program closing ends the wait (the listener may run on any
     // thread: the loop is told through its own).
-    const int listener = quit::AddListener(
-        [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
+    const int listener =
+        quit::AddListener([&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
     if (!quit::Requested())
         loop.exec();
     quit::RemoveListener(listener);
@@ -145,10 +145,11 @@ PortalResponse PortalRequest::Call(const QString& interface, const QString& meth
     // the question does not stay on the screen.
     CloseRequest(path);
     failed.unanswered = reply.isFinished() && !failed.closing;
-    failed.failure = failed.closing ? QString::fromUtf8(quit::kClosingMessage)
-                     : failed.unanswered
-                         ? QStringLiteral("No answer came within %1 seconds").arg(timeoutMs / 1000)
-                         : QStringLiteral("The desktop portal did not take the call %1.%2 in time").arg(interface, method);
+    failed.failure =
+        failed.closing ? QString::fromUtf8(quit::kClosingMessage)
+        : failed.unanswered
+            ? QStringLiteral("No answer came within %1 seconds").arg(timeoutMs / 1000)
+            : QStringLiteral("The desktop portal did not take the call %1.%2 in time").arg(interface, method);
     return failed;
 }
 

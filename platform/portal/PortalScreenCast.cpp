@@ -1,8 +1,8 @@
 #include "platform/portal/PortalScreenCast.h"
 
 #include "core/Exception.h"
-#include "platform/KeyStore.h"
 #include "core/Strings.h"
+#include "platform/KeyStore.h"
 #include "platform/portal/PortalRequest.h"
 #include "platform/portal/PortalSession.h"
 #include "platform/portal/ScreenCastStreams.h"
@@ -92,9 +92,8 @@ void PortalScreenCast::Start() {
                                                  {QVariant::fromValue(handle), sources}, RequestTimeoutMs);
     if (!selected.Succeeded())
         refuse(selected);
-    const PortalResponse begun =
-        request.Call(interface, QStringLiteral("Start"), {QVariant::fromValue(handle), QString(), QVariantMap()},
-                     RequestTimeoutMs);
+    const PortalResponse begun = request.Call(
+        interface, QStringLiteral("Start"), {QVariant::fromValue(handle), QString(), QVariantMap()}, RequestTimeoutMs);
     if (!begun.Succeeded())
         refuse(begun);
     const std::optional<PortalStream> stream = FirstStream(begun.results.value(QStringLiteral("streams")));

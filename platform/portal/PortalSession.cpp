@@ -21,8 +21,8 @@ PortalSession::~PortalSession() {
     const bool open = !ended_->exchange(true);
     if (!open || handle_.isEmpty())
         return;
-    const QDBusMessage close = QDBusMessage::createMethodCall(QLatin1String(kService), handle_,
-                                                              QLatin1String(kSessionInterface), QStringLiteral("Close"));
+    const QDBusMessage close = QDBusMessage::createMethodCall(
+        QLatin1String(kService), handle_, QLatin1String(kSessionInterface), QStringLiteral("Close"));
     bus_.call(close, QDBus::Block, 2000);
 }
 

@@ -9,7 +9,6 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 
-
 namespace {
 
 // One entry of BindShortcuts' a(sa{sv}).
@@ -128,10 +127,10 @@ QString PortalShortcutCapture::Bind(const QStringList& keyNames) {
     if (const QString failure = EnsureSession(); !failure.isEmpty())
         return failure;
     PortalRequest request(bus_);
-    const PortalResponse bound = request.Call(QLatin1String(kGlobalShortcuts), QStringLiteral("BindShortcuts"),
-                                              {QVariant::fromValue(session_->Path()), QVariant::fromValue(shortcuts),
-                                               QString(), QVariantMap()},
-                                              RequestTimeoutMs);
+    const PortalResponse bound =
+        request.Call(QLatin1String(kGlobalShortcuts), QStringLiteral("BindShortcuts"),
+                     {QVariant::fromValue(session_->Path()), QVariant::fromValue(shortcuts), QString(), QVariantMap()},
+                     RequestTimeoutMs);
     if (!bound.Succeeded())
         return bound.failure.isEmpty() ? QStringLiteral("it did not bind them") : bound.failure;
     // The results list the shortcuts the desktop bound (KDE Plasma 5.27

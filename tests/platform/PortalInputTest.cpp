@@ -41,8 +41,7 @@ protected:
     // The calls after the session's four requests and the Shift tap that
     // takes the place of the first key a new keyboard loses on GNOME.
     QStringList Notifications() const {
-        EXPECT_EQ(portal->Calls().mid(4, 2),
-                  (QStringList{"NotifyKeyboardKeycode 42 1", "NotifyKeyboardKeycode 42 0"}));
+        EXPECT_EQ(portal->Calls().mid(4, 2), (QStringList{"NotifyKeyboardKeycode 42 1", "NotifyKeyboardKeycode 42 0"}));
         return portal->Calls().mid(6);
     }
 
@@ -206,14 +205,15 @@ TEST_F(PortalInputTest, WhatTheDesktopGrantedDecidesAndANewRunAsksAgain) {
     portal->handleAsObjectPath = true;
     PortalInput input(QDBusConnection::sessionBus(), store);
     input.RequestTimeoutMs = kTimeoutMs;
-    for (const auto& send : std::vector<std::function<void()>>{
-             [&] { input.KeybdEvent('A', 0, 0); }, [&] { input.TypeText(U"a", {}); },
-             [&] { input.MouseEvent(InputSynth::kMouseLeftDown, 0, 0); }}) {
+    for (const auto& send :
+         std::vector<std::function<void()>>{[&] { input.KeybdEvent('A', 0, 0); }, [&] { input.TypeText(U"a", {}); },
+                                            [&] { input.MouseEvent(InputSynth::kMouseLeftDown, 0, 0); }}) {
         try {
             send();
             ADD_FAILURE() << "no error";
         } catch (const Exception& e) {
-            EXPECT_TRUE(e.Message().contains(QStringLiteral("\"Allow remote interaction\""))) << e.Message().toStdString();
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("\"Allow remote interaction\"")))
+                << e.Message().toStdString();
         }
     }
     EXPECT_EQ(portal->Calls().size(), 4) << "nothing sent: " << portal->Calls().join(u',').toStdString();
@@ -222,10 +222,9 @@ TEST_F(PortalInputTest, WhatTheDesktopGrantedDecidesAndANewRunAsksAgain) {
     portal->devices = 3;
     input.KeybdEvent('A', 0, 0);
     ASSERT_TRUE(portal->WaitForCalls(4 + 1 + 4 + 3));
-    EXPECT_EQ(portal->Calls().mid(4), (QStringList{"Close", "CreateSession", "SelectDevices types=3",
-                                                   "SelectSources types=1", "Start",
-                                                   "NotifyKeyboardKeycode 42 1", "NotifyKeyboardKeycode 42 0",
-                                                   "NotifyKeyboardKeycode 30 1"}));
+    EXPECT_EQ(portal->Calls().mid(4),
+              (QStringList{"Close", "CreateSession", "SelectDevices types=3", "SelectSources types=1", "Start",
+                           "NotifyKeyboardKeycode 42 1", "NotifyKeyboardKeycode 42 0", "NotifyKeyboardKeycode 30 1"}));
 }
 
 TEST_F(PortalInputTest, ASessionTheDesktopEndedStandsStillUntilTheNextRun) {

@@ -160,10 +160,10 @@ TEST_F(PortalScreenTest, InputAndScreenShareTheRemoteDesktopSession) {
     EXPECT_EQ(FirstPixel(screen), kColour);
     input->KeybdEvent('A', 0, 0);
     ASSERT_TRUE(portal->WaitForCalls(8));
-    EXPECT_EQ(portal->Calls(), (QStringList{"CreateSession", "SelectDevices persist_mode=2 types=3",
-                                            "SelectSources cursor_mode=4 types=1", "Start", "NotifyKeyboardKeycode 42 1",
-                                            "NotifyKeyboardKeycode 42 0", "OpenPipeWireRemote",
-                                            "NotifyKeyboardKeycode 30 1"}))
+    EXPECT_EQ(portal->Calls(),
+              (QStringList{"CreateSession", "SelectDevices persist_mode=2 types=3",
+                           "SelectSources cursor_mode=4 types=1", "Start", "NotifyKeyboardKeycode 42 1",
+                           "NotifyKeyboardKeycode 42 0", "OpenPipeWireRemote", "NotifyKeyboardKeycode 30 1"}))
         << "one session, one question; its screen cast is not asked to persist by itself";
     EXPECT_FALSE(screen.CursorPosition()) << "the test video carries no cursor";
 }

@@ -121,7 +121,8 @@ TEST(ShortcutCapture, NamesTheDesktopDoesNotBindFallBack) {
         EXPECT_EQ(notice.contains(QStringLiteral("No such interface")), fails) << notice.toStdString();
         EXPECT_FALSE(notice.contains(QStringLiteral("global shortcuts:"))) << "none bound: " << notice.toStdString();
         fallback->Feed("+CONTROL +SHIFT +A -A -SHIFT -CONTROL");
-        EXPECT_TRUE(Named(events).contains(QStringLiteral("+CONTROL-SHIFT-A"))) << Named(events).join(u' ').toStdString();
+        EXPECT_TRUE(Named(events).contains(QStringLiteral("+CONTROL-SHIFT-A")))
+            << Named(events).join(u' ').toStdString();
         capture.SetWantedKeys({});
         EXPECT_FALSE(fallback->Started()) << "stopped with the run";
     }
