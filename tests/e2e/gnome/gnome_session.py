@@ -19,9 +19,12 @@ buttons.
 import os
 import shutil
 import signal
+import struct
 import subprocess
+import sys
 import tempfile
 import time
+import zlib
 
 from gi.repository import Gio, GLib
 
@@ -94,11 +97,19 @@ class GnomeSession:
             "LANG": "C.UTF-8",
         }
         self.bus = None
+        # A folder to keep the logs in (the portal's, mutter's, the bus's
+        # traffic, what the person did and saw), for a look at a failure.
+        self.keep = os.environ.get("ORVEXA_GNOME_LOGS")
         self.x_display = None
         self.x_authority = None
 
     def log(self, name):
         return os.path.join(self.root, "logs", name)
+
+    def note(self, text):
+        """A line of what the test did, with the time, in the log."""
+        with open(self.log("test.log"), "a", encoding="utf-8") as f:
+            f.write("%s %s\n" % (time.strftime("%H:%M:%S"), text))
 
     def spawn(self, name, argv, env=None):
         with open(self.log(name + ".log"), "wb") as out:
@@ -117,6 +128,8 @@ class GnomeSession:
         # The bus gives its services its own environment: the session's.
         self.spawn("dbus", ["dbus-daemon", "--nofork", "--config-file=" + os.path.join(self.root, "bus.conf")])
         wait_for(lambda: os.path.exists(runtime + "/bus"), 10, "session bus")
+        if self.keep:
+            self.spawn("bus-traffic", ["dbus-monitor", "--address", self.env["DBUS_SESSION_BUS_ADDRESS"]])
         self.spawn("pipewire", ["pipewire"])
         wait_for(lambda: os.path.exists(runtime + "/pipewire-0"), 10, "PipeWire socket")
         self.spawn("wireplumber", ["wireplumber"])
@@ -158,6 +171,10 @@ class GnomeSession:
                 os.killpg(process.pid, signal.SIGKILL)
                 process.wait()
         # Services the bus started end with it; mutter's XWayland with mutter.
+        if self.keep:
+            logs = os.path.join(self.keep, os.path.basename(self.root))
+            shutil.copytree(self.log(""), logs)
+            print("The GNOME session's logs: " + logs, file=sys.stderr)
         shutil.rmtree(self.root, ignore_errors=True)
 
     def portal_alive(self):
@@ -184,6 +201,7 @@ class Person:
         bus.signal_subscribe(MUTTER_SC, MUTTER_SC + ".Stream", "PipeWireStreamAdded", self.stream, None, 0,
                              lambda *a: setattr(self, "node", a[5].unpack()[0]))
         self.call(MUTTER_RD, self.rd, MUTTER_RD + ".Session", "Start", None, None)
+        self.seen = b""
         context = GLib.MainContext.default()
 
         def added():
@@ -192,6 +210,7 @@ class Person:
             return self.node is not None
 
         wait_for(added, 10, "screen cast of the monitor")
+        self.move(*self.REST)
 
     def call(self, service, path, interface, method, arguments, reply):
         value = self.bus.call_sync(service, path, interface, method, arguments,
@@ -204,15 +223,35 @@ class Person:
                 self.call(MUTTER_RD, self.rd, MUTTER_RD + ".Session", "NotifyKeyboardKeysym",
                           GLib.Variant("(ub)", (keysym, pressed)), None)
 
-    def click(self, x, y):
+    # Where the person's pointer rests between answers: a corner of the
+    # screen, away from the centred dialogs (a button the pointer stayed on
+    # would wear its hover colour when the next dialog comes up under it).
+    REST = (MONITOR[0] - 4, MONITOR[1] - 4)
+
+    def move(self, x, y):
         self.call(MUTTER_RD, self.rd, MUTTER_RD + ".Session", "NotifyPointerMotionAbsolute",
                   GLib.Variant("(sdd)", (self.stream, float(x), float(y))), None)
-        # A person's pointer rests on a button before pressing it: the
-        # widget must have seen the pointer come in.
-        time.sleep(0.15)
+
+    def click(self, x, y):
+        """Presses the widget at (x, y) as a person does: the pointer goes
+        onto it and stays until the widget shows that it is under the
+        pointer (its hover look), then the button is pressed and released
+        and the pointer goes back to rest."""
+        self.session.note("click at (%d, %d)" % (x, y))
+        before = self.patch(self.look(), x, y)
+        self.move(x, y)
+        wait_for(lambda: self.patch(self.look(), x, y) != before, 10, "hover look at (%d, %d)" % (x, y))
         for pressed in (True, False):
             self.call(MUTTER_RD, self.rd, MUTTER_RD + ".Session", "NotifyPointerButton",
                       GLib.Variant("(ib)", (0x110, pressed)), None)
+        self.move(*self.REST)
+
+    @staticmethod
+    def patch(frame, x, y, radius=3):
+        """The pixels of the square around (x, y)."""
+        width = MONITOR[0]
+        return b"".join(frame[((y + dy) * width + x - radius) * 3:((y + dy) * width + x + radius + 1) * 3]
+                        for dy in range(-radius, radius + 1))
 
     def look(self):
         """The screen as rows of (r, g, b) bytes: a frame of the cast."""
@@ -221,7 +260,8 @@ class Person:
                         "videoconvert", "!", "video/x-raw,format=RGB", "!", "filesink", "location=" + path],
                        env=self.session.env, check=True, timeout=30, stdout=subprocess.DEVNULL)
         with open(path, "rb") as f:
-            return f.read()
+            self.seen = f.read()
+        return self.seen
 
     @staticmethod
     def find(frame, colour, tolerance=14):
@@ -252,18 +292,46 @@ class Person:
     # "Allow remote interaction", off at first and blue when on.
     BLUE = (53, 132, 228)
 
-    def dialog(self, seconds=30):
-        """Waits for the dialog; the centre of its Share button."""
+    def button(self, colour, what, seconds=30):
+        """Waits for a button of `colour` at the top of a dialog; its centre.
+        The screen must have stood still between two looks: a window fades
+        in as it opens, and the colours it passes through are no buttons."""
+        width, height = MONITOR
+        middle = slice(height // 6 * width * 3, height * 5 // 6 * width * 3)
+        previous = []
 
-        def share():
-            blue = self.find(self.look(), self.BLUE)
-            if len(blue) < 100:
+        def seen():
+            frame = self.look()
+            still = previous and previous[0][middle] == frame[middle]
+            previous[:] = [frame]
+            pixels = self.find(frame, colour) if still else []
+            if len(pixels) < 100:
                 return None
-            top = min(y for _, y in blue)
-            button = [(x, y) for x, y in blue if y < top + 40]
+            top = min(y for _, y in pixels)
+            button = [(x, y) for x, y in pixels if y < top + 40]
             return (sum(x for x, _ in button) // len(button), sum(y for _, y in button) // len(button))
 
-        return wait_for(share, seconds, "portal dialog")
+        found = wait_for(seen, seconds, what)
+        self.session.note("%s: button at %s" % (what, found))
+        return found
+
+    def keep_sight(self, name):
+        """What the person saw last, as a PNG file in the logs."""
+        if not self.seen:
+            return
+        width, height = MONITOR
+        rows = b"".join(b"\0" + self.seen[y * width * 3:(y + 1) * width * 3] for y in range(height))
+
+        def chunk(kind, data):
+            return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+        with open(self.session.log(name + ".png"), "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+                    + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+    def dialog(self, seconds=30):
+        """Waits for the dialog; the centre of its Share button."""
+        return self.button(self.BLUE, "portal dialog", seconds)
 
     def answer(self, allow_interaction=True):
         """Answers the dialog as a person would: switch, then Share."""
@@ -283,8 +351,7 @@ class Person:
 
     def share_screen(self):
         """Answers the screen-cast dialog: the monitor, then Share."""
-        pale = wait_for(lambda: self.find(self.look(), self.PALE_BLUE), 30, "screen-cast dialog")
-        share = (sum(x for x, _ in pale) // len(pale), sum(y for _, y in pale) // len(pale))
+        share = self.button(self.PALE_BLUE, "screen-cast dialog")
         # The monitor's row, below the dialog's header and its check box.
         self.click(MONITOR[0] // 2, share[1] + 155)
         wait_for(lambda: self.blue(self.look(), share[0] - 30, share[1]), 10, "Share enabled")

@@ -82,11 +82,20 @@ class GnomeTest(unittest.TestCase):
         variables = {k: v for k, v in variables.items() if v is not None}
         process = subprocess.Popen([ORVEXA, "--run", "s.orx"], cwd=folder, env=variables, stdout=subprocess.PIPE,
                                    stderr=subprocess.PIPE, text=True)
-        # Ended as a user ends it, never killed under an open dialog.
-        self.addCleanup(lambda: process.poll() is None and process.send_signal(signal.SIGTERM))
-        if answer:
-            answer(process)
-        out, err = process.communicate(timeout=timeout)
+        name = self.id().rsplit(".", 1)[-1]
+        self.session.note("%s: orvexa --run (pid %d)" % (name, process.pid))
+        try:
+            if answer:
+                answer(process)
+        except BaseException:
+            self.person.keep_sight(name)
+            # Ended as a user ends it, never killed under an open dialog.
+            process.send_signal(signal.SIGTERM)
+            raise
+        finally:
+            out, err = process.communicate(timeout=timeout)
+            with open(self.session.log(name + ".log"), "a", encoding="utf-8") as f:
+                f.write("code %s\n%s\n%s\n" % (process.returncode, out, err))
         return process.returncode, out, err
 
     def test_every_method_reaches_the_desktop_exactly(self):
