@@ -3,6 +3,8 @@
 #include "core/Exception.h"
 #include "platform/pipewire/PipeWireStream.h"
 
+#include <utility>
+
 namespace orvexa::platform::pipewire {
 
 namespace {
@@ -66,6 +68,7 @@ PipeWireStream& PipeWireScreen::Opened() {
         }
         desktopSize_ = cast.size;
         cursorMetadata_ = cast.cursorMetadata;
+        cursorWaited_ = false;
         live_ = std::move(cast.live);
     }
     return *stream_;
@@ -140,8 +143,15 @@ ScreenSize PipeWireScreen::PrimarySize() {
 
 std::optional<ScreenPoint> PipeWireScreen::CursorPosition() {
     const std::lock_guard lock(mutex_);
-    PipeWireStream& stream = Ready();
+    // The cursor comes with the cast's pictures. Without them (a cast slow
+    // to send one, or one that sends none: KDE Plasma 5.27's, measured)
+    // the pointer's position is the input's, after one wait for the first
+    // picture, not one at every call.
+    PipeWireStream& stream = Opened();
     if (!cursorMetadata_)
+        return std::nullopt;
+    const bool waited = std::exchange(cursorWaited_, true);
+    if (!stream.WaitForFrame(waited ? std::chrono::milliseconds(0) : FirstFrameWait))
         return std::nullopt;
     const std::optional<ScreenPoint> cursor = stream.Cursor();
     if (!cursor)

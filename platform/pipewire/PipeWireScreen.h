@@ -22,8 +22,9 @@ class PipeWireStream;
 // and says why when none comes, instead of answering black. Coordinates
 // are the desktop's (those of pointer moves); on a scaled monitor they are
 // mapped to the stream's pixels. The screen's size is the one the desktop
-// gave with the cast and needs no picture. A cast the desktop ended is
-// opened anew at the next read.
+// gave with the cast and needs no picture; so does the cursor, which is
+// nothing while no picture came. A cast the desktop ended is opened anew
+// at the next read.
 class PipeWireScreen final : public Screen {
 public:
     explicit PipeWireScreen(ScreenCastOpener open);
@@ -60,6 +61,8 @@ private:
     ScreenSize desktopSize_;
     std::function<bool()> live_;
     bool cursorMetadata_ = false;
+    // The cursor waited for the stream's first picture once.
+    bool cursorWaited_ = false;
     // Why there is no cast, once that is known for good.
     QString failure_;
 };
