@@ -206,6 +206,21 @@ inline QString RemoteInteractionOff(bool keys) {
 inline QString PortalInputRefused(const QString& reason) {
     return QStringLiteral("The desktop did not take the input: %1").arg(reason);
 }
+// `characters` as the user reads them, with their code points.
+inline QString UntypeableCharacters(const QStringList& characters) {
+    return QStringLiteral(
+               "Cannot type %1: the desktop's keyboard layout has no key for %2, and the desktop types only what "
+               "its layout has. Nothing was typed")
+        .arg(characters.join(QStringLiteral(", ")),
+             characters.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+}
+// Where the desktop's keyboard map cannot be read (`why`).
+inline QString KeymapUnknownNotice(const QString& why) {
+    return QStringLiteral(
+               "Characters that the desktop's keyboard layout has no key for cannot be found before typing (%1): "
+               "the desktop leaves them out of typed text without a word.")
+        .arg(why);
+}
 // Said when Run arms a script whose KEY binds go to the desktop's global
 // shortcuts: which ones the desktop bound, and what becomes of the others.
 inline QString ShortcutsBound(const QStringList& names) {

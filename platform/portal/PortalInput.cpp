@@ -50,6 +50,14 @@ Exception Refusal(const PortalResponse& response, int timeoutMs, bool& stands) {
     return Exception(QStringLiteral("The desktop's remote-desktop portal ended the request"));
 }
 
+// A character as the user reads it, with its code point.
+QString Quoted(char32_t character) {
+    const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(character), 4, 16, QChar(u'0')).toUpper();
+    if (character < 0x20 || character == 0x7f)
+        return code;
+    return QStringLiteral("\"%1\" (%2)").arg(QString::fromUcs4(&character, 1), code);
+}
+
 }  // namespace
 
 bool RemoteDesktopAvailable(const QDBusConnection& bus) {
@@ -64,8 +72,8 @@ struct PortalInput::Session {
     uint devices = 0;
 };
 
-PortalInput::PortalInput(QDBusConnection bus, std::shared_ptr<KeyStore> keyStore)
-    : bus_(std::move(bus)), keyStore_(std::move(keyStore)) {}
+PortalInput::PortalInput(QDBusConnection bus, std::shared_ptr<KeyStore> keyStore, KeymapReader keymap)
+    : bus_(std::move(bus)), keyStore_(std::move(keyStore)), keymap_(std::move(keymap)) {}
 
 PortalInput::~PortalInput() = default;
 
@@ -249,11 +257,34 @@ void PortalInput::KeybdEvent(std::uint8_t virtualKey, std::uint8_t, unsigned fla
 
 std::uint16_t PortalInput::VkKeyScan(char32_t character) { return UsVkKeyScan(character); }
 
+void PortalInput::CheckTypeable(std::u32string_view text) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (!(Started().devices & kKeyboard))
+            throw Exception(strings::RemoteInteractionOff(true));
+    }
+    if (!keymap_)
+        return;
+    const KeysymCheck types = keymap_();
+    if (!types)
+        return;
+    QStringList missing;
+    for (const char32_t character : text) {
+        const QString quoted = Quoted(character);
+        if (!missing.contains(quoted) && !types(static_cast<std::uint32_t>(KeysymOf(character))))
+            missing.append(quoted);
+    }
+    if (!missing.isEmpty())
+        throw Exception(strings::UntypeableCharacters(missing));
+}
+
 void PortalInput::CharacterEvent(char32_t character, bool press) {
+    CheckTypeable(std::u32string_view(&character, 1));
     Notify(kKeyboard, QStringLiteral("NotifyKeyboardKeysym"), {KeysymOf(character), press ? 1u : 0u});
 }
 
 void PortalInput::TypeText(std::u32string_view text, const Between& between) {
+    CheckTypeable(text);
     int sinceLastCall = 0;
     for (const char32_t character : text) {
         if (between && ++sinceLastCall >= 16) {

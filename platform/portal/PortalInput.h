@@ -6,6 +6,8 @@
 #include <QDBusConnection>
 #include <QString>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -18,6 +20,13 @@ namespace orvexa::platform::portal {
 // Whether the session bus has the desktop portal with a RemoteDesktop
 // interface (running, or started on demand by the bus).
 bool RemoteDesktopAvailable(const QDBusConnection& bus);
+
+// Whether the desktop's keyboard map types a keysym, from one reading of the
+// map.
+using KeysymCheck = std::function<bool(std::uint32_t keysym)>;
+// Reads the desktop's keyboard map now (the user may change layouts); an
+// empty check where it cannot be read.
+using KeymapReader = std::function<KeysymCheck()>;
 
 // Input through the desktop's RemoteDesktop portal, for Wayland sessions: a
 // remote-desktop session with the keyboard and the pointer and a screen
@@ -37,9 +46,14 @@ bool RemoteDesktopAvailable(const QDBusConnection& bus);
 // remote interaction" is switched on) raises before anything is sent. A
 // session the desktop ends (the user stopped the sharing) makes input raise
 // until the next run (NewRun), which asks anew.
+//
+// The desktop types a character only where its keyboard map has a key for
+// the character's keysym, and drops the others without a word: text with
+// such characters raises, naming them, before any of it is typed (where
+// the map can be read: `keymap`).
 class PortalInput final : public InputSynth {
 public:
-    PortalInput(QDBusConnection bus, std::shared_ptr<KeyStore> keyStore);
+    PortalInput(QDBusConnection bus, std::shared_ptr<KeyStore> keyStore, KeymapReader keymap = {});
     ~PortalInput() override;
 
     void MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) override;
@@ -76,12 +90,17 @@ private:
     void Notify(unsigned device, const QString& method, const QVariantList& arguments);
     // Sends one input call of the session and waits for its answer.
     void Send(Session& session, const QString& method, const QVariantList& arguments);
+    // Starts the session (its keyboard first gives the desktop's seat a
+    // keyboard map) and raises when the text has a character the map
+    // cannot type, or when keys are not allowed.
+    void CheckTypeable(std::u32string_view text);
 
     // Script threads may send input too: one session is made, and the
     // session and the cursor are read and written under this lock.
     std::recursive_mutex mutex_;
     QDBusConnection bus_;
     std::shared_ptr<KeyStore> keyStore_;
+    KeymapReader keymap_;
     std::unique_ptr<Session> session_;
     // The session is being asked for (a timer's code may press meanwhile).
     bool starting_ = false;

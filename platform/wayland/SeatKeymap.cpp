@@ -67,7 +67,8 @@ struct SeatConnection {
         };
         wl_callback* callback = wl_display_sync(display);
         wl_callback_add_listener(callback, &kDone, &done);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(SeatKeymap::kAnswerTimeoutMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(SeatKeymap::kAnswerTimeoutMs);
         while (!done) {
             if (wl_display_prepare_read(display) != 0) {
                 if (wl_display_dispatch_pending(display) < 0)

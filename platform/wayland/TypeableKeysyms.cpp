@@ -34,8 +34,7 @@ std::optional<TypeableKeysyms> TypeableKeysyms::FromKeymapText(std::string_view 
         return std::nullopt;
     TypeableKeysyms typeable;
     typeable.layouts_.resize(xkb_keymap_num_layouts(keymap.get()));
-    for (xkb_keycode_t key = xkb_keymap_min_keycode(keymap.get()); key <= xkb_keymap_max_keycode(keymap.get());
-         ++key) {
+    for (xkb_keycode_t key = xkb_keymap_min_keycode(keymap.get()); key <= xkb_keymap_max_keycode(keymap.get()); ++key) {
         for (xkb_layout_index_t layout = 0; layout < typeable.layouts_.size(); ++layout) {
             const xkb_level_index_t levels =
                 std::min(xkb_keymap_num_levels_for_key(keymap.get(), key, layout), kReachableLevels);

@@ -227,6 +227,42 @@ TEST_F(PortalInputTest, WhatTheDesktopGrantedDecidesAndANewRunAsksAgain) {
                            "NotifyKeyboardKeycode 42 1", "NotifyKeyboardKeycode 42 0", "NotifyKeyboardKeycode 30 1"}));
 }
 
+TEST_F(PortalInputTest, CharactersTheDesktopsLayoutLacksRaiseBeforeAnyKeyOfTheText) {
+    Serve(1);
+    // A layout with "a" and the euro sign, read anew at every call; then
+    // one that cannot be read.
+    bool readable = true;
+    int reads = 0;
+    PortalInput input(QDBusConnection::sessionBus(), store, [&]() -> platform::portal::KeysymCheck {
+        ++reads;
+        if (!readable)
+            return {};
+        return [](std::uint32_t keysym) { return keysym == 'a' || keysym == 0x20ac; };
+    });
+    input.RequestTimeoutMs = kTimeoutMs;
+    for (const auto& [send, named] : std::vector<std::pair<std::function<void()>, QString>>{
+             {[&] { input.TypeText(U"a\u00fc\u2603\u00fc", {}); },
+              QStringLiteral("Cannot type \"\u00fc\" (U+00FC), \"\u2603\" (U+2603): ")},
+             {[&] { input.CharacterEvent(U'\u00df', true); }, QStringLiteral("Cannot type \"\u00df\" (U+00DF): ")},
+             {[&] { input.TypeText(U"\t", {}); }, QStringLiteral("Cannot type U+0009: ")}}) {
+        try {
+            send();
+            ADD_FAILURE() << "no error for " << named.toStdString();
+        } catch (const Exception& e) {
+            EXPECT_TRUE(e.Message().startsWith(named)) << e.Message().toStdString();
+        }
+    }
+    input.TypeText(U"a\u20ac", {});
+    readable = false;
+    input.TypeText(U"\u00fc", {});
+    ASSERT_TRUE(portal->WaitForCalls(6 + 6));
+    EXPECT_EQ(Notifications(),
+              (QStringList{"NotifyKeyboardKeysym 97 1", "NotifyKeyboardKeysym 97 0", "NotifyKeyboardKeysym 8364 1",
+                           "NotifyKeyboardKeysym 8364 0", "NotifyKeyboardKeysym 252 1", "NotifyKeyboardKeysym 252 0"}))
+        << "nothing of a refused text; a map that cannot be read refuses nothing";
+    EXPECT_EQ(reads, 5);
+}
+
 TEST_F(PortalInputTest, ASessionTheDesktopEndedStandsStillUntilTheNextRun) {
     Serve(1);
     PortalInput input(QDBusConnection::sessionBus(), store);

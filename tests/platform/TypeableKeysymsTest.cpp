@@ -45,9 +45,9 @@ TEST(TypeableKeysyms, WhatALayoutTypesOnItsFirstThreeLevels) {
         {"us", "U2603", false},  // the snowman: no layout has it
         {"de", "udiaeresis", true},
         {"de", "ssharp", true},
-        {"de", "at", true},            // AltGr: the third level
-        {"de", "EuroSign", true},      // AltGr
-        {"de", "Greek_OMEGA", false},  // Shift and AltGr: a compositor types the key's first level instead
+        {"de", "at", true},             // AltGr: the third level
+        {"de", "EuroSign", true},       // AltGr
+        {"de", "Greek_OMEGA", false},   // Shift and AltGr: a compositor types the key's first level instead
         {"us,de", "udiaeresis", true},  // the layout in use is not known: any of them
         {"us,de", "a", true},
         {"us,de", "U2603", false},

@@ -112,7 +112,15 @@ class GnomeTest(unittest.TestCase):
             "orvex.MouseMoveAbs(700, 55)\n"
             "orvex.MouseLeftClick()\n"
             "orvex.TypeText(%r)\n"
-            "orvex.KeySend('!')\n" % typed,
+            "orvex.KeySend('!')\n"
+            # The layout (US) has no key for these: refused, nothing typed.
+            "for call in (lambda: orvex.TypeText('x\\u00fc\\u00df\\u2603'), lambda: orvex.KeySend('\\u00fc')):\n"
+            "    try:\n"
+            "        call()\n"
+            "    except RuntimeError as e:\n"
+            "        print('refused', e)\n"
+            # After anything the refused calls could have typed.
+            "orvex.KeySend('.')\n" % typed,
             answer=lambda process: self.person.answer(allow_interaction=True))
         self.assertEqual(code, 0, err)
         self.assertIn("size 1280 720", out)
@@ -122,8 +130,11 @@ class GnomeTest(unittest.TestCase):
         self.assertIn("mouse 300 400", out)
         self.assertIn("1 300 400", self.lines("press"))
         self.assertIn("300 400", self.lines("motion"))
-        # Every key in order: nothing stuck, nothing repeated, nothing lost.
-        wait_for(lambda: self.lines("text")[-1:] == [typed + "!"], 10, "typed text")
+        self.assertIn('refused Cannot type "\u00fc" (U+00FC), "\u00df" (U+00DF), "\u2603" (U+2603): ', out)
+        self.assertIn('refused Cannot type "\u00fc" (U+00FC): ', out)
+        # Every key in order: nothing stuck, nothing repeated, nothing lost,
+        # and nothing of the refused text.
+        wait_for(lambda: self.lines("text")[-1:] == [typed + "!."], 10, "typed text")
         self.assertIn("Orvexa runs in a Wayland session", err)
         print("every method: %.1f s" % (time.monotonic() - start), file=sys.stderr)
 
