@@ -1,6 +1,7 @@
 #include "app/BindArming.h"
 
 #include "automation/BindGlobals.h"
+#include "automation/ProgramContext.h"
 #include "binds/Bindary.h"
 #include "binds/KeyNames.h"
 #include "binds/keyhook.h"
@@ -8,12 +9,18 @@
 
 namespace orvexa {
 
-bool ArmBinds(const std::unique_ptr<TBindary>& binds, TBindGlobals& globals) {
+bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
+              const std::function<void(const QString&)>& tell) {
     if (!binds)
         return true;
-    if (HookHandle)
+    if (context.Services().newRun)
+        context.Services().newRun();
+    if (HookHandle) {
         HookHandle->SetWantedKeys(KeyBindNames(*binds));
-    globals.Clear();
+        if (const QString notice = HookHandle->WantedKeysNotice(); !notice.isEmpty() && tell)
+            tell(notice);
+    }
+    context.BindGlobals().Clear();
     const bool mainSucceeded = binds->DispatchEvent(QStringLiteral("MAIN"), QString());
     // Closing the program while MAIN ran starts nothing more.
     if (binds && !quit::Requested())

@@ -314,7 +314,7 @@ void TFormMain::SetRunning(bool value) {
     // MAIN still ran leaves the window stopped with the timers started.
     // Closing the program while MAIN ran is another matter.
     if (value)
-        ArmBinds(Binds, context_.BindGlobals());
+        ArmBinds(Binds, context_, [this](const QString& notice) { PythonGUIInputOutput1->Write(notice); });
     else
         DisarmBinds(*Binds);
 }

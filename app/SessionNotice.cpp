@@ -12,6 +12,8 @@ QString SessionNotice(const platform::DesktopSession& session) {
     QString notice = (portals ? strings::WaylandPortalSessionNotice(session.portalInput, session.portalScreen)
                               : strings::WaylandSessionNotice()) +
                      u'\n';
+    if (session.portalInput && !session.keymapUnknown.isEmpty())
+        notice += strings::KeymapUnknownNotice(session.keymapUnknown) + u'\n';
     if (portals || session.portalShortcuts)
         notice += strings::WaylandShortcutsNotice(session.portalShortcuts) + u'\n';
     return notice;

@@ -132,7 +132,11 @@ int RunProgram(int argc, char** argv, const CommandLine& line) {
     // error, and input() reads standard input.
     platform::Services services = platform::CreateDesktopServices();
     services.dialogs.reset();
-    const bool display = services.screen != nullptr;
+    // Qt's own platform (xcb) needs the X display that X11's services
+    // connected to: without one (no server, or one that refuses the
+    // connection) the run goes on without Qt's display, its screen and
+    // input from the desktop's portals where it has them.
+    const bool display = services.windows != nullptr;
     ProgramContext context(std::move(services));
     ArmQuitWatchdog(kQuitWatchdogSeconds);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Every user-visible text of the program's windows and boxes, in one place.
 namespace orvexa::strings {
@@ -167,11 +168,72 @@ inline QString WaylandPortalSessionNotice(bool portalInput, bool portalScreen) {
 // How KEY binds work in a Wayland session.
 inline QString WaylandShortcutsNotice(bool portal) {
     return portal ? QStringLiteral(
-                        "KEY binds are the desktop's global shortcuts: the desktop may ask you to "
-                        "confirm them when Run arms a script.")
+                        "KEY binds become the desktop's global shortcuts when Run arms a script (the desktop may ask "
+                        "you to confirm them); Run says which ones the desktop bound, and the others fire only "
+                        "while an X11 window has the focus.")
                   : QStringLiteral(
                         "KEY binds fire only while an X11 window has the focus: this desktop's portal "
                         "has no global shortcuts.");
+}
+
+// The desktop's portals on Wayland sessions. `what` names the permission:
+// "control the desktop" for keys and the mouse, "see the screen" for a
+// screen cast.
+inline QString PortalUnanswered(const QString& what, int seconds) {
+    return QStringLiteral(
+               "The desktop asked whether Orvexa may %1, and no answer came within %2 seconds; the question was "
+               "withdrawn and comes again at the next try")
+        .arg(what)
+        .arg(seconds);
+}
+inline QString PortalStillAsking(const QString& what) {
+    return QStringLiteral("The desktop is still asking whether Orvexa may %1").arg(what);
+}
+inline QString PortalSessionEnded(const QString& what) {
+    return QStringLiteral(
+               "The desktop ended the permission to %1 (the sharing was stopped); run the script again to be "
+               "asked anew")
+        .arg(what);
+}
+// Keys or the pointer not granted: GNOME's dialog shares the screen alone
+// unless its switch is on.
+inline QString RemoteInteractionOff(bool keys) {
+    return QStringLiteral(
+               "%1: the desktop shared the screen without \"Allow remote interaction\". Run the script again and "
+               "switch \"Allow remote interaction\" on when the desktop asks")
+        .arg(keys ? QStringLiteral("Keys cannot be sent") : QStringLiteral("The mouse cannot be moved or clicked"));
+}
+inline QString PortalInputRefused(const QString& reason) {
+    return QStringLiteral("The desktop did not take the input: %1").arg(reason);
+}
+// `characters` as the user reads them, with their code points.
+inline QString UntypeableCharacters(const QStringList& characters) {
+    return QStringLiteral(
+               "Cannot type %1: the desktop's keyboard layout has no key for %2, and the desktop types only what "
+               "its layout has. Nothing was typed")
+        .arg(characters.join(QStringLiteral(", ")),
+             characters.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+}
+// Where the desktop's keyboard map cannot be read (`why`).
+inline QString KeymapUnknownNotice(const QString& why) {
+    return QStringLiteral(
+               "Characters that the desktop's keyboard layout has no key for cannot be found before typing (%1): "
+               "the desktop leaves them out of typed text without a word.")
+        .arg(why);
+}
+// Said when Run arms a script whose KEY binds go to the desktop's global
+// shortcuts: which ones the desktop bound, and what becomes of the others.
+inline QString ShortcutsBound(const QStringList& names) {
+    return QStringLiteral("KEY binds that are the desktop's global shortcuts: %1.")
+        .arg(names.join(QStringLiteral(", ")));
+}
+inline QString ShortcutsUnbound(const QStringList& names, const QString& failure, bool x11) {
+    const QString why = failure.isEmpty()
+                            ? QStringLiteral("the desktop did not bind them")
+                            : QStringLiteral("the desktop's global-shortcut portal failed: %1").arg(failure);
+    return (x11 ? QStringLiteral("KEY binds that fire only while an X11 window has the focus (%1): %2.")
+                : QStringLiteral("KEY binds that cannot fire (%1): %2."))
+        .arg(why, names.join(QStringLiteral(", ")));
 }
 
 // The names of script files and the markers of their descriptions.

@@ -66,6 +66,11 @@ public:
     // that sees every key needs no list; one that sees only the shortcuts it
     // registered with the desktop registers these.
     virtual void SetWantedKeys(const QStringList& keyNames) { (void)keyNames; }
+
+    // What the user should be told about the keys last wanted (which ones
+    // the desktop bound, which ones fire another way or not at all); empty
+    // when there is nothing to tell.
+    virtual QString WantedKeysNotice() const { return {}; }
 };
 
 }  // namespace orvexa::platform

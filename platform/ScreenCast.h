@@ -22,6 +22,9 @@ struct ScreenCastStream {
     ScreenSize size;
     // The cursor's position comes as metadata of the stream's buffers.
     bool cursorMetadata = false;
+    // Whether the desktop still casts it (the session that carries it may
+    // end: the user stopped the sharing); unset: as long as the stream runs.
+    std::function<bool()> live;
 };
 
 // Starts a screen cast (asking the desktop, which may ask the user) and

@@ -47,6 +47,10 @@ struct Services {
     // reached before (a server starting late, a moment of overload). Empty
     // when there is no way to.
     std::function<DisplayServices()> connectDisplay;
+    // Called when Run arms a script: backends whose desktop session ended
+    // (the user stopped sharing the screen) ask anew from then on. Empty
+    // when no backend needs it.
+    std::function<void()> newRun;
 };
 
 }  // namespace orvexa::platform

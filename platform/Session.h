@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <functional>
 
@@ -22,6 +23,10 @@ struct DesktopSession {
     bool portalScreen = false;
     // KEY binds are the desktop's global shortcuts, through its portal.
     bool portalShortcuts = false;
+    // Why the compositor's keyboard map cannot be read, where input goes
+    // through the portal: characters it cannot type are not found before
+    // typing then.
+    QString keymapUnknown;
 
     bool IsWayland() const { return kind == Kind::Wayland; }
 };

@@ -14,6 +14,8 @@ PACKAGES=(
   python3 libpython3.11
   googletest libgtest-dev
   weston xwayland dbus-daemon dbus-bin
+  mutter xdg-desktop-portal xdg-desktop-portal-gnome wireplumber libxkbcommon-dev
+  libwayland-dev
   libpipewire-0.3-dev pipewire pipewire-bin gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base
   xvfb xauth xdotool x11-utils x11-xkb-utils x11-xserver-utils imagemagick openbox xclip
   xterm python3-gi gir1.2-gtk-3.0 python3-pyqt5 python3-pyqt6 python3-tk

@@ -9,6 +9,7 @@
 #include "platform/qt/QtKeyStore.h"
 #include "platform/qt/QtShell.h"
 #include "platform/sdl/SdlWaveAudio.h"
+#include "platform/wayland/SeatKeymap.h"
 
 #if ORVEXA_WITH_X11
 #include "platform/x11/WindowDestroyWatch.h"
@@ -22,6 +23,29 @@
 #include <utility>
 
 namespace orvexa::platform {
+
+namespace {
+
+// The compositor's keyboard map, read through the seat at each check, for
+// the portal input; `failure` says why there is none. KDE Plasma's portal
+// (the one xdg-desktop-portal takes on a desktop named KDE) looks for keys
+// in the map's first layout only.
+portal::KeymapReader CompositorKeymap(QString& failure) {
+    std::shared_ptr<wayland::SeatKeymap> seat = wayland::SeatKeymap::Connect(failure);
+    if (!seat)
+        return {};
+    const auto layout = qgetenv("XDG_CURRENT_DESKTOP").split(':').contains("KDE")
+                            ? wayland::TypeableKeysyms::Layout::First
+                            : wayland::TypeableKeysyms::Layout::InUse;
+    return [seat, layout]() -> portal::KeysymCheck {
+        std::shared_ptr<const wayland::TypeableKeysyms> keysyms = seat->Current();
+        if (!keysyms)
+            return {};
+        return [keysyms, layout](std::uint32_t keysym) { return keysyms->Types(keysym, layout); };
+    };
+}
+
+}  // namespace
 
 Services CreateDesktopServices() {
     Services services;
@@ -50,7 +74,8 @@ Services CreateDesktopServices() {
                                                     portal::RemoteDesktopAvailable(QDBusConnection::sessionBus()));
     std::shared_ptr<portal::PortalInput> inputSession;
     if (portalInput) {
-        inputSession = std::make_shared<portal::PortalInput>(QDBusConnection::sessionBus(), services.keyStore);
+        inputSession = std::make_shared<portal::PortalInput>(QDBusConnection::sessionBus(), services.keyStore,
+                                                             CompositorKeymap(services.session.keymapUnknown));
         services.input = inputSession;
         services.session.portalInput = true;
     }
@@ -62,13 +87,14 @@ Services CreateDesktopServices() {
     const QByteArray forcedScreen = qgetenv("ORVEXA_SCREEN_BACKEND").trimmed().toLower();
     const bool portalScreen = forcedScreen == "portal" || (forcedScreen != "x11" && services.session.IsWayland() &&
                                                            portal::ScreenCastAvailable(QDBusConnection::sessionBus()));
+    std::shared_ptr<portal::PortalScreenCast> castSession;
     if (portalScreen) {
         ScreenCastOpener open;
         if (inputSession) {
             open = [inputSession] { return inputSession->OpenScreenCast(); };
         } else {
-            auto cast = std::make_shared<portal::PortalScreenCast>(QDBusConnection::sessionBus(), services.keyStore);
-            open = [cast] { return cast->Open(); };
+            castSession = std::make_shared<portal::PortalScreenCast>(QDBusConnection::sessionBus(), services.keyStore);
+            open = [castSession] { return castSession->Open(); };
         }
         services.screen = std::make_shared<pipewire::PipeWireScreen>(std::move(open));
         services.session.portalScreen = true;
@@ -80,9 +106,19 @@ Services CreateDesktopServices() {
         forcedKeys == "portal" || (forcedKeys != "x11" && services.session.IsWayland() &&
                                    portal::GlobalShortcutsAvailable(QDBusConnection::sessionBus()));
     if (portalShortcuts) {
-        services.keyCapture = std::make_shared<portal::PortalShortcutCapture>(QDBusConnection::sessionBus());
+        // The keys the desktop does not bind still fire from X11 windows.
+        services.keyCapture =
+            std::make_shared<portal::PortalShortcutCapture>(QDBusConnection::sessionBus(), services.keyCapture);
         services.session.portalShortcuts = true;
     }
+    // A run lets go of portal sessions the desktop ended, so that it asks anew.
+    if (inputSession || castSession)
+        services.newRun = [inputSession, castSession] {
+            if (inputSession)
+                inputSession->NewRun();
+            if (castSession)
+                castSession->NewRun();
+        };
 #if !ORVEXA_WITH_X11
     if (!portalInput && !portalScreen)
         std::fprintf(stderr, "Built without X11: screen, mouse, keyboard and window automation is unavailable\n");

@@ -3,6 +3,8 @@
 #include "core/Exception.h"
 #include "platform/pipewire/PipeWireStream.h"
 
+#include <utility>
+
 namespace orvexa::platform::pipewire {
 
 namespace {
@@ -33,7 +35,13 @@ PipeWireScreen::PipeWireScreen(ScreenCastOpener open) : open_(std::move(open)) {
 
 PipeWireScreen::~PipeWireScreen() = default;
 
-PipeWireStream& PipeWireScreen::Ready() {
+PipeWireStream& PipeWireScreen::Opened() {
+    // A cast whose session the desktop ended is opened anew (the opener
+    // says why when it cannot be).
+    if (stream_ && live_ && !live_()) {
+        stream_.reset();
+        live_ = nullptr;
+    }
     if (!stream_) {
         if (!failure_.isEmpty())
             throw Exception(failure_);
@@ -60,16 +68,23 @@ PipeWireStream& PipeWireScreen::Ready() {
         }
         desktopSize_ = cast.size;
         cursorMetadata_ = cast.cursorMetadata;
+        cursorWaited_ = false;
+        live_ = std::move(cast.live);
     }
-    if (!stream_->WaitForFrame(FirstFrameWait)) {
-        const std::string failure = stream_->Failure();
+    return *stream_;
+}
+
+PipeWireStream& PipeWireScreen::Ready() {
+    PipeWireStream& stream = Opened();
+    if (!stream.WaitForFrame(FirstFrameWait)) {
+        const std::string failure = stream.Failure();
         if (!failure.empty())
             throw Exception(QStringLiteral("The screen cannot be read: %1").arg(QString::fromStdString(failure)));
         throw Exception(QStringLiteral("The screen cannot be read: the desktop's screen cast sent no picture "
                                        "within %1 ms")
                             .arg(FirstFrameWait.count()));
     }
-    return *stream_;
+    return stream;
 }
 
 const PipeWireStream& PipeWireScreen::Stream() {
@@ -118,15 +133,25 @@ ScreenPixels PipeWireScreen::Grab(ScreenRect rect) {
 
 ScreenSize PipeWireScreen::PrimarySize() {
     const std::lock_guard lock(mutex_);
-    if (stream_ && desktopSize_.width > 0 && desktopSize_.height > 0)
+    // The size the desktop gave with the cast needs no picture (pointer
+    // moves ask for it, and a cast may be slow to send one, or send none).
+    Opened();
+    if (desktopSize_.width > 0 && desktopSize_.height > 0)
         return desktopSize_;
     return Size(Ready());
 }
 
 std::optional<ScreenPoint> PipeWireScreen::CursorPosition() {
     const std::lock_guard lock(mutex_);
-    PipeWireStream& stream = Ready();
+    // The cursor comes with the cast's pictures. Without them (a cast slow
+    // to send one, or one that sends none: KDE Plasma 5.27's, measured)
+    // the pointer's position is the input's, after one wait for the first
+    // picture, not one at every call.
+    PipeWireStream& stream = Opened();
     if (!cursorMetadata_)
+        return std::nullopt;
+    const bool waited = std::exchange(cursorWaited_, true);
+    if (!stream.WaitForFrame(waited ? std::chrono::milliseconds(0) : FirstFrameWait))
         return std::nullopt;
     const std::optional<ScreenPoint> cursor = stream.Cursor();
     if (!cursor)

@@ -21,7 +21,10 @@ class PipeWireStream;
 // kept for the rest of the run; a read waits a moment for the first frame
 // and says why when none comes, instead of answering black. Coordinates
 // are the desktop's (those of pointer moves); on a scaled monitor they are
-// mapped to the stream's pixels.
+// mapped to the stream's pixels. The screen's size is the one the desktop
+// gave with the cast and needs no picture; so does the cursor, which is
+// nothing while no picture came. A cast the desktop ended is opened anew
+// at the next read.
 class PipeWireScreen final : public Screen {
 public:
     explicit PipeWireScreen(ScreenCastOpener open);
@@ -39,8 +42,10 @@ public:
     const PipeWireStream& Stream();
 
 private:
-    // The open stream with a frame; throws orvexa::Exception when there is
-    // none. The mutex held.
+    // The open stream, opened anew when its cast ended; throws
+    // orvexa::Exception when there is none. The mutex held.
+    PipeWireStream& Opened();
+    // The same with a frame.
     PipeWireStream& Ready();
     // The desktop's size of the screen: what the desktop said, else the
     // stream's.
@@ -54,7 +59,10 @@ private:
     ScreenCastOpener open_;
     std::unique_ptr<PipeWireStream> stream_;
     ScreenSize desktopSize_;
+    std::function<bool()> live_;
     bool cursorMetadata_ = false;
+    // The cursor waited for the stream's first picture once.
+    bool cursorWaited_ = false;
     // Why there is no cast, once that is known for good.
     QString failure_;
 };

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include <xkbcommon/xkbcommon.h>
+
 namespace orvexa::platform::portal {
 
 namespace {
@@ -93,8 +95,10 @@ int KeysymOf(char32_t character) {
     default:
         break;
     }
-    if ((character >= 0x20 && character <= 0x7e) || (character >= 0xa0 && character <= 0xff))
-        return static_cast<int>(character);
+    // The standard keysym where there is one (EuroSign, not U+20AC's
+    // 0x10020ac: a compositor types only keysyms its layout has).
+    if (const xkb_keysym_t keysym = xkb_utf32_to_keysym(character); keysym != XKB_KEY_NoSymbol)
+        return static_cast<int>(keysym);
     return static_cast<int>(0x01000000 + character);
 }
 

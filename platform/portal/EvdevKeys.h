@@ -9,9 +9,10 @@ namespace orvexa::platform::portal {
 // the user's layout to it); 0 for a code with no such key.
 int EvdevKeyOf(std::uint8_t virtualKey);
 
-// The keysym that types `character`: Latin-1 characters are their own
-// keysyms, the rest of Unicode is 0x01000000 + the code point; line end,
-// tab and backspace are the keys' own keysyms.
+// The keysym that types `character`: its standard keysym (Latin-1
+// characters are their own, the euro sign is EuroSign...), else
+// 0x01000000 + the code point; line end, tab and backspace are the keys'
+// own keysyms.
 int KeysymOf(char32_t character);
 
 // What VkKeyScan answers on a United States layout: the key's virtual-key

@@ -10,6 +10,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "core/Quit.h"
+
 #include <atomic>
 
 namespace orvexa::platform::portal {
@@ -35,13 +37,11 @@ uint PortalProperty(const QDBusConnection& bus, const QString& interface, const 
     return reply.arguments().first().value<QDBusVariant>().variant().toUInt();
 }
 
-void CloseSession(const QDBusConnection& bus, const QString& sessionPath) {
-    if (sessionPath.isEmpty())
-        return;
-    const QDBusMessage close =
-        QDBusMessage::createMethodCall(QLatin1String(kService), sessionPath,
-                                       QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close"));
-    bus.call(close, QDBus::NoBlock);
+QString SessionHandleOf(const QVariantMap& results) {
+    const QVariant handle = results.value(QStringLiteral("session_handle"));
+    if (handle.metaType() == QMetaType::fromType<QDBusObjectPath>())
+        return handle.value<QDBusObjectPath>().path();
+    return handle.toString();
 }
 
 PortalRequest::PortalRequest(QDBusConnection bus) : bus_(std::move(bus)) {}
@@ -66,6 +66,14 @@ bool PortalRequest::Listen(const QString& path) {
 void PortalRequest::StopListening(const QString& path) {
     bus_.disconnect(QLatin1String(kService), path, QLatin1String(kRequestInterface), QStringLiteral("Response"), this,
                     SLOT(Responded(uint, QVariantMap)));
+}
+
+void PortalRequest::CloseRequest(const QString& path) {
+    const QDBusMessage close = QDBusMessage::createMethodCall(
+        QLatin1String(kService), path, QLatin1String(kRequestInterface), QStringLiteral("Close"));
+    // Waited for: the program may be about to end, and the portal must have
+    // closed the request (and its dialog) before it notices that.
+    bus_.call(close, QDBus::Block, 2000);
 }
 
 void PortalRequest::Responded(uint code, const QVariantMap& results) {
@@ -116,15 +124,32 @@ PortalResponse PortalRequest::Call(const QString& interface, const QString& meth
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     deadline.start(timeoutMs);
-    loop.exec();
+    // The program closing ends the wait (the listener may run on any
+    // thread: the loop is told through its own).
+    const int listener =
+        quit::AddListener([&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
+    if (!quit::Requested())
+        loop.exec();
+    quit::RemoveListener(listener);
     loop_ = nullptr;
     StopListening(path);
     if (response_)
         return *response_;
     PortalResponse failed;
-    failed.failure = reply.isFinished() && reply.isError()
-                         ? reply.error().message()
-                         : QStringLiteral("The desktop portal did not answer %1.%2 in time").arg(interface, method);
+    failed.closing = quit::Requested();
+    if (reply.isFinished() && reply.isError()) {
+        failed.failure = reply.error().message();
+        return failed;
+    }
+    // Taken by the portal, or still on its way: closed either way, so that
+    // the question does not stay on the screen.
+    CloseRequest(path);
+    failed.unanswered = reply.isFinished() && !failed.closing;
+    failed.failure =
+        failed.closing ? QString::fromUtf8(quit::kClosingMessage)
+        : failed.unanswered
+            ? QStringLiteral("No answer came within %1 seconds").arg(timeoutMs / 1000)
+            : QStringLiteral("The desktop portal did not take the call %1.%2 in time").arg(interface, method);
     return failed;
 }
 

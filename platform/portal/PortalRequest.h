@@ -21,21 +21,29 @@ uint PortalInterfaceVersion(const QDBusConnection& bus, const QString& interface
 // none.
 uint PortalProperty(const QDBusConnection& bus, const QString& interface, const QString& property);
 
-// Ends a portal session (RemoteDesktop, GlobalShortcuts...) without waiting;
-// an empty path ends nothing.
-void CloseSession(const QDBusConnection& bus, const QString& sessionPath);
-
 // What a portal request ended with: the Response signal's code (0 success,
 // 1 cancelled by the user, 2 ended otherwise) and its results; or no answer
-// at all (no portal, a failed call, the time ran out) with the reason.
+// at all, with the reason: the portal refused the call (no portal, a failed
+// call), or it took the request and no answer came in time (the desktop
+// was waiting for the user) or before the program closed. An unanswered
+// request has been closed (its dialog with it).
 struct PortalResponse {
     bool answered = false;
     uint code = 2;
     QVariantMap results;
     QString failure;
+    // The portal took the request; no Response came.
+    bool unanswered = false;
+    // The wait ended because the program is closing.
+    bool closing = false;
 
     bool Succeeded() const { return answered && code == 0; }
 };
+
+// The session handle of CreateSession's results, which portals give as a
+// string (xdg-desktop-portal 1.16) or as an object path (as its interface
+// says); empty when there is none.
+QString SessionHandleOf(const QVariantMap& results);
 
 // A portal call that answers through a Request object: the caller names the
 // request with a handle_token (added to the last argument, the options),
@@ -48,7 +56,9 @@ public:
     explicit PortalRequest(QDBusConnection bus);
 
     // Calls `method` of `interface` with `arguments`, the last of which is
-    // the options map, and waits up to `timeoutMs` for the Response.
+    // the options map, and waits up to `timeoutMs` for the Response, or
+    // until the program closes. A request left without an answer is closed
+    // (Request.Close, waited for), so that no dialog of it stays open.
     PortalResponse Call(const QString& interface, const QString& method, QVariantList arguments, int timeoutMs);
 
     // A token for a request or session handle, unique in this process.
@@ -62,6 +72,7 @@ private slots:
 
 private:
     bool Listen(const QString& path);
+    void CloseRequest(const QString& path);
     void StopListening(const QString& path);
 
     QDBusConnection bus_;

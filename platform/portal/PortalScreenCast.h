@@ -3,7 +3,6 @@
 #include "platform/ScreenCast.h"
 
 #include <QDBusConnection>
-#include <QDBusObjectPath>
 #include <QString>
 
 #include <memory>
@@ -14,6 +13,8 @@ class KeyStore;
 }
 
 namespace orvexa::platform::portal {
+
+class PortalSession;
 
 // Whether the session bus has the desktop portal with a ScreenCast
 // interface.
@@ -26,6 +27,8 @@ bool ScreenCastAvailable(const QDBusConnection& bus);
 // desktop asks the user then, and a refusal stands until the program ends.
 // Where the portal can remember the permission (version 4 and later), the
 // restore token is kept in the key store, so that the user is asked once.
+// A session the desktop ends (the user stopped the sharing) makes Open throw
+// until the next run (NewRun).
 class PortalScreenCast {
 public:
     PortalScreenCast(QDBusConnection bus, std::shared_ptr<KeyStore> keyStore);
@@ -36,6 +39,9 @@ public:
     // The started session's stream, on a PipeWire connection of its own;
     // throws orvexa::Exception with the reason when there is none.
     ScreenCastStream Open();
+    // A run starts: a session the desktop ended is let go of, so that the
+    // next Open asks anew.
+    void NewRun();
 
     // Where the restore token is kept.
     static QString RestoreTokenKey();
@@ -46,13 +52,15 @@ public:
 private:
     void Start();
 
-    std::mutex mutex_;
+    // Recursive: a run may start (NewRun) while the desktop asks the user.
+    std::recursive_mutex mutex_;
     QDBusConnection bus_;
     std::shared_ptr<KeyStore> keyStore_;
-    QDBusObjectPath session_;
+    std::unique_ptr<PortalSession> session_;
     ScreenCastStream started_;
-    bool running_ = false;
+    bool starting_ = false;
     QString refusal_;
+    QString ended_;
 };
 
 }  // namespace orvexa::platform::portal

@@ -1,13 +1,13 @@
 #include "platform/portal/PortalShortcutCapture.h"
 
+#include "core/Strings.h"
 #include "platform/portal/PortalRequest.h"
+#include "platform/portal/PortalSession.h"
 #include "platform/portal/ShortcutNames.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
-
-#include <cstdio>
 
 namespace {
 
@@ -56,12 +56,12 @@ bool GlobalShortcutsAvailable(const QDBusConnection& bus) {
     return PortalInterfaceVersion(bus, QLatin1String(kGlobalShortcuts)) >= 1;
 }
 
-PortalShortcutCapture::PortalShortcutCapture(QDBusConnection bus) : bus_(std::move(bus)) { RegisterTypes(); }
-
-PortalShortcutCapture::~PortalShortcutCapture() {
-    Stop();
-    CloseSession(bus_, session_.path());
+PortalShortcutCapture::PortalShortcutCapture(QDBusConnection bus, std::shared_ptr<KeyCapture> fallback)
+    : bus_(std::move(bus)), fallback_(std::move(fallback)) {
+    RegisterTypes();
 }
+
+PortalShortcutCapture::~PortalShortcutCapture() { Stop(); }
 
 bool PortalShortcutCapture::Start(Callback callback) {
     {
@@ -86,30 +86,32 @@ void PortalShortcutCapture::Stop() {
         started_ = false;
         callback_ = nullptr;
     }
+    FallBack({});
     bus_.disconnect(QLatin1String(kService), QLatin1String(kObjectPath), QLatin1String(kGlobalShortcuts),
                     QStringLiteral("Activated"), this, SLOT(Activated(QDBusMessage)));
 }
 
-bool PortalShortcutCapture::EnsureSession() {
-    if (!session_.path().isEmpty())
-        return true;
+QString PortalShortcutCapture::EnsureSession() {
+    if (session_ && session_->Ended()) {
+        // The desktop ended it: its shortcuts are gone with it.
+        session_.reset();
+        const std::lock_guard lock(mutex_);
+        bound_.clear();
+    }
+    if (session_)
+        return QString();
     PortalRequest request(bus_);
     const PortalResponse created = request.Call(
         QLatin1String(kGlobalShortcuts), QStringLiteral("CreateSession"),
         {QVariantMap{{QStringLiteral("session_handle_token"), PortalRequest::NewToken()}}}, RequestTimeoutMs);
-    if (!created.Succeeded())
-        return false;
-    session_ = QDBusObjectPath(created.results.value(QStringLiteral("session_handle")).toString());
-    return !session_.path().isEmpty();
+    const QString handle = SessionHandleOf(created.results);
+    if (!created.Succeeded() || handle.isEmpty())
+        return created.failure.isEmpty() ? QStringLiteral("it made no session") : created.failure;
+    session_ = std::make_unique<PortalSession>(bus_, handle);
+    return QString();
 }
 
-void PortalShortcutCapture::SetWantedKeys(const QStringList& keyNames) {
-    {
-        const std::lock_guard lock(mutex_);
-        wanted_ = keyNames;
-        if (!started_)
-            return;
-    }
+QString PortalShortcutCapture::Bind(const QStringList& keyNames) {
     // Shortcuts stay bound for the session; only names not bound before are
     // new to the desktop.
     QList<Shortcut> shortcuts;
@@ -121,19 +123,96 @@ void PortalShortcutCapture::SetWantedKeys(const QStringList& keyNames) {
                                             {QStringLiteral("preferred_trigger"), trigger}}});
     }
     if (shortcuts.isEmpty())
-        return;
-    if (!EnsureSession()) {
-        std::fprintf(stderr, "The desktop's global-shortcut portal made no session: KEY binds are not armed\n");
+        return QString();
+    if (const QString failure = EnsureSession(); !failure.isEmpty())
+        return failure;
+    PortalRequest request(bus_);
+    const PortalResponse bound =
+        request.Call(QLatin1String(kGlobalShortcuts), QStringLiteral("BindShortcuts"),
+                     {QVariant::fromValue(session_->Path()), QVariant::fromValue(shortcuts), QString(), QVariantMap()},
+                     RequestTimeoutMs);
+    if (!bound.Succeeded())
+        return bound.failure.isEmpty() ? QStringLiteral("it did not bind them") : bound.failure;
+    // The results list the shortcuts the desktop bound (KDE Plasma 5.27
+    // answers success with none); a portal that lists nothing at all bound
+    // what it was given.
+    const QVariant listed = bound.results.value(QStringLiteral("shortcuts"));
+    const QList<Shortcut> given =
+        listed.isValid() ? qdbus_cast<QList<Shortcut>>(listed.value<QDBusArgument>()) : shortcuts;
+    const std::lock_guard lock(mutex_);
+    for (const Shortcut& shortcut : given)
+        if (!bound_.contains(shortcut.id))
+            bound_.append(shortcut.id);
+    return QString();
+}
+
+void PortalShortcutCapture::SetWantedKeys(const QStringList& keyNames) {
+    {
+        const std::lock_guard lock(mutex_);
+        wanted_ = keyNames;
+        notice_.clear();
+        if (!started_)
+            return;
+    }
+    if (keyNames.isEmpty()) {
+        FallBack({});
         return;
     }
-    PortalRequest request(bus_);
-    const PortalResponse bound = request.Call(
-        QLatin1String(kGlobalShortcuts), QStringLiteral("BindShortcuts"),
-        {QVariant::fromValue(session_), QVariant::fromValue(shortcuts), QString(), QVariantMap()}, RequestTimeoutMs);
-    if (!bound.Succeeded())
+    const QString failure = Bind(keyNames);
+    QStringList bound;
+    QStringList unbound;
+    for (const QString& name : keyNames)
+        (bound_.contains(name) ? bound : unbound).append(name);
+    FallBack(unbound);
+    QString notice;
+    if (!bound.isEmpty())
+        notice += strings::ShortcutsBound(bound) + u'\n';
+    if (!unbound.isEmpty())
+        notice += strings::ShortcutsUnbound(unbound, failure, fallbackStarted_) + u'\n';
+    const std::lock_guard lock(mutex_);
+    notice_ = notice;
+}
+
+QString PortalShortcutCapture::WantedKeysNotice() const {
+    const std::lock_guard lock(mutex_);
+    return notice_;
+}
+
+void PortalShortcutCapture::FallBack(const QStringList& names) {
+    {
+        const std::lock_guard lock(mutex_);
+        fallbackNames_ = names;
+    }
+    if (!fallback_)
         return;
-    for (const Shortcut& shortcut : shortcuts)
-        bound_.append(shortcut.id);
+    if (names.isEmpty()) {
+        if (fallbackStarted_)
+            fallback_->Stop();
+        fallbackStarted_ = false;
+        return;
+    }
+    if (!fallbackStarted_)
+        fallbackStarted_ = fallback_->Start([this](const KeyEvent& event) { FallbackEvent(event); });
+}
+
+void PortalShortcutCapture::FallbackEvent(const KeyEvent& event) {
+    // The keys of the names the desktop bound come through the portal: the
+    // fallback's would fire them twice.
+    Callback callback;
+    {
+        const std::lock_guard lock(mutex_);
+        if (!started_)
+            return;
+        for (const QString& name : bound_) {
+            const std::optional<NamedKey> key = ParseKeyName(name);
+            if (key && key->virtualKey == event.virtualKey && key->modifiers == event.modifiers &&
+                wanted_.contains(name))
+                return;
+        }
+        callback = callback_;
+    }
+    if (callback)
+        callback(event);
 }
 
 void PortalShortcutCapture::Activated(const QDBusMessage& message) {
@@ -146,7 +225,7 @@ void PortalShortcutCapture::Activated(const QDBusMessage& message) {
     Callback callback;
     {
         const std::lock_guard lock(mutex_);
-        if (!started_ || session != session_ || !wanted_.contains(id))
+        if (!started_ || !session_ || session.path() != session_->Path().path() || !wanted_.contains(id))
             return;
         callback = callback_;
     }

@@ -381,7 +381,7 @@ TEST_F(FormMain, TheNoticeSaysWhetherKeyBindsAreTheDesktopsShortcuts) {
     Start();
     QCoreApplication::sendPostedEvents();
     EXPECT_TRUE(windows.FormOutput->RichEditOutput->toPlainText().contains(
-        QStringLiteral("KEY binds are the desktop's global shortcuts")));
+        QStringLiteral("KEY binds become the desktop's global shortcuts when Run arms a script")));
 }
 
 TEST_F(FormMain, RunTellsTheKeyCaptureTheScriptsKeysAndStopForgetsThem) {

@@ -50,7 +50,8 @@ TEST(DesktopPortal, AWaylandSessionWithAPortalTakesItsInput) {
     test::FakePortal portal(1);
     ASSERT_TRUE(portal.StartService());
     {
-        const Variables wayland{{"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_INPUT_BACKEND", ""}};
+        const Variables wayland{
+            {"XDG_SESSION_TYPE", "wayland"}, {"ORVEXA_INPUT_BACKEND", ""}, {"WAYLAND_DISPLAY", "orvexa-none"}};
         const platform::Services services = platform::CreateDesktopServices();
         EXPECT_TRUE(InputIsThePortals(services));
         EXPECT_TRUE(services.session.portalInput);
@@ -59,6 +60,9 @@ TEST(DesktopPortal, AWaylandSessionWithAPortalTakesItsInput) {
         EXPECT_TRUE(ScreenIsTheCasts(services));
         EXPECT_TRUE(services.session.portalScreen);
         EXPECT_TRUE(portal.Calls().isEmpty()) << "nothing asked before the first input";
+        // The test has no Wayland compositor: what cannot be typed is not
+        // known, and the session says why.
+        EXPECT_EQ(services.session.keymapUnknown, QStringLiteral("no Wayland display to connect to"));
     }
     {
         const Variables screenOnly{

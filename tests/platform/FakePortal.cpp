@@ -23,6 +23,22 @@ struct StreamEntry {
     uint node = 0;
     QVariantMap properties;
 };
+struct ShortcutEntry {
+    QString id;
+    QVariantMap properties;
+};
+QDBusArgument& operator<<(QDBusArgument& argument, const ShortcutEntry& entry) {
+    argument.beginStructure();
+    argument << entry.id << entry.properties;
+    argument.endStructure();
+    return argument;
+}
+const QDBusArgument& operator>>(const QDBusArgument& argument, ShortcutEntry& entry) {
+    argument.beginStructure();
+    argument >> entry.id >> entry.properties;
+    argument.endStructure();
+    return argument;
+}
 
 QDBusArgument& operator<<(QDBusArgument& argument, const StreamSize& size) {
     argument.beginStructure();
@@ -60,6 +76,7 @@ QVariantMap MapOf(const QVariant& value) {
 
 Q_DECLARE_METATYPE(StreamSize)
 Q_DECLARE_METATYPE(StreamEntry)
+Q_DECLARE_METATYPE(ShortcutEntry)
 
 namespace orvexa::test {
 
@@ -102,6 +119,11 @@ public:
             connection_.send(message.createReply());
             return true;
         }
+        if (message.interface() == QLatin1String("org.freedesktop.portal.Request") && member == u"Close") {
+            portal_.Record(QStringLiteral("Request.Close"));
+            connection_.send(message.createReply());
+            return true;
+        }
         if (member.startsWith(u"Notify")) {
             QStringList values;
             for (qsizetype i = 2; i < args.size(); ++i)
@@ -129,6 +151,13 @@ public:
             if (it.key() != u"handle_token" && it.key() != u"session_handle_token")
                 described.append(it.key() + u'=' + it.value().toString());
         portal_.Record(described.join(u' '));
+        const bool shortcuts = message.interface() == QLatin1String("org.freedesktop.portal.GlobalShortcuts");
+        if (shortcuts && member == u"CreateSession" && portal_.shortcutsFail) {
+            connection_.send(message.createErrorReply(
+                QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
+                QStringLiteral("No such interface 'org.freedesktop.impl.portal.GlobalShortcuts'")));
+            return true;
+        }
 
         const QString sender = message.service().mid(1).replace(u'.', u'_');
         const QString request = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
@@ -140,17 +169,22 @@ public:
         if (member == u"CreateSession") {
             const QString session = QStringLiteral("/org/freedesktop/portal/desktop/session/%1/%2")
                                         .arg(sender, options.value(QStringLiteral("session_handle_token")).toString());
-            results.insert(QStringLiteral("session_handle"), session);
-            if (message.interface() == QLatin1String("org.freedesktop.portal.GlobalShortcuts")) {
-                const std::lock_guard lock(portal_.mutex_);
+            results.insert(QStringLiteral("session_handle"),
+                           portal_.handleAsObjectPath ? QVariant::fromValue(QDBusObjectPath(session)) : session);
+            const std::lock_guard lock(portal_.mutex_);
+            portal_.lastSession_ = session;
+            if (shortcuts)
                 portal_.shortcutSession_ = session;
-            }
+        } else if (member == u"BindShortcuts" && portal_.shortcutsNone) {
+            results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(QList<ShortcutEntry>()));
         } else if (member == u"Start") {
+            if (portal_.leaveStartOpen)
+                return true;
             if (portal_.refuse) {
                 code = 1;
             } else {
                 if (!screenCast)
-                    results.insert(QStringLiteral("devices"), 3u);
+                    results.insert(QStringLiteral("devices"), portal_.devices);
                 StreamEntry stream;
                 stream.node = portal_.streamNode;
                 stream.properties.insert(QStringLiteral("size"),
@@ -195,6 +229,17 @@ void FakePortal::Activate(const QString& id) {
     QDBusConnection(QStringLiteral("orvexa-fake-portal")).send(activated);
 }
 
+void FakePortal::EndSession() {
+    QString session;
+    {
+        const std::lock_guard lock(mutex_);
+        session = lastSession_;
+    }
+    QDBusConnection(QStringLiteral("orvexa-fake-portal"))
+        .send(QDBusMessage::createSignal(session, QStringLiteral("org.freedesktop.portal.Session"),
+                                         QStringLiteral("Closed")));
+}
+
 QStringList FakePortal::Calls() const {
     const std::lock_guard lock(mutex_);
     return calls_;
@@ -227,6 +272,8 @@ void FakePortal::run() {
     qDBusRegisterMetaType<StreamSize>();
     qDBusRegisterMetaType<StreamEntry>();
     qDBusRegisterMetaType<QList<StreamEntry>>();
+    qDBusRegisterMetaType<ShortcutEntry>();
+    qDBusRegisterMetaType<QList<ShortcutEntry>>();
     {
         QDBusConnection connection =
             QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("orvexa-fake-portal"));

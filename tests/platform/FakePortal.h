@@ -23,6 +23,18 @@ public:
 
     // The user says no to Start.
     bool refuse = false;
+    // The device types Start grants (GNOME grants none unless "Allow
+    // remote interaction" is switched on).
+    unsigned devices = 3;
+    // CreateSession's session_handle as an object path, as the interface
+    // file says (xdg-desktop-portal 1.16 gives a string).
+    bool handleAsObjectPath = false;
+    // Start takes the request and no one answers it (a dialog left open).
+    bool leaveStartOpen = false;
+    // GlobalShortcuts: CreateSession fails as a missing backend makes it,
+    // or BindShortcuts answers success with no shortcut bound (KDE 5.27).
+    bool shortcutsFail = false;
+    bool shortcutsNone = false;
     // The ScreenCast interface's version (2 adds cursor modes, 4
     // persistence) and its AvailableCursorModes (1 hidden, 2 embedded, 4
     // metadata). Set before StartService.
@@ -42,6 +54,8 @@ public:
     // The desktop reports that the user pressed the shortcut `id` of the
     // last global-shortcut session.
     void Activate(const QString& id);
+    // The desktop ends the last session made (Session.Closed).
+    void EndSession();
     // Waits until `count` calls are recorded.
     bool WaitForCalls(int count, int timeoutMs = 5000) const;
 
@@ -59,6 +73,7 @@ private:
     bool failed_ = false;
     int tokens_ = 0;
     QString shortcutSession_;
+    QString lastSession_;
 };
 
 }  // namespace orvexa::test

@@ -109,6 +109,7 @@ TEST_F(PipeWireStreamTest, NoSourceIsAClearErrorAfterTheWaitNeverBlack) {
         platform::ScreenCastStream cast;
         cast.pipeWire = UniqueFd(daemon.Connect());
         cast.node = 4000;
+        cast.cursorMetadata = true;
         return cast;
     });
     screen.FirstFrameWait = std::chrono::milliseconds(300);
@@ -119,6 +120,12 @@ TEST_F(PipeWireStreamTest, NoSourceIsAClearErrorAfterTheWaitNeverBlack) {
         EXPECT_TRUE(e.Message().startsWith(QStringLiteral("The screen cannot be read"))) << e.Message().toStdString();
     }
     EXPECT_THROW(screen.PrimarySize(), Exception);
+    // The cursor is not known without a picture: the input's position
+    // stands, and no call waits after the first.
+    EXPECT_FALSE(screen.CursorPosition());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(screen.CursorPosition());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, screen.FirstFrameWait);
 }
 
 TEST_F(PipeWireStreamTest, AReadWhileTheCastIsAskedForIsToldSoInsteadOfWaitingForItself) {

@@ -12,8 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QTimer>
 
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -34,8 +38,12 @@ protected:
         portal->refuse = refuse;
         ASSERT_TRUE(portal->StartService()) << "needs a session bus (tests/support/isolated-run gives each test one)";
     }
-    // The calls after the session's four requests.
-    QStringList Notifications() const { return portal->Calls().mid(4); }
+    // The calls after the session's four requests and the Shift tap that
+    // takes the place of the first key a new keyboard loses on GNOME.
+    QStringList Notifications() const {
+        EXPECT_EQ(portal->Calls().mid(4, 2), (QStringList{"NotifyKeyboardKeycode 42 1", "NotifyKeyboardKeycode 42 0"}));
+        return portal->Calls().mid(6);
+    }
 
     std::shared_ptr<platform::FakeKeyStore> store = std::make_shared<platform::FakeKeyStore>();
     std::unique_ptr<test::FakePortal> portal;
@@ -55,7 +63,7 @@ TEST_F(PortalInputTest, TheFirstInputStartsTheSessionOnceAndEachInputIsItsCall) 
     input.CharacterEvent(U'\u20ac', true);
     input.CharacterEvent(U'\u20ac', false);
     input.TypeText(U"a\n", {});
-    ASSERT_TRUE(portal->WaitForCalls(4 + 14));
+    ASSERT_TRUE(portal->WaitForCalls(6 + 14));
     const QStringList calls = portal->Calls();
     EXPECT_EQ(calls.mid(0, 4),
               (QStringList{"CreateSession", "SelectDevices types=3", "SelectSources types=1", "Start"}))
@@ -64,8 +72,8 @@ TEST_F(PortalInputTest, TheFirstInputStartsTheSessionOnceAndEachInputIsItsCall) 
         Notifications(),
         (QStringList{"NotifyKeyboardKeycode 30 1", "NotifyKeyboardKeycode 30 0", "NotifyKeyboardKeycode 42 1",
                      "NotifyPointerMotionAbsolute 42 960 1080", "NotifyPointerMotion -5 7", "NotifyPointerButton 272 1",
-                     "NotifyPointerButton 272 0", "NotifyPointerButton 273 1", "NotifyKeyboardKeysym 16785580 1",
-                     "NotifyKeyboardKeysym 16785580 0", "NotifyKeyboardKeysym 97 1", "NotifyKeyboardKeysym 97 0",
+                     "NotifyPointerButton 272 0", "NotifyPointerButton 273 1", "NotifyKeyboardKeysym 8364 1",
+                     "NotifyKeyboardKeysym 8364 0", "NotifyKeyboardKeysym 97 1", "NotifyKeyboardKeysym 97 0",
                      "NotifyKeyboardKeysym 65293 1", "NotifyKeyboardKeysym 65293 0"}));
     EXPECT_TRUE(store->DefaultValue(PortalInput::RestoreTokenKey()).isNull()) << "nothing to keep in version 1";
 }
@@ -83,11 +91,11 @@ TEST_F(PortalInputTest, VersionTwoPersistsAndTheRestoreTokenComesBackNextRun) {
         nextRun.RequestTimeoutMs = kTimeoutMs;
         nextRun.KeybdEvent(vk::Space, 0, InputSynth::kKeyUp);
     }
-    ASSERT_TRUE(portal->WaitForCalls(12));
+    ASSERT_TRUE(portal->WaitForCalls(16));
     const QStringList calls = portal->Calls();
     EXPECT_EQ(calls.at(1), QStringLiteral("SelectDevices persist_mode=2 types=3"));
-    EXPECT_EQ(calls.at(5), QStringLiteral("Close")) << "the first run's session ends with it";
-    EXPECT_EQ(calls.at(7), QStringLiteral("SelectDevices persist_mode=2 restore_token=token-1 types=3"));
+    EXPECT_EQ(calls.at(7), QStringLiteral("Close")) << "the first run's session ends with it";
+    EXPECT_EQ(calls.at(9), QStringLiteral("SelectDevices persist_mode=2 restore_token=token-1 types=3"));
     EXPECT_EQ(store->DefaultValue(PortalInput::RestoreTokenKey()), QStringLiteral("token-2"));
 }
 
@@ -104,7 +112,9 @@ TEST_F(PortalInputTest, ARefusalIsAnErrorThatStandsWithoutAskingAgain) {
     EXPECT_TRUE(first.contains(QStringLiteral("not allowed"))) << first.toStdString();
     EXPECT_THROW(input.MouseEvent(InputSynth::kMouseLeftDown, 0, 0), Exception);
     EXPECT_THROW(input.TypeText(U"x", {}), Exception);
-    EXPECT_EQ(portal->Calls().size(), 4) << "asked once: " << portal->Calls().join(u',').toStdString();
+    EXPECT_EQ(portal->Calls(), (QStringList{"CreateSession", "SelectDevices persist_mode=2 types=3",
+                                            "SelectSources cursor_mode=4 types=1", "Start", "Close"}))
+        << "asked once, the refused session closed";
     EXPECT_TRUE(store->DefaultValue(PortalInput::RestoreTokenKey()).isNull());
 }
 
@@ -136,6 +146,8 @@ TEST(PortalKeys, UsKeysAndKeysyms) {
     EXPECT_EQ(UsVkKeyScan(U'\u00e9'), 0xFFFF);
     EXPECT_EQ(KeysymOf(U'a'), 'a');
     EXPECT_EQ(KeysymOf(U'\u00e9'), 0xe9);
+    EXPECT_EQ(KeysymOf(U'\u20ac'), 0x20ac) << "EuroSign: the compositor types only keysyms of its layout";
+    EXPECT_EQ(KeysymOf(U'\u03b1'), 0x7e1) << "Greek alpha's own keysym";
     EXPECT_EQ(KeysymOf(U'\U0001F600'), 0x0101F600);
     EXPECT_EQ(KeysymOf(U'\n'), 0xff0d);
 }
@@ -177,9 +189,146 @@ TEST_F(PortalInputTest, ThreadsPressOnTheSessionTheProgramsThreadStarted) {
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_TRUE(failures.isEmpty()) << failures.join(u'|').toStdString();
-    ASSERT_TRUE(portal->WaitForCalls(4 + 1 + 4));
+    ASSERT_TRUE(portal->WaitForCalls(6 + 1 + 4));
     EXPECT_EQ(portal->Calls().count(QStringLiteral("CreateSession")), 1);
     EXPECT_EQ(portal->Calls().count(QStringLiteral("NotifyKeyboardKeycode 30 1")), 4);
+}
+
+}  // namespace
+
+namespace {
+
+// What real desktops answer and do, as far as a test portal can show it.
+TEST_F(PortalInputTest, WhatTheDesktopGrantedDecidesAndANewRunAsksAgain) {
+    Serve(1);
+    portal->devices = 0;  // shared without "Allow remote interaction"
+    portal->handleAsObjectPath = true;
+    PortalInput input(QDBusConnection::sessionBus(), store);
+    input.RequestTimeoutMs = kTimeoutMs;
+    for (const auto& send :
+         std::vector<std::function<void()>>{[&] { input.KeybdEvent('A', 0, 0); }, [&] { input.TypeText(U"a", {}); },
+                                            [&] { input.MouseEvent(InputSynth::kMouseLeftDown, 0, 0); }}) {
+        try {
+            send();
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("\"Allow remote interaction\"")))
+                << e.Message().toStdString();
+        }
+    }
+    EXPECT_EQ(portal->Calls().size(), 4) << "nothing sent: " << portal->Calls().join(u',').toStdString();
+    // A new run asks again, on a handle given as an object path.
+    input.NewRun();
+    portal->devices = 3;
+    input.KeybdEvent('A', 0, 0);
+    ASSERT_TRUE(portal->WaitForCalls(4 + 1 + 4 + 3));
+    EXPECT_EQ(portal->Calls().mid(4),
+              (QStringList{"Close", "CreateSession", "SelectDevices types=3", "SelectSources types=1", "Start",
+                           "NotifyKeyboardKeycode 42 1", "NotifyKeyboardKeycode 42 0", "NotifyKeyboardKeycode 30 1"}));
+}
+
+TEST_F(PortalInputTest, CharactersTheDesktopsLayoutLacksRaiseBeforeAnyKeyOfTheText) {
+    Serve(1);
+    // A layout with "a" and the euro sign, read anew at every call; then
+    // one that cannot be read.
+    bool readable = true;
+    int reads = 0;
+    PortalInput input(QDBusConnection::sessionBus(), store, [&]() -> platform::portal::KeysymCheck {
+        ++reads;
+        if (!readable)
+            return {};
+        return [](std::uint32_t keysym) { return keysym == 'a' || keysym == 0x20ac; };
+    });
+    input.RequestTimeoutMs = kTimeoutMs;
+    for (const auto& [send, named] : std::vector<std::pair<std::function<void()>, QString>>{
+             {[&] { input.TypeText(U"a\u00fc\u2603\u00fc", {}); },
+              QStringLiteral("Cannot type \"\u00fc\" (U+00FC), \"\u2603\" (U+2603): ")},
+             {[&] { input.CharacterEvent(U'\u00df', true); }, QStringLiteral("Cannot type \"\u00df\" (U+00DF): ")},
+             {[&] { input.TypeText(U"\t", {}); }, QStringLiteral("Cannot type U+0009: ")}}) {
+        try {
+            send();
+            ADD_FAILURE() << "no error for " << named.toStdString();
+        } catch (const Exception& e) {
+            EXPECT_TRUE(e.Message().startsWith(named)) << e.Message().toStdString();
+        }
+    }
+    input.TypeText(U"a\u20ac", {});
+    readable = false;
+    input.TypeText(U"\u00fc", {});
+    ASSERT_TRUE(portal->WaitForCalls(6 + 6));
+    EXPECT_EQ(Notifications(),
+              (QStringList{"NotifyKeyboardKeysym 97 1", "NotifyKeyboardKeysym 97 0", "NotifyKeyboardKeysym 8364 1",
+                           "NotifyKeyboardKeysym 8364 0", "NotifyKeyboardKeysym 252 1", "NotifyKeyboardKeysym 252 0"}))
+        << "nothing of a refused text; a map that cannot be read refuses nothing";
+    EXPECT_EQ(reads, 5);
+}
+
+TEST_F(PortalInputTest, ASessionTheDesktopEndedStandsStillUntilTheNextRun) {
+    Serve(1);
+    PortalInput input(QDBusConnection::sessionBus(), store);
+    input.RequestTimeoutMs = kTimeoutMs;
+    input.KeybdEvent('A', 0, 0);
+    portal->EndSession();
+    QString ended;
+    QElapsedTimer clock;
+    clock.start();
+    // The desktop's signal arrives through the event loop.
+    while (ended.isEmpty() && clock.elapsed() < kTimeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        try {
+            input.KeybdEvent('A', 0, InputSynth::kKeyUp);
+        } catch (const Exception& e) {
+            ended = e.Message();
+        }
+    }
+    EXPECT_TRUE(ended.startsWith(QStringLiteral("The desktop ended the permission"))) << ended.toStdString();
+    const qsizetype before = portal->Calls().count(QStringLiteral("CreateSession"));
+    EXPECT_THROW(input.KeybdEvent('A', 0, 0), Exception) << "not asked again within the run";
+    input.NewRun();
+    input.KeybdEvent('B', 0, 0);
+    EXPECT_EQ(portal->Calls().count(QStringLiteral("CreateSession")), before + 1) << "a new run asks anew";
+}
+
+TEST_F(PortalInputTest, AnUnansweredDialogIsClosedAndSaidAsSuch) {
+    Serve(1);
+    portal->leaveStartOpen = true;
+    PortalInput input(QDBusConnection::sessionBus(), store);
+    input.RequestTimeoutMs = 1000;
+    QString unanswered;
+    try {
+        input.KeybdEvent('A', 0, 0);
+    } catch (const Exception& e) {
+        unanswered = e.Message();
+    }
+    EXPECT_TRUE(unanswered.startsWith(QStringLiteral("The desktop asked whether Orvexa may control the desktop")))
+        << unanswered.toStdString();
+    EXPECT_TRUE(unanswered.contains(QStringLiteral("no answer came within 1 seconds"))) << unanswered.toStdString();
+    ASSERT_TRUE(portal->WaitForCalls(6));
+    EXPECT_EQ(portal->Calls().mid(3), (QStringList{"Start", "Request.Close", "Close"}))
+        << "the dialog's request closed before the session";
+    portal->leaveStartOpen = false;
+    EXPECT_NO_THROW(input.KeybdEvent('A', 0, 0)) << "an unanswered question is no refusal";
+}
+
+TEST_F(PortalInputTest, ATimersPressWhileTheDesktopAsksMakesNoSecondSession) {
+    Serve(1);
+    portal->leaveStartOpen = true;
+    PortalInput input(QDBusConnection::sessionBus(), store);
+    input.RequestTimeoutMs = 3000;
+    QString nested;
+    // Code run from the event loop while the first press waits for the
+    // answer, as a timer's bind would.
+    QTimer::singleShot(200, [&] {
+        try {
+            input.KeybdEvent('B', 0, 0);
+        } catch (const Exception& e) {
+            nested = e.Message();
+        }
+    });
+    EXPECT_THROW(input.KeybdEvent('A', 0, 0), Exception);
+    EXPECT_EQ(nested, QStringLiteral("The desktop is still asking whether Orvexa may control the desktop and see the "
+                                     "screen"));
+    EXPECT_EQ(portal->Calls().count(QStringLiteral("CreateSession")), 1);
 }
 
 }  // namespace

@@ -155,7 +155,8 @@ TEST_F(PortalScreenTest, ARefusalIsAnErrorThatStandsWithoutAskingAgain) {
     EXPECT_THROW(screen.PrimarySize(), Exception) << "no made-up size";
     EXPECT_THROW(screen.CursorPosition(), Exception);
     EXPECT_EQ(portal->Calls(),
-              (QStringList{"CreateSession", "SelectSources cursor_mode=4 persist_mode=2 types=1", "Start"}));
+              (QStringList{"CreateSession", "SelectSources cursor_mode=4 persist_mode=2 types=1", "Start", "Close"}))
+        << "the refused session is closed";
     EXPECT_TRUE(store->DefaultValue(PortalScreenCast::RestoreTokenKey()).isNull());
 }
 
@@ -166,10 +167,11 @@ TEST_F(PortalScreenTest, InputAndScreenShareTheRemoteDesktopSession) {
     PipeWireScreen screen([input] { return input->OpenScreenCast(); });
     EXPECT_EQ(FirstPixel(screen), kColour);
     input->KeybdEvent('A', 0, 0);
-    ASSERT_TRUE(portal->WaitForCalls(6));
-    EXPECT_EQ(portal->Calls(), (QStringList{"CreateSession", "SelectDevices persist_mode=2 types=3",
-                                            "SelectSources cursor_mode=4 types=1", "Start", "OpenPipeWireRemote",
-                                            "NotifyKeyboardKeycode 30 1"}))
+    ASSERT_TRUE(portal->WaitForCalls(8));
+    EXPECT_EQ(portal->Calls(),
+              (QStringList{"CreateSession", "SelectDevices persist_mode=2 types=3",
+                           "SelectSources cursor_mode=4 types=1", "Start", "NotifyKeyboardKeycode 42 1",
+                           "NotifyKeyboardKeycode 42 0", "OpenPipeWireRemote", "NotifyKeyboardKeycode 30 1"}))
         << "one session, one question; its screen cast is not asked to persist by itself";
     EXPECT_FALSE(screen.CursorPosition()) << "the test video carries no cursor";
 }

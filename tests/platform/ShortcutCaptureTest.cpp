@@ -5,6 +5,7 @@
 // window names presses.
 #include "binds/KeyNames.h"
 #include "platform/VirtualKeyCodes.h"
+#include "platform/fake/FakeKeyCapture.h"
 #include "platform/portal/PortalShortcutCapture.h"
 #include "platform/portal/ShortcutNames.h"
 #include "tests/platform/FakePortal.h"
@@ -93,6 +94,38 @@ TEST(ShortcutNames, EveryNameAPressCanHaveReadsBackToItself) {
     EXPECT_FALSE(ParseKeyName(QString()).has_value());
     EXPECT_EQ(TriggerOf(QStringLiteral("CONTROL-ALT-SHIFT-z")), QStringLiteral("CTRL+ALT+SHIFT+F11"));
     EXPECT_EQ(TriggerOf(QStringLiteral("o")), QStringLiteral("KP_Divide"));
+}
+
+}  // namespace
+
+namespace {
+
+// The names the desktop does not bind go to the fallback capture, which
+// reports their keys only; the notice says which are which.
+TEST(ShortcutCapture, NamesTheDesktopDoesNotBindFallBack) {
+    for (const bool fails : {true, false}) {
+        test::FakePortal portal(1);
+        portal.shortcutsFail = fails;   // a backend without GlobalShortcuts
+        portal.shortcutsNone = !fails;  // KDE 5.27: success, nothing bound
+        ASSERT_TRUE(portal.StartService());
+        auto fallback = std::make_shared<platform::FakeKeyCapture>();
+        PortalShortcutCapture capture(QDBusConnection::sessionBus(), fallback);
+        capture.RequestTimeoutMs = 10000;
+        std::vector<KeyEvent> events;
+        ASSERT_TRUE(capture.Start([&](const KeyEvent& event) { events.push_back(event); }));
+        EXPECT_FALSE(fallback->Started()) << "no fallback before any key is wanted";
+        capture.SetWantedKeys({"CONTROL-SHIFT-A"});
+        EXPECT_TRUE(fallback->Started());
+        const QString notice = capture.WantedKeysNotice();
+        EXPECT_TRUE(notice.contains(QStringLiteral("while an X11 window has the focus"))) << notice.toStdString();
+        EXPECT_EQ(notice.contains(QStringLiteral("No such interface")), fails) << notice.toStdString();
+        EXPECT_FALSE(notice.contains(QStringLiteral("global shortcuts:"))) << "none bound: " << notice.toStdString();
+        fallback->Feed("+CONTROL +SHIFT +A -A -SHIFT -CONTROL");
+        EXPECT_TRUE(Named(events).contains(QStringLiteral("+CONTROL-SHIFT-A")))
+            << Named(events).join(u' ').toStdString();
+        capture.SetWantedKeys({});
+        EXPECT_FALSE(fallback->Started()) << "stopped with the run";
+    }
 }
 
 }  // namespace
