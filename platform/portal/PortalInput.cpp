@@ -52,7 +52,7 @@ Exception Refusal(const PortalResponse& response, int timeoutMs, bool& stands) {
 
 // A character as the user reads it, with its code point.
 QString Quoted(char32_t character) {
-    const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(character), 4, 16, QChar(u'0')).toUpper();
+    QString code = QStringLiteral("U+%1").arg(static_cast<uint>(character), 4, 16, QChar(u'0')).toUpper();
     if (character < 0x20 || character == 0x7f)
         return code;
     return QStringLiteral("\"%1\" (%2)").arg(QString::fromUcs4(&character, 1), code);

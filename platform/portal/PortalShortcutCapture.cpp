@@ -124,7 +124,7 @@ QString PortalShortcutCapture::Bind(const QStringList& keyNames) {
     }
     if (shortcuts.isEmpty())
         return QString();
-    if (const QString failure = EnsureSession(); !failure.isEmpty())
+    if (QString failure = EnsureSession(); !failure.isEmpty())
         return failure;
     PortalRequest request(bus_);
     const PortalResponse bound =
