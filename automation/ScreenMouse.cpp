@@ -1,5 +1,7 @@
 #include "automation/ScreenMouse.h"
 
+#include "core/Exception.h"
+#include "core/Strings.h"
 #include "platform/InputSynth.h"
 #include "platform/Screen.h"
 
@@ -62,6 +64,8 @@ platform::ScreenPoint GetCursorPos(InputSynth& input, Screen& screen) {
     // knows only where it last moved it.
     if (const std::optional<platform::ScreenPoint> shown = screen.CursorPosition())
         return *shown;
+    if (!input.KnowsCursor())
+        throw Exception(strings::CursorPositionUnknown());
     return input.CursorPosition();
 }
 

@@ -206,6 +206,12 @@ inline QString RemoteInteractionOff(bool keys) {
 inline QString PortalInputRefused(const QString& reason) {
     return QStringLiteral("The desktop did not take the input: %1").arg(reason);
 }
+// Where neither the screen cast shows the pointer nor Orvexa moved it yet.
+inline QString CursorPositionUnknown() {
+    return QStringLiteral(
+        "The pointer's position is not known: the desktop sends no pointer with its screen cast, and Orvexa has "
+        "not moved the pointer yet (MouseMoveAbs makes it known)");
+}
 // `characters` as the user reads them, with their code points.
 inline QString UntypeableCharacters(const QStringList& characters) {
     return QStringLiteral(

@@ -72,6 +72,10 @@ public:
 
     // The cursor position in screen pixels.
     virtual ScreenPoint CursorPosition() = 0;
+    // Whether CursorPosition tells where the pointer is. Input through a
+    // portal cannot see the pointer: it knows only where it put it, and
+    // nothing before its first move to a place.
+    virtual bool KnowsCursor() { return true; }
 };
 
 }  // namespace orvexa::platform

@@ -44,11 +44,13 @@ public:
         ++cursorReads;
         return cursor;
     }
+    bool KnowsCursor() override { return knowsCursor; }
 
     // Keys pressed and not released, by virtual-key code.
     std::vector<int> HeldKeys() const;
 
     ScreenPoint cursor;
+    bool knowsCursor = true;
     std::vector<Event> events;
     int cursorReads = 0;
 

@@ -235,7 +235,8 @@ void PortalInput::MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) {
             cursor_ = {static_cast<int>(x), static_cast<int>(y)};
         } else {
             Notify(kPointer, QStringLiteral("NotifyPointerMotion"), {static_cast<double>(dx), static_cast<double>(dy)});
-            cursor_ = {cursor_.x + static_cast<int>(dx), cursor_.y + static_cast<int>(dy)};
+            if (cursor_)
+                *cursor_ = {cursor_->x + static_cast<int>(dx), cursor_->y + static_cast<int>(dy)};
         }
     }
     const std::pair<unsigned, std::pair<int, uint>> buttons[] = {
@@ -313,7 +314,12 @@ ScreenCastStream PortalInput::OpenScreenCast() {
 
 ScreenPoint PortalInput::CursorPosition() {
     const std::lock_guard lock(mutex_);
-    return cursor_;
+    return cursor_.value_or(ScreenPoint{});
+}
+
+bool PortalInput::KnowsCursor() {
+    const std::lock_guard lock(mutex_);
+    return cursor_.has_value();
 }
 
 }  // namespace orvexa::platform::portal

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace orvexa::platform {
 class KeyStore;
@@ -63,6 +64,7 @@ public:
     void TypeText(std::u32string_view text, const Between& between) override;
     // The portal tells no cursor position: the last absolute position sent.
     ScreenPoint CursorPosition() override;
+    bool KnowsCursor() override;
 
     // The session's screen cast of the monitor, for the screen's pixels:
     // one session, and one question to the user, for input and screen.
@@ -107,7 +109,9 @@ private:
     QString refusal_;
     // Why input stands still until the next run.
     QString ended_;
-    ScreenPoint cursor_;
+    // Where the last absolute move put the pointer (moves by an offset
+    // from an unknown place leave it unknown).
+    std::optional<ScreenPoint> cursor_;
 };
 
 }  // namespace orvexa::platform::portal

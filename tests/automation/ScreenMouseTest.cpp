@@ -143,6 +143,22 @@ TEST_F(ScreenMouse, AScreenThatSeesTheCursorTellsWhereItIs) {
     EXPECT_EQ(GetMouseX(*input, *screen), 7);
 }
 
+TEST_F(ScreenMouse, APointerNeitherSeenNorMovedIsAnErrorNotAPlace) {
+    // Input through a portal before its first move, on a desktop whose cast
+    // shows no pointer: no made-up position, and no move from one; clicks
+    // still act where the pointer is.
+    input->knowsCursor = false;
+    screen->size = {1024, 768};
+    EXPECT_THROW(GetMouseX(*input, *screen), Exception);
+    EXPECT_THROW(GetMouseY(*input, *screen), Exception);
+    EXPECT_THROW(MoveMouseRel(*input, *screen, 5, 5), Exception);
+    EXPECT_TRUE(input->events.empty());
+    MouseButton(*input, "LEFT", "PRESS");
+    EXPECT_EQ(input->events.size(), 1u);
+    screen->cursor = platform::ScreenPoint{300, 200};
+    EXPECT_EQ(GetMouseX(*input, *screen), 300) << "the cast shows it";
+}
+
 TEST(ProgramContext, WithoutADisplayItsServicesRaise) {
     int attempts = 0;
     platform::Services services;

@@ -54,16 +54,21 @@ TEST_F(PortalInputTest, TheFirstInputStartsTheSessionOnceAndEachInputIsItsCall) 
     PortalInput input(QDBusConnection::sessionBus(), store);
     input.RequestTimeoutMs = kTimeoutMs;
     EXPECT_TRUE(portal->Calls().isEmpty()) << "nothing is asked before the first input";
+    EXPECT_FALSE(input.KnowsCursor()) << "a portal does not tell where the pointer is";
     input.KeybdEvent('A', 0, 0);
     input.KeybdEvent('A', 0, InputSynth::kKeyUp);
     input.KeybdEvent(vk::Shift, 0, 0);
+    input.MouseEvent(InputSynth::kMouseMove, 3, 3);
+    EXPECT_FALSE(input.KnowsCursor()) << "a move by an offset from an unknown place";
     input.MouseEvent(InputSynth::kMouseMove | InputSynth::kMouseAbsolute, 65535 / 2, 65535);
     input.MouseEvent(InputSynth::kMouseMove, -5, 7);
+    EXPECT_TRUE(input.KnowsCursor());
+    EXPECT_EQ(input.CursorPosition(), (platform::ScreenPoint{955, 1087}));
     input.MouseEvent(InputSynth::kMouseLeftDown | InputSynth::kMouseLeftUp | InputSynth::kMouseRightDown, 0, 0);
     input.CharacterEvent(U'\u20ac', true);
     input.CharacterEvent(U'\u20ac', false);
     input.TypeText(U"a\n", {});
-    ASSERT_TRUE(portal->WaitForCalls(6 + 14));
+    ASSERT_TRUE(portal->WaitForCalls(6 + 15));
     const QStringList calls = portal->Calls();
     EXPECT_EQ(calls.mid(0, 4),
               (QStringList{"CreateSession", "SelectDevices types=3", "SelectSources types=1", "Start"}))
@@ -71,10 +76,10 @@ TEST_F(PortalInputTest, TheFirstInputStartsTheSessionOnceAndEachInputIsItsCall) 
     EXPECT_EQ(
         Notifications(),
         (QStringList{"NotifyKeyboardKeycode 30 1", "NotifyKeyboardKeycode 30 0", "NotifyKeyboardKeycode 42 1",
-                     "NotifyPointerMotionAbsolute 42 960 1080", "NotifyPointerMotion -5 7", "NotifyPointerButton 272 1",
-                     "NotifyPointerButton 272 0", "NotifyPointerButton 273 1", "NotifyKeyboardKeysym 8364 1",
-                     "NotifyKeyboardKeysym 8364 0", "NotifyKeyboardKeysym 97 1", "NotifyKeyboardKeysym 97 0",
-                     "NotifyKeyboardKeysym 65293 1", "NotifyKeyboardKeysym 65293 0"}));
+                     "NotifyPointerMotion 3 3", "NotifyPointerMotionAbsolute 42 960 1080", "NotifyPointerMotion -5 7",
+                     "NotifyPointerButton 272 1", "NotifyPointerButton 272 0", "NotifyPointerButton 273 1",
+                     "NotifyKeyboardKeysym 8364 1", "NotifyKeyboardKeysym 8364 0", "NotifyKeyboardKeysym 97 1",
+                     "NotifyKeyboardKeysym 97 0", "NotifyKeyboardKeysym 65293 1", "NotifyKeyboardKeysym 65293 0"}));
     EXPECT_TRUE(store->DefaultValue(PortalInput::RestoreTokenKey()).isNull()) << "nothing to keep in version 1";
 }
 
