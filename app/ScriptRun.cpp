@@ -37,6 +37,12 @@ public:
         if (!quit::Requested())
             engine_.ExecuteLines(lines);
     }
+    void ExecuteLinesAt(const QStringList& lines, const SourcePlace& place) override {
+        if (!quit::Requested())
+            engine_.ExecuteLinesAt(lines, place);
+    }
+    bool MayStart() const override { return engine_.MayStart(); }
+    void StopCode() override { engine_.StopCode(); }
 
 private:
     LineExecutor& engine_;

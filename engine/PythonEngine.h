@@ -101,10 +101,15 @@ public:
 
     // Execution.
     void ExecuteLines(const QStringList& lines) override;
+    // The lines are compiled at their lines in their file, under the file's
+    // name: tracebacks and syntax errors name the file and the line, and
+    // show the line as the file has it.
+    void ExecuteLinesAt(const QStringList& lines, const SourcePlace& place) override;
     void ExecuteText(const QString& text);
     // A new reference to the result; null only when the interpreter gave
-    // none without an error. Hold a PythonLock while using the result.
-    PyObject* Run_CommandAsObject(const QString& text, int mode);
+    // none without an error. Hold a PythonLock while using the result. With
+    // a file name the code is compiled as that file's.
+    PyObject* Run_CommandAsObject(const QString& text, int mode, const QString& fileName = QString());
     static QString NormalizeCode(const QString& text);
     // When an interpreter error is pending: prints it, reads its traceback
     // and raises it converted. Otherwise nothing.
@@ -134,6 +139,10 @@ private:
     // code has already been told. True when raised.
     bool InterruptScriptCode();
     void SetDictionary(PyRef& held, PyObject* value, const char* property);
+    // Gives the interpreter's line cache the lines of the file the place is
+    // in, as they were read: a traceback shows the lines that ran, also
+    // once the file has changed or when it is not UTF-8.
+    void RememberSourceLines(const SourcePlace& place);
     // Prints the pending error as the interpreter's own error printing does,
     // without ever ending the process (that printing calls exit() for
     // SystemExit), and keeps it in sys.last_type, last_value,
@@ -161,6 +170,8 @@ private:
     TPythonTraceback traceback_{py_};
     PyRef globalVars_;
     PyRef localVars_;
+    // The file lines last given to the line cache.
+    std::shared_ptr<const QStringList> rememberedLines_;
 };
 
 // The running engine; raises "No Python engine was created" when there is

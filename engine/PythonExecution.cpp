@@ -3,6 +3,8 @@
 
 #include "engine/DepthScope.h"
 
+#include <QFile>
+
 namespace orvexa {
 
 void TPythonEngine::ExecuteLines(const QStringList& lines) {
@@ -11,6 +13,52 @@ void TPythonEngine::ExecuteLines(const QStringList& lines) {
         text += line + QStringLiteral("\r\n");
     PythonLock lock(py_);
     const PyRef result = py_.Steal(Run_CommandAsObject(NormalizeCode(text), Py_file_input));
+}
+
+void TPythonEngine::ExecuteLinesAt(const QStringList& lines, const SourcePlace& place) {
+    if (!place.Fits(lines.size())) {
+        ExecuteLines(lines);
+        return;
+    }
+    // Each line at its line of the file; the file's lines between them held
+    // no code (empty lines and comments) and stay empty.
+    QString text;
+    int at = 1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        for (; at < place.lineNumbers.at(i); ++at)
+            text += u'\n';
+        text += lines.at(i);
+        text += u'\n';
+        ++at;
+    }
+    PythonLock lock(py_);
+    RequireInitialized();
+    RememberSourceLines(place);
+    const PyRef result = py_.Steal(Run_CommandAsObject(text, Py_file_input, place.fileName));
+}
+
+void TPythonEngine::RememberSourceLines(const SourcePlace& place) {
+    if (!place.fileLines || place.fileLines == rememberedLines_)
+        return;
+    // linecache.cache[name] = (size, None, lines, name): an entry without a
+    // modification time is never read again from the file.
+    const PyRef linecache = py_.Steal(py_.PyImport_ImportModule("linecache"));
+    const PyRef cache = linecache ? py_.Steal(py_.PyObject_GetAttrString(linecache.get(), "cache")) : PyRef();
+    const PyRef name = py_.Steal(py_.PyString_FromString(place.fileName.toUtf8().constData()));
+    PyRef list = py_.Steal(py_.PyList_New(0));
+    long size = 0;
+    bool built = cache && name && list;
+    for (qsizetype i = 0; built && i < place.fileLines->size(); ++i) {
+        const QByteArray line = (place.fileLines->at(i) + u'\n').toUtf8();
+        size += static_cast<long>(line.size());
+        const PyRef item = py_.Steal(py_.PyString_FromString(line.constData()));
+        built = item && py_.PyList_Append(list.get(), item.get()) == 0;
+    }
+    const PyRef entry =
+        built ? py_.Steal(py_.BuildValue("(lOOO)", size, py_._Py_NoneStruct, list.get(), name.get())) : PyRef();
+    if (entry && py_.PyObject_SetItem(cache.get(), name.get(), entry.get()) == 0)
+        rememberedLines_ = place.fileLines;
+    py_.PyErr_Clear();
 }
 
 void TPythonEngine::ExecuteText(const QString& text) {
@@ -36,7 +84,7 @@ QString TPythonEngine::NormalizeCode(const QString& text) {
     return code;
 }
 
-PyObject* TPythonEngine::Run_CommandAsObject(const QString& text, int mode) {
+PyObject* TPythonEngine::Run_CommandAsObject(const QString& text, int mode, const QString& fileName) {
     RequireInitialized();
     PythonLock lock(py_);
     const DepthScope executing(executionDepth_);
@@ -51,7 +99,12 @@ PyObject* TPythonEngine::Run_CommandAsObject(const QString& text, int mode) {
     const QByteArray code = NormalizeCode(text).toUtf8();
     PyRef result;
     try {
-        result = py_.Steal(py_.PyRun_String(code.constData(), mode, globals, locals));
+        if (fileName.isEmpty()) {
+            result = py_.Steal(py_.PyRun_String(code.constData(), mode, globals, locals));
+        } else if (const PyRef compiled = py_.Steal(
+                       py_.Py_CompileString(code.constData(), QFile::encodeName(fileName).constData(), mode))) {
+            result = py_.Steal(py_.PyEval_EvalCode(compiled.get(), globals, locals));
+        }
         if (!result)
             RaisePendingError();
         FlushLine();

@@ -37,14 +37,23 @@ protected:
     }
     static TPythonEngine& engine() { return *engine_; }
 
-    // Runs lines and returns the raised engine error (null when none).
+    // Runs lines (or any work) and returns the raised engine error (null
+    // when none).
     std::exception_ptr Run(const QStringList& lines) {
+        return RunWork([&] { engine().ExecuteLines(lines); });
+    }
+    static std::exception_ptr RunWork(const std::function<void()>& work) {
         try {
-            engine().ExecuteLines(lines);
+            work();
         } catch (...) {
             return std::current_exception();
         }
         return nullptr;
+    }
+    // A Python string literal of a text.
+    static QString PythonLiteral(const QString& text) {
+        return u'\'' + QString(text).replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'")) +
+               u'\'';
     }
 
     static TPythonEngine* engine_;
@@ -102,6 +111,38 @@ TEST_F(Execution, SyntaxErrorOnThirdLineGivesItsFields) {
     EXPECT_EQ(e.FileName, QStringLiteral("<string>"));
     EXPECT_EQ(e.Message(), QStringLiteral("SyntaxError: invalid syntax (line 3, offset 9): 'c = = 3'"));
     EXPECT_TRUE(test::CapturedStderr(engine()).contains(QStringLiteral("SyntaxError")));
+}
+
+// Code read from a script file is compiled at its lines of the file: errors
+// name the file and the line there, and show the line as the file has it.
+TEST_F(Execution, ErrorsOfCodeFromAFileNameTheFileAndItsLine) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("signature.orx"));
+    const QStringList fileLines{
+        "//BIND MAIN", "", "x = 1  # one", "# a comment", "if x  # unfinished", "", "", "print(undefined)  # the typo"};
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::WriteOnly));
+    written.write(fileLines.join(u'\n').toUtf8() + '\n');
+    written.close();
+    SourcePlace place{file, std::make_shared<const QStringList>(fileLines), {3, 8}};
+
+    EXPECT_THROW(engine().ExecuteLinesAt({"x = 1  ", "print(undefined)  "}, place), EPyNameError);
+    ASSERT_EQ(engine().Traceback().ItemCount(), 1);
+    EXPECT_EQ(engine().Traceback().Item(0).FileName, file);
+    EXPECT_EQ(engine().Traceback().Item(0).LineNo, 8);
+    const QString printed = test::CapturedStderr(engine());
+    EXPECT_TRUE(printed.contains(QStringLiteral("File \"%1\", line 8, in <module>").arg(file)))
+        << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("print(undefined)  # the typo"))) << printed.toStdString();
+    engine().ExecuteLines({"import linecache", "cached = linecache.getline(" + PythonLiteral(file) + ", 8)"});
+    EXPECT_EQ(Eval(engine(), "cached"), QStringLiteral("print(undefined)  # the typo\n"));
+
+    place.lineNumbers = {3, 5};
+    const auto e = Caught<EPySyntaxError>(RunWork([&] { engine().ExecuteLinesAt({"x = 1", "if x"}, place); }));
+    EXPECT_EQ(e.LineNumber, 5);
+    EXPECT_EQ(e.FileName, file);
+    // As the file has it (or, before 3.10, as compiled).
+    EXPECT_TRUE(e.LineText.startsWith(QStringLiteral("if x"))) << e.LineText.toStdString();
 }
 
 TEST_F(Execution, IndentationErrorIsASyntaxErrorWithItsOwnName) {

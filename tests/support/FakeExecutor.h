@@ -12,7 +12,8 @@ namespace orvexa::test {
 
 // Records every executed line list. A list whose first line is "fail" raises
 // as failing code would; onExecute runs inside the execution, so a test can
-// nest events there the way a sleeping script does.
+// nest events there the way a sleeping script does. MayStart answers
+// mayStart.
 class FakeExecutor final : public LineExecutor {
 public:
     void ExecuteLines(const QStringList& lines) override {
@@ -30,7 +31,10 @@ public:
             throw Exception(QStringLiteral("script failed"));
     }
 
+    bool MayStart() const override { return mayStart; }
+
     std::vector<QStringList> executed;
+    bool mayStart = true;
     std::function<void(const QStringList&)> onExecute;
     int depth = 0;
     int maxDepth = 0;
