@@ -1,9 +1,15 @@
 // Executing code in the shared "__main__" namespace.
 #include "engine/PythonEngine.h"
 
+#include "core/Quit.h"
+#include "core/Strings.h"
 #include "engine/DepthScope.h"
+#include "engine/FatalReport.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
+#include <QThread>
 
 namespace orvexa {
 
@@ -11,6 +17,7 @@ void TPythonEngine::ExecuteLines(const QStringList& lines) {
     QString text;
     for (const QString& line : lines)
         text += line + QStringLiteral("\r\n");
+    AwaitStoppedThreads();
     PythonLock lock(py_);
     const PyRef result = py_.Steal(Run_CommandAsObject(NormalizeCode(text), Py_file_input));
 }
@@ -31,6 +38,7 @@ void TPythonEngine::ExecuteLinesAt(const QStringList& lines, const SourcePlace& 
         text += u'\n';
         ++at;
     }
+    AwaitStoppedThreads();
     PythonLock lock(py_);
     RequireInitialized();
     RememberSourceLines(place);
@@ -62,6 +70,7 @@ void TPythonEngine::RememberSourceLines(const SourcePlace& place) {
 }
 
 void TPythonEngine::ExecuteText(const QString& text) {
+    AwaitStoppedThreads();
     PythonLock lock(py_);
     const PyRef result = py_.Steal(Run_CommandAsObject(text, Py_file_input));
     py_.PyObjectAsText(result.get());
@@ -73,6 +82,83 @@ bool TPythonEngine::InterruptScriptCode() {
     py_.RaiseClosing();
     return true;
 }
+
+namespace {
+// How long one round of event processing from inside running code may take
+// at most (a modal window opened meanwhile takes as long as it is open).
+constexpr int kPumpBudgetMs = 10;
+}  // namespace
+
+bool TPythonEngine::PumpEvents() {
+    // Not between executions, not inside the engine's own printing, never
+    // inside itself, and only on the application's thread.
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (executionDepth_ == 0 || reportingDepth_ > 0 || pumpDepth_ > 0 || !app ||
+        QThread::currentThread() != app->thread())
+        return true;
+    {
+        // The interpreter's lock stays held: giving it up would cost the
+        // code a wait for it at every round when script threads keep it
+        // busy, and what runs here needs it briefly or not at all.
+        const DepthScope pumping(pumpDepth_);
+        try {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, kPumpBudgetMs);
+        } catch (const std::exception& e) {
+            // Nothing may unwind through the interpreter's frames (the
+            // program's own event handling shows what it catches itself).
+            WriteToStandardError(QString::fromUtf8(e.what()));
+        } catch (...) {
+            WriteToStandardError(strings::UnknownError());
+        }
+    }
+    if (quit::Requested()) {
+        if (py_.ClosingRaised())
+            return true;
+        py_.RaiseClosing();
+        return false;
+    }
+    if (!stopping_ || py_.StopRaised())
+        return true;
+    py_.RaiseStopped();
+    return false;
+}
+
+void TPythonEngine::StopCode() {
+    if (executionDepth_ > 0)
+        stopping_ = true;
+    // Waits under way end now; code that computes without waiting is told
+    // by the next round of PumpEvents.
+    quit::RequestStop();
+    if (py_.IsBound() && py_.IsInitialized())
+        watch_.StopOtherThreads();
+}
+
+void TPythonEngine::AwaitStoppedThreads() {
+    if (executionDepth_ == 0 && py_.IsBound() && py_.IsInitialized() && !py_.PyGILState_Check())
+        watch_.AwaitThreadsStopped();
+}
+
+class TPythonEngine::ExecutionScope {
+public:
+    explicit ExecutionScope(TPythonEngine& engine) : engine_(engine), outermost_(engine.executionDepth_ == 0) {
+        ++engine_.executionDepth_;
+        if (outermost_)
+            engine_.watch_.SetExecuting(true);
+    }
+    ~ExecutionScope() {
+        --engine_.executionDepth_;
+        if (!outermost_)
+            return;
+        engine_.watch_.SetExecuting(false);
+        engine_.stopping_ = false;
+    }
+    ExecutionScope(const ExecutionScope&) = delete;
+    ExecutionScope& operator=(const ExecutionScope&) = delete;
+
+private:
+    TPythonEngine& engine_;
+    const bool outermost_;
+};
 
 QString TPythonEngine::NormalizeCode(const QString& text) {
     if (text.isEmpty())
@@ -86,8 +172,12 @@ QString TPythonEngine::NormalizeCode(const QString& text) {
 
 PyObject* TPythonEngine::Run_CommandAsObject(const QString& text, int mode, const QString& fileName) {
     RequireInitialized();
+    // Nothing starts from inside the events processed for running code.
+    if (pumpDepth_ > 0)
+        throw EPythonError(strings::CodeIsRunning());
+    AwaitStoppedThreads();
     PythonLock lock(py_);
-    const DepthScope executing(executionDepth_);
+    const ExecutionScope executing(*this);
     traceback_.Clear();
     PyObject* main = py_.PyImport_AddModule(MainModuleName);
     if (!main) {

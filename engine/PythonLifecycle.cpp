@@ -114,7 +114,7 @@ void TPythonEngine::Initialize() {
         }
     } lock(py_, !alreadyRunning);
     py_.SetMainThread(std::this_thread::get_id());
-    interrupt_.Arm();
+    watch_.Arm();
 
     SetArgumentVector();
     if (initThreads_ && py_.PyEval_InitThreads)
@@ -208,7 +208,7 @@ void TPythonEngine::Finalize() {
         // first. While code executes (and holds the lock) nothing stops.
         const bool stopping = AutoFinalize && executionDepth_ == 0;
         if (stopping)
-            interrupt_.Disarm();
+            watch_.Disarm();
         const PyGILState_STATE state = py_.PyGILState_Ensure();
         for (qsizetype i = 0; i < clients_.size(); ++i) {
             EngineClient* client = clients_.at(i);

@@ -384,7 +384,7 @@ TEST_F(FormMain, TheNoticeSaysWhetherKeyBindsAreTheDesktopsShortcuts) {
         QStringLiteral("KEY binds become the desktop's global shortcuts when Run arms a script")));
 }
 
-TEST_F(FormMain, RunTellsTheKeyCaptureTheScriptsKeysAndStopForgetsThem) {
+TEST_F(FormMain, RunTellsTheKeyCaptureTheScriptsKeysAndTheStopKeyAndStopForgetsThem) {
     auto capture = std::make_shared<platform::FakeKeyCapture>();
     services.keyCapture = capture;
     test::FakeExecutor engine;
@@ -395,7 +395,7 @@ TEST_F(FormMain, RunTellsTheKeyCaptureTheScriptsKeysAndStopForgetsThem) {
     main()->SetExecutor(&engine);
     main()->show();
     main()->SetRunning(true);
-    EXPECT_EQ(capture->wantedKeys, (QStringList{"CONTROL-SHIFT-A", "p"}));
+    EXPECT_EQ(capture->wantedKeys, (QStringList{"CONTROL-SHIFT-A", "p", "CONTROL-ALT-SHIFT-S"}));
     main()->SetRunning(false);
     EXPECT_TRUE(capture->wantedKeys.isEmpty());
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -471,10 +472,16 @@ TEST_F(Execution, WaitWithoutTheLockRunsEventsAndThreads) {
     // keeps counting while the waiting code has given up the lock, and ends
     // the wait once it has counted six and the event's code ran.
     int depthInEvent = 0;
-    QTimer::singleShot(20, [&] {
+    // As the binds do, the event waits while code runs that does not wait.
+    std::function<void()> event = [&] {
+        if (!engine().MayStart()) {
+            QTimer::singleShot(5, event);
+            return;
+        }
         depthInEvent = engine().ExecutionDepth();
         engine().ExecuteLines({"from_event = outer_value + 5"});
-    });
+    };
+    QTimer::singleShot(20, event);
     const QTemporaryDir dir;
     const QString counted = dir.filePath(QStringLiteral("counted"));
     ASSERT_EQ(Run({"import enginetest, threading, time", "outer_value = 1", "ticks = 0", "before_wait = None",
@@ -512,6 +519,53 @@ TEST_F(Execution, FinalizeInsideAnExecutionLeavesTheInterpreterUp) {
     EXPECT_TRUE(engine().IsInitialized());
     EXPECT_EQ(&GetRunningEngine(), &engine());
     EXPECT_EQ(Eval(engine(), "survived"), QStringLiteral("True"));
+}
+
+// Code that runs without ever returning or waiting: the program's events
+// are still handled from inside it (no code starts there), and Stop ends it
+// where it is with SystemExit, which runs its finally block and is no error
+// of the script's.
+TEST_F(Execution, CodeThatNeverWaitsStillHandlesEventsAndStopEndsIt) {
+    int reported = 0;
+    engine().OnErrorReported = [&] { ++reported; };
+    bool handled = false;
+    bool mayStartInside = true;
+    QTimer::singleShot(100, [&] {
+        handled = true;
+        mayStartInside = engine().MayStart();
+        engine().StopCode();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const auto e = Caught<EPySystemExit>(
+        Run({"ended = False", "try:", "    while True:", "        pass", "finally:", "    ended = True"}));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_TRUE(handled);
+    EXPECT_FALSE(mayStartInside) << "code could start inside code that does not wait";
+    EXPECT_EQ(e.Message(), QStringLiteral("SystemExit: The script was stopped"));
+    EXPECT_EQ(Eval(engine(), "ended"), QStringLiteral("True"));
+    EXPECT_TRUE(engine().MayStart());
+    EXPECT_EQ(test::CapturedStderr(engine()), QString()) << "a stop is no error to print";
+    EXPECT_EQ(reported, 0);
+    EXPECT_NE(Run({"1/0"}), nullptr);
+    EXPECT_EQ(reported, 1);
+    engine().OnErrorReported = nullptr;
+}
+
+// Stop ends the script's threads too, each at its next instruction: one
+// that computes, one that keeps falling asleep.
+TEST_F(Execution, StopEndsTheScriptsThreads) {
+    ASSERT_EQ(Run({"import threading, time", "ended = []", "def compute():", "    try:", "        while True:",
+                   "            pass", "    finally:", "        ended.append('compute')",
+                   "def doze():", "    try:", "        while True:", "            time.sleep(0.01)",
+                   "    finally:", "        ended.append('doze')", "threads = [threading.Thread(target=compute),",
+                   "           threading.Thread(target=doze, daemon=True)]", "for t in threads: t.start()"}),
+              nullptr);
+    engine().StopCode();
+    // The next execution starts once the threads have been told.
+    ASSERT_EQ(Run({"for t in threads: t.join(5)", "alive = [t.is_alive() for t in threads]"}), nullptr);
+    EXPECT_EQ(Eval(engine(), "alive"), QStringLiteral("[False, False]"));
+    EXPECT_EQ(Eval(engine(), "sorted(ended)"), QStringLiteral("['compute', 'doze']"));
 }
 
 }  // namespace
