@@ -2,19 +2,20 @@
 
 #include "binds/KeyNames.h"
 #include "binds/keyhook.h"
+#include "core/ScriptText.h"
 #include "platform/KeyStore.h"
 
 namespace orvexa {
 
 QString StopKeyName(platform::KeyStore* store) {
-    QString name;
+    const QString key = QString::fromLatin1(kStopKeyStoreKey);
     try {
-        if (store)
-            name = store->ReadDefaultValue(QLatin1String(kStopKeyStoreKey));
+        if (store && store->KeyExists(key))
+            return TrimControl(store->ReadDefaultValue(key));
     } catch (...) {
         // An unreadable store is no store: the default holds.
     }
-    return name.isNull() ? QString::fromLatin1(kDefaultStopKey) : name.trimmed();
+    return QString::fromLatin1(kDefaultStopKey);
 }
 
 bool IsStopKey(const KeystrokeMessage& message, const QString& stopKey) {

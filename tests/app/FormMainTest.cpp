@@ -83,7 +83,19 @@ TEST_F(FormMain, RunClearsBindGlobalsRunsMainAndStartsTimers) {
     ASSERT_EQ(engine.executed.size(), 1u);
     EXPECT_EQ(engine.executed[0], QStringList{"main"});
     EXPECT_FALSE(main()->Running);
-    EXPECT_TRUE(main()->Binds->GetBind(1)->TimerEnabled()) << "timers start all the same";
+    EXPECT_FALSE(main()->Binds->GetBind(1)->TimerEnabled()) << "a Stop while MAIN ran started the timers";
+    EXPECT_EQ(engine.stops, 1);
+
+    // Run pressed while code runs that may not have other code nested in
+    // it (stopped code still ending) is refused.
+    engine.onExecute = nullptr;
+    engine.mayStart = false;
+    main()->SetRunning(true);
+    EXPECT_FALSE(main()->Running);
+    EXPECT_EQ(engine.executed.size(), 1u);
+    engine.mayStart = true;
+    main()->SetRunning(true);
+    EXPECT_TRUE(main()->Binds->GetBind(1)->TimerEnabled());
     main()->SetRunning(false);
     EXPECT_FALSE(main()->Binds->GetBind(1)->TimerEnabled());
 }

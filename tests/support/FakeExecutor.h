@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "core/LineExecutor.h"
+#include "core/Quit.h"
 
 #include <QStringList>
 
@@ -13,7 +14,7 @@ namespace orvexa::test {
 // Records every executed line list. A list whose first line is "fail" raises
 // as failing code would; onExecute runs inside the execution, so a test can
 // nest events there the way a sleeping script does. MayStart answers
-// mayStart.
+// mayStart; StopCode is counted.
 class FakeExecutor final : public LineExecutor {
 public:
     void ExecuteLines(const QStringList& lines) override {
@@ -32,9 +33,15 @@ public:
     }
 
     bool MayStart() const override { return mayStart; }
+    // As the engine does: waits under way end.
+    void StopCode() override {
+        ++stops;
+        quit::RequestStop();
+    }
 
     std::vector<QStringList> executed;
     bool mayStart = true;
+    int stops = 0;
     std::function<void(const QStringList&)> onExecute;
     int depth = 0;
     int maxDepth = 0;
