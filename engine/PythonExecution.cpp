@@ -90,11 +90,10 @@ constexpr int kPumpBudgetMs = 10;
 }  // namespace
 
 bool TPythonEngine::PumpEvents() {
-    // Not between executions, not inside the engine's own printing, never
-    // inside itself, and only on the application's thread.
+    // Not between executions, never inside itself, and only on the
+    // application's thread.
     const QCoreApplication* app = QCoreApplication::instance();
-    if (executionDepth_ == 0 || reportingDepth_ > 0 || pumpDepth_ > 0 || !app ||
-        QThread::currentThread() != app->thread())
+    if (executionDepth_ == 0 || pumpDepth_ > 0 || !app || QThread::currentThread() != app->thread())
         return true;
     {
         // The interpreter's lock stays held: giving it up would cost the
@@ -111,6 +110,10 @@ bool TPythonEngine::PumpEvents() {
             WriteToStandardError(strings::UnknownError());
         }
     }
+    // The engine's own printing and flushing (the code has ended, or its
+    // error is being shown) is never interrupted.
+    if (reportingDepth_ > 0)
+        return true;
     if (quit::Requested()) {
         if (py_.ClosingRaised())
             return true;
