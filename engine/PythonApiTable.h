@@ -340,4 +340,5 @@
     X(Internal, Py_AddPendingCall, "Py_AddPendingCall", Required, int (*)(int (*)(void*), void*))                      \
     X(Internal, PyThread_get_thread_ident, "PyThread_get_thread_ident", Required, unsigned long (*)())                 \
     X(Internal, PyThreadState_SetAsyncExc, "PyThreadState_SetAsyncExc", Required, int (*)(unsigned long, PyObject*))   \
-    X(Internal, PyLong_AsUnsignedLong, "PyLong_AsUnsignedLong", Required, unsigned long (*)(PyObject*))
+    X(Internal, PyLong_AsUnsignedLong, "PyLong_AsUnsignedLong", Required, unsigned long (*)(PyObject*))                \
+    X(Internal, Py_MakePendingCalls, "Py_MakePendingCalls", Required, int (*)())

@@ -161,6 +161,14 @@ private:
     // Before the outermost execution: threads of a stopped script have been
     // told to end, so that a new run's threads are not.
     void AwaitStoppedThreads();
+    // time.sleep, as the script code on the main thread gets it: asleep in
+    // slices, with the calls queued for the main thread made between them
+    // (PumpEvents, the interrupt), so that a bind asleep in time.sleep(60)
+    // leaves the windows answering and ends at Stop. Other threads, and
+    // sleeps outside executions, get the interpreter's own.
+    void InstallMainThreadSleep();
+    friend PyObject* MainThreadSleep(PyObject* self, PyObject* args);
+    PyObject* SleepOnMainThread(PyObject* args);
     void SetDictionary(PyRef& held, PyObject* value, const char* property);
     // Gives the interpreter's line cache the lines of the file the place is
     // in, as they were read: a traceback shows the lines that ran, also
@@ -205,6 +213,8 @@ private:
     PyRef localVars_;
     // The file lines last given to the line cache.
     std::shared_ptr<const QStringList> rememberedLines_;
+    // The interpreter's own time.sleep.
+    PyRef interpreterSleep_;
 };
 
 // The running engine; raises "No Python engine was created" when there is

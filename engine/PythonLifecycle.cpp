@@ -117,6 +117,7 @@ void TPythonEngine::Initialize() {
     watch_.Arm();
 
     SetArgumentVector();
+    InstallMainThreadSleep();
     if (initThreads_ && py_.PyEval_InitThreads)
         py_.PyEval_InitThreads();
     if (RedirectIO && io_ && OnRedirectOutput)
@@ -226,6 +227,7 @@ void TPythonEngine::Finalize() {
             // The held dictionaries die with the interpreter.
             globalVars_.reset();
             localVars_.reset();
+            interpreterSleep_.reset();
             PrepareForShutdown();
             py_.StopInterpreter();
         } else {

@@ -49,6 +49,8 @@ public:
         closingRaised_ = false;
         stopRaised_ = 0;
     }
+    // Whether the calling thread is the one that started the interpreter.
+    bool OnMainThread() const { return std::this_thread::get_id() == mainThread_; }
     // Ends the calling script code because the program closes: sets
     // SystemExit and returns null, for an extension method to return.
     PyObject* RaiseClosing();
