@@ -1,6 +1,7 @@
 #include "ui/WindowPlacement.h"
 
 #include <QGuiApplication>
+#include <QMargins>
 #include <QScreen>
 #include <QWidget>
 
@@ -43,8 +44,14 @@ void MoveBeside(QWidget* window, const QWidget* anchor) {
         return;
     const QRect available = screen->availableGeometry();
     const QRect around = anchor ? anchor->frameGeometry() : QRect(available.topLeft(), QSize(0, 0));
-    const QRect place = PlaceBeside(around, window->frameGeometry().size(), available);
-    window->resize(place.size());
+    // The frame around the anchor's inside, on each side.
+    const QMargins frame =
+        anchor ? QMargins(anchor->geometry().left() - around.left(), anchor->geometry().top() - around.top(),
+                          around.right() - anchor->geometry().right(), around.bottom() - anchor->geometry().bottom())
+               : QMargins();
+    const QRect place = PlaceBeside(around, window->size().grownBy(frame), available);
+    // A top-level window's position is its frame's; its size, its inside's.
+    window->resize(place.size().shrunkBy(frame));
     window->move(place.topLeft());
 }
 

@@ -18,7 +18,9 @@ inline constexpr int kNarrowestBeside = 400;
 QRect PlaceBeside(const QRect& anchor, QSize size, const QRect& available);
 
 // The same for a widget about to be shown beside another window, on the
-// screen that window is on: moves and sizes it there.
+// screen that window is on: moves and sizes it there. Before its first show
+// a window has no frame yet; the window manager's frame is taken to be as
+// wide as the other window's, so that the frame too lies on the screen.
 void MoveBeside(QWidget* window, const QWidget* anchor);
 
 }  // namespace orvexa::ui

@@ -10,6 +10,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitForFile.h"
 #include "tests/support/x11/KeyInjector.h"
+#include "tests/support/x11/WindowManager.h"
 #include "tests/support/x11/WindowRequests.h"
 
 #include <gtest/gtest.h>
@@ -157,13 +158,16 @@ TEST_P(Runaway, EndsWithinASecondAndItsFinallyRuns) {
 INSTANTIATE_TEST_SUITE_P(Ways, Runaway, ::testing::Values(Way::StopButton, Way::StopKey, Way::FileExit, Way::CloseBox),
                          NameOf);
 
-// A MAIN that fails on line 8 of its file: the Output window opens beside
-// the main window, which keeps the focus, and the traceback names the file
+// A MAIN that fails on line 8 of its file, on a desktop with a window
+// manager: the Output window opens beside the main window, its frame on the
+// screen, and the main window keeps the focus; the traceback names the file
 // and the line (read back through the traceback the engine keeps, by a
 // later bind).
 TEST(ScriptError, OpensTheOutputWindowBesideWithoutFocusAndNamesTheFileAndLine) {
     platform::x11::X11Display display = platform::x11::X11Display::Open();
     ASSERT_TRUE(display);
+    test::WindowManager manager;
+    ASSERT_TRUE(manager.Start()) << manager.Failure().toStdString();
     test::WorkingDir dir;
     dir.Write(QStringLiteral("signature.orx"),
               "//SHORTDESC: Signature\n"             // 1
@@ -188,9 +192,13 @@ TEST(ScriptError, OpensTheOutputWindowBesideWithoutFocusAndNamesTheFileAndLine) 
     ASSERT_FALSE(output.isEmpty()) << "the error did not show the Output window";
     const QString focused = test::RunTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
     EXPECT_EQ(focused, main) << "the Output window took the focus";
-    const auto mainRect = platform::x11::RectOnScreen(display.get(), main.toULong());
+    const auto screen = platform::x11::ScreenOf(display.get());
+    const auto mainFrame = platform::x11::FrameOnScreen(display.get(), main.toULong());
+    const auto outputFrame = platform::x11::FrameOnScreen(display.get(), output.toULong());
     const auto outputRect = platform::x11::RectOnScreen(display.get(), output.toULong());
-    EXPECT_GE(outputRect.left, mainRect.left + mainRect.width) << "not beside the main window";
+    EXPECT_GE(outputFrame.left, mainFrame.left + mainFrame.width) << "not beside the main window";
+    EXPECT_LE(outputFrame.left + outputFrame.width, screen.width) << "its frame runs off the screen";
+    EXPECT_LE(outputFrame.top + outputFrame.height, screen.height) << "its frame runs off the screen";
     EXPECT_GE(outputRect.width, 400);
     EXPECT_GE(outputRect.height, 300);
 

@@ -58,6 +58,31 @@ ScreenRect RectOnScreen(Display* display, unsigned long window) {
     return {x, y, attributes.width, attributes.height};
 }
 
+ScreenRect FrameOnScreen(Display* display, unsigned long window) {
+    X11ErrorTrap trap(display);
+    Window outermost = window;
+    for (;;) {
+        Window root = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(display, outermost, &root, &parent, &children, &count) == 0)
+            return {};
+        if (children)
+            XFree(children);
+        if (parent == root || parent == 0)
+            break;
+        outermost = parent;
+    }
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, outermost, &attributes) == 0 || trap.Failed())
+        return {};
+    const int border = attributes.border_width;
+    return {attributes.x, attributes.y, attributes.width + 2 * border, attributes.height + 2 * border};
+}
+
+ScreenRect ScreenOf(Display* display) { return RectOnScreen(display, DefaultRootWindow(display)); }
+
 int BadWindowError() { return BadWindow; }
 
 }  // namespace orvexa::platform::x11

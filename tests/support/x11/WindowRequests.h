@@ -36,6 +36,11 @@ struct ScreenRect {
     int height = 0;
 };
 ScreenRect RectOnScreen(Display* display, unsigned long window);
+// The same with the window manager's frame: the rectangle of the window's
+// ancestor that is a child of the root window, borders included.
+ScreenRect FrameOnScreen(Display* display, unsigned long window);
+// The default screen's rectangle (its root window's).
+ScreenRect ScreenOf(Display* display);
 
 // The error code of a request on a window that does not exist.
 int BadWindowError();
