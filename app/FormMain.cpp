@@ -358,8 +358,7 @@ void TFormMain::SetRunning(bool value) {
     // A Stop pressed while MAIN ran ends MAIN and starts no timer.
     if (value) {
         errorShown_ = false;
-        ArmBinds(
-            Binds, context_, [this](const QString& notice) { PythonGUIInputOutput1->Write(notice); }, {stopKey_});
+        ArmBinds(Binds, context_, [this](const QString& notice) { PythonGUIInputOutput1->Write(notice); }, {stopKey_});
     } else
         DisarmBinds(*Binds);
 }

@@ -129,8 +129,8 @@ int ScriptRun::Run(const QString& fileName) {
     }
 
     armed_ = true;
-    const bool mainSucceeded = ArmBinds(
-        binds_, context_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); }, {stopKey_});
+    const bool mainSucceeded =
+        ArmBinds(binds_, context_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); }, {stopKey_});
     // MAIN ended by the program's closing did not fail by itself.
     const bool interrupted = quit::Requested();
     if (!interrupted && (TimersTick(*binds_) || (wantsKeys && HookHandle)))
