@@ -37,9 +37,18 @@ void TPythonEngine::InstallMainThreadSleep() {
     py_.PyErr_Clear();
 }
 
+void TPythonEngine::RestoreInterpreterSleep() {
+    if (!interpreterSleep_)
+        return;
+    const PyRef time = py_.Steal(py_.PyImport_ImportModule("time"));
+    if (!time || py_.PyObject_SetAttrString(time.get(), "sleep", interpreterSleep_.get()) != 0)
+        py_.PyErr_Clear();
+    interpreterSleep_.reset();
+}
+
 PyObject* TPythonEngine::SleepOnMainThread(PyObject* args) {
-    if (!py_.OnMainThread() || executionDepth_ == 0 || !interpreterSleep_)
-        return interpreterSleep_ ? py_.PyObject_CallObject(interpreterSleep_.get(), args) : py_.NewNoneRef();
+    if (interpreterSleep_ && (!py_.OnMainThread() || executionDepth_ == 0))
+        return py_.PyObject_CallObject(interpreterSleep_.get(), args);
     double seconds = 0;
     if (!py_.ParseArgs(args, "d:sleep", &seconds))
         return nullptr;
@@ -48,6 +57,13 @@ PyObject* TPythonEngine::SleepOnMainThread(PyObject* args) {
         return nullptr;
     }
     using Clock = std::chrono::steady_clock;
+    if (!interpreterSleep_) {
+        // Held by code that took the replacement before the interpreter's
+        // own was put back: it still sleeps, without the lock.
+        const PythonUnlock unlock(py_);
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        return py_.NewNoneRef();
+    }
     const Clock::time_point deadline =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     do {

@@ -167,6 +167,11 @@ private:
     // leaves the windows answering and ends at Stop. Other threads, and
     // sleeps outside executions, get the interpreter's own.
     void InstallMainThreadSleep();
+    // Puts the interpreter's own time.sleep back before the interpreter
+    // stops: threads it leaves running keep sleeping for real (a sleep that
+    // returned at once would turn their loops into busy loops that fight the
+    // shutdown for the interpreter's lock).
+    void RestoreInterpreterSleep();
     friend PyObject* MainThreadSleep(PyObject* self, PyObject* args);
     PyObject* SleepOnMainThread(PyObject* args);
     void SetDictionary(PyRef& held, PyObject* value, const char* property);

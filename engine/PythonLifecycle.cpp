@@ -227,7 +227,7 @@ void TPythonEngine::Finalize() {
             // The held dictionaries die with the interpreter.
             globalVars_.reset();
             localVars_.reset();
-            interpreterSleep_.reset();
+            RestoreInterpreterSleep();
             PrepareForShutdown();
             py_.StopInterpreter();
         } else {
