@@ -17,9 +17,13 @@ bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
         context.Services().newRun();
     if (HookHandle) {
         QStringList wanted = KeyBindNames(*binds);
-        for (const QString& name : alsoWanted)
-            if (!name.isEmpty() && !wanted.contains(name))
-                wanted.append(name);
+        // Where the desktop asks the user for the keys, the extra keys are
+        // asked for only along with the script's own: a script without KEY
+        // binds raises no dialog at every Run.
+        if (!wanted.isEmpty() || !HookHandle->AsksTheDesktop())
+            for (const QString& name : alsoWanted)
+                if (!name.isEmpty() && !wanted.contains(name))
+                    wanted.append(name);
         HookHandle->SetWantedKeys(wanted);
         if (const QString notice = HookHandle->WantedKeysNotice(); !notice.isEmpty() && tell)
             tell(notice);

@@ -19,8 +19,9 @@ struct KeystrokeMessage;
 // bind globals, runs the MAIN bind to its end, then starts the timers (not
 // when the program began closing meanwhile, nor when the script was
 // stopped). The installed key capture, if any, is told the keys of the KEY
-// binds and `alsoWanted` (the stop key) first, and what it says of them goes
-// to `tell`. True unless MAIN ended with an error (true without a MAIN
+// binds and `alsoWanted` (the stop key) first (where the desktop asks the
+// user for them, `alsoWanted` only along with KEY binds), and what it says
+// of them goes to `tell`. True unless MAIN ended with an error (true without a MAIN
 // bind). The table's owner may let it go while MAIN runs (MAIN's waits
 // handle events): then no timer is started.
 bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,

@@ -397,17 +397,34 @@ TEST_F(FormMain, TheNoticeSaysWhetherKeyBindsAreTheDesktopsShortcuts) {
 }
 
 TEST_F(FormMain, RunTellsTheKeyCaptureTheScriptsKeysAndTheStopKeyAndStopForgetsThem) {
-    auto capture = std::make_shared<platform::FakeKeyCapture>();
-    services.keyCapture = capture;
-    test::FakeExecutor engine;
-    dir.Write(QStringLiteral("s.orx"),
-              "//BIND KEY CONTROL-SHIFT-A\na\n//BIND KEY p\nb\n//BIND KEY CONTROL-SHIFT-A\nc\n"
-              "//BIND TIMER 1000\nt\n");
-    windows = CreateWindows(Context());
-    main()->SetExecutor(&engine);
-    main()->show();
-    main()->SetRunning(true);
-    EXPECT_EQ(capture->wantedKeys, (QStringList{"CONTROL-SHIFT-A", "p", "CONTROL-ALT-SHIFT-S"}));
-    main()->SetRunning(false);
-    EXPECT_TRUE(capture->wantedKeys.isEmpty());
+    const QByteArray keyBinds = "//BIND KEY CONTROL-SHIFT-A\na\n//BIND KEY p\nb\n//BIND KEY CONTROL-SHIFT-A\nc\n";
+    const QByteArray timerOnly = "//BIND TIMER 1000\nt\n";
+    const struct {
+        bool asksTheDesktop;
+        QByteArray script;
+        QStringList wanted;
+    } cases[] = {
+        {false, keyBinds + timerOnly, {"CONTROL-SHIFT-A", "p", "CONTROL-ALT-SHIFT-S"}},
+        {false, timerOnly, {"CONTROL-ALT-SHIFT-S"}},
+        // A portal's dialog for the stop key alone would greet every Run.
+        {true, keyBinds + timerOnly, {"CONTROL-SHIFT-A", "p", "CONTROL-ALT-SHIFT-S"}},
+        {true, timerOnly, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script.constData());
+        windows = Windows();
+        context.reset();
+        auto capture = std::make_shared<platform::FakeKeyCapture>();
+        capture->asksTheDesktop = c.asksTheDesktop;
+        services.keyCapture = capture;
+        test::FakeExecutor engine;
+        dir.Write(QStringLiteral("s.orx"), c.script);
+        windows = CreateWindows(Context());
+        main()->SetExecutor(&engine);
+        main()->show();
+        main()->SetRunning(true);
+        EXPECT_EQ(capture->wantedKeys, c.wanted);
+        main()->SetRunning(false);
+        EXPECT_TRUE(capture->wantedKeys.isEmpty());
+    }
 }
