@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -98,6 +99,19 @@ std::string NameOf(const ::testing::TestParamInfo<Way>& info) {
 }
 
 class Runaway : public ::testing::TestWithParam<Way> {};
+
+// Whether the window manager has put the window in a frame, within 5 s.
+bool WaitUntilFramed(Display* display, unsigned long window) {
+    QDeadlineTimer deadline(5000);
+    do {
+        const auto frame = platform::x11::FrameOnScreen(display, window);
+        const auto inside = platform::x11::RectOnScreen(display, window);
+        if (frame.width > inside.width || frame.height > inside.height)
+            return true;
+        QThread::msleep(10);
+    } while (!deadline.hasExpired());
+    return false;
+}
 
 }  // namespace
 
@@ -186,17 +200,27 @@ TEST(ScriptError, OpensTheOutputWindowBesideWithoutFocusAndNamesTheFileAndLine) 
     test::OrvexaProcess orvexa(dir.Path(), {}, OwnKeyStore(dir));
     const QString main = orvexa.WaitForMainWindow();
     ASSERT_FALSE(main.isEmpty()) << orvexa.StandardError().toStdString();
+    // As when a user presses Run, the main window is in its frame: the
+    // program learns the frame from the events before Run's keystrokes.
+    ASSERT_TRUE(WaitUntilFramed(display.get(), main.toULong()));
     orvexa.Run(main);
 
     const QString output = WindowTitled(orvexa, QStringLiteral("Output"));
     ASSERT_FALSE(output.isEmpty()) << "the error did not show the Output window";
+    ASSERT_TRUE(WaitUntilFramed(display.get(), output.toULong()));
     const QString focused = test::RunTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
     EXPECT_EQ(focused, main) << "the Output window took the focus";
     const auto screen = platform::x11::ScreenOf(display.get());
     const auto mainFrame = platform::x11::FrameOnScreen(display.get(), main.toULong());
     const auto outputFrame = platform::x11::FrameOnScreen(display.get(), output.toULong());
     const auto outputRect = platform::x11::RectOnScreen(display.get(), output.toULong());
-    EXPECT_GE(outputFrame.left, mainFrame.left + mainFrame.width) << "not beside the main window";
+    const auto where = [](const platform::x11::ScreenRect& r) {
+        return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.width) + "x" +
+               std::to_string(r.height);
+    };
+    EXPECT_GE(outputFrame.left, mainFrame.left + mainFrame.width)
+        << "not beside the main window: main " << where(mainFrame) << ", Output " << where(outputFrame)
+        << ", screen " << where(screen);
     EXPECT_LE(outputFrame.left + outputFrame.width, screen.width) << "its frame runs off the screen";
     EXPECT_LE(outputFrame.top + outputFrame.height, screen.height) << "its frame runs off the screen";
     EXPECT_GE(outputRect.width, 400);
