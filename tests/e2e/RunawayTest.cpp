@@ -219,8 +219,8 @@ TEST(ScriptError, OpensTheOutputWindowBesideWithoutFocusAndNamesTheFileAndLine) 
                std::to_string(r.height);
     };
     EXPECT_GE(outputFrame.left, mainFrame.left + mainFrame.width)
-        << "not beside the main window: main " << where(mainFrame) << ", Output " << where(outputFrame)
-        << ", screen " << where(screen);
+        << "not beside the main window: main " << where(mainFrame) << ", Output " << where(outputFrame) << ", screen "
+        << where(screen);
     EXPECT_LE(outputFrame.left + outputFrame.width, screen.width) << "its frame runs off the screen";
     EXPECT_LE(outputFrame.top + outputFrame.height, screen.height) << "its frame runs off the screen";
     EXPECT_GE(outputRect.width, 400);
