@@ -10,20 +10,30 @@
 namespace orvexa {
 
 bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
-              const std::function<void(const QString&)>& tell) {
+              const std::function<void(const QString&)>& tell, const QStringList& alsoWanted) {
     if (!binds)
         return true;
     if (context.Services().newRun)
         context.Services().newRun();
     if (HookHandle) {
-        HookHandle->SetWantedKeys(KeyBindNames(*binds));
+        QStringList wanted = KeyBindNames(*binds);
+        // Where the desktop asks the user for the keys, the extra keys are
+        // asked for only along with the script's own: a script without KEY
+        // binds raises no dialog at every Run.
+        if (!wanted.isEmpty() || !HookHandle->AsksTheDesktop())
+            for (const QString& name : alsoWanted)
+                if (!name.isEmpty() && !wanted.contains(name))
+                    wanted.append(name);
+        HookHandle->SetWantedKeys(wanted);
         if (const QString notice = HookHandle->WantedKeysNotice(); !notice.isEmpty() && tell)
             tell(notice);
     }
     context.BindGlobals().Clear();
+    const std::uint64_t stops = quit::Stops();
     const bool mainSucceeded = binds->DispatchEvent(QStringLiteral("MAIN"), QString());
-    // Closing the program while MAIN ran starts nothing more.
-    if (binds && !quit::Requested())
+    // Closing the program or stopping the script while MAIN ran starts
+    // nothing more.
+    if (binds && !quit::Requested() && quit::Stops() == stops)
         binds->StartTimers();
     return mainSucceeded;
 }

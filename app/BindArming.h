@@ -17,13 +17,15 @@ struct KeystrokeMessage;
 
 // Arms the table: tells the desktop's services that a run starts, clears the
 // bind globals, runs the MAIN bind to its end, then starts the timers (not
-// when the program began closing meanwhile). The installed key capture, if
-// any, is told the keys of the KEY binds first, and what it says of them
-// goes to `tell`. True unless MAIN ended with an error (true without a MAIN
+// when the program began closing meanwhile, nor when the script was
+// stopped). The installed key capture, if any, is told the keys of the KEY
+// binds and `alsoWanted` (the stop key) first (where the desktop asks the
+// user for them, `alsoWanted` only along with KEY binds), and what it says
+// of them goes to `tell`. True unless MAIN ended with an error (true without a MAIN
 // bind). The table's owner may let it go while MAIN runs (MAIN's waits
 // handle events): then no timer is started.
 bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
-              const std::function<void(const QString&)>& tell);
+              const std::function<void(const QString&)>& tell, const QStringList& alsoWanted = QStringList());
 
 // Stops the timers and tells the key capture that no key is wanted any more.
 void DisarmBinds(TBindary& binds);

@@ -2,9 +2,11 @@
 
 #include "app/BindArming.h"
 #include "app/HelpLauncher.h"
+#include "app/KeystrokeQueue.h"
 #include "app/OrvexaApplication.h"
 #include "app/ScriptInterpreter.h"
 #include "app/SessionNotice.h"
+#include "app/StopKey.h"
 #include "app/about.h"
 #include "automation/ProgramContext.h"
 #include "automation/py.h"
@@ -57,6 +59,14 @@ TFormMain::TFormMain(ProgramContext& context, QWidget* parent) : QMainWindow(par
     setWindowTitle(strings::AppTitle());
     ui::ApplyFormFont(this);
 
+    stopKey_ = StopKeyName(context_.Services().keyStore.get());
+    keystrokes_ = new KeystrokeQueue(
+        [this](const KeystrokeMessage& message) {
+            if (Running && Binds && !quit::Requested())
+                DispatchKeystroke(*Binds, message);
+        },
+        [this] { return !executor_ || executor_->MayStart(); }, this);
+
     CreateMenus();
     CreateWidgets();
     ConnectHandlers();
@@ -84,6 +94,7 @@ void TFormMain::CreateComponents() {
     PythonGUIInputOutput1->SetDialogs(context_.Services().dialogs);
 
     PythonEngine1->SetIO(PythonGUIInputOutput1);
+    PythonEngine1->OnErrorReported = [this] { ErrorReported(); };
     PythonEngine1->OnRedirectOutput = [this](TPythonEngine& engine) { pyio_ = InstallPyio(engine); };
     SetUpAutomationModule(*PythonModule1, *PythonEngine1);
     executor_ = PythonEngine1;
@@ -186,8 +197,10 @@ void TFormMain::ConnectHandlers() {
 void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
     editor_ = editor;
     output_ = output;
-    if (output)
+    if (output) {
         PythonGUIInputOutput1->SetOutput(output->RichEditOutput);
+        output->SetPlaceStore(context_.Services().keyStore);
+    }
     if (output && context_.Services().session.IsWayland() && !sessionTold_) {
         // What works in this session and what does not, said once.
         sessionTold_ = true;
@@ -275,6 +288,9 @@ void TFormMain::FormDestroy() {
     if (destroyed_)
         return;
     destroyed_ = true;
+    // The executor may be gone already (the engine's own shutdown ends what
+    // code is left): disarming is all that remains to do.
+    executor_ = nullptr;
     SetRunning(false);
     ScriptPaths.clear();
     Binds.reset();
@@ -283,7 +299,11 @@ void TFormMain::FormDestroy() {
 
 bool TFormMain::event(QEvent* event) {
     if (event->type() == KeystrokeEvent::EventType()) {
-        Hook_Keystroke(static_cast<KeystrokeEvent*>(event)->Message());
+        const KeystrokeMessage& message = static_cast<KeystrokeEvent*>(event)->Message();
+        if (IsStopKey(message, stopKey_))
+            StopKeyPressed();
+        else
+            Hook_Keystroke(message);
         return true;
     }
     return QMainWindow::event(event);
@@ -293,7 +313,22 @@ void TFormMain::Hook_Keystroke(const KeystrokeMessage& message) {
     if (!Running || quit::Requested())
         return;
     if (Binds)
-        DispatchKeystroke(*Binds, message);
+        keystrokes_->Add(message);
+}
+
+void TFormMain::ErrorReported() {
+    if (errorShown_ || !output_)
+        return;
+    errorShown_ = true;
+    if (!output_->isVisible())
+        output_->ShowWithoutFocus(this);
+}
+
+void TFormMain::StopKeyPressed() {
+    // Also when the window says "Run": stopped code that caught its
+    // SystemExit and runs on is told again.
+    if (!quit::Requested())
+        SetRunning(false);
 }
 
 QString TFormMain::Capture_Keystroke(std::uint32_t virtualKey, const platform::KeyModifiers& down) const {
@@ -303,19 +338,28 @@ QString TFormMain::Capture_Keystroke(std::uint32_t virtualKey, const platform::K
 void TFormMain::MenuFileRunClick() { SetRunning(!Running); }
 
 void TFormMain::SetRunning(bool value) {
-    // A program that is closing starts nothing.
-    if (value && quit::Requested())
+    // A program that is closing starts nothing, and nothing starts while
+    // code runs that must not have other code nested in it (Run pressed
+    // while stopped code is still ending, or from the events handled inside
+    // running code).
+    if (value && (quit::Requested() || (executor_ && !executor_->MayStart())))
         return;
     Running = value;
     SetControls();
+    if (!value) {
+        // Stop ends the code that runs now, wherever it is, and the
+        // script's threads; what was typed for its KEY binds is dropped.
+        keystrokes_->Clear();
+        if (executor_)
+            executor_->StopCode();
+    }
     if (!Binds)
         return;
-    // Running is not looked at again while arming: a Stop pressed while
-    // MAIN still ran leaves the window stopped with the timers started.
-    // Closing the program while MAIN ran is another matter.
-    if (value)
-        ArmBinds(Binds, context_, [this](const QString& notice) { PythonGUIInputOutput1->Write(notice); });
-    else
+    // A Stop pressed while MAIN ran ends MAIN and starts no timer.
+    if (value) {
+        errorShown_ = false;
+        ArmBinds(Binds, context_, [this](const QString& notice) { PythonGUIInputOutput1->Write(notice); }, {stopKey_});
+    } else
         DisarmBinds(*Binds);
 }
 
@@ -323,6 +367,7 @@ void TFormMain::SetControls() {
     const QString caption = Running ? strings::Stop() : strings::Run();
     MenuFileRun->setText(caption);
     ButtonRun->setText(caption);
+    ButtonRun->setToolTip(Running && !stopKey_.isEmpty() ? strings::StopKeyTip(stopKey_) : QString());
     MenuFileEdit->setEnabled(!Running);
     MenuFileDelete->setEnabled(!Running);
     ComboBoxScript->setEnabled(!Running);

@@ -23,6 +23,7 @@ namespace platform {
 struct KeyModifiers;
 }
 
+class KeystrokeQueue;
 class ProgramContext;
 class TBindary;
 class TPythonEngine;
@@ -72,8 +73,14 @@ public:
     // and leaves the event loops; the windows are destroyed afterwards.
     void ProgramClosing();
     // The keyboard hook's keystroke messages, named from the modifiers that
-    // were down at the moment of each press.
+    // were down at the moment of each press. While code runs that must not
+    // have a bind nested in it, they wait for it (KeystrokeQueue).
     void Hook_Keystroke(const KeystrokeMessage& message);
+    // The stop hot key was pressed: the script stops as with Stop.
+    void StopKeyPressed();
+    // A script error was printed: the first of a run shows the Output
+    // window, without taking the focus from where the user works.
+    void ErrorReported();
     QString Capture_Keystroke(std::uint32_t virtualKey, const platform::KeyModifiers& down) const;
     void MenuHelpViewHelpClick();
     void MenuHelpAboutClick();
@@ -143,6 +150,11 @@ private:
     QPointer<TFormAbout> about_;
     LineExecutor* executor_ = nullptr;
     bool destroyed_ = false;
+    KeystrokeQueue* keystrokes_ = nullptr;
+    // The stop hot key's name; empty when there is none.
+    QString stopKey_;
+    // The Output window was shown for an error of the current run.
+    bool errorShown_ = false;
 };
 
 }  // namespace orvexa

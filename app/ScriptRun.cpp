@@ -1,9 +1,11 @@
 #include "app/ScriptRun.h"
 
 #include "app/BindArming.h"
+#include "app/KeystrokeQueue.h"
 #include "app/OrvexaApplication.h"
 #include "app/ScriptInterpreter.h"
 #include "app/SessionNotice.h"
+#include "app/StopKey.h"
 #include "automation/ProgramContext.h"
 #include "automation/py.h"
 #include "binds/BindParser.h"
@@ -37,6 +39,12 @@ public:
         if (!quit::Requested())
             engine_.ExecuteLines(lines);
     }
+    void ExecuteLinesAt(const QStringList& lines, const SourcePlace& place) override {
+        if (!quit::Requested())
+            engine_.ExecuteLinesAt(lines, place);
+    }
+    bool MayStart() const override { return engine_.MayStart(); }
+    void StopCode() override { engine_.StopCode(); }
 
 private:
     LineExecutor& engine_;
@@ -62,7 +70,14 @@ QString ScriptRunProblem(const QString& fileName) {
     return QString();
 }
 
-ScriptRun::ScriptRun(ProgramContext& context) : context_(context) {
+ScriptRun::ScriptRun(ProgramContext& context)
+    : context_(context), stopKey_(StopKeyName(context.Services().keyStore.get())) {
+    keystrokes_ = new KeystrokeQueue(
+        [this](const KeystrokeMessage& message) {
+            if (armed_ && binds_ && !quit::Requested())
+                DispatchKeystroke(*binds_, message);
+        },
+        [this] { return !executor_ || executor_->MayStart(); }, this);
     module_ = new TPythonModule(this);
     module_->OnInitialization = [this](QObject* sender) {
         if (auto* module = qobject_cast<TPythonModule*>(sender))
@@ -103,8 +118,10 @@ int ScriptRun::Run(const QString& fileName) {
     binds_ = std::make_unique<TBindary>(executor_.get());
     ParseBinds(*binds_, fileName);
     const bool wantsKeys = !KeyBindNames(*binds_).isEmpty();
-    if (wantsKeys) {
+    // The stop hot key ends the run from any window.
+    if (wantsKeys || !stopKey_.isEmpty())
         InstallHook(this, context_.Services().keyCapture);
+    if (wantsKeys) {
         if (!HookHandle)
             WriteToStandardError(
                 QStringLiteral("orvexa: the KEY binds of %1 cannot fire: no key capture on this desktop.")
@@ -113,7 +130,7 @@ int ScriptRun::Run(const QString& fileName) {
 
     armed_ = true;
     const bool mainSucceeded =
-        ArmBinds(binds_, context_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); });
+        ArmBinds(binds_, context_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); }, {stopKey_});
     // MAIN ended by the program's closing did not fail by itself.
     const bool interrupted = quit::Requested();
     if (!interrupted && (TimersTick(*binds_) || (wantsKeys && HookHandle)))
@@ -124,6 +141,7 @@ int ScriptRun::Run(const QString& fileName) {
 
 void ScriptRun::Stop() {
     armed_ = false;
+    keystrokes_->Clear();
     if (binds_)
         DisarmBinds(*binds_);
     RemoveHook();
@@ -133,8 +151,14 @@ void ScriptRun::Stop() {
 bool ScriptRun::event(QEvent* event) {
     if (event->type() != KeystrokeEvent::EventType())
         return QObject::event(event);
-    if (armed_ && binds_ && !quit::Requested())
-        DispatchKeystroke(*binds_, static_cast<KeystrokeEvent*>(event)->Message());
+    const KeystrokeMessage& message = static_cast<KeystrokeEvent*>(event)->Message();
+    if (IsStopKey(message, stopKey_)) {
+        // As Ctrl+C: the script gets SystemExit where it is, and the run ends.
+        quit::Request();
+        Stop();
+    } else if (armed_ && binds_ && !quit::Requested()) {
+        keystrokes_->Add(message);
+    }
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 namespace orvexa {
 
+class KeystrokeQueue;
 class LineExecutor;
 class ProgramContext;
 class TBindary;
@@ -41,8 +42,9 @@ public:
     // its own (not the one that ends script code when the program closes).
     int Run(const QString& fileName);
 
-    // The program is closing (Ctrl+C, SIGTERM, SIGHUP): disarms, stops the
-    // key capture and ends the event loop. Quitting has been requested.
+    // The program is closing (Ctrl+C, SIGTERM, SIGHUP, the stop hot key):
+    // disarms, stops the key capture and ends the event loop. Quitting has
+    // been requested.
     void Stop();
 
 protected:
@@ -62,6 +64,9 @@ private:
     std::unique_ptr<LineExecutor> executor_;
     std::unique_ptr<TBindary> binds_;
     bool armed_ = false;
+    KeystrokeQueue* keystrokes_ = nullptr;
+    // The stop hot key's name; empty when there is none.
+    QString stopKey_;
 };
 
 }  // namespace orvexa

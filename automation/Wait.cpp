@@ -50,17 +50,23 @@ private:
 };
 
 // Ends a running event loop when quitting is requested from another thread
-// (a signal): otherwise the loop would sleep on to its deadline.
+// (a signal), or a stop from one of the loop's own handlers: otherwise the
+// loop would sleep on to its deadline.
 class QuitWakesLoop {
 public:
     explicit QuitWakesLoop(QEventLoop& loop)
-        : id_(quit::AddListener([&loop] { QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection); })) {}
+        : quitId_(quit::AddListener([&loop] { QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection); })),
+          stopId_(quit::AddStopListener([&loop] { loop.quit(); })) {}
     QuitWakesLoop(const QuitWakesLoop&) = delete;
     QuitWakesLoop& operator=(const QuitWakesLoop&) = delete;
-    ~QuitWakesLoop() { quit::RemoveListener(id_); }
+    ~QuitWakesLoop() {
+        quit::RemoveListener(stopId_);
+        quit::RemoveListener(quitId_);
+    }
 
 private:
-    int id_;
+    int quitId_;
+    int stopId_;
 };
 
 // Runs the event loop until the monotonic clock reaches `until`. The loop
@@ -119,15 +125,18 @@ bool WaitProcessingEvents(int milliseconds) {
     const std::int64_t deadline = NowMillis() + milliseconds;
     const std::int64_t over = (deadline + 1) * kNanosPerMilli;
     if (!OnApplicationThread()) {
+        const std::uint64_t tellings = quit::ThreadTellings();
         const auto left = std::chrono::nanoseconds(std::max<std::int64_t>(over - NowNanos(), 0));
-        return quit::SleepUntil(std::chrono::steady_clock::now() + left);
+        return quit::SleepUntil(std::chrono::steady_clock::now() + left, tellings);
     }
+    const std::uint64_t stops = quit::Stops();
+    const auto ended = [stops] { return quit::Requested() || quit::Stops() != stops; };
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     while (NowMillis() <= deadline) {
-        if (quit::Requested() || !RunEventLoopUntil(over))
+        if (ended() || !RunEventLoopUntil(over))
             return false;
     }
-    return !quit::Requested();
+    return !ended();
 }
 
 }  // namespace orvexa

@@ -12,12 +12,14 @@ namespace orvexa {
 // deadline is due, never returning before it.
 //
 // On a thread other than the application's nothing is processed: the
-// thread only sleeps until the deadline.
+// thread only sleeps until the deadline, or until the script's threads are
+// told to end (quit::ThreadsTold).
 //
 // True when the whole delay has passed. False when the program is closing
-// (quitting was requested, or the application quit its event loops): the
-// wait then ends at once, without processing anything more, and the caller
-// must not go on as if it had waited.
+// (quitting was requested, or the application quit its event loops) or, on
+// the application's thread, when the script was stopped meanwhile: the wait
+// then ends at once, without processing anything more, and the caller must
+// not go on as if it had waited.
 [[nodiscard]] bool WaitProcessingEvents(int milliseconds);
 
 }  // namespace orvexa

@@ -38,7 +38,7 @@ PyObject* Method(void* context, PyObject*, PyObject* args) {
     try {
         py = &GetRunningEngine().Runtime();
         if (effect == Effect::Acts && quit::Requested())
-            return py->RaiseClosing();
+            return py->CutShort();
         return body(*static_cast<ProgramContext*>(context), *py, args);
     } catch (const std::exception& e) {
         if (py)
@@ -130,7 +130,7 @@ PyObject* TypeTextMethod(ProgramContext& context, PythonRuntime& py, PyObject* a
     };
     TypeText(context.Input(), QByteArray(text),
              context.Application() ? std::function<bool()>(between) : std::function<bool()>());
-    return closing ? py.RaiseClosing() : py.NewNoneRef();
+    return closing ? py.CutShort() : py.NewNoneRef();
 }
 
 // The variation of a search, or a ValueError naming the method.
@@ -192,9 +192,10 @@ PyObject* Sleep(ProgramContext& context, PythonRuntime& py, PyObject* args) {
     PythonUnlock unlock(py);
     const bool waited = WaitProcessingEvents(milliseconds);
     unlock.Relock();
-    // A wait cut short by the program closing ends the script, or a loop
-    // around Sleep would spin on without ever waiting again.
-    return waited ? py.NewNoneRef() : py.RaiseClosing();
+    // A wait cut short by the program closing, or by a stop, ends the
+    // script, or a loop around Sleep would spin on without ever waiting
+    // again.
+    return waited ? py.NewNoneRef() : py.CutShort();
 }
 
 PyObject* PlayWav(ProgramContext& context, PythonRuntime& py, PyObject* args) {
@@ -226,7 +227,8 @@ PyObject* Bool(PythonRuntime& py, bool value) {
 }
 
 // The wait of Sleep, for the window methods' polls: the interpreter's lock
-// is given up meanwhile, and false means the program is closing.
+// is given up meanwhile, and false means the program is closing or the
+// script was stopped.
 ResponsiveWait WaitOf(PythonRuntime& py) {
     return [&py](int milliseconds) {
         PythonUnlock unlock(py);
@@ -237,7 +239,7 @@ ResponsiveWait WaitOf(PythonRuntime& py) {
 }
 
 PyObject* Answer(PythonRuntime& py, WindowOutcome outcome) {
-    return outcome == WindowOutcome::Closing ? py.RaiseClosing() : Bool(py, outcome == WindowOutcome::Done);
+    return outcome == WindowOutcome::Closing ? py.CutShort() : Bool(py, outcome == WindowOutcome::Done);
 }
 
 PyObject* WindowTitle(ProgramContext& context, PythonRuntime& py, PyObject*) {
@@ -260,9 +262,8 @@ PyObject* WindowWait(ProgramContext& context, PythonRuntime& py, PyObject* args)
 }
 
 // Reading the clipboard may wait for the program that owns it, and a script
-// thread's call waits for the GUI thread: Python threads run meanwhile. A
-// call given up because the program is closing ends the script: false
-// then, with SystemExit set.
+// thread's call waits for the GUI thread: Python threads run meanwhile.
+// False when the call was given up because the program is closing.
 template <typename Work>
 bool WithClipboard(PythonRuntime& py, Work work) {
     try {
@@ -272,7 +273,6 @@ bool WithClipboard(PythonRuntime& py, Work work) {
     } catch (const std::exception&) {
         if (!quit::Requested())
             throw;
-        py.RaiseClosing();
         return false;
     }
     return true;
@@ -282,7 +282,7 @@ PyObject* GetClipboard(ProgramContext& context, PythonRuntime& py, PyObject*) {
     platform::Clipboard& clipboard = context.Clipboard();
     QByteArray text;
     if (!WithClipboard(py, [&] { text = clipboard.Text().toUtf8(); }))
-        return nullptr;
+        return py.CutShort();
     return Text(py, text);
 }
 
@@ -293,7 +293,7 @@ PyObject* SetClipboard(ProgramContext& context, PythonRuntime& py, PyObject* arg
     const QString copied = QString::fromUtf8(text);
     platform::Clipboard& clipboard = context.Clipboard();
     if (!WithClipboard(py, [&] { clipboard.SetText(copied); }))
-        return nullptr;
+        return py.CutShort();
     return py.NewNoneRef();
 }
 

@@ -1,7 +1,6 @@
 #include "binds/Bindary.h"
 
 #include "core/Exception.h"
-#include "core/LineExecutor.h"
 #include "core/ScriptText.h"
 
 #include <QTimer>
@@ -12,6 +11,9 @@
 
 namespace orvexa {
 namespace {
+
+// How soon a tick that had to wait for running code looks again.
+constexpr int kTickRetryMs = 25;
 
 // Signed 32-bit conversion: decimal digits with an optional sign, or
 // hexadecimal digits after "$". Anything else fails.
@@ -45,8 +47,10 @@ QString AfterMarkerPrefix(const QString& header) { return header.size() > 7 ? he
 
 }  // namespace
 
-TBindObj::TBindObj(const QString& header, LineExecutor* engine, const QString& codeText)
+TBindObj::TBindObj(const QString& header, LineExecutor* engine, const QString& codeText, SourcePlace place)
     : CodeLines(SplitLines(codeText)), BindEngine(engine) {
+    if (place.Fits(CodeLines.size()))
+        Place = std::move(place);
     // Upper-casing touches the ASCII letters a to z only.
     QString event = ParseEvent(header);
     for (QChar& c : event)
@@ -114,6 +118,8 @@ void TBindObj::EnableTimer() {
 }
 
 void TBindObj::DisableTimer() {
+    if (ticking_)
+        stoppedWhileTicking_ = true;
     if (!Timer || !enabled_)
         return;
     enabled_ = false;
@@ -125,16 +131,29 @@ void TBindObj::TimerTick() {
     // Keep this entry alive while its code runs, even if the table is
     // rebuilt from inside that code.
     const std::shared_ptr<TBindObj> self = shared_from_this();
+    if (BindEngine && !BindEngine->MayStart()) {
+        // The timer stays enabled; Stop still turns it off.
+        Timer->start(kTickRetryMs);
+        return;
+    }
     DisableTimer();
+    ticking_ = true;
+    stoppedWhileTicking_ = false;
     Execute();
-    EnableTimer();
+    ticking_ = false;
+    // Stop pressed while the code ran (and ended it) leaves the timer off.
+    if (!stoppedWhileTicking_)
+        EnableTimer();
 }
 
 bool TBindObj::Execute() {
     if (!BindEngine)
         return true;
     try {
-        BindEngine->ExecuteLines(CodeLines);
+        if (Place.Fits(CodeLines.size()))
+            BindEngine->ExecuteLinesAt(CodeLines, Place);
+        else
+            BindEngine->ExecuteLines(CodeLines);
         return true;
     } catch (const std::exception&) {
         // The interpreter has already printed the error to the Output window.
@@ -151,8 +170,8 @@ TBindary::TBindary(LineExecutor* engine) : engine_(engine) {}
 
 TBindary::~TBindary() { ClearBinds(); }
 
-void TBindary::AddBind(const QString& header, const QString& codeText) {
-    Entries.push_back(std::make_shared<TBindObj>(header, engine_, codeText));
+void TBindary::AddBind(const QString& header, const QString& codeText, SourcePlace place) {
+    Entries.push_back(std::make_shared<TBindObj>(header, engine_, codeText, std::move(place)));
 }
 
 void TBindary::ClearBinds() {

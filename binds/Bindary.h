@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/LineExecutor.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,15 +13,13 @@ class QTimer;
 
 namespace orvexa {
 
-class LineExecutor;
-
 // One bind section of a script: its event word, argument and code, and for
 // a TIMER bind its timer. Entries are shared so that an entry whose code is
 // still executing (its code let the event loop run and the table was rebuilt
 // meanwhile) stays alive until that execution returns.
 class TBindObj : public std::enable_shared_from_this<TBindObj> {
 public:
-    TBindObj(const QString& header, LineExecutor* engine, const QString& codeText);
+    TBindObj(const QString& header, LineExecutor* engine, const QString& codeText, SourcePlace place = {});
     ~TBindObj();
     TBindObj(const TBindObj&) = delete;
     TBindObj& operator=(const TBindObj&) = delete;
@@ -30,6 +30,8 @@ public:
     QString Event;
     QString Argument;
     QStringList CodeLines;
+    // Where CodeLines stand in the script file, when they were read from one.
+    SourcePlace Place;
     LineExecutor* BindEngine = nullptr;
 
     bool HasTimer() const { return Timer != nullptr; }
@@ -39,6 +41,9 @@ public:
     // Enabling an enabled timer, or disabling a disabled one, does nothing.
     void EnableTimer();
     void DisableTimer();
+    // Runs the code with the timer off, then enables it again, unless the
+    // timers were stopped meanwhile. When code runs that this one must not
+    // nest in, the tick waits for it instead.
     void TimerTick();
 
     // Runs CodeLines; a failure has been reported already and is dropped.
@@ -55,6 +60,8 @@ private:
     std::uint32_t interval_ = 0;
     bool enabled_ = false;
     bool released_ = false;
+    bool ticking_ = false;
+    bool stoppedWhileTicking_ = false;
     std::uint64_t remainingMs_ = 0;
 };
 
@@ -66,7 +73,7 @@ public:
     TBindary(const TBindary&) = delete;
     TBindary& operator=(const TBindary&) = delete;
 
-    void AddBind(const QString& header, const QString& codeText);
+    void AddBind(const QString& header, const QString& codeText, SourcePlace place = {});
     void ClearBinds();
     int BindCount() const { return static_cast<int>(Entries.size()); }
     TBindObj* GetBind(int index) const;

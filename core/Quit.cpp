@@ -17,6 +17,9 @@ struct State {
     std::condition_variable wake;
     std::atomic<bool> requested{false};
     std::map<int, std::function<void()>> listeners;
+    std::map<int, std::function<void()>> stopListeners;
+    std::atomic<std::uint64_t> stops{0};
+    std::atomic<std::uint64_t> tellings{0};
     int nextId = 1;
 };
 
@@ -54,6 +57,24 @@ bool SleepUntil(std::chrono::steady_clock::time_point deadline) {
     return !state.wake.wait_until(lock, deadline, [&state] { return state.requested.load(); });
 }
 
+bool SleepUntil(std::chrono::steady_clock::time_point deadline, std::uint64_t tellings) {
+    State& state = TheState();
+    std::unique_lock lock(state.mutex);
+    return !state.wake.wait_until(
+        lock, deadline, [&state, tellings] { return state.requested.load() || state.tellings.load() != tellings; });
+}
+
+void ThreadsTold() {
+    State& state = TheState();
+    {
+        std::lock_guard lock(state.mutex);
+        ++state.tellings;
+    }
+    state.wake.notify_all();
+}
+
+std::uint64_t ThreadTellings() { return TheState().tellings.load(); }
+
 int AddListener(std::function<void()> listener) {
     State& state = TheState();
     {
@@ -73,6 +94,31 @@ void RemoveListener(int id) {
     std::lock_guard run(state.running);
     std::lock_guard lock(state.mutex);
     state.listeners.erase(id);
+    state.stopListeners.erase(id);
+}
+
+void RequestStop() {
+    State& state = TheState();
+    std::lock_guard run(state.running);
+    std::vector<std::function<void()>> toRun;
+    {
+        std::lock_guard lock(state.mutex);
+        ++state.stops;
+        for (const auto& [id, listener] : state.stopListeners)
+            toRun.push_back(listener);
+    }
+    for (const auto& listener : toRun)
+        listener();
+}
+
+std::uint64_t Stops() { return TheState().stops.load(); }
+
+int AddStopListener(std::function<void()> listener) {
+    State& state = TheState();
+    std::lock_guard lock(state.mutex);
+    const int id = state.nextId++;
+    state.stopListeners.emplace(id, std::move(listener));
+    return id;
 }
 
 }  // namespace orvexa::quit

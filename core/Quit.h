@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 
 namespace orvexa::quit {
@@ -26,7 +27,29 @@ bool SleepUntil(std::chrono::steady_clock::time_point deadline);
 int AddListener(std::function<void()> listener);
 void RemoveListener(int id);
 
-// The text of the exception that ends script code when the program closes.
+// Stop (the Stop button, the stop hot key): the script code under way is
+// told to end, as when the program closes, but nothing is kept: code that
+// starts afterwards runs and waits as usual. Stops are counted; a wait on
+// the application's thread that began before a stop ends early (it reads
+// Stops() when it begins). Requested on the application's thread.
+void RequestStop();
+std::uint64_t Stops();
+// A stop listener runs on the requesting thread at every stop until it is
+// removed (RemoveListener); it must not wait for another thread.
+int AddStopListener(std::function<void()> listener);
+
+// The script's threads have been told to end (they get SystemExit at their
+// next instruction): counted, by whoever told them. A thread's wait that
+// began before ends early, so that the thread meets its SystemExit now.
+void ThreadsTold();
+std::uint64_t ThreadTellings();
+// SleepUntil, ending early also when the threads are told after
+// `tellings` was read (ThreadTellings() at the wait's start).
+bool SleepUntil(std::chrono::steady_clock::time_point deadline, std::uint64_t tellings);
+
+// The texts of the exception that ends script code when the program
+// closes, and when the script is stopped.
 inline constexpr const char* kClosingMessage = "Orvexa is closing";
+inline constexpr const char* kStoppedMessage = "The script was stopped";
 
 }  // namespace orvexa::quit

@@ -91,6 +91,16 @@ inline QString No() { return QStringLiteral("&No"); }
 inline QString Ok() { return QStringLiteral("OK"); }
 inline QString Cancel() { return QStringLiteral("Cancel"); }
 
+// The Stop button's tip, with the stop hot key's name.
+inline QString StopKeyTip(const QString& stopKey) {
+    return QStringLiteral("Stops the script. %1 stops it from any window.").arg(stopKey);
+}
+
+// Code that would start from inside the events processed for running code.
+inline QString CodeIsRunning() {
+    return QStringLiteral("Script code is running; nothing else starts until it returns");
+}
+
 // What the error box says of an error that is neither an Exception nor a
 // standard exception.
 inline QString UnknownError() { return QStringLiteral("Unknown error"); }

@@ -337,4 +337,8 @@
     X(Internal, PyMem_RawFree, "PyMem_RawFree", Required, void (*)(void*))                                             \
     X(Internal, PySys_SetArgvEx, "PySys_SetArgvEx", Required, void (*)(int, wchar_t**, int))                           \
     X(Internal, PySys_WriteStderr, "PySys_WriteStderr", Required, void (*)(const char*, ...))                          \
-    X(Internal, Py_AddPendingCall, "Py_AddPendingCall", Required, int (*)(int (*)(void*), void*))
+    X(Internal, Py_AddPendingCall, "Py_AddPendingCall", Required, int (*)(int (*)(void*), void*))                      \
+    X(Internal, PyThread_get_thread_ident, "PyThread_get_thread_ident", Required, unsigned long (*)())                 \
+    X(Internal, PyThreadState_SetAsyncExc, "PyThreadState_SetAsyncExc", Required, int (*)(unsigned long, PyObject*))   \
+    X(Internal, PyLong_AsUnsignedLong, "PyLong_AsUnsignedLong", Required, unsigned long (*)(PyObject*))                \
+    X(Internal, Py_MakePendingCalls, "Py_MakePendingCalls", Required, int (*)())

@@ -3,7 +3,7 @@
 #include "core/LineExecutor.h"
 #include "engine/EngineClient.h"
 #include "engine/EngineIO.h"
-#include "engine/ExecutionInterrupt.h"
+#include "engine/ExecutionWatch.h"
 #include "engine/PyRef.h"
 #include "engine/PythonErrors.h"
 #include "engine/PythonLock.h"
@@ -34,6 +34,14 @@ namespace orvexa {
 // Locking: between executions the GUI thread holds no interpreter lock;
 // every operation below that touches the interpreter takes it for its own
 // time. Raw slots used from C++ outside an execution need a PythonLock.
+//
+// Staying in charge: while code runs on the GUI thread, the engine's watch
+// (ExecutionWatch) has the program's events processed from inside that code
+// every few tens of milliseconds (PumpEvents). No code starts from inside that processing (MayStart
+// says so to whoever would start some), so no bind ever runs nested inside
+// another by accident; the nesting the module's Sleep allows stays as it
+// is. Stop (StopCode) makes the running code end with SystemExit where it
+// is, and the script's threads at their next instruction.
 class TPythonEngine : public QObject, public LineExecutor {
     Q_OBJECT
 public:
@@ -75,6 +83,9 @@ public:
     // interpreter stops; those still running then are abandoned (they end
     // when they next need the interpreter).
     double ThreadGraceSeconds = 1.0;
+    // A script error was printed: not the SystemExit that the program gives
+    // code it stops or leaves when it closes. On the GUI thread.
+    std::function<void()> OnErrorReported;
 
     const QStringList& InitScript() const { return initScript_; }
     void SetInitScript(const QStringList& lines) { initScript_ = lines; }
@@ -101,10 +112,17 @@ public:
 
     // Execution.
     void ExecuteLines(const QStringList& lines) override;
+    // The lines are compiled at their lines in their file, under the file's
+    // name: tracebacks and syntax errors name the file and the line, and
+    // show the line as the file has it.
+    void ExecuteLinesAt(const QStringList& lines, const SourcePlace& place) override;
     void ExecuteText(const QString& text);
+    bool MayStart() const override { return pumpDepth_ == 0 && !stopping_; }
+    void StopCode() override;
     // A new reference to the result; null only when the interpreter gave
-    // none without an error. Hold a PythonLock while using the result.
-    PyObject* Run_CommandAsObject(const QString& text, int mode);
+    // none without an error. Hold a PythonLock while using the result. With
+    // a file name the code is compiled as that file's.
+    PyObject* Run_CommandAsObject(const QString& text, int mode, const QString& fileName = QString());
     static QString NormalizeCode(const QString& text);
     // When an interpreter error is pending: prints it, reads its traceback
     // and raises it converted. Otherwise nothing.
@@ -133,12 +151,44 @@ private:
     // script code running there, unless the engine's own code runs or that
     // code has already been told. True when raised.
     bool InterruptScriptCode();
+    // On the main thread, from inside running script code: processes the
+    // program's events for a moment, then raises SystemExit when the code
+    // was stopped (or the program closes) and has not been told yet. False
+    // when raised.
+    bool PumpEvents();
+    // What comes before an execution starts, and after it has ended.
+    class ExecutionScope;
+    // Before the outermost execution: threads of a stopped script have been
+    // told to end, so that a new run's threads are not.
+    void AwaitStoppedThreads();
+    // time.sleep, as the script code on the main thread gets it: asleep in
+    // slices, with the calls queued for the main thread made between them
+    // (PumpEvents, the interrupt), so that a bind asleep in time.sleep(60)
+    // leaves the windows answering and ends at Stop. Other threads, and
+    // sleeps outside executions, get the interpreter's own.
+    void InstallMainThreadSleep();
+    // Puts the interpreter's own time.sleep back before the interpreter
+    // stops: threads it leaves running keep sleeping for real (a sleep that
+    // returned at once would turn their loops into busy loops that fight the
+    // shutdown for the interpreter's lock).
+    void RestoreInterpreterSleep();
+    friend PyObject* MainThreadSleep(PyObject* self, PyObject* args);
+    PyObject* SleepOnMainThread(PyObject* args);
     void SetDictionary(PyRef& held, PyObject* value, const char* property);
+    // Gives the interpreter's line cache the lines of the file the place is
+    // in, as they were read: a traceback shows the lines that ran, also
+    // once the file has changed or when it is not UTF-8.
+    void RememberSourceLines(const SourcePlace& place);
     // Prints the pending error as the interpreter's own error printing does,
     // without ever ending the process (that printing calls exit() for
     // SystemExit), and keeps it in sys.last_type, last_value,
-    // last_traceback and last_exc.
-    void PrintPendingError();
+    // last_traceback and last_exc. The SystemExit that the program gave the
+    // code (a stop, the program closing) is kept but not printed. True when
+    // printed.
+    bool PrintPendingError();
+    // Whether the error is the SystemExit of a stop or of the program's
+    // closing.
+    bool IsProgramsOwnExit(PyObject* type, PyObject* value);
     // Flushes the interpreter's sys.stdout and sys.stderr, keeping a
     // pending error as it is.
     void FlushLine();
@@ -155,12 +205,21 @@ private:
     // The engine's own work inside an execution: printing an error,
     // flushing the streams.
     int reportingDepth_ = 0;
-    // Ends the executing script code when the program closes.
-    ExecutionInterrupt interrupt_{py_, [this] { return InterruptScriptCode(); }};
+    // Events processed from inside running code.
+    int pumpDepth_ = 0;
+    // Code that runs was stopped and has not ended yet.
+    bool stopping_ = false;
+    // Keeps the program answering while code runs, ends the executing code
+    // when the program closes, and the script's threads on Stop.
+    ExecutionWatch watch_{py_, {[this] { return PumpEvents(); }, [this] { return !InterruptScriptCode(); }}};
     QList<EngineClient*> clients_;
     TPythonTraceback traceback_{py_};
     PyRef globalVars_;
     PyRef localVars_;
+    // The file lines last given to the line cache.
+    std::shared_ptr<const QStringList> rememberedLines_;
+    // The interpreter's own time.sleep.
+    PyRef interpreterSleep_;
 };
 
 // The running engine; raises "No Python engine was created" when there is

@@ -1,4 +1,5 @@
 // Printing interpreter errors and turning them into exceptions.
+#include "core/Quit.h"
 #include "core/ScriptText.h"
 #include "engine/DepthScope.h"
 #include "engine/PythonEngine.h"
@@ -52,19 +53,29 @@ constexpr ErrorRow kErrorRows[] = {
 void TPythonEngine::RaisePendingError() {
     if (!py_.PyErr_Occurred())
         return;
-    PrintPendingError();
+    const bool printed = PrintPendingError();
     traceback_.Refresh();
+    if (printed && OnErrorReported)
+        OnErrorReported();
     RaiseError();
 }
 
-void TPythonEngine::PrintPendingError() {
+bool TPythonEngine::IsProgramsOwnExit(PyObject* type, PyObject* value) {
+    if (!type || !value || !py_.PyErr_GivenExceptionMatches(type, *py_.PyExc_SystemExit))
+        return false;
+    const QString text = py_.PyObjectAsText(value);
+    py_.PyErr_Clear();
+    return text == QLatin1String(quit::kStoppedMessage) || text == QLatin1String(quit::kClosingMessage);
+}
+
+bool TPythonEngine::PrintPendingError() {
     const DepthScope reporting(reportingDepth_);
     PyObject* fetchedType = nullptr;
     PyObject* fetchedValue = nullptr;
     PyObject* fetchedTraceback = nullptr;
     py_.PyErr_Fetch(&fetchedType, &fetchedValue, &fetchedTraceback);
     if (!fetchedType)
-        return;
+        return false;
     py_.PyErr_NormalizeException(&fetchedType, &fetchedValue, &fetchedTraceback);
     const PyRef type = py_.Steal(fetchedType);
     const PyRef value = py_.Steal(fetchedValue);
@@ -77,6 +88,11 @@ void TPythonEngine::PrintPendingError() {
     py_.PySys_SetObject("last_value", orNone(value));
     py_.PySys_SetObject("last_traceback", orNone(traceback));
     py_.PySys_SetObject("last_exc", orNone(value));
+    // The end the program gave the code is no error of the script's.
+    if (IsProgramsOwnExit(type.get(), value.get())) {
+        py_.PyErr_Clear();
+        return false;
+    }
 
     PyObject* hook = py_.PySys_GetObject("excepthook");
     bool printed = false;
@@ -113,6 +129,7 @@ void TPythonEngine::PrintPendingError() {
     if (!printed)
         py_.PyErr_Display(type.get(), value.get(), traceback.get());
     py_.PyErr_Clear();
+    return true;
 }
 
 QString TPythonEngine::TypeName(PyObject* type) {

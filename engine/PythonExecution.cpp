@@ -1,7 +1,15 @@
 // Executing code in the shared "__main__" namespace.
 #include "engine/PythonEngine.h"
 
+#include "core/Quit.h"
+#include "core/Strings.h"
 #include "engine/DepthScope.h"
+#include "engine/FatalReport.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QThread>
 
 namespace orvexa {
 
@@ -9,11 +17,60 @@ void TPythonEngine::ExecuteLines(const QStringList& lines) {
     QString text;
     for (const QString& line : lines)
         text += line + QStringLiteral("\r\n");
+    AwaitStoppedThreads();
     PythonLock lock(py_);
     const PyRef result = py_.Steal(Run_CommandAsObject(NormalizeCode(text), Py_file_input));
 }
 
+void TPythonEngine::ExecuteLinesAt(const QStringList& lines, const SourcePlace& place) {
+    if (!place.Fits(lines.size())) {
+        ExecuteLines(lines);
+        return;
+    }
+    // Each line at its line of the file; the file's lines between them held
+    // no code (empty lines and comments) and stay empty.
+    QString text;
+    int at = 1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        for (; at < place.lineNumbers.at(i); ++at)
+            text += u'\n';
+        text += lines.at(i);
+        text += u'\n';
+        ++at;
+    }
+    AwaitStoppedThreads();
+    PythonLock lock(py_);
+    RequireInitialized();
+    RememberSourceLines(place);
+    const PyRef result = py_.Steal(Run_CommandAsObject(text, Py_file_input, place.fileName));
+}
+
+void TPythonEngine::RememberSourceLines(const SourcePlace& place) {
+    if (!place.fileLines || place.fileLines == rememberedLines_)
+        return;
+    // linecache.cache[name] = (size, None, lines, name): an entry without a
+    // modification time is never read again from the file.
+    const PyRef linecache = py_.Steal(py_.PyImport_ImportModule("linecache"));
+    const PyRef cache = linecache ? py_.Steal(py_.PyObject_GetAttrString(linecache.get(), "cache")) : PyRef();
+    const PyRef name = py_.Steal(py_.PyString_FromString(place.fileName.toUtf8().constData()));
+    PyRef list = py_.Steal(py_.PyList_New(0));
+    long size = 0;
+    bool built = cache && name && list;
+    for (qsizetype i = 0; built && i < place.fileLines->size(); ++i) {
+        const QByteArray line = (place.fileLines->at(i) + u'\n').toUtf8();
+        size += static_cast<long>(line.size());
+        const PyRef item = py_.Steal(py_.PyString_FromString(line.constData()));
+        built = item && py_.PyList_Append(list.get(), item.get()) == 0;
+    }
+    const PyRef entry =
+        built ? py_.Steal(py_.BuildValue("(lOOO)", size, py_._Py_NoneStruct, list.get(), name.get())) : PyRef();
+    if (entry && py_.PyObject_SetItem(cache.get(), name.get(), entry.get()) == 0)
+        rememberedLines_ = place.fileLines;
+    py_.PyErr_Clear();
+}
+
 void TPythonEngine::ExecuteText(const QString& text) {
+    AwaitStoppedThreads();
     PythonLock lock(py_);
     const PyRef result = py_.Steal(Run_CommandAsObject(text, Py_file_input));
     py_.PyObjectAsText(result.get());
@@ -26,6 +83,86 @@ bool TPythonEngine::InterruptScriptCode() {
     return true;
 }
 
+namespace {
+// How long one round of event processing from inside running code may take
+// at most (a modal window opened meanwhile takes as long as it is open).
+constexpr int kPumpBudgetMs = 10;
+}  // namespace
+
+bool TPythonEngine::PumpEvents() {
+    // Not between executions, never inside itself, and only on the
+    // application's thread.
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (executionDepth_ == 0 || pumpDepth_ > 0 || !app || QThread::currentThread() != app->thread())
+        return true;
+    {
+        // The interpreter's lock stays held: giving it up would cost the
+        // code a wait for it at every round when script threads keep it
+        // busy, and what runs here needs it briefly or not at all.
+        const DepthScope pumping(pumpDepth_);
+        try {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, kPumpBudgetMs);
+        } catch (const std::exception& e) {
+            // Nothing may unwind through the interpreter's frames (the
+            // program's own event handling shows what it catches itself).
+            WriteToStandardError(QString::fromUtf8(e.what()));
+        } catch (...) {
+            WriteToStandardError(strings::UnknownError());
+        }
+    }
+    // The engine's own printing and flushing (the code has ended, or its
+    // error is being shown) is never interrupted.
+    if (reportingDepth_ > 0)
+        return true;
+    if (quit::Requested()) {
+        if (py_.ClosingRaised())
+            return true;
+        py_.RaiseClosing();
+        return false;
+    }
+    if (!stopping_ || py_.StopRaised())
+        return true;
+    py_.RaiseStopped();
+    return false;
+}
+
+void TPythonEngine::StopCode() {
+    if (executionDepth_ > 0)
+        stopping_ = true;
+    // Waits under way end now; code that computes without waiting is told
+    // by the next round of PumpEvents.
+    quit::RequestStop();
+    if (py_.IsBound() && py_.IsInitialized())
+        watch_.StopOtherThreads();
+}
+
+void TPythonEngine::AwaitStoppedThreads() {
+    if (executionDepth_ == 0 && py_.IsBound() && py_.IsInitialized() && !py_.PyGILState_Check())
+        watch_.AwaitThreadsStopped();
+}
+
+class TPythonEngine::ExecutionScope {
+public:
+    explicit ExecutionScope(TPythonEngine& engine) : engine_(engine), outermost_(engine.executionDepth_ == 0) {
+        ++engine_.executionDepth_;
+        if (outermost_)
+            engine_.watch_.SetExecuting(true);
+    }
+    ~ExecutionScope() {
+        --engine_.executionDepth_;
+        if (!outermost_)
+            return;
+        engine_.watch_.SetExecuting(false);
+        engine_.stopping_ = false;
+    }
+    ExecutionScope(const ExecutionScope&) = delete;
+    ExecutionScope& operator=(const ExecutionScope&) = delete;
+
+private:
+    TPythonEngine& engine_;
+    const bool outermost_;
+};
+
 QString TPythonEngine::NormalizeCode(const QString& text) {
     if (text.isEmpty())
         return text;
@@ -36,10 +173,14 @@ QString TPythonEngine::NormalizeCode(const QString& text) {
     return code;
 }
 
-PyObject* TPythonEngine::Run_CommandAsObject(const QString& text, int mode) {
+PyObject* TPythonEngine::Run_CommandAsObject(const QString& text, int mode, const QString& fileName) {
     RequireInitialized();
+    // Nothing starts from inside the events processed for running code.
+    if (pumpDepth_ > 0)
+        throw EPythonError(strings::CodeIsRunning());
+    AwaitStoppedThreads();
     PythonLock lock(py_);
-    const DepthScope executing(executionDepth_);
+    const ExecutionScope executing(*this);
     traceback_.Clear();
     PyObject* main = py_.PyImport_AddModule(MainModuleName);
     if (!main) {
@@ -51,7 +192,12 @@ PyObject* TPythonEngine::Run_CommandAsObject(const QString& text, int mode) {
     const QByteArray code = NormalizeCode(text).toUtf8();
     PyRef result;
     try {
-        result = py_.Steal(py_.PyRun_String(code.constData(), mode, globals, locals));
+        if (fileName.isEmpty()) {
+            result = py_.Steal(py_.PyRun_String(code.constData(), mode, globals, locals));
+        } else if (const PyRef compiled = py_.Steal(
+                       py_.Py_CompileString(code.constData(), QFile::encodeName(fileName).constData(), mode))) {
+            result = py_.Steal(py_.PyEval_EvalCode(compiled.get(), globals, locals));
+        }
         if (!result)
             RaisePendingError();
         FlushLine();

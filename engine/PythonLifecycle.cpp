@@ -114,9 +114,10 @@ void TPythonEngine::Initialize() {
         }
     } lock(py_, !alreadyRunning);
     py_.SetMainThread(std::this_thread::get_id());
-    interrupt_.Arm();
+    watch_.Arm();
 
     SetArgumentVector();
+    InstallMainThreadSleep();
     if (initThreads_ && py_.PyEval_InitThreads)
         py_.PyEval_InitThreads();
     if (RedirectIO && io_ && OnRedirectOutput)
@@ -208,7 +209,7 @@ void TPythonEngine::Finalize() {
         // first. While code executes (and holds the lock) nothing stops.
         const bool stopping = AutoFinalize && executionDepth_ == 0;
         if (stopping)
-            interrupt_.Disarm();
+            watch_.Disarm();
         const PyGILState_STATE state = py_.PyGILState_Ensure();
         for (qsizetype i = 0; i < clients_.size(); ++i) {
             EngineClient* client = clients_.at(i);
@@ -226,6 +227,7 @@ void TPythonEngine::Finalize() {
             // The held dictionaries die with the interpreter.
             globalVars_.reset();
             localVars_.reset();
+            RestoreInterpreterSleep();
             PrepareForShutdown();
             py_.StopInterpreter();
         } else {

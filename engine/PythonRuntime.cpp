@@ -78,4 +78,19 @@ PyObject* PythonRuntime::RaiseClosing() {
     return nullptr;
 }
 
+PyObject* PythonRuntime::RaiseStopped() {
+    if (std::this_thread::get_id() == mainThread_)
+        stopRaised_ = quit::Stops();
+    PyErr_SetString(*PyExc_SystemExit, quit::kStoppedMessage);
+    return nullptr;
+}
+
+bool PythonRuntime::StopRaised() const { return stopRaised_ == quit::Stops(); }
+
+PyObject* PythonRuntime::CutShort() {
+    if (std::this_thread::get_id() != mainThread_)
+        return NewNoneRef();
+    return quit::Requested() ? RaiseClosing() : RaiseStopped();
+}
+
 }  // namespace orvexa

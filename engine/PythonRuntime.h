@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 #include <functional>
 #include <thread>
 
@@ -45,12 +47,28 @@ public:
     void SetMainThread(std::thread::id thread) {
         mainThread_ = thread;
         closingRaised_ = false;
+        stopRaised_ = 0;
     }
+    // Whether the calling thread is the one that started the interpreter.
+    bool OnMainThread() const { return std::this_thread::get_id() == mainThread_; }
     // Ends the calling script code because the program closes: sets
     // SystemExit and returns null, for an extension method to return.
     PyObject* RaiseClosing();
+    // Ends the calling script code because it was stopped: the same, with
+    // the text of a stop.
+    PyObject* RaiseStopped();
+    // What a method returns when its wait was cut short, or when it must
+    // not act because the program closes. On the main thread the calling
+    // code ends: RaiseClosing once the program closes, RaiseStopped
+    // otherwise. Another thread gets None: the engine has told every script
+    // thread to end, and its SystemExit comes at the thread's next
+    // instruction (raising here as well could hit it a second time, in its
+    // cleanup).
+    PyObject* CutShort();
     // Whether the main thread's code has been told that the program closes.
     bool ClosingRaised() const { return closingRaised_; }
+    // Whether the main thread's code has been told of the latest stop.
+    bool StopRaised() const;
 
     // Shuts the interpreter down (Py_Finalize), Finalizing() true meanwhile;
     // the module definitions it used go with it.
@@ -66,6 +84,8 @@ protected:
 private:
     std::thread::id mainThread_;
     bool closingRaised_ = false;
+    // The stop (quit::Stops()) the main thread's code was last told of.
+    std::uint64_t stopRaised_ = 0;
 };
 
 }  // namespace orvexa

@@ -71,6 +71,10 @@ public:
     // the desktop bound, which ones fire another way or not at all); empty
     // when there is nothing to tell.
     virtual QString WantedKeysNotice() const { return {}; }
+
+    // Whether wanting keys makes the desktop ask the user (a portal's
+    // dialog) instead of their being seen at once.
+    virtual bool AsksTheDesktop() const { return false; }
 };
 
 }  // namespace orvexa::platform

@@ -26,9 +26,12 @@ public:
     bool Start(Callback callback) override;
     void Stop() override;
     void SetWantedKeys(const QStringList& keyNames) override { wantedKeys = keyNames; }
+    bool AsksTheDesktop() const override { return asksTheDesktop; }
 
     // The key names last asked for.
     QStringList wantedKeys;
+    // True plays a capture that registers the keys with the desktop.
+    bool asksTheDesktop = false;
 
     void Press(std::uint32_t virtualKey, int key = -1);
     void Release(std::uint32_t virtualKey, int key = -1);

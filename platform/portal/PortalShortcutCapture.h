@@ -41,6 +41,7 @@ public:
     void Stop() override;
     void SetWantedKeys(const QStringList& keyNames) override;
     QString WantedKeysNotice() const override;
+    bool AsksTheDesktop() const override { return true; }
 
     int RequestTimeoutMs = 120000;
 

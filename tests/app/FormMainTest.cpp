@@ -83,7 +83,19 @@ TEST_F(FormMain, RunClearsBindGlobalsRunsMainAndStartsTimers) {
     ASSERT_EQ(engine.executed.size(), 1u);
     EXPECT_EQ(engine.executed[0], QStringList{"main"});
     EXPECT_FALSE(main()->Running);
-    EXPECT_TRUE(main()->Binds->GetBind(1)->TimerEnabled()) << "timers start all the same";
+    EXPECT_FALSE(main()->Binds->GetBind(1)->TimerEnabled()) << "a Stop while MAIN ran started the timers";
+    EXPECT_EQ(engine.stops, 1);
+
+    // Run pressed while code runs that may not have other code nested in
+    // it (stopped code still ending) is refused.
+    engine.onExecute = nullptr;
+    engine.mayStart = false;
+    main()->SetRunning(true);
+    EXPECT_FALSE(main()->Running);
+    EXPECT_EQ(engine.executed.size(), 1u);
+    engine.mayStart = true;
+    main()->SetRunning(true);
+    EXPECT_TRUE(main()->Binds->GetBind(1)->TimerEnabled());
     main()->SetRunning(false);
     EXPECT_FALSE(main()->Binds->GetBind(1)->TimerEnabled());
 }
@@ -384,18 +396,35 @@ TEST_F(FormMain, TheNoticeSaysWhetherKeyBindsAreTheDesktopsShortcuts) {
         QStringLiteral("KEY binds become the desktop's global shortcuts when Run arms a script")));
 }
 
-TEST_F(FormMain, RunTellsTheKeyCaptureTheScriptsKeysAndStopForgetsThem) {
-    auto capture = std::make_shared<platform::FakeKeyCapture>();
-    services.keyCapture = capture;
-    test::FakeExecutor engine;
-    dir.Write(QStringLiteral("s.orx"),
-              "//BIND KEY CONTROL-SHIFT-A\na\n//BIND KEY p\nb\n//BIND KEY CONTROL-SHIFT-A\nc\n"
-              "//BIND TIMER 1000\nt\n");
-    windows = CreateWindows(Context());
-    main()->SetExecutor(&engine);
-    main()->show();
-    main()->SetRunning(true);
-    EXPECT_EQ(capture->wantedKeys, (QStringList{"CONTROL-SHIFT-A", "p"}));
-    main()->SetRunning(false);
-    EXPECT_TRUE(capture->wantedKeys.isEmpty());
+TEST_F(FormMain, RunTellsTheKeyCaptureTheScriptsKeysAndTheStopKeyAndStopForgetsThem) {
+    const QByteArray keyBinds = "//BIND KEY CONTROL-SHIFT-A\na\n//BIND KEY p\nb\n//BIND KEY CONTROL-SHIFT-A\nc\n";
+    const QByteArray timerOnly = "//BIND TIMER 1000\nt\n";
+    const struct {
+        bool asksTheDesktop;
+        QByteArray script;
+        QStringList wanted;
+    } cases[] = {
+        {false, keyBinds + timerOnly, {"CONTROL-SHIFT-A", "p", "CONTROL-ALT-SHIFT-S"}},
+        {false, timerOnly, {"CONTROL-ALT-SHIFT-S"}},
+        // A portal's dialog for the stop key alone would greet every Run.
+        {true, keyBinds + timerOnly, {"CONTROL-SHIFT-A", "p", "CONTROL-ALT-SHIFT-S"}},
+        {true, timerOnly, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script.constData());
+        windows = Windows();
+        context.reset();
+        auto capture = std::make_shared<platform::FakeKeyCapture>();
+        capture->asksTheDesktop = c.asksTheDesktop;
+        services.keyCapture = capture;
+        test::FakeExecutor engine;
+        dir.Write(QStringLiteral("s.orx"), c.script);
+        windows = CreateWindows(Context());
+        main()->SetExecutor(&engine);
+        main()->show();
+        main()->SetRunning(true);
+        EXPECT_EQ(capture->wantedKeys, c.wanted);
+        main()->SetRunning(false);
+        EXPECT_TRUE(capture->wantedKeys.isEmpty());
+    }
 }

@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <iterator>
 #include <vector>
 
@@ -237,10 +238,17 @@ TEST_F(Orvex, SleepNestsOtherBindsAndLetsPythonThreadsRun) {
     QTimer tick;
     tick.setInterval(20);
     int nested = 0;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
+    // As the binds do: nothing starts inside the events handled for code
+    // that does not wait; the tick looks again a moment later.
+    std::function<void()> run = [&] {
+        if (!engine->MayStart()) {
+            QTimer::singleShot(5, &tick, run);
+            return;
+        }
         engine->ExecuteLines({"ticks.append(len(ticks))"});
         ++nested;
-    });
+    };
+    QObject::connect(&tick, &QTimer::timeout, run);
     tick.start();
     QElapsedTimer clock;
     clock.start();
@@ -491,20 +499,17 @@ TEST_F(OrvexQtClipboard, ScriptThreadsUseTheClipboardWhileTheScriptWaits) {
     EXPECT_EQ(Eval(*engine, QStringLiteral("orvex.GetClipboard() == 'from a thread \u00e9'")), QStringLiteral("True"));
 }
 
-TEST_F(OrvexQtClipboard, AThreadWhoseCallTheBusyGuiThreadNeverTakesGetsAnErrorAndNothingHappensLater) {
+TEST_F(OrvexQtClipboard, AThreadsCallIsServedWhileTheGuiThreadRunsScriptCodeThatNeverWaits) {
     EXPECT_EQ(Outcome({"orvex.SetClipboard('before')"}), QStringLiteral("ok"));
     // The GUI thread spins in script code that never waits, until the
-    // thread has its answer; then a wait handles what was posted to it
-    // before, the call given up among it.
+    // thread has its answer: the events handled from inside that code
+    // serve the thread's call.
     EXPECT_EQ(
         Outcome({"import threading, time", "said = []", "def use():", "    try:", "        orvex.SetClipboard('late')",
                  "        said.append('set')", "    except RuntimeError as e:", "        said.append(str(e))",
                  "t = threading.Thread(target=use)", "t.start()", "end = time.time() + 10",
-                 "while not said and time.time() < end: pass", "t.join()", "orvex.Sleep(0)"}),
+                 "while not said and time.time() < end: pass", "t.join()"}),
         QStringLiteral("ok"));
-    EXPECT_EQ(Eval(*engine, QStringLiteral("said")),
-              QStringLiteral("[\"The clipboard could not be reached: Orvexa's main thread was busy running script "
-                             "code for 500 ms\"]"));
-    EXPECT_EQ(Eval(*engine, QStringLiteral("repr(orvex.GetClipboard())")), QStringLiteral("'before'"))
-        << "the call given up ran later";
+    EXPECT_EQ(Eval(*engine, QStringLiteral("said")), QStringLiteral("['set']"));
+    EXPECT_EQ(Eval(*engine, QStringLiteral("repr(orvex.GetClipboard())")), QStringLiteral("'late'"));
 }

@@ -1,11 +1,14 @@
 // The bind section format: how a script file becomes a bind table.
 #include "binds/BindParser.h"
 #include "binds/Bindary.h"
+#include "binds/CommentStripper.h"
 #include "tests/support/FakeExecutor.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <QFileInfo>
 
 using namespace orvexa;
 
@@ -25,10 +28,65 @@ struct Parsed {
 
 }  // namespace
 
-TEST(RemoveComments, CutsAtTheFirstHashWithoutTrimming) {
-    EXPECT_EQ(RemoveComments(QStringLiteral("  x = 1  # note # more")), QStringLiteral("  x = 1  "));
-    EXPECT_EQ(RemoveComments(QStringLiteral("print('#')")), QStringLiteral("print('"));
-    EXPECT_EQ(RemoveComments(QStringLiteral("no comment")), QStringLiteral("no comment"));
+// Comment removal as Python reads it: lines in file order, each row one
+// script; what each line keeps.
+struct StripCase {
+    const char* what;
+    QStringList lines;
+    QStringList kept;
+};
+
+class CommentRemoval : public ::testing::TestWithParam<StripCase> {};
+
+TEST_P(CommentRemoval, KeepsWhatPythonReadsAsCode) {
+    CommentStripper stripper;
+    QStringList kept;
+    for (const QString& line : GetParam().lines)
+        kept.append(stripper.Strip(line));
+    EXPECT_EQ(kept, GetParam().kept) << GetParam().what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CommentRemoval,
+    ::testing::Values(
+        // The cases of a plain "#": cut at the first, nothing trimmed.
+        StripCase{"first hash", {"  x = 1  # note # more"}, {"  x = 1  "}},
+        StripCase{"no comment", {"no comment"}, {"no comment"}}, StripCase{"commented header", {"# //BIND MAIN"}, {""}},
+        StripCase{"indented comment", {"   # blanks stay"}, {"   "}},
+        // A "#" inside a string is the string's.
+        StripCase{"double quotes", {"print(\"colour #FF0000\")  # red"}, {"print(\"colour #FF0000\")  "}},
+        StripCase{"single quotes", {"orvex.TypeText('!@#$%^&*()')"}, {"orvex.TypeText('!@#$%^&*()')"}},
+        StripCase{"escaped quote", {"s = 'it\\'s #1' # c"}, {"s = 'it\\'s #1' "}},
+        StripCase{"escaped backslash", {"s = \"a\\\\\" # c"}, {"s = \"a\\\\\" "}},
+        StripCase{"other quote inside", {"s = \"'''#\" # c"}, {"s = \"'''#\" "}},
+        StripCase{"triple over lines",
+                  {"s = '''one # a", "", "two # b''' # c", "# d"},
+                  {"s = '''one # a", "", "two # b''' ", ""}},
+        StripCase{"triple double quotes", {"s = \"\"\"a \" # b\"\"\" # c"}, {"s = \"\"\"a \" # b\"\"\" "}},
+        StripCase{"backslash continues a string", {"s = 'a \\", "#b' # c"}, {"s = 'a \\", "#b' "}},
+        StripCase{"unterminated string ends with its line", {"s = 'a # b", "x # c"}, {"s = 'a # b", "x "}},
+        StripCase{"backslash continues code", {"x = 1 + \\", "# c"}, {"x = 1 + \\", ""}},
+        // Prefixes, in any case and combination.
+        StripCase{"raw", {"p = r'\\d+#' # c"}, {"p = r'\\d+#' "}},
+        StripCase{"raw ending in an escaped quote", {"p = R\"\\\"#\" # c"}, {"p = R\"\\\"#\" "}},
+        StripCase{"bytes", {"b = rB'#' + Br\"#\" + b'#' # c"}, {"b = rB'#' + Br\"#\" + b'#' "}},
+        StripCase{"unicode", {"u = U'#' # c"}, {"u = U'#' "}},
+        StripCase{"word before a quote is no prefix", {"x = bar'#' # c"}, {"x = bar'#' "}},
+        // f-strings: fields are code, with strings and comments of their own.
+        StripCase{"f-string", {"f'{n} #{n}' # c"}, {"f'{n} #{n}' "}},
+        StripCase{"f-string format spec", {"f\"{255:#x}\" # c"}, {"f\"{255:#x}\" "}},
+        StripCase{"string in a field", {"f\"{d['#']}\" # c"}, {"f\"{d['#']}\" "}},
+        StripCase{"same quote in a field", {"f\"{d[\"#\"]}\" # c"}, {"f\"{d[\"#\"]}\" "}},
+        StripCase{"doubled braces", {"Rf'{{#}}' # c"}, {"Rf'{{#}}' "}},
+        StripCase{"named character", {"f'\\N{NUMBER SIGN}#' # c"}, {"f'\\N{NUMBER SIGN}#' "}},
+        StripCase{"comment in a field of a triple f-string",
+                  {"s = f'''{x  # the value", "} #'''  # c"},
+                  {"s = f'''{x  ", "} #'''  "}}));
+
+TEST(RemoveComments, ReadsOneLineAlone) {
+    EXPECT_EQ(RemoveComments(QStringLiteral("print('#')  # c")), QStringLiteral("print('#')  "));
+    EXPECT_EQ(RemoveComments(QStringLiteral("x = '''a # b")), QStringLiteral("x = '''a # b"));
+    EXPECT_EQ(RemoveComments(QStringLiteral("y # c")), QStringLiteral("y "));
 }
 
 TEST(ParseBinds, HeadersStartEntriesInFileOrderAndCodeFollowsThem) {
@@ -100,10 +158,35 @@ TEST(ParseBinds, LastLineHeaderAndCommentOnlyCodeGiveEmptyLists) {
     EXPECT_TRUE(p.at(1).CodeLines.isEmpty());
 }
 
-TEST(ParseBinds, HashInStringLiteralIsCutAndLineEndsAreAnyKind) {
-    Parsed p("//BIND MAIN\r\nprint('a#b')\rx=1\r\n");
-    ASSERT_EQ(p.binds.BindCount(), 1);
-    EXPECT_EQ(p.at(0).CodeLines, (QStringList{"print('a", "x=1"}));
+TEST(ParseBinds, StringsKeepTheirHashesAndLinesAndLineEndsAreAnyKind) {
+    Parsed p("//BIND MAIN\r\nprint('a#b')\rs = '''x # y\n\n# z'''  # c\r\n//BIND KEY A # c '''\nk = 1\n");
+    ASSERT_EQ(p.binds.BindCount(), 2);
+    EXPECT_EQ(p.at(0).CodeLines, (QStringList{"print('a#b')", "s = '''x # y", "", "# z'''  "}))
+        << "an empty line inside a string is the string's";
+    EXPECT_EQ(p.at(1).Argument, QStringLiteral("A")) << "the quotes in the header's comment open no string";
+    EXPECT_EQ(p.at(1).CodeLines, QStringList{"k = 1"});
+}
+
+TEST(ParseBinds, EachCodeLineKnowsItsFileLine) {
+    Parsed p(
+        "//SHORTDESC: places\n"  // 1
+        "//BIND MAIN\n"          // 2
+        "\n"                     // 3
+        "# comment\n"            // 4
+        "x = 1\n"                // 5
+        "   # indented\n"        // 6
+        "y = 2  # trailing\n"    // 7
+        "//BIND KEY A\n"         // 8
+        "z = 3\n");              // 9
+    ASSERT_EQ(p.binds.BindCount(), 2);
+    const SourcePlace& main = p.at(0).Place;
+    EXPECT_EQ(main.fileName, QFileInfo(p.dir.Path() + QStringLiteral("/s.orx")).absoluteFilePath());
+    EXPECT_EQ(p.at(0).CodeLines, (QStringList{"x = 1", "   ", "y = 2  "}));
+    EXPECT_EQ(main.lineNumbers, (QList<int>{5, 6, 7}));
+    ASSERT_TRUE(main.fileLines);
+    EXPECT_EQ(main.fileLines->at(6), QStringLiteral("y = 2  # trailing")) << "the file's lines as read";
+    EXPECT_EQ(p.at(1).Place.lineNumbers, QList<int>{9});
+    EXPECT_EQ(p.at(1).Place.fileLines, main.fileLines) << "one copy of the file for the table";
 }
 
 TEST(ParseBinds, MissingFileClearsTheTable) {

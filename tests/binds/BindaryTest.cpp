@@ -77,11 +77,24 @@ TEST(Timers, TickRunsWithItsOwnTimerOffAndRestartsAfterStop) {
     ASSERT_TRUE(test::RunTimersDueWithin(3 * 20));
     EXPECT_EQ(engine.executed.size(), ticks) << "stopped timers do not tick";
 
-    // Stop pressed while the tick's code runs: the tick re-enables its timer.
+    // Stop pressed while the tick's code runs: the timer stays off.
     engine.onExecute = [&](const QStringList&) { binds.StopTimers(); };
     binds.StartTimers();
-    EXPECT_TRUE(SpinUntil([&] { return engine.executed.size() >= ticks + 2; }));
+    EXPECT_TRUE(SpinUntil([&] { return engine.executed.size() >= ticks + 1; }));
+    ASSERT_TRUE(test::RunTimersDueWithin(3 * 20));
+    EXPECT_FALSE(tick->TimerEnabled());
+    EXPECT_EQ(engine.executed.size(), ticks + 1);
+
+    // While code runs that must not have a tick nested in it, the tick
+    // waits, its timer still on, and runs once that code is over.
+    engine.onExecute = nullptr;
+    engine.mayStart = false;
+    binds.StartTimers();
+    ASSERT_TRUE(test::RunTimersDueWithin(3 * 25));
+    EXPECT_EQ(engine.executed.size(), ticks + 1);
     EXPECT_TRUE(tick->TimerEnabled());
+    engine.mayStart = true;
+    EXPECT_TRUE(SpinUntil([&] { return engine.executed.size() >= ticks + 2; }));
     binds.StopTimers();
 }
 

@@ -1,14 +1,18 @@
 // The main window's side of the hook: installed at the first show, removed
 // at destruction, and each press named and dispatched while running.
 #include "app/FormMain.h"
+#include "app/StopKey.h"
 #include "binds/Bindary.h"
 #include "binds/keyhook.h"
 #include "core/Exception.h"
 #include "platform/fake/FakeKeyCapture.h"
+#include "platform/fake/FakeKeyStore.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/FakeExecutor.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
 
 using namespace orvexa;
 using platform::FakeKeyCapture;
@@ -107,6 +111,75 @@ TEST_F(HookKeystroke, KeysTypedWhileABindRunsAreNamedAsTyped) {
     Deliver();
     EXPECT_EQ(Ran(), (QStringList{"a", "ctrl", "ctrl-shift", "ctrl-shift-b"}));
     EXPECT_EQ(engine.maxDepth, 2) << "dispatched nested inside the running bind";
+}
+
+TEST_F(HookKeystroke, KeysPressedWhileCodeMayNotStartWaitInOrderAndStopDropsThem) {
+    StartWith(kScript);
+    main()->SetRunning(true);
+    engine.mayStart = false;
+    capture->Feed("+A -A +CONTROL -CONTROL");
+    Deliver();
+    EXPECT_TRUE(engine.executed.empty()) << "a bind started inside code that may not have one nested";
+    engine.mayStart = true;
+    QElapsedTimer clock;
+    clock.start();
+    while (engine.executed.size() < 2 && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(Ran(), (QStringList{"a", "ctrl"}));
+
+    // Keys still waiting when the script stops are dropped: after Run, only
+    // what is typed then runs.
+    engine.mayStart = false;
+    capture->Feed("+A -A");
+    Deliver();
+    main()->SetRunning(false);
+    engine.mayStart = true;
+    main()->SetRunning(true);
+    capture->Feed("+SHIFT -SHIFT");
+    Deliver();
+    EXPECT_EQ(Ran(), (QStringList{"a", "ctrl", "shift"}));
+}
+
+TEST_F(HookKeystroke, TheStopKeyStopsTheScriptAndRunsNoBindOfItsName) {
+    StartWith("//BIND KEY CONTROL-ALT-SHIFT-S\nbind-of-the-stop-key\n//BIND KEY A\na\n");
+    main()->SetRunning(true);
+    capture->Feed("+CONTROL +ALT +SHIFT +S -S -SHIFT -ALT -CONTROL");
+    Deliver();
+    EXPECT_FALSE(main()->Running);
+    EXPECT_EQ(engine.stops, 1);
+    EXPECT_TRUE(engine.executed.empty());
+    // Pressed again with nothing running, it stops again (stopped code that
+    // caught its SystemExit is told once more).
+    capture->Feed("+CONTROL +ALT +SHIFT +S -S -SHIFT -ALT -CONTROL");
+    Deliver();
+    EXPECT_EQ(engine.stops, 2);
+}
+
+TEST_F(HookKeystroke, TheStopKeyIsTheKeyStoresOrNone) {
+    auto store = std::make_shared<platform::FakeKeyStore>();
+    services.keyStore = store;
+    store->WriteDefaultValue(QString::fromLatin1(kStopKeyStoreKey), QStringLiteral("CONTROL-p"));
+    StartWith("//BIND KEY CONTROL-ALT-SHIFT-S\nctrl-alt-shift-s\n");
+    main()->SetRunning(true);
+    capture->Feed("+CONTROL +ALT +SHIFT +S -S -SHIFT -ALT -CONTROL");
+    Deliver();
+    EXPECT_EQ(Ran(), QStringList{"ctrl-alt-shift-s"}) << "no longer the stop key";
+    EXPECT_EQ(main()->ButtonRun->toolTip(), QStringLiteral("Stops the script. CONTROL-p stops it from any window."));
+    capture->Feed("+CONTROL +F1 -F1 -CONTROL");
+    Deliver();
+    EXPECT_FALSE(main()->Running);
+
+    // An empty entry: no stop key at all.
+    windows = Windows();
+    store->WriteDefaultValue(QString::fromLatin1(kStopKeyStoreKey), QString());
+    engine.executed.clear();
+    StartWith("//BIND KEY CONTROL-ALT-SHIFT-S\nctrl-alt-shift-s\n");
+    main()->SetRunning(true);
+    capture->Feed("+CONTROL +ALT +SHIFT +S -S -SHIFT -ALT -CONTROL +CONTROL +F1 -F1 -CONTROL");
+    Deliver();
+    EXPECT_TRUE(main()->Running);
+    EXPECT_EQ(Ran(), QStringList{"ctrl-alt-shift-s"});
+    EXPECT_TRUE(main()->ButtonRun->toolTip().isEmpty());
 }
 
 TEST_F(HookKeystroke, RepeatsDispatchAgainReleasesNever) {

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <csignal>
@@ -317,6 +318,60 @@ TEST(CommandLineRun, KeyBindFiresOnAKeySentThroughXtest) {
     orvexa.Signal(SIGTERM);
     EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.Err().toStdString();
     EXPECT_EQ(orvexa.Out(), "armed\npressed CONTROL-SHIFT-K\npressed K\n");
+}
+
+TEST(CommandLineRun, HashesInStringsAreTheStringsAndErrorsNameTheFileAndLine) {
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("strings.orx"),
+              "//BIND MAIN\n"
+              "print('single #1', \"double #2\")  # a comment\n"
+              "print('''triple #3\n"
+              "\n"
+              "# still the string''')\n"
+              "print(r'raw #4', b'bytes #5'.decode(), f'{4 + 2} #6', Rb\"#7\".decode())\n"
+              "print(undefined)  # line 7\n");
+    const QString file = QFileInfo(dir.Path() + QStringLiteral("/strings.orx")).absoluteFilePath();
+    const Finished f = RunToEnd(dir.Path(), {QStringLiteral("--run"), QStringLiteral("strings.orx")});
+    EXPECT_EQ(f.code, 1) << Show(f);
+    EXPECT_EQ(f.out, "single #1 double #2\ntriple #3\n\n# still the string\nraw #4 bytes #5 6 #6 #7\n") << Show(f);
+    EXPECT_TRUE(f.err.contains(QStringLiteral("File \"%1\", line 7, in <module>").arg(file).toUtf8())) << Show(f);
+    EXPECT_TRUE(f.err.contains("print(undefined)  # line 7")) << Show(f);
+
+    dir.Write(QStringLiteral("syntax.orx"), "//SHORTDESC: s\n//BIND MAIN\n\nx = 1\nif x  # no colon\n    pass\n");
+    const Finished s = RunToEnd(dir.Path(), {QStringLiteral("--run"), QStringLiteral("syntax.orx")});
+    EXPECT_EQ(s.code, 1) << Show(s);
+    EXPECT_TRUE(s.err.contains(
+        QStringLiteral("File \"%1/syntax.orx\", line 5").arg(QFileInfo(dir.Path()).absoluteFilePath()).toUtf8()))
+        << Show(s);
+    EXPECT_TRUE(s.err.contains("SyntaxError")) << Show(s);
+}
+
+TEST(CommandLineRun, TheStopKeyEndsAMainThatNeverReturns) {
+    platform::KeyInjector keys;
+    ASSERT_TRUE(keys.Ok());
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("loop.orx"),
+              "//BIND MAIN\n"
+              "try:\n"
+              "    print('looping', flush=True)\n"
+              "    while True:\n"
+              "        pass\n"
+              "finally:\n"
+              "    print('finally ran', flush=True)\n");
+    Orvexa orvexa(dir.Path(), {QStringLiteral("--run"), QStringLiteral("loop.orx")});
+    ASSERT_TRUE(orvexa.WaitForOutput("looping\n")) << orvexa.Err().toStdString();
+    QElapsedTimer since;
+    since.start();
+    for (const int held : {vk::Control, vk::Menu, vk::Shift})
+        keys.Key(held, true);
+    keys.Key('S', true);
+    keys.Key('S', false);
+    for (const int held : {vk::Shift, vk::Menu, vk::Control})
+        keys.Key(held, false);
+    keys.Sync();
+    EXPECT_EQ(orvexa.WaitForExit(5000), 0) << orvexa.Err().toStdString();
+    EXPECT_LT(since.elapsed(), kQuitBudgetMs);
+    EXPECT_EQ(orvexa.Out(), "looping\nfinally ran\n") << orvexa.Err().toStdString();
 }
 
 TEST(CommandLineRun, BadCommandLinesEndWithCode2AndSayWhy) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -37,14 +38,23 @@ protected:
     }
     static TPythonEngine& engine() { return *engine_; }
 
-    // Runs lines and returns the raised engine error (null when none).
+    // Runs lines (or any work) and returns the raised engine error (null
+    // when none).
     std::exception_ptr Run(const QStringList& lines) {
+        return RunWork([&] { engine().ExecuteLines(lines); });
+    }
+    static std::exception_ptr RunWork(const std::function<void()>& work) {
         try {
-            engine().ExecuteLines(lines);
+            work();
         } catch (...) {
             return std::current_exception();
         }
         return nullptr;
+    }
+    // A Python string literal of a text.
+    static QString PythonLiteral(const QString& text) {
+        return u'\'' + QString(text).replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'")) +
+               u'\'';
     }
 
     static TPythonEngine* engine_;
@@ -102,6 +112,38 @@ TEST_F(Execution, SyntaxErrorOnThirdLineGivesItsFields) {
     EXPECT_EQ(e.FileName, QStringLiteral("<string>"));
     EXPECT_EQ(e.Message(), QStringLiteral("SyntaxError: invalid syntax (line 3, offset 9): 'c = = 3'"));
     EXPECT_TRUE(test::CapturedStderr(engine()).contains(QStringLiteral("SyntaxError")));
+}
+
+// Code read from a script file is compiled at its lines of the file: errors
+// name the file and the line there, and show the line as the file has it.
+TEST_F(Execution, ErrorsOfCodeFromAFileNameTheFileAndItsLine) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("signature.orx"));
+    const QStringList fileLines{
+        "//BIND MAIN", "", "x = 1  # one", "# a comment", "if x  # unfinished", "", "", "print(undefined)  # the typo"};
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::WriteOnly));
+    written.write(fileLines.join(u'\n').toUtf8() + '\n');
+    written.close();
+    SourcePlace place{file, std::make_shared<const QStringList>(fileLines), {3, 8}};
+
+    EXPECT_THROW(engine().ExecuteLinesAt({"x = 1  ", "print(undefined)  "}, place), EPyNameError);
+    ASSERT_EQ(engine().Traceback().ItemCount(), 1);
+    EXPECT_EQ(engine().Traceback().Item(0).FileName, file);
+    EXPECT_EQ(engine().Traceback().Item(0).LineNo, 8);
+    const QString printed = test::CapturedStderr(engine());
+    EXPECT_TRUE(printed.contains(QStringLiteral("File \"%1\", line 8, in <module>").arg(file)))
+        << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("print(undefined)  # the typo"))) << printed.toStdString();
+    engine().ExecuteLines({"import linecache", "cached = linecache.getline(" + PythonLiteral(file) + ", 8)"});
+    EXPECT_EQ(Eval(engine(), "cached"), QStringLiteral("print(undefined)  # the typo\n"));
+
+    place.lineNumbers = {3, 5};
+    const auto e = Caught<EPySyntaxError>(RunWork([&] { engine().ExecuteLinesAt({"x = 1", "if x"}, place); }));
+    EXPECT_EQ(e.LineNumber, 5);
+    EXPECT_EQ(e.FileName, file);
+    // As the file has it (or, before 3.10, as compiled).
+    EXPECT_TRUE(e.LineText.startsWith(QStringLiteral("if x"))) << e.LineText.toStdString();
 }
 
 TEST_F(Execution, IndentationErrorIsASyntaxErrorWithItsOwnName) {
@@ -430,10 +472,18 @@ TEST_F(Execution, WaitWithoutTheLockRunsEventsAndThreads) {
     // keeps counting while the waiting code has given up the lock, and ends
     // the wait once it has counted six and the event's code ran.
     int depthInEvent = 0;
-    QTimer::singleShot(20, [&] {
+    // As the binds do, the event waits while code runs that does not wait.
+    // (A retry still pending at the end goes with `scope`.)
+    QObject scope;
+    std::function<void()> event = [&] {
+        if (!engine().MayStart()) {
+            QTimer::singleShot(5, &scope, event);
+            return;
+        }
         depthInEvent = engine().ExecutionDepth();
         engine().ExecuteLines({"from_event = outer_value + 5"});
-    });
+    };
+    QTimer::singleShot(20, &scope, event);
     const QTemporaryDir dir;
     const QString counted = dir.filePath(QStringLiteral("counted"));
     ASSERT_EQ(Run({"import enginetest, threading, time", "outer_value = 1", "ticks = 0", "before_wait = None",
@@ -471,6 +521,66 @@ TEST_F(Execution, FinalizeInsideAnExecutionLeavesTheInterpreterUp) {
     EXPECT_TRUE(engine().IsInitialized());
     EXPECT_EQ(&GetRunningEngine(), &engine());
     EXPECT_EQ(Eval(engine(), "survived"), QStringLiteral("True"));
+}
+
+// Code that runs without ever returning (computing, or asleep in
+// time.sleep): the program's events are still handled from inside it (no
+// code starts there), and Stop ends it where it is with SystemExit, which
+// runs its finally block and is no error of the script's.
+TEST_F(Execution, CodeThatNeverReturnsStillHandlesEventsAndStopEndsIt) {
+    int reported = 0;
+    engine().OnErrorReported = [&] { ++reported; };
+    // (A loop that is the first statement of its try block would escape it
+    // on 3.11 and 3.12, which leave such a block when an exception is raised
+    // at the loop's jump back; Ctrl+C in plain Python does the same.)
+    for (const char* body : {"    while True: pass", "    time.sleep(60)"}) {
+        SCOPED_TRACE(body);
+        bool handled = false;
+        bool mayStartInside = true;
+        QTimer::singleShot(100, [&] {
+            handled = true;
+            mayStartInside = engine().MayStart();
+            engine().StopCode();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        const auto e = Caught<EPySystemExit>(Run({"import time", "ended = False", "try:", "    started = True",
+                                                  QString::fromLatin1(body), "finally:", "    ended = True"}));
+        EXPECT_LT(clock.elapsed(), 1000);
+        EXPECT_TRUE(handled);
+        EXPECT_FALSE(mayStartInside) << "code could start inside code that does not return";
+        EXPECT_EQ(e.Message(), QStringLiteral("SystemExit: The script was stopped"));
+        EXPECT_EQ(Eval(engine(), "ended"), QStringLiteral("True"));
+        EXPECT_TRUE(engine().MayStart());
+    }
+    EXPECT_EQ(test::CapturedStderr(engine()), QString()) << "a stop is no error to print";
+    EXPECT_EQ(reported, 0);
+    EXPECT_NE(Run({"1/0"}), nullptr);
+    EXPECT_EQ(reported, 1);
+    engine().OnErrorReported = nullptr;
+    // time.sleep still sleeps its whole time, on any thread.
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(Run({"import threading, time", "napper = threading.Thread(target=time.sleep, args=(0.1,))",
+                   "napper.start()", "time.sleep(0.15)", "napper.join()"}),
+              nullptr);
+    EXPECT_GE(clock.elapsed(), 150);
+}
+
+// Stop ends the script's threads too, each at its next instruction: one
+// that computes, one that keeps falling asleep.
+TEST_F(Execution, StopEndsTheScriptsThreads) {
+    ASSERT_EQ(Run({"import threading, time", "ended = []", "def compute():", "    try:", "        while True:",
+                   "            pass", "    finally:", "        ended.append('compute')",
+                   "def doze():", "    try:", "        while True:", "            time.sleep(0.01)",
+                   "    finally:", "        ended.append('doze')", "threads = [threading.Thread(target=compute),",
+                   "           threading.Thread(target=doze, daemon=True)]", "for t in threads: t.start()"}),
+              nullptr);
+    engine().StopCode();
+    // The next execution starts once the threads have been told.
+    ASSERT_EQ(Run({"for t in threads: t.join(5)", "alive = [t.is_alive() for t in threads]"}), nullptr);
+    EXPECT_EQ(Eval(engine(), "alive"), QStringLiteral("[False, False]"));
+    EXPECT_EQ(Eval(engine(), "sorted(ended)"), QStringLiteral("['compute', 'doze']"));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -293,6 +294,7 @@ TEST_F(Lifecycle, ShutdownSurvivesThreadsOpenFilesAndAPartialLine) {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("left-open.txt"));
     const QString finished = dir.filePath(QStringLiteral("finished.txt"));
+    const QString rounds = dir.filePath(QStringLiteral("rounds.txt"));
     auto engine = test::StartEngine();
     test::AddTestModule(*engine);
     test::WrittenText().clear();
@@ -306,6 +308,13 @@ TEST_F(Lifecycle, ShutdownSurvivesThreadsOpenFilesAndAPartialLine) {
         "    while True:",
         "        time.sleep(0.01)",
         "threading.Thread(target=forever).start()",
+        "rounds = open('" + rounds + "', 'w')",
+        "def counting():",
+        "    while True:",
+        "        rounds.write('.')",
+        "        rounds.flush()",
+        "        time.sleep(0.05)",
+        "threading.Thread(target=counting).start()",
         "threading.Thread(target=forever, daemon=True).start()",
         "blocked = threading.Event()",
         "threading.Thread(target=blocked.wait).start()",
@@ -318,7 +327,14 @@ TEST_F(Lifecycle, ShutdownSurvivesThreadsOpenFilesAndAPartialLine) {
         "left_open.write('kept')",
         "atexit.register(lambda: print('said at exit'))",
     });
+    const qint64 roundsBefore = QFileInfo(rounds).size();
+    QElapsedTimer shutdown;
+    shutdown.start();
     engine->Finalize();
+    // A thread left running sleeps for real while the interpreter stops:
+    // at most one round per 50 ms, where a sleep that returned at once
+    // would make thousands.
+    EXPECT_LE(QFileInfo(rounds).size() - roundsBefore, shutdown.elapsed() / 50 + 2);
     EXPECT_FALSE(engine->IsInitialized());
     EXPECT_EQ(test::WrittenText(), QStringLiteral("partial")) << "late output went to the process's own stdout";
     QFile kept(file);

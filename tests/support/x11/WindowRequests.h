@@ -22,6 +22,26 @@ bool WindowExists(Display* display, unsigned long window);
 // Returns once the server has handled every request sent so far.
 void Sync(Display* display);
 
+// Asks a top-level window to close as its close box does: the
+// WM_DELETE_WINDOW message a window manager sends it.
+void RequestClose(Display* display, unsigned long window);
+// Whether the window is on the screen now (mapped, and its parents too).
+bool OnScreen(Display* display, unsigned long window);
+// The window's rectangle on the screen: left, top, width, height; all 0
+// when it does not exist.
+struct ScreenRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+ScreenRect RectOnScreen(Display* display, unsigned long window);
+// The same with the window manager's frame: the rectangle of the window's
+// ancestor that is a child of the root window, borders included.
+ScreenRect FrameOnScreen(Display* display, unsigned long window);
+// The default screen's rectangle (its root window's).
+ScreenRect ScreenOf(Display* display);
+
 // The error code of a request on a window that does not exist.
 int BadWindowError();
 
