@@ -4,6 +4,7 @@
 #include "app/about.h"
 #include "app/hllabel.h"
 #include "automation/ProgramContext.h"
+#include "automation/py.h"
 #include "editor/ScriptEdit.h"
 #include "extension/output.h"
 
@@ -41,6 +42,7 @@ Windows CreateWindows(ProgramContext& context) {
     windows.FormMain = std::make_unique<TFormMain>(context);
     windows.FormScriptEditor = new TFormScriptEditor(windows.FormMain.get());
     windows.FormScriptEditor->SetDialogs(context.Services().dialogs);
+    windows.FormScriptEditor->SetModuleMethods(OrvexModuleName(), OrvexMethodDocs());
     windows.FormOutput = std::make_unique<TFormOutput>();
     windows.FormMain->SetPeers(windows.FormScriptEditor.get(), windows.FormOutput.get());
     windows.FormMain->SetAbout(windows.FormAbout.get());

@@ -4,6 +4,8 @@
 #include "core/ScriptText.h"
 #include "editor/ScriptEdit.h"
 #include "editor/ScriptHost.h"
+#include "editor/ScriptLexer.h"
+#include "editor/ScriptTextEdit.h"
 #include "platform/fake/ScriptedDialogs.h"
 #include "tests/support/Bytes.h"
 #include "tests/support/QtPrinters.h"
@@ -15,12 +17,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 
 #include <memory>
 
@@ -54,7 +52,24 @@ protected:
         editor.EditFileName = name;
         editor.show();  // what the main window's modal showing does first
     }
-    void Type(const QString& text) { editor.RichEditScript->insertPlainText(text); }
+    // Typed at the caret: each line break as the Return key.
+    void Type(const QString& text) {
+        const QStringList lines = text.split(u'\n');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                QTest::keyClick(editor.RichEditScript, Qt::Key_Return);
+            editor.RichEditScript->replaceSelectedText(lines.at(i));
+        }
+    }
+    QString Text() const { return editor.RichEditScript->RawText(); }
+    // Puts the caret at a line's start (from 0) plus a number of bytes.
+    void CaretAt(int line, int index = 0) { editor.RichEditScript->setCursorPosition(line, index); }
+    QColor TextColour(int style) const {
+        const long bgr = editor.RichEditScript->SendScintilla(QsciScintillaBase::SCI_STYLEGETFORE,
+                                                              static_cast<unsigned long>(style));
+        return QColor(static_cast<int>(bgr & 0xff), static_cast<int>((bgr >> 8) & 0xff),
+                      static_cast<int>((bgr >> 16) & 0xff));
+    }
 
     test::WorkingDir dir;
     std::shared_ptr<platform::ScriptedDialogs> scripted = std::make_shared<platform::ScriptedDialogs>();
@@ -70,7 +85,7 @@ TEST_F(Editor, ShowingLoadsTheFileStopsTheHostAndIsEditable) {
     dir.Write(QStringLiteral("a.orx"), "//BIND MAIN\r\nprint(1)\r\n");
     Open(QStringLiteral("a.orx"));
     EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit - a.orx"));
-    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("//BIND MAIN\nprint(1)\n"));
+    EXPECT_EQ(Text(), QStringLiteral("//BIND MAIN\r\nprint(1)\r\n"));
     EXPECT_FALSE(editor.Modified);
     EXPECT_FALSE(editor.TestRunning);
     EXPECT_FALSE(editor.RichEditScript->isReadOnly());
@@ -97,7 +112,7 @@ TEST_F(Editor, UnsavedWorkIsAskedAboutAndNoKeepsIt) {
     editor.MenuFileNewClick();
     EXPECT_EQ(dialogs->TextsOf(QStringLiteral("confirm")), QStringList{"You have not saved your work, are you sure?"});
     EXPECT_EQ(editor.EditFileName, QStringLiteral("a.orx"));
-    EXPECT_TRUE(editor.RichEditScript->toPlainText().startsWith(u'y'));
+    EXPECT_TRUE(Text().startsWith(u'y'));
 
     dialogs->confirmAnswers.push_back(false);
     editor.close();
@@ -127,16 +142,12 @@ TEST_F(Editor, AFileThatIsNotUtf8ShowsItsLatin1CharactersAndEveryByteSurvivesASa
     bytes += "'\r\nprint(s)\r\n";
     dir.Write(QStringLiteral("high.orx"), bytes);
     Open(QStringLiteral("high.orx"));
-    QString shown = QString::fromLatin1(bytes);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    // toPlainText() would show the no-break space (0xA0) as a blank.
-    QString raw = editor.RichEditScript->document()->toRawText();
-    EXPECT_EQ(raw.replace(QChar::ParagraphSeparator, u'\n'), shown);
+    EXPECT_EQ(Text(), QString::fromLatin1(bytes));
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("high.orx")), bytes);
 
     // An edit elsewhere leaves the bytes it did not touch as they were.
-    editor.RichEditScript->moveCursor(QTextCursor::End);
+    editor.RichEditScript->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
     Type(QStringLiteral("x = 1\n"));
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("high.orx")), bytes + "x = 1\r\n");
@@ -157,7 +168,7 @@ TEST_F(Editor, AByteOrderMarkAndCrLineEndsSurviveASave) {
     const QByteArray bytes = "\xef\xbb\xbfx = 'caf\xc3\xa9'\rprint(x)\r";
     dir.Write(QStringLiteral("mac.orx"), bytes);
     Open(QStringLiteral("mac.orx"));
-    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("x = 'caf\u00e9'\nprint(x)\n"));
+    EXPECT_EQ(Text(), QStringLiteral("x = 'caf\u00e9'\rprint(x)\r"));
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("mac.orx")), bytes);
 }
@@ -166,7 +177,7 @@ TEST_F(Editor, AUtf8SequenceCutShortAtTheEndIsShownAndKept) {
     const QByteArray bytes = "x = 1 # caf\xc3";
     dir.Write(QStringLiteral("cut.orx"), bytes);
     Open(QStringLiteral("cut.orx"));
-    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("x = 1 # caf\u00c3"));
+    EXPECT_EQ(Text(), QStringLiteral("x = 1 # caf\u00c3"));
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("cut.orx")), bytes);
 }
@@ -175,29 +186,27 @@ TEST_F(Editor, EveryLineKeepsItsOwnLineEndAndNewLinesTakeTheMostUsedOne) {
     const QByteArray bytes = "a\r\nbc\nd\re\r\n";
     dir.Write(QStringLiteral("mixed.orx"), bytes);
     Open(QStringLiteral("mixed.orx"));
-    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("a\nbc\nd\ne\n"));
+    EXPECT_EQ(Text(), QString::fromLatin1(bytes));
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("mixed.orx")), bytes);
 
     // Lines joined and broken again as they were keep their ends.
-    QTextCursor cursor(editor.RichEditScript->document()->findBlockByNumber(2));
-    cursor.deletePreviousChar();
-    editor.RichEditScript->undo();
+    CaretAt(2);
+    QTest::keyClick(editor.RichEditScript, Qt::Key_Backspace);
+    editor.MenuEditUndo->trigger();
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("mixed.orx")), bytes);
 
     // A line broken in two: the new break is the file's CR LF, the old end
     // stays after the second half.
-    cursor = QTextCursor(editor.RichEditScript->document()->findBlockByNumber(1));
-    cursor.movePosition(QTextCursor::NextCharacter);
-    editor.RichEditScript->setTextCursor(cursor);
+    CaretAt(1, 1);
     Type(QStringLiteral("\n"));
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("mixed.orx")), "a\r\nb\r\nc\nd\re\r\n");
 
     // Two lines joined: the end between them goes, the others stay.
-    cursor = QTextCursor(editor.RichEditScript->document()->findBlockByNumber(3));
-    cursor.deletePreviousChar();
+    CaretAt(3);
+    QTest::keyClick(editor.RichEditScript, Qt::Key_Backspace);
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("mixed.orx")), "a\r\nb\r\ncd\re\r\n");
 }
@@ -227,10 +236,9 @@ TEST_F(Editor, ALatin1FileThatWouldReadAsUtf8OnceEditedReadsBackAsShown) {
     // The last byte alone makes the file Latin-1: its first line shows "cafÃ©".
     dir.Write(QStringLiteral("l.orx"), "caf\xc3\xa9\n\xe9");
     Open(QStringLiteral("l.orx"));
-    ASSERT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("caf\u00c3\u00a9\n\u00e9"));
-    editor.RichEditScript->moveCursor(QTextCursor::End);
-    QTextCursor cursor = editor.RichEditScript->textCursor();
-    cursor.deletePreviousChar();
+    ASSERT_EQ(Text(), QStringLiteral("caf\u00c3\u00a9\n\u00e9"));
+    editor.RichEditScript->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+    QTest::keyClick(editor.RichEditScript, Qt::Key_Backspace);
     editor.MenuFileSaveClick();
     EXPECT_EQ(ReadScriptLines(QStringLiteral("l.orx")), QStringList{QStringLiteral("caf\u00c3\u00a9")});
 }
@@ -258,7 +266,7 @@ TEST_F(Editor, EntriesThatAreNoFilesOpenAsANewScriptAndHugeFilesFail) {
     dir.MakeFifo(QStringLiteral("pipe.orx"));
     Open(QStringLiteral("pipe.orx"));  // would wait for a writer for ever if opened
     EXPECT_EQ(editor.EditFileName, QStringLiteral("new0.orx"));
-    EXPECT_TRUE(editor.RichEditScript->toPlainText().isEmpty());
+    EXPECT_TRUE(Text().isEmpty());
 
     dir.MakeUnreadable(QStringLiteral("huge.orx"));
     try {
@@ -336,7 +344,8 @@ TEST_F(Editor, RunSavesGreysAndArmsStopRestores) {
     editor.MenuFileRunClick();
     EXPECT_TRUE(editor.TestRunning);
     EXPECT_TRUE(editor.RichEditScript->isReadOnly());
-    EXPECT_EQ(editor.RichEditScript->palette().color(QPalette::Text), QColor(128, 128, 128));
+    for (int style : {ScriptLexer::Default, ScriptLexer::Keyword, ScriptLexer::BindHeader})
+        EXPECT_EQ(TextColour(style), QColor(128, 128, 128)) << style;
     EXPECT_EQ(editor.ButtonRun->text(), QStringLiteral("&Stop"));
     EXPECT_EQ(editor.MenuFileRun->text(), QStringLiteral("&Stop"));
     EXPECT_FALSE(editor.MenuFileNew->isEnabled());
@@ -346,7 +355,8 @@ TEST_F(Editor, RunSavesGreysAndArmsStopRestores) {
     editor.MenuFileRunClick();
     EXPECT_FALSE(editor.TestRunning);
     EXPECT_FALSE(editor.RichEditScript->isReadOnly());
-    EXPECT_EQ(editor.RichEditScript->palette().color(QPalette::Text), QColor(0, 0, 0));
+    EXPECT_EQ(TextColour(ScriptLexer::Default), editor.RichEditScript->palette().color(QPalette::Text));
+    EXPECT_NE(TextColour(ScriptLexer::Keyword), QColor(128, 128, 128));
     EXPECT_EQ(editor.ButtonRun->text(), QStringLiteral("&Run"));
     EXPECT_TRUE(editor.MenuFileOpen->isEnabled());
     EXPECT_EQ(host.calls.last(), QStringLiteral("stop"));
@@ -406,7 +416,7 @@ TEST_F(Editor, ShownItTypesIntoTheTextAndReturnStartsNothing) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_FALSE(editor.TestRunning);
     EXPECT_TRUE(host.calls.isEmpty()) << host.calls.join(u',').toStdString();
-    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("\nx = 1\n"));
+    EXPECT_EQ(Text(), QStringLiteral("\nx = 1\n"));
 }
 
 TEST_F(Editor, EscapeKeepsTheWindowOpen) {
