@@ -99,6 +99,8 @@ FindBar::FindBar(ScriptTextEdit* edit, QWidget* parent) : QFrame(parent), edit_(
     for (QWidget* row : {findRow_, replaceRow_, lineRow_})
         rows->addWidget(row);
 
+    for (QWidget* field : std::initializer_list<QWidget*>{FindField, ReplaceField, LineField})
+        field->installEventFilter(this);
     connect(FindField, &QLineEdit::textEdited, this, &FindBar::FindAsTyped);
     connect(ButtonNext, &QPushButton::clicked, this, [this] { FindAgain(true); });
     connect(ButtonPrevious, &QPushButton::clicked, this, [this] { FindAgain(false); });
@@ -189,24 +191,31 @@ void FindBar::SetReadOnly(bool readOnly) {
         widget->setEnabled(!readOnly);
 }
 
-void FindBar::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Escape:
+bool FindBar::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QFrame::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape) {
         Close();
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (ReplaceField->hasFocus())
-            ReplaceOneClick();
-        else if (LineField->hasFocus())
-            GoClick();
-        else
-            FindAgain(!(event->modifiers() & Qt::ShiftModifier));
-        break;
-    default:
+        return true;
+    }
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return QFrame::eventFilter(watched, event);
+    if (watched == ReplaceField)
+        ReplaceOneClick();
+    else if (watched == LineField)
+        GoClick();
+    else
+        FindAgain(!(key->modifiers() & Qt::ShiftModifier));
+    return true;
+}
+
+void FindBar::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Escape) {
         QFrame::keyPressEvent(event);
         return;
     }
+    Close();
     event->accept();
 }
 

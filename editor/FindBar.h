@@ -53,6 +53,8 @@ public:
     QLabel* Status = nullptr;
 
 protected:
+    // Return and Escape in the fields.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -197,6 +197,8 @@ void MethodCompletion::CharAdded(int character) {
         ShowListAt(caret);
     else if (character == '(')
         ShowCallTipAt(caret);
+    else
+        FollowCaret();
 }
 
 void MethodCompletion::FollowCaret() {

@@ -316,10 +316,9 @@ int StyleLine(std::string_view line, int in, std::vector<unsigned char>& styles,
         out |= kInDescription | kDescriptionSeen;
     } else if (Contains(line, kShortMarker) || Contains(line, kLongMarker) || Contains(line, kEndLongMarker)) {
         whole(ScriptLexer::Header);
-    } else if (line.find_first_not_of(" \t\f") != std::string_view::npos) {
-        whole(ScriptLexer::Unused);
-        endStyle = ScriptLexer::Default;
     }
+    // Other lines before the first bind are styled as the code being
+    // written that they most likely are.
     return out;
 }
 
@@ -350,7 +349,6 @@ const std::array<Look, ScriptLexer::kStyleCount> kLooks = {{
     {0x5b2c9f, 0xc5a5f5, 0xf1ecf9, 0x332d45},  // Header
     {0x4d4266, 0xc0b6d6, 0xf1ecf9, 0x332d45},  // Description
     {0x00508a, 0x9cdcfe, 0xdcebf7, 0x1e3a50},  // BindHeader
-    {0x8a8a8a, 0x7a7a7a, 0, 0},                // Unused
 }};
 
 }  // namespace
@@ -359,8 +357,8 @@ ScriptLexer::ScriptLexer(QObject* parent) : QsciLexerCustom(parent) {}
 
 QString ScriptLexer::description(int style) const {
     static const std::array<const char*, kStyleCount> names = {
-        "Default",  "Comment",   "Number", "String",      "Unclosed string",  "Keyword",     "Function or class name",
-        "Operator", "Decorator", "Module", "Header line", "Long description", "Bind header", "Unused line"};
+        "Default",  "Comment",   "Number", "String",      "Unclosed string",  "Keyword",    "Function or class name",
+        "Operator", "Decorator", "Module", "Header line", "Long description", "Bind header"};
     return style >= 0 && style < kStyleCount ? QString::fromLatin1(names[static_cast<size_t>(style)]) : QString();
 }
 

@@ -10,14 +10,12 @@ class QPalette;
 namespace orvexa {
 
 // Styles a script file as the program reads it. The built-in Python lexer
-// reads a file as one program; a script is not one: the lines before its
-// first bind header are never run (its header lines, its long description
-// in free text, where an apostrophe opens no string), and each bind
-// section's code is a program of its own, from its "//BIND" line to the
-// next. So this lexer knows the sections, and reads each section's code as
-// Python's tokenizer does (strings with their prefixes, escapes, triple
-// quotes and f-string fields; comments only outside strings; keywords,
-// numbers, definitions, decorators).
+// reads a file as one program; a script is not one: its header lines and
+// its long description in free text (where an apostrophe opens no string)
+// come before its first bind header, and each bind section's code is a
+// program of its own, from its "//BIND" line to the next. So this lexer knows the sections, and reads each section's
+// code as Python's tokenizer does (strings with their prefixes, escapes, triple quotes and f-string fields; comments
+// only outside strings; keywords, numbers, definitions, decorators).
 //
 // Each line's state at its end (the section kind, the long description, a
 // string still open) is kept as the line's Scintilla line state, so that
@@ -39,7 +37,6 @@ public:
         Header,       // //SHORTDESC:, //LONGDESC: and //ENDLONGDESC lines
         Description,  // the long description's lines
         BindHeader,   // a //BIND line
-        Unused,       // other lines before the first bind: never run
         kStyleCount
     };
 

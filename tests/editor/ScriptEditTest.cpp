@@ -2,6 +2,7 @@
 // the test run handed to its host.
 #include "core/Exception.h"
 #include "core/ScriptText.h"
+#include "editor/FindBar.h"
 #include "editor/ScriptEdit.h"
 #include "editor/ScriptHost.h"
 #include "editor/ScriptLexer.h"
@@ -15,9 +16,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
 #include <memory>
@@ -446,4 +451,98 @@ TEST_F(Editor, TheOutputButtonGivesTheFocusBackToTheText) {
     editor.MenuWindowsOutput->trigger();
     EXPECT_TRUE(output.isVisible());
     EXPECT_EQ(QApplication::focusWidget(), editor.RichEditScript);
+}
+
+TEST_F(Editor, CtrlSSavesAndTheCaptionMarksUnsavedChanges) {
+    dir.Write(QStringLiteral("a.orx"), "x\n");
+    Open(QStringLiteral("a.orx"));
+    QApplication::setActiveWindow(&editor);
+    QTest::keyClicks(editor.RichEditScript, QStringLiteral("y"));
+    EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit - *a.orx"));
+    QTest::keyClick(editor.RichEditScript, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(Read(QStringLiteral("a.orx")), "yx\n");
+    EXPECT_FALSE(editor.Modified);
+    EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit - a.orx"));
+
+    // During a test run there is nothing to save.
+    editor.MenuFileRunClick();
+    dir.Write(QStringLiteral("a.orx"), "changed meanwhile\n");
+    QTest::keyClick(editor.RichEditScript, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(Read(QStringLiteral("a.orx")), "changed meanwhile\n");
+}
+
+TEST_F(Editor, FindReplaceAndGoToLineFromTheKeyboard) {
+    dir.Write(QStringLiteral("a.orx"), "x = 1\ny = x\nprint(X)\n");
+    Open(QStringLiteral("a.orx"));
+    QApplication::setActiveWindow(&editor);
+    ScriptTextEdit* text = editor.RichEditScript;
+    FindBar* bar = editor.BarFind;
+    const auto selected = [text] {
+        int line = 0, from = 0, toLine = 0, to = 0;
+        text->getSelection(&line, &from, &toLine, &to);
+        return QStringLiteral("%1:%2-%3").arg(line).arg(from).arg(to);
+    };
+
+    QTest::keyClick(text, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), bar->FindField);
+    QTest::keyClicks(bar->FindField, QStringLiteral("x"));  // found as typed
+    EXPECT_EQ(selected(), QStringLiteral("0:0-1"));
+    QTest::keyClick(bar->FindField, Qt::Key_Return);
+    EXPECT_EQ(selected(), QStringLiteral("1:4-5"));
+    QTest::keyClick(text, Qt::Key_F3);
+    EXPECT_EQ(selected(), QStringLiteral("2:6-7")) << "letter case aside by default";
+    QTest::keyClick(text, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), QStringLiteral("1:4-5"));
+    bar->MatchCase->setChecked(true);
+    QTest::keyClick(text, Qt::Key_F3);
+    EXPECT_EQ(selected(), QStringLiteral("0:0-1")) << "from the start again, X skipped";
+    bar->FindField->setText(QStringLiteral("z"));
+    QTest::keyClick(bar->FindField, Qt::Key_Return);
+    EXPECT_EQ(bar->Status->text(), QStringLiteral("Not found"));
+
+    // Replace: one, then all, and all of it undone in one step.
+    QTest::keyClick(text, Qt::Key_H, Qt::ControlModifier);
+    ASSERT_TRUE(bar->ReplaceField->isVisible());
+    bar->FindField->setText(QStringLiteral("x"));
+    bar->ReplaceField->setText(QStringLiteral("value"));
+    text->setCursorPosition(0, 0);
+    QTest::keyClick(bar->ReplaceField, Qt::Key_Return);  // finds the first
+    QTest::keyClick(bar->ReplaceField, Qt::Key_Return);  // replaces it and finds the next
+    EXPECT_EQ(text->RawText(), QStringLiteral("value = 1\ny = x\nprint(X)\n"));
+    EXPECT_EQ(selected(), QStringLiteral("1:4-5"));
+    bar->MatchCase->setChecked(false);
+    QTest::mouseClick(bar->ButtonReplaceAll, Qt::LeftButton);
+    EXPECT_EQ(text->RawText(), QStringLiteral("value = 1\ny = value\nprint(value)\n"));
+    EXPECT_EQ(bar->Status->text(), QStringLiteral("2 replaced"));
+    editor.MenuEditUndo->trigger();
+    EXPECT_EQ(text->RawText(), QStringLiteral("value = 1\ny = x\nprint(X)\n"));
+    editor.MenuEditRedo->trigger();
+    EXPECT_EQ(text->RawText(), QStringLiteral("value = 1\ny = value\nprint(value)\n"));
+
+    // Escape closes the bar and gives the text the keyboard.
+    QTest::keyClick(bar->FindField, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), text);
+    EXPECT_TRUE(editor.isVisible());
+
+    // Go to line, kept within the text.
+    QTest::keyClick(text, Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), bar->LineField);
+    QTest::keyClicks(bar->LineField, QStringLiteral("3"));
+    QTest::keyClick(bar->LineField, Qt::Key_Return);
+    int line = 0, index = 0;
+    text->getCursorPosition(&line, &index);
+    EXPECT_EQ(line, 2);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), text);
+    text->GoToLine(99);
+    text->getCursorPosition(&line, &index);
+    EXPECT_EQ(line, 3);
+
+    // A test run replaces nothing.
+    dialogs->confirmAnswers.push_back(true);  // save and run
+    editor.MenuFileRunClick();
+    EXPECT_FALSE(bar->ButtonReplaceAll->isEnabled());
+    EXPECT_EQ(text->ReplaceAll(QStringLiteral("value"), QStringLiteral("v"), {}), 0);
 }
