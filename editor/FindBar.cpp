@@ -52,21 +52,14 @@ FindBar::FindBar(ScriptTextEdit* edit, QWidget* parent) : QFrame(parent), edit_(
     findLabel->setBuddy(FindField);
     ButtonNext = Button(strings::FindNext(), findRow_);
     ButtonPrevious = Button(strings::FindPrevious(), findRow_);
-    MatchCase = new QCheckBox(strings::FindMatchCase(), findRow_);
-    WholeWords = new QCheckBox(strings::FindWholeWords(), findRow_);
-    Status = new QLabel(findRow_);
-    // Room for the longest thing it says, so that the row does not move.
-    const QFontMetrics metrics(Status->font());
-    Status->setMinimumWidth(std::max(metrics.horizontalAdvance(strings::FindNotFound()),
-                                     metrics.horizontalAdvance(strings::ReplacedCount(9999))));
     ButtonClose = new QToolButton(findRow_);
     ButtonClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     ButtonClose->setToolTip(strings::FindBarClose());
     ButtonClose->setAutoRaise(true);
     find->addWidget(findLabel);
     find->addWidget(FindField, 1);
-    for (QWidget* widget : std::initializer_list<QWidget*>{ButtonNext, ButtonPrevious, MatchCase, WholeWords, Status})
-        find->addWidget(widget);
+    find->addWidget(ButtonNext);
+    find->addWidget(ButtonPrevious);
     find->addWidget(ButtonClose);
 
     replaceRow_ = new QWidget(this);
@@ -84,6 +77,21 @@ FindBar::FindBar(ScriptTextEdit* edit, QWidget* parent) : QFrame(parent), edit_(
     replaceLabel->setMinimumWidth(std::max(findLabel->sizeHint().width(), replaceLabel->sizeHint().width()));
     findLabel->setMinimumWidth(replaceLabel->minimumWidth());
 
+    optionsRow_ = new QWidget(this);
+    QHBoxLayout* options = RowLayout(optionsRow_);
+    MatchCase = new QCheckBox(strings::FindMatchCase(), optionsRow_);
+    WholeWords = new QCheckBox(strings::FindWholeWords(), optionsRow_);
+    Status = new QLabel(optionsRow_);
+    // Room for the longest thing it says, so that nothing moves.
+    const QFontMetrics metrics(Status->font());
+    Status->setMinimumWidth(std::max(metrics.horizontalAdvance(strings::FindNotFound()),
+                                     metrics.horizontalAdvance(strings::ReplacedCount(9999))));
+    options->addSpacing(findLabel->minimumWidth() + options->spacing());  // under the fields
+    options->addWidget(MatchCase);
+    options->addWidget(WholeWords);
+    options->addStretch(1);
+    options->addWidget(Status);
+
     lineRow_ = new QWidget(this);
     QHBoxLayout* line = RowLayout(lineRow_);
     auto* lineLabel = new QLabel(strings::GoToLineLabel(), lineRow_);
@@ -96,7 +104,7 @@ FindBar::FindBar(ScriptTextEdit* edit, QWidget* parent) : QFrame(parent), edit_(
     line->addWidget(ButtonGo);
     line->addStretch(1);
 
-    for (QWidget* row : {findRow_, replaceRow_, lineRow_})
+    for (QWidget* row : {findRow_, replaceRow_, optionsRow_, lineRow_})
         rows->addWidget(row);
 
     for (QWidget* field : std::initializer_list<QWidget*>{FindField, ReplaceField, LineField})
@@ -114,6 +122,7 @@ FindBar::FindBar(ScriptTextEdit* edit, QWidget* parent) : QFrame(parent), edit_(
 void FindBar::Open(Mode mode) {
     findRow_->setVisible(mode != Mode::GoToLine);
     replaceRow_->setVisible(mode == Mode::Replace);
+    optionsRow_->setVisible(mode != Mode::GoToLine);
     lineRow_->setVisible(mode == Mode::GoToLine);
     Status->clear();
     show();

@@ -13,8 +13,8 @@ namespace orvexa {
 
 class ScriptTextEdit;
 
-// The bar below the editor's text for finding (its first row), replacing
-// (the second) and going to a line (the third alone). Typing in the find
+// The bar below the editor's text for finding (its first row, and the row
+// of options), replacing (a second row) and going to a line (a row alone). Typing in the find
 // field finds as it goes; Return finds the next match (Shift+Return the
 // previous), replaces in the replace field, goes in the line field; Escape
 // closes the bar and gives the text the keyboard again.
@@ -64,6 +64,7 @@ private:
     ScriptTextEdit* edit_;
     QWidget* findRow_ = nullptr;
     QWidget* replaceRow_ = nullptr;
+    QWidget* optionsRow_ = nullptr;
     QWidget* lineRow_ = nullptr;
     // Where finding as the text is typed starts from.
     long anchor_ = 0;
