@@ -31,6 +31,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -379,6 +380,22 @@ void TFormMain::MenuFileEditClick() {
     if (output_)
         output_->hide();
     editor_->EditFileName = CurrentScript;
+    editor_->exec();
+    ExitScriptEdit();
+}
+
+void TFormMain::EditScriptAt(const QString& file, int line) {
+    // Not while another window waits for an answer (a question, a script's
+    // input box), not for a file that is gone, not while the program closes.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (!editor_ || (modal && modal != editor_) || !QFileInfo::exists(file) || quit::Requested())
+        return;
+    if (editor_->isVisible()) {
+        editor_->ShowScriptLine(file, line);
+        return;
+    }
+    editor_->EditFileName = file;
+    editor_->ShowLineOnOpen(line);
     editor_->exec();
     ExitScriptEdit();
 }

@@ -64,6 +64,10 @@ public:
     void SetRunning(bool value) override;
     void SetControls();
     void MenuFileEditClick();
+    // A line of a script file asked for from the Output window: the editor
+    // shows it marked, opened on that file as Edit opens it (a running
+    // script stops) when it is not open; the Output window stays.
+    void EditScriptAt(const QString& file, int line);
     void ExitScriptEdit() override;
     void MenuFileDeleteClick();
     void MenuFileExitClick();

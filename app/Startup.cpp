@@ -6,6 +6,7 @@
 #include "automation/ProgramContext.h"
 #include "automation/py.h"
 #include "editor/ScriptEdit.h"
+#include "extension/OutputTracebacks.h"
 #include "extension/output.h"
 
 namespace orvexa {
@@ -46,6 +47,14 @@ Windows CreateWindows(ProgramContext& context) {
     windows.FormOutput = std::make_unique<TFormOutput>();
     windows.FormMain->SetPeers(windows.FormScriptEditor.get(), windows.FormOutput.get());
     windows.FormMain->SetAbout(windows.FormAbout.get());
+    // From a traceback's line to the script's line, and a syntax error of
+    // the editor's test run to its line. The editor opens once the double
+    // click is handled, not in a modal loop inside its handler.
+    auto* tracebacks = new OutputTracebacks(windows.FormOutput->RichEditOutput);
+    QObject::connect(tracebacks, &OutputTracebacks::LineActivated, windows.FormMain.get(), &TFormMain::EditScriptAt,
+                     Qt::QueuedConnection);
+    QObject::connect(tracebacks, &OutputTracebacks::SyntaxErrorAt, windows.FormScriptEditor.get(),
+                     &TFormScriptEditor::SyntaxErrorAt);
     return windows;
 }
 

@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <utility>
 
 namespace orvexa {
 namespace {
@@ -167,10 +168,44 @@ void TFormScriptEditor::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFormScriptEditor::FormShow() {
+    const int line = std::exchange(lineOnOpen_, 0);
     LoadScript(EditFileName);
     // Showing always ends editable, with the main window stopped.
     TestRunning = true;
     MenuFileRunClick();
+    if (line > 0)
+        GoToMarkedLine(line);
+}
+
+bool TFormScriptEditor::IsEditedFile(const QString& file) const {
+    const QFileInfo edited(EditFileName);
+    const QFileInfo other(file);
+    return edited.exists() ? edited.canonicalFilePath() == other.canonicalFilePath()
+                           : edited.absoluteFilePath() == other.absoluteFilePath();
+}
+
+void TFormScriptEditor::GoToMarkedLine(int line) {
+    RichEditScript->GoToLine(line);
+    RichEditScript->MarkErrorLine(line);
+    RichEditScript->setFocus(Qt::OtherFocusReason);
+}
+
+void TFormScriptEditor::ShowScriptLine(const QString& file, int line) {
+    if (!IsEditedFile(file)) {
+        if (TestRunning)
+            MenuFileRunClick();  // Stop: another file is edited
+        if (!ConfirmDiscard())
+            return;
+        LoadScript(file);
+    }
+    GoToMarkedLine(line);
+    raise();
+    activateWindow();
+}
+
+void TFormScriptEditor::SyntaxErrorAt(const QString& file, int line) {
+    if (TestRunning && IsEditedFile(file))
+        RichEditScript->MarkErrorLine(line);
 }
 
 void TFormScriptEditor::RichEditScriptChange() {
@@ -270,6 +305,7 @@ void TFormScriptEditor::MenuFileRunClick() {
         if (Modified && !Dialogs().Confirm(strings::SaveAndRunQuestion()))
             return;
         TestRunning = true;
+        RichEditScript->MarkErrorLine(0);  // what an earlier run reported
         try {
             SaveScript(EditFileName);
         } catch (...) {

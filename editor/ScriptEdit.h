@@ -61,6 +61,17 @@ public:
     void LoadScript(const QString& name);
     void SaveScript(const QString& name);
 
+    // The line (from 1) the next showing puts the caret on and marks, after
+    // loading EditFileName; 0: none.
+    void ShowLineOnOpen(int line) { lineOnOpen_ = line; }
+    // While shown: a line of a file, marked, with the caret on it. Another
+    // file than the one edited is opened as Open opens it (stopping a test
+    // run, asking about unsaved work; No keeps the text as it is).
+    void ShowScriptLine(const QString& file, int line);
+    // A syntax error reported at a line of a file: marked in the margin
+    // when it is the file of this editor's test run.
+    void SyntaxErrorAt(const QString& file, int line);
+
     QString EditFileName;
     bool Modified = false;
     bool TestRunning = false;
@@ -108,8 +119,14 @@ private:
     ScriptHost* host_ = nullptr;
     std::shared_ptr<platform::Dialogs> dialogs_;
     QPointer<QWidget> output_;
+    // Whether a file name (absolute, or relative to the working directory)
+    // names the file being edited.
+    bool IsEditedFile(const QString& file) const;
+    void GoToMarkedLine(int line);
+
     // How the loaded file was written, so that saving writes it back alike.
     ScriptForm form_;
+    int lineOnOpen_ = 0;
 };
 
 }  // namespace orvexa

@@ -546,3 +546,55 @@ TEST_F(Editor, FindReplaceAndGoToLineFromTheKeyboard) {
     EXPECT_FALSE(bar->ButtonReplaceAll->isEnabled());
     EXPECT_EQ(text->ReplaceAll(QStringLiteral("value"), QStringLiteral("v"), {}), 0);
 }
+
+TEST_F(Editor, ALineAskedForIsShownMarkedAndATestRunsSyntaxErrorIsMarked) {
+    dir.Write(QStringLiteral("a.orx"), "//BIND MAIN\nx = 1\n\ny = (\n");
+    dir.Write(QStringLiteral("b.orx"), "b\nb\nb\n");
+    const QString a = dir.Path() + QStringLiteral("/a.orx");
+    const QString b = dir.Path() + QStringLiteral("/b.orx");
+    ScriptTextEdit* text = editor.RichEditScript;
+    const auto caretLine = [text] {
+        int line = 0, index = 0;
+        text->getCursorPosition(&line, &index);
+        return line + 1;
+    };
+
+    // Opened at a line, with the Output window's absolute names.
+    editor.ShowLineOnOpen(3);
+    Open(a);
+    EXPECT_EQ(editor.EditFileName, QStringLiteral("a.orx"));
+    EXPECT_EQ(caretLine(), 3);
+    EXPECT_EQ(text->MarkedErrorLine(), 3);
+    EXPECT_FALSE(editor.TestRunning);
+
+    // While open: the same file, then another, whose opening stops a test
+    // run and asks about unsaved work (No keeps the text as it is).
+    editor.ShowScriptLine(a, 2);
+    EXPECT_EQ(caretLine(), 2);
+    EXPECT_EQ(text->MarkedErrorLine(), 2);
+    editor.MenuFileRunClick();
+    host.calls.clear();
+    editor.ShowScriptLine(b, 3);
+    EXPECT_EQ(host.calls, QStringList{"stop"});
+    EXPECT_EQ(editor.EditFileName, QStringLiteral("b.orx"));
+    EXPECT_EQ(Text(), QStringLiteral("b\nb\nb\n"));
+    EXPECT_EQ(text->MarkedErrorLine(), 3);
+    Type(QStringLiteral("z"));
+    dialogs->confirmAnswers.push_back(false);
+    editor.ShowScriptLine(a, 1);
+    EXPECT_EQ(editor.EditFileName, QStringLiteral("b.orx"));
+    EXPECT_TRUE(Text().contains(u'z'));
+
+    // A syntax error marks its line when it is of this file's test run; the
+    // run starts with no line marked.
+    editor.SyntaxErrorAt(b, 1);
+    EXPECT_EQ(text->MarkedErrorLine(), 3) << "no test run";
+    dialogs->confirmAnswers.push_back(true);  // save and run
+    editor.MenuFileRunClick();
+    EXPECT_EQ(text->MarkedErrorLine(), 0);
+    editor.SyntaxErrorAt(a, 1);
+    EXPECT_EQ(text->MarkedErrorLine(), 0) << "another file";
+    editor.SyntaxErrorAt(b, 2);
+    EXPECT_EQ(text->MarkedErrorLine(), 2);
+    EXPECT_EQ(text->markersAtLine(1), (1 << ScriptTextEdit::kErrorArrow) | (1 << ScriptTextEdit::kErrorLine));
+}
