@@ -30,13 +30,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -379,6 +382,36 @@ void TFormMain::MenuFileEditClick() {
     if (output_)
         output_->hide();
     editor_->EditFileName = CurrentScript;
+    editor_->exec();
+    ExitScriptEdit();
+}
+
+void TFormMain::EditScriptAt(const QString& file, int line) { OpenEditorAt(file, line, QDeadlineTimer(kEditorWaitMs)); }
+
+void TFormMain::OpenEditorAt(const QString& file, int line, QDeadlineTimer deadline) {
+    // Not while another window waits for an answer (a question, a script's
+    // input box), not for a file that is gone, not while the program closes.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (!editor_ || (modal && modal != editor_) || !QFileInfo::exists(file) || quit::Requested())
+        return;
+    if (editor_->isVisible()) {
+        editor_->ShowScriptLine(file, line);
+        return;
+    }
+    // The editor's modal loop must not run inside script code (these events
+    // may be handled from inside code that runs, and stopped code may still
+    // be ending): the script stops, and the editor opens once its code
+    // ended, or not at all when it will not end.
+    if (executor_ && !executor_->MayStart()) {
+        if (Running)
+            SetRunning(false);
+        if (!deadline.hasExpired())
+            QTimer::singleShot(kEditorRetryMs, this,
+                               [this, file, line, deadline] { OpenEditorAt(file, line, deadline); });
+        return;
+    }
+    editor_->EditFileName = file;
+    editor_->ShowLineOnOpen(line);
     editor_->exec();
     ExitScriptEdit();
 }

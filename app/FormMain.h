@@ -2,6 +2,7 @@
 
 #include "editor/ScriptHost.h"
 
+#include <QDeadlineTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -64,6 +65,15 @@ public:
     void SetRunning(bool value) override;
     void SetControls();
     void MenuFileEditClick();
+    // A line of a script file asked for from the Output window: the editor
+    // shows it marked, opened on that file as Edit opens it (a running
+    // script stops, and the editor opens once its code ended) when it is not
+    // open; the Output window stays.
+    void EditScriptAt(const QString& file, int line);
+    // How long the editor waits for script code to end before it opens (see
+    // EditScriptAt), and how often it looks.
+    static constexpr int kEditorWaitMs = 3000;
+    static constexpr int kEditorRetryMs = 50;
     void ExitScriptEdit() override;
     void MenuFileDeleteClick();
     void MenuFileExitClick();
@@ -132,6 +142,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // EditScriptAt, trying again until `deadline` while code runs.
+    void OpenEditorAt(const QString& file, int line, QDeadlineTimer deadline);
     void CreateMenus();
     void CreateWidgets();
     void ConnectHandlers();

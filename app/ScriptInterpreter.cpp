@@ -1,5 +1,6 @@
 #include "app/ScriptInterpreter.h"
 
+#include "automation/py.h"
 #include "engine/PythonEngine.h"
 #include "extension/PythonModule.h"
 #include "platform/Services.h"
@@ -20,7 +21,7 @@ void SetUpEngine(TPythonEngine& engine, const platform::Services& services) {
 
 void SetUpAutomationModule(TPythonModule& module, TPythonEngine& engine) {
     module.setObjectName(QStringLiteral("PythonModule1"));
-    module.SetModuleName(QStringLiteral("orvex"));
+    module.SetModuleName(OrvexModuleName());
     module.SetEngine(&engine);
 }
 

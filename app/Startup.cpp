@@ -4,7 +4,9 @@
 #include "app/about.h"
 #include "app/hllabel.h"
 #include "automation/ProgramContext.h"
+#include "automation/py.h"
 #include "editor/ScriptEdit.h"
+#include "extension/OutputTracebacks.h"
 #include "extension/output.h"
 
 namespace orvexa {
@@ -41,9 +43,18 @@ Windows CreateWindows(ProgramContext& context) {
     windows.FormMain = std::make_unique<TFormMain>(context);
     windows.FormScriptEditor = new TFormScriptEditor(windows.FormMain.get());
     windows.FormScriptEditor->SetDialogs(context.Services().dialogs);
+    windows.FormScriptEditor->SetModuleMethods(OrvexModuleName(), OrvexMethodDocs());
     windows.FormOutput = std::make_unique<TFormOutput>();
     windows.FormMain->SetPeers(windows.FormScriptEditor.get(), windows.FormOutput.get());
     windows.FormMain->SetAbout(windows.FormAbout.get());
+    // From a traceback's line to the script's line, and a syntax error of
+    // the editor's test run to its line. The editor opens once the double
+    // click is handled, not in a modal loop inside its handler.
+    auto* tracebacks = new OutputTracebacks(windows.FormOutput->RichEditOutput);
+    QObject::connect(tracebacks, &OutputTracebacks::LineActivated, windows.FormMain.get(), &TFormMain::EditScriptAt,
+                     Qt::QueuedConnection);
+    QObject::connect(tracebacks, &OutputTracebacks::SyntaxErrorAt, windows.FormScriptEditor.get(),
+                     &TFormScriptEditor::SyntaxErrorAt);
     return windows;
 }
 

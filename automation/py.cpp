@@ -300,36 +300,45 @@ PyObject* SetClipboard(ProgramContext& context, PythonRuntime& py, PyObject* arg
 struct Entry {
     const char* name;
     PyObject* (*method)(void* context, PyObject* self, PyObject* args);
+    // What the editor's completion and the help page's table of the module
+    // tell of the method: its arguments and one line of help. The help
+    // page's row of each method begins with that line.
+    const char* arguments;
+    const char* help;
 };
 
 // The table, in the order scripts see it; each name is its own doc string.
 const Entry kMethods[] = {
-    {"GetColor", &Method<&GetColor>},
-    {"GetRGB", &Method<&GetRGB>},
-    {"MouseLeftClick", &Method<&Click<kLeft>, Effect::Acts>},
-    {"MouseRightClick", &Method<&Click<kRight>, Effect::Acts>},
-    {"MouseMoveAbs", &Method<&MouseMoveAbs, Effect::Acts>},
-    {"MouseMoveRel", &Method<&MouseMoveRel, Effect::Acts>},
-    {"MouseX", &Method<&MouseX>},
-    {"MouseY", &Method<&MouseY>},
-    {"ScreenX", &Method<&ScreenX>},
-    {"ScreenY", &Method<&ScreenY>},
-    {"KeyDown", &Method<&Key<&PressKey, kKeyDown>, Effect::Acts>},
-    {"KeyUp", &Method<&Key<&ReleaseKey, kKeyUp>>},
-    {"KeySend", &Method<&Key<&SendKey, kKeySend>, Effect::Acts>},
-    {"Sleep", &Method<&Sleep, Effect::Acts>},
-    {"PlayWav", &Method<&PlayWav, Effect::Acts>},
-    {"SetBindGlobal", &Method<&SetBindGlobal>},
-    {"GetBindGlobal", &Method<&GetBindGlobal>},
+    {"GetColor", &Method<&GetColor>, "x, y", R"(the pixel's dominant colour: "red", "green", "blue" or "")"},
+    {"GetRGB", &Method<&GetRGB>, "x, y", "the pixel's colour as six hexadecimal digits, red first"},
+    {"MouseLeftClick", &Method<&Click<kLeft>, Effect::Acts>, "", "click the left button where the mouse is"},
+    {"MouseRightClick", &Method<&Click<kRight>, Effect::Acts>, "", "click the right button where the mouse is"},
+    {"MouseMoveAbs", &Method<&MouseMoveAbs, Effect::Acts>, "x, y", "move the mouse to x, y on the screen"},
+    {"MouseMoveRel", &Method<&MouseMoveRel, Effect::Acts>, "dx, dy", "move the mouse by dx, dy pixels"},
+    {"MouseX", &Method<&MouseX>, "", "the mouse's x position in pixels"},
+    {"MouseY", &Method<&MouseY>, "", "the mouse's y position in pixels"},
+    {"ScreenX", &Method<&ScreenX>, "", "the screen's width in pixels"},
+    {"ScreenY", &Method<&ScreenY>, "", "the screen's height in pixels"},
+    {"KeyDown", &Method<&Key<&PressKey, kKeyDown>, Effect::Acts>, "k", "press the key k and hold it down"},
+    {"KeyUp", &Method<&Key<&ReleaseKey, kKeyUp>>, "k", "release the key k"},
+    {"KeySend", &Method<&Key<&SendKey, kKeySend>, Effect::Acts>, "k", "press and release the key k"},
+    {"Sleep", &Method<&Sleep, Effect::Acts>, "ms", "wait ms milliseconds while Orvexa stays responsive"},
+    {"PlayWav", &Method<&PlayWav, Effect::Acts>, "file", "start playing a WAV file and return at once"},
+    {"SetBindGlobal", &Method<&SetBindGlobal>, "name, value", "store a text value that every bind can read"},
+    {"GetBindGlobal", &Method<&GetBindGlobal>, "name", R"(the value stored under name, or "")"},
     // Beyond the seventeen.
-    {"TypeText", &Method<&TypeTextMethod, Effect::Acts>},
-    {"PixelSearch", &Method<&PixelSearchMethod>},
-    {"ImageSearch", &Method<&ImageSearchMethod>},
-    {"WindowTitle", &Method<&WindowTitle>},
-    {"WindowActivate", &Method<&WindowActivate, Effect::Acts>},
-    {"WindowWait", &Method<&WindowWait, Effect::Acts>},
-    {"GetClipboard", &Method<&GetClipboard>},
-    {"SetClipboard", &Method<&SetClipboard, Effect::Acts>},
+    {"TypeText", &Method<&TypeTextMethod, Effect::Acts>, "text", "type any text, as typed on the keyboard"},
+    {"PixelSearch", &Method<&PixelSearchMethod>, "x1, y1, x2, y2, rgb, variation=0",
+     "where the first pixel of about the colour rgb is: (x, y) or None"},
+    {"ImageSearch", &Method<&ImageSearchMethod>, "x1, y1, x2, y2, file, variation=0",
+     "where an image file shows on the screen: (x, y) or None"},
+    {"WindowTitle", &Method<&WindowTitle>, "", R"(the title of the window that has the focus; "" when none has)"},
+    {"WindowActivate", &Method<&WindowActivate, Effect::Acts>, "text",
+     "give the focus to a window whose title contains text: True or False"},
+    {"WindowWait", &Method<&WindowWait, Effect::Acts>, "text, ms",
+     "wait until the focused window's title contains text: True or False"},
+    {"GetClipboard", &Method<&GetClipboard>, "", R"(the clipboard's text; "" when it holds none)"},
+    {"SetClipboard", &Method<&SetClipboard, Effect::Acts>, "text", "put text on the clipboard"},
 };
 
 }  // namespace
@@ -337,6 +346,14 @@ const Entry kMethods[] = {
 void AddAutomationMethods(TPythonModule& module, ProgramContext& context) {
     for (const Entry& entry : kMethods)
         module.AddObjectMethod(entry.name, TMethod{reinterpret_cast<void*>(entry.method), &context}, entry.name);
+}
+
+MethodDocs OrvexMethodDocs() {
+    MethodDocs docs;
+    for (const Entry& entry : kMethods)
+        docs.append(
+            {QString::fromLatin1(entry.name), QString::fromLatin1(entry.arguments), QString::fromUtf8(entry.help)});
+    return docs;
 }
 
 }  // namespace orvexa

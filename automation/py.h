@@ -1,5 +1,9 @@
 #pragma once
 
+#include "core/MethodDoc.h"
+
+#include <QString>
+
 namespace orvexa {
 
 class ProgramContext;
@@ -12,5 +16,14 @@ class TPythonModule;
 // whose events Sleep handles), which must outlive the module. Called from
 // the module's initialisation event, before the module is built.
 void AddAutomationMethods(TPythonModule& module, ProgramContext& context);
+
+// The name scripts import the module by.
+inline QString OrvexModuleName() { return QStringLiteral("orvex"); }
+
+// The methods as AddAutomationMethods registers them, in the same order,
+// with their argument lists and one line of help each: what the editor
+// offers after "orvex." and what the help page's table of the module
+// begins each method's row with.
+MethodDocs OrvexMethodDocs();
 
 }  // namespace orvexa

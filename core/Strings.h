@@ -65,7 +65,10 @@ inline QString AboutOk() { return QStringLiteral("&Ok"); }
 // The script editor; its File and Windows menus, Output item and Run and
 // Stop captions are the main window's.
 inline QString EditCaption() { return QStringLiteral("Edit"); }
-inline QString EditCaptionFor(const QString& file) { return QStringLiteral("Edit - ") + file; }
+// An asterisk before the name while the text has unsaved changes.
+inline QString EditCaptionFor(const QString& file, bool modified = false) {
+    return QStringLiteral("Edit - ") + (modified ? QStringLiteral("*") : QString()) + file;
+}
 inline QString EditMenuFileNew() { return QStringLiteral("&New"); }
 inline QString EditMenuFileOpen() { return QStringLiteral("&Open"); }
 inline QString EditMenuFileSave() { return QStringLiteral("&Save"); }
@@ -73,6 +76,29 @@ inline QString EditMenuFileSaveAs() { return QStringLiteral("Save &As"); }
 inline QString NotSavedQuestion() { return QStringLiteral("You have not saved your work, are you sure?"); }
 inline QString SaveAndRunQuestion() { return QStringLiteral("You have not saved your work, save and run?"); }
 inline QString ScriptFilter() { return QStringLiteral("Orvexa Script (*.orx)"); }
+// Its Edit menu, after File.
+inline QString EditMenuEdit() { return QStringLiteral("&Edit"); }
+inline QString EditMenuUndo() { return QStringLiteral("&Undo"); }
+inline QString EditMenuRedo() { return QStringLiteral("&Redo"); }
+inline QString EditMenuFind() { return QStringLiteral("&Find..."); }
+inline QString EditMenuFindNext() { return QStringLiteral("Find &Next"); }
+inline QString EditMenuFindPrevious() { return QStringLiteral("Find &Previous"); }
+inline QString EditMenuReplace() { return QStringLiteral("R&eplace..."); }
+inline QString EditMenuGoToLine() { return QStringLiteral("&Go to Line..."); }
+// The bar below its text for finding, replacing and going to a line.
+inline QString FindLabel() { return QStringLiteral("Find:"); }
+inline QString FindNext() { return QStringLiteral("Ne&xt"); }
+inline QString FindPrevious() { return QStringLiteral("Pre&vious"); }
+inline QString FindMatchCase() { return QStringLiteral("Match &case"); }
+inline QString FindWholeWords() { return QStringLiteral("Whole wor&ds"); }
+inline QString ReplaceLabel() { return QStringLiteral("Replace with:"); }
+inline QString ReplaceOne() { return QStringLiteral("Re&place"); }
+inline QString ReplaceAll() { return QStringLiteral("Replace &all"); }
+inline QString GoToLineLabel() { return QStringLiteral("Go to line:"); }
+inline QString GoToLineGo() { return QStringLiteral("&Go"); }
+inline QString FindBarClose() { return QStringLiteral("Close"); }
+inline QString FindNotFound() { return QStringLiteral("Not found"); }
+inline QString ReplacedCount(int count) { return QStringLiteral("%1 replaced").arg(count); }
 
 // The Output window.
 inline QString OutputCaption() { return QStringLiteral("Output"); }

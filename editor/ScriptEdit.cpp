@@ -3,8 +3,9 @@
 #include "core/Exception.h"
 #include "core/ScriptText.h"
 #include "core/Strings.h"
-#include "editor/LineBreaks.h"
+#include "editor/FindBar.h"
 #include "editor/ScriptHost.h"
+#include "editor/ScriptTextEdit.h"
 #include "platform/Dialogs.h"
 #include "ui/FormFont.h"
 #include "ui/WindowFocus.h"
@@ -17,15 +18,13 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <initializer_list>
+#include <utility>
 
 namespace orvexa {
 namespace {
@@ -56,8 +55,26 @@ void TFormScriptEditor::CreateMenus() {
     MenuFileNew = file->addAction(strings::EditMenuFileNew());
     MenuFileOpen = file->addAction(strings::EditMenuFileOpen());
     MenuFileSave = file->addAction(strings::EditMenuFileSave());
+    MenuFileSave->setShortcut(QKeySequence::Save);
     MenuFileSaveAs = file->addAction(strings::EditMenuFileSaveAs());
     MenuFileRun = file->addAction(strings::Run());
+    QMenu* edit = MainMenu1->addMenu(strings::EditMenuEdit());
+    MenuEditUndo = edit->addAction(strings::EditMenuUndo());
+    MenuEditUndo->setShortcut(QKeySequence::Undo);
+    MenuEditRedo = edit->addAction(strings::EditMenuRedo());
+    MenuEditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit->addSeparator();
+    MenuEditFind = edit->addAction(strings::EditMenuFind());
+    MenuEditFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    MenuEditFindNext = edit->addAction(strings::EditMenuFindNext());
+    MenuEditFindNext->setShortcut(QKeySequence(Qt::Key_F3));
+    MenuEditFindPrevious = edit->addAction(strings::EditMenuFindPrevious());
+    MenuEditFindPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    MenuEditReplace = edit->addAction(strings::EditMenuReplace());
+    MenuEditReplace->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    edit->addSeparator();
+    MenuEditGoToLine = edit->addAction(strings::EditMenuGoToLine());
+    MenuEditGoToLine->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     QMenu* windows = MainMenu1->addMenu(strings::MenuWindows());
     MenuWindowsOutput = windows->addAction(strings::MenuWindowsOutput());
 
@@ -98,15 +115,9 @@ void TFormScriptEditor::CreateWidgets() {
         button->setFocusPolicy(Qt::TabFocus);
     }
 
-    RichEditScript = new QPlainTextEdit(this);
+    RichEditScript = new ScriptTextEdit(this);
     RichEditScript->setObjectName(QStringLiteral("RichEditScript"));
-    QFont mono(QStringLiteral("Courier"));
-    mono.setStyleHint(QFont::TypeWriter);
-    mono.setPixelSize(11);
-    RichEditScript->setFont(mono);
-    RichEditScript->setLineWrapMode(QPlainTextEdit::NoWrap);
-    RichEditScript->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEditScript->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    BarFind = new FindBar(RichEditScript, this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -114,10 +125,22 @@ void TFormScriptEditor::CreateWidgets() {
     layout->setMenuBar(MainMenu1);
     layout->addWidget(Panel1);
     layout->addWidget(RichEditScript, 1);
+    layout->addWidget(BarFind);
 
     connect(ButtonRun, &QPushButton::clicked, this, &TFormScriptEditor::MenuFileRunClick);
     connect(ButtonOutput, &QPushButton::clicked, this, &TFormScriptEditor::MenuWindowsOutputClick);
-    connect(RichEditScript, &QPlainTextEdit::textChanged, this, &TFormScriptEditor::RichEditScriptChange);
+    connect(RichEditScript, &ScriptTextEdit::textChanged, this, &TFormScriptEditor::RichEditScriptChange);
+    connect(MenuEditUndo, &QAction::triggered, RichEditScript, &ScriptTextEdit::undo);
+    connect(MenuEditRedo, &QAction::triggered, RichEditScript, &ScriptTextEdit::redo);
+    connect(MenuEditFind, &QAction::triggered, BarFind, [this] { BarFind->Open(FindBar::Mode::Find); });
+    connect(MenuEditFindNext, &QAction::triggered, BarFind, [this] { BarFind->FindAgain(true); });
+    connect(MenuEditFindPrevious, &QAction::triggered, BarFind, [this] { BarFind->FindAgain(false); });
+    connect(MenuEditReplace, &QAction::triggered, BarFind, [this] { BarFind->Open(FindBar::Mode::Replace); });
+    connect(MenuEditGoToLine, &QAction::triggered, BarFind, [this] { BarFind->Open(FindBar::Mode::GoToLine); });
+}
+
+void TFormScriptEditor::SetModuleMethods(const QString& module, const MethodDocs& methods) {
+    RichEditScript->SetModuleMethods(module, methods);
 }
 
 void TFormScriptEditor::FormCreate() {
@@ -145,13 +168,55 @@ void TFormScriptEditor::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFormScriptEditor::FormShow() {
+    const int line = std::exchange(lineOnOpen_, 0);
     LoadScript(EditFileName);
     // Showing always ends editable, with the main window stopped.
     TestRunning = true;
     MenuFileRunClick();
+    if (line > 0)
+        GoToMarkedLine(line);
 }
 
-void TFormScriptEditor::RichEditScriptChange() { Modified = true; }
+bool TFormScriptEditor::IsEditedFile(const QString& file) const {
+    const QFileInfo edited(EditFileName);
+    const QFileInfo other(file);
+    return edited.exists() ? edited.canonicalFilePath() == other.canonicalFilePath()
+                           : edited.absoluteFilePath() == other.absoluteFilePath();
+}
+
+void TFormScriptEditor::GoToMarkedLine(int line) {
+    RichEditScript->GoToLine(line);
+    RichEditScript->MarkErrorLine(line);
+    RichEditScript->setFocus(Qt::OtherFocusReason);
+}
+
+void TFormScriptEditor::ShowScriptLine(const QString& file, int line) {
+    if (!IsEditedFile(file)) {
+        if (TestRunning)
+            MenuFileRunClick();  // Stop: another file is edited
+        if (!ConfirmDiscard())
+            return;
+        LoadScript(file);
+    }
+    GoToMarkedLine(line);
+    raise();
+    activateWindow();
+}
+
+void TFormScriptEditor::SyntaxErrorAt(const QString& file, int line) {
+    if (TestRunning && IsEditedFile(file))
+        RichEditScript->MarkErrorLine(line);
+}
+
+void TFormScriptEditor::RichEditScriptChange() {
+    if (!Modified)
+        SetModified(true);
+}
+
+void TFormScriptEditor::SetModified(bool modified) {
+    Modified = modified;
+    setWindowTitle(strings::EditCaptionFor(EditFileName, modified));
+}
 
 platform::Dialogs& TFormScriptEditor::Dialogs() const {
     if (!dialogs_)
@@ -192,13 +257,13 @@ void TFormScriptEditor::MenuFileSaveAsClick() {
 }
 
 void TFormScriptEditor::LoadScript(const QString& name) {
-    RichEditScript->clear();
+    RichEditScript->SetRawText(QString());
     if (!name.isEmpty() && FileExists(name)) {
         EditFileName = AdoptFolderOf(name);
         Modified = false;
         const DecodedScript script = ReadScriptText(EditFileName);
         form_ = script.form;
-        ShowText(script.text);
+        RichEditScript->SetRawText(script.text);
     } else {
         for (int n = 0;; ++n) {
             const QString candidate = QStringLiteral("new%1.orx").arg(n);
@@ -208,38 +273,19 @@ void TFormScriptEditor::LoadScript(const QString& name) {
             }
         }
         form_ = ScriptForm();
-        shown_ = BrokenText{{QString()}, {}};
     }
-    setWindowTitle(strings::EditCaptionFor(EditFileName));
-    Modified = false;
+    // Every line keeps its own line end; a new line gets the file's most
+    // used one.
+    RichEditScript->SetLineEnd(form_.lineEnd);
+    SetModified(false);
 }
 
 void TFormScriptEditor::SaveScript(const QString& name) {
     EditFileName = AdoptFolderOf(name);
     // Written in full or not at all: a failed save leaves the old file.
-    const QString text = EditedText();
-    form_ = WriteScriptText(EditFileName, text, form_);
-    shown_ = BreakText(text);
+    form_ = WriteScriptText(EditFileName, RichEditScript->RawText(), form_);
     // Only a save that reached the disk clears the unsaved-work question.
-    Modified = false;
-    setWindowTitle(strings::EditCaptionFor(EditFileName));
-}
-
-void TFormScriptEditor::ShowText(QStringView text) {
-    // Every break becomes a block of its own; the characters of each are
-    // kept aside with the lines they came between.
-    shown_ = BreakText(text);
-    RichEditScript->setPlainText(shown_.lines.join(u'\n'));
-}
-
-QString TFormScriptEditor::EditedText() const {
-    // The raw text of the blocks: toPlainText() would turn no-break spaces
-    // into blanks and line separators into line ends.
-    QStringList lines;
-    const QTextDocument* document = RichEditScript->document();
-    for (QTextBlock block = document->firstBlock(); block.isValid(); block = block.next())
-        lines.append(block.text());
-    return JoinEditedLines(shown_, lines, LineEndText(form_.lineEnd));
+    SetModified(false);
 }
 
 void TFormScriptEditor::SetFileCommandsEnabled(bool enabled) {
@@ -248,11 +294,10 @@ void TFormScriptEditor::SetFileCommandsEnabled(bool enabled) {
 }
 
 void TFormScriptEditor::SetTextState(bool readOnly) {
-    RichEditScript->setReadOnly(readOnly);
-    QPalette palette = RichEditScript->palette();
-    palette.setColor(QPalette::Text, readOnly ? QColor(128, 128, 128) : QColor(0, 0, 0));
-    RichEditScript->setPalette(palette);
-    RichEditScript->viewport()->repaint();
+    RichEditScript->SetGreyed(readOnly);
+    BarFind->SetReadOnly(readOnly);
+    for (QAction* action : {MenuEditUndo, MenuEditRedo, MenuEditReplace})
+        action->setEnabled(!readOnly);
 }
 
 void TFormScriptEditor::MenuFileRunClick() {
@@ -260,6 +305,7 @@ void TFormScriptEditor::MenuFileRunClick() {
         if (Modified && !Dialogs().Confirm(strings::SaveAndRunQuestion()))
             return;
         TestRunning = true;
+        RichEditScript->MarkErrorLine(0);  // what an earlier run reported
         try {
             SaveScript(EditFileName);
         } catch (...) {

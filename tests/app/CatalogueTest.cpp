@@ -1,7 +1,9 @@
 // The script catalogue: listing, short and long descriptions, selection.
 #include "binds/Bindary.h"
 #include "core/Exception.h"
+#include "core/ScriptText.h"
 #include "editor/ScriptEdit.h"
+#include "editor/ScriptTextEdit.h"
 #include "tests/support/AppFixture.h"
 
 #include <QDateTime>
@@ -179,7 +181,7 @@ namespace {
 // The lines that the editor shows for a file.
 QStringList EditorLines(TFormScriptEditor& editor, const QString& name) {
     editor.LoadScript(name);
-    return editor.RichEditScript->toPlainText().split(u'\n');
+    return SplitLines(editor.RichEditScript->RawText());
 }
 }  // namespace
 

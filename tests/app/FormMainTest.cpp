@@ -7,6 +7,7 @@
 #include "binds/Bindary.h"
 #include "core/Exception.h"
 #include "editor/ScriptEdit.h"
+#include "editor/ScriptTextEdit.h"
 #include "extension/output.h"
 #include "platform/fake/FakeKeyCapture.h"
 #include "tests/support/AppFixture.h"
@@ -198,6 +199,49 @@ TEST_F(FormMain, EditHandsTheSelectedFileToTheEditorAndHidesOutput) {
     EXPECT_EQ(seen, QStringLiteral("a.orx"));
     EXPECT_TRUE(outputHidden);
     EXPECT_EQ(main()->CurrentScript, QStringLiteral("a.orx"));
+}
+
+TEST_F(FormMain, ATracebacksLineOpensTheEditorThereOnceTheScriptsCodeEnded) {
+    test::FakeExecutor engine;
+    dir.Write(QStringLiteral("a.orx"), "//SHORTDESC: a\n//BIND MAIN\nmain\nfailed\n");
+    windows = CreateWindows(Context());
+    main()->SetExecutor(&engine);
+    main()->show();
+    TFormScriptEditor* editor = windows.FormScriptEditor.get();
+    // What the editor shows when it opens; then it is closed.
+    QString name;
+    int caretLine = -1;
+    int marked = -1;
+    QTimer look;
+    look.callOnTimeout(editor, [&] {
+        if (!editor->isVisible() || !name.isEmpty())
+            return;
+        name = editor->EditFileName;
+        int index = 0;
+        editor->RichEditScript->getCursorPosition(&caretLine, &index);
+        marked = editor->RichEditScript->MarkedErrorLine();
+        editor->reject();
+    });
+    look.start(10);
+    main()->SetRunning(true);
+
+    // Asked for from events handled inside running code: the script stops
+    // and the editor waits for its code to end. A file that is gone opens
+    // nothing and stops nothing.
+    engine.mayStart = false;
+    main()->EditScriptAt(dir.Path() + QStringLiteral("/gone.orx"), 1);
+    EXPECT_TRUE(main()->Running);
+    main()->EditScriptAt(dir.Path() + QStringLiteral("/a.orx"), 4);
+    EXPECT_FALSE(main()->Running);
+    EXPECT_EQ(engine.stops, 1);
+    ASSERT_TRUE(test::RunTimersDueWithin(3 * TFormMain::kEditorRetryMs));
+    EXPECT_TRUE(name.isEmpty()) << "the editor opened while code ran";
+
+    engine.mayStart = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !name.isEmpty(); }, 5000)) << "the editor did not open";
+    EXPECT_EQ(name, QStringLiteral("a.orx"));
+    EXPECT_EQ(caretLine + 1, 4);
+    EXPECT_EQ(marked, 4);
 }
 
 TEST_F(FormMain, OutputMenuShowsTheOutputWindow) {

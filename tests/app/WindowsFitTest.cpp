@@ -8,6 +8,7 @@
 #include "app/about.h"
 #include "app/hllabel.h"
 #include "automation/ProgramContext.h"
+#include "editor/FindBar.h"
 #include "editor/ScriptEdit.h"
 #include "extension/output.h"
 #include "platform/Services.h"
@@ -22,6 +23,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -117,6 +119,14 @@ protected:
         editor->EditFileName = QStringLiteral("first.orx");
         editor->show();
         ExpectEveryTextWhole(editor, "editor");
+        editor->BarFind->Open(FindBar::Mode::Replace);
+        editor->BarFind->FindField->setText(QStringLiteral("nowhere in the text"));
+        editor->BarFind->FindAgain(true);
+        ASSERT_FALSE(editor->BarFind->Status->text().isEmpty());
+        ExpectEveryTextWhole(editor, "editor, replacing");
+        editor->BarFind->Open(FindBar::Mode::GoToLine);
+        ExpectEveryTextWhole(editor, "editor, going to a line");
+        editor->BarFind->Close();
         editor->MenuFileRunClick();
         ASSERT_TRUE(editor->TestRunning);
         ExpectEveryTextWhole(editor, "editor, test running");

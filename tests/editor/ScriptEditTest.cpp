@@ -2,8 +2,11 @@
 // the test run handed to its host.
 #include "core/Exception.h"
 #include "core/ScriptText.h"
+#include "editor/FindBar.h"
 #include "editor/ScriptEdit.h"
 #include "editor/ScriptHost.h"
+#include "editor/ScriptLexer.h"
+#include "editor/ScriptTextEdit.h"
 #include "platform/fake/ScriptedDialogs.h"
 #include "tests/support/Bytes.h"
 #include "tests/support/QtPrinters.h"
@@ -13,14 +16,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QPlainTextEdit>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 
 #include <memory>
 
@@ -54,7 +57,24 @@ protected:
         editor.EditFileName = name;
         editor.show();  // what the main window's modal showing does first
     }
-    void Type(const QString& text) { editor.RichEditScript->insertPlainText(text); }
+    // Typed at the caret: each line break as the Return key.
+    void Type(const QString& text) {
+        const QStringList lines = text.split(u'\n');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                QTest::keyClick(editor.RichEditScript, Qt::Key_Return);
+            editor.RichEditScript->replaceSelectedText(lines.at(i));
+        }
+    }
+    QString Text() const { return editor.RichEditScript->RawText(); }
+    // Puts the caret at a line's start (from 0) plus a number of bytes.
+    void CaretAt(int line, int index = 0) { editor.RichEditScript->setCursorPosition(line, index); }
+    QColor TextColour(int style) const {
+        const long bgr = editor.RichEditScript->SendScintilla(QsciScintillaBase::SCI_STYLEGETFORE,
+                                                              static_cast<unsigned long>(style));
+        return QColor(static_cast<int>(bgr & 0xff), static_cast<int>((bgr >> 8) & 0xff),
+                      static_cast<int>((bgr >> 16) & 0xff));
+    }
 
     test::WorkingDir dir;
     std::shared_ptr<platform::ScriptedDialogs> scripted = std::make_shared<platform::ScriptedDialogs>();
@@ -70,7 +90,7 @@ TEST_F(Editor, ShowingLoadsTheFileStopsTheHostAndIsEditable) {
     dir.Write(QStringLiteral("a.orx"), "//BIND MAIN\r\nprint(1)\r\n");
     Open(QStringLiteral("a.orx"));
     EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit - a.orx"));
-    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("//BIND MAIN\nprint(1)\n"));
+    EXPECT_EQ(Text(), QStringLiteral("//BIND MAIN\r\nprint(1)\r\n"));
     EXPECT_FALSE(editor.Modified);
     EXPECT_FALSE(editor.TestRunning);
     EXPECT_FALSE(editor.RichEditScript->isReadOnly());
@@ -97,7 +117,7 @@ TEST_F(Editor, UnsavedWorkIsAskedAboutAndNoKeepsIt) {
     editor.MenuFileNewClick();
     EXPECT_EQ(dialogs->TextsOf(QStringLiteral("confirm")), QStringList{"You have not saved your work, are you sure?"});
     EXPECT_EQ(editor.EditFileName, QStringLiteral("a.orx"));
-    EXPECT_TRUE(editor.RichEditScript->toPlainText().startsWith(u'y'));
+    EXPECT_TRUE(Text().startsWith(u'y'));
 
     dialogs->confirmAnswers.push_back(false);
     editor.close();
@@ -127,16 +147,12 @@ TEST_F(Editor, AFileThatIsNotUtf8ShowsItsLatin1CharactersAndEveryByteSurvivesASa
     bytes += "'\r\nprint(s)\r\n";
     dir.Write(QStringLiteral("high.orx"), bytes);
     Open(QStringLiteral("high.orx"));
-    QString shown = QString::fromLatin1(bytes);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    // toPlainText() would show the no-break space (0xA0) as a blank.
-    QString raw = editor.RichEditScript->document()->toRawText();
-    EXPECT_EQ(raw.replace(QChar::ParagraphSeparator, u'\n'), shown);
+    EXPECT_EQ(Text(), QString::fromLatin1(bytes));
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("high.orx")), bytes);
 
     // An edit elsewhere leaves the bytes it did not touch as they were.
-    editor.RichEditScript->moveCursor(QTextCursor::End);
+    editor.RichEditScript->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
     Type(QStringLiteral("x = 1\n"));
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("high.orx")), bytes + "x = 1\r\n");
@@ -157,7 +173,7 @@ TEST_F(Editor, AByteOrderMarkAndCrLineEndsSurviveASave) {
     const QByteArray bytes = "\xef\xbb\xbfx = 'caf\xc3\xa9'\rprint(x)\r";
     dir.Write(QStringLiteral("mac.orx"), bytes);
     Open(QStringLiteral("mac.orx"));
-    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("x = 'caf\u00e9'\nprint(x)\n"));
+    EXPECT_EQ(Text(), QStringLiteral("x = 'caf\u00e9'\rprint(x)\r"));
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("mac.orx")), bytes);
 }
@@ -166,7 +182,7 @@ TEST_F(Editor, AUtf8SequenceCutShortAtTheEndIsShownAndKept) {
     const QByteArray bytes = "x = 1 # caf\xc3";
     dir.Write(QStringLiteral("cut.orx"), bytes);
     Open(QStringLiteral("cut.orx"));
-    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("x = 1 # caf\u00c3"));
+    EXPECT_EQ(Text(), QStringLiteral("x = 1 # caf\u00c3"));
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("cut.orx")), bytes);
 }
@@ -175,29 +191,27 @@ TEST_F(Editor, EveryLineKeepsItsOwnLineEndAndNewLinesTakeTheMostUsedOne) {
     const QByteArray bytes = "a\r\nbc\nd\re\r\n";
     dir.Write(QStringLiteral("mixed.orx"), bytes);
     Open(QStringLiteral("mixed.orx"));
-    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("a\nbc\nd\ne\n"));
+    EXPECT_EQ(Text(), QString::fromLatin1(bytes));
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("mixed.orx")), bytes);
 
     // Lines joined and broken again as they were keep their ends.
-    QTextCursor cursor(editor.RichEditScript->document()->findBlockByNumber(2));
-    cursor.deletePreviousChar();
-    editor.RichEditScript->undo();
+    CaretAt(2);
+    QTest::keyClick(editor.RichEditScript, Qt::Key_Backspace);
+    editor.MenuEditUndo->trigger();
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("mixed.orx")), bytes);
 
     // A line broken in two: the new break is the file's CR LF, the old end
     // stays after the second half.
-    cursor = QTextCursor(editor.RichEditScript->document()->findBlockByNumber(1));
-    cursor.movePosition(QTextCursor::NextCharacter);
-    editor.RichEditScript->setTextCursor(cursor);
+    CaretAt(1, 1);
     Type(QStringLiteral("\n"));
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("mixed.orx")), "a\r\nb\r\nc\nd\re\r\n");
 
     // Two lines joined: the end between them goes, the others stay.
-    cursor = QTextCursor(editor.RichEditScript->document()->findBlockByNumber(3));
-    cursor.deletePreviousChar();
+    CaretAt(3);
+    QTest::keyClick(editor.RichEditScript, Qt::Key_Backspace);
     editor.MenuFileSaveClick();
     EXPECT_EQ(Read(QStringLiteral("mixed.orx")), "a\r\nb\r\ncd\re\r\n");
 }
@@ -227,10 +241,9 @@ TEST_F(Editor, ALatin1FileThatWouldReadAsUtf8OnceEditedReadsBackAsShown) {
     // The last byte alone makes the file Latin-1: its first line shows "cafÃ©".
     dir.Write(QStringLiteral("l.orx"), "caf\xc3\xa9\n\xe9");
     Open(QStringLiteral("l.orx"));
-    ASSERT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("caf\u00c3\u00a9\n\u00e9"));
-    editor.RichEditScript->moveCursor(QTextCursor::End);
-    QTextCursor cursor = editor.RichEditScript->textCursor();
-    cursor.deletePreviousChar();
+    ASSERT_EQ(Text(), QStringLiteral("caf\u00c3\u00a9\n\u00e9"));
+    editor.RichEditScript->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+    QTest::keyClick(editor.RichEditScript, Qt::Key_Backspace);
     editor.MenuFileSaveClick();
     EXPECT_EQ(ReadScriptLines(QStringLiteral("l.orx")), QStringList{QStringLiteral("caf\u00c3\u00a9")});
 }
@@ -258,7 +271,7 @@ TEST_F(Editor, EntriesThatAreNoFilesOpenAsANewScriptAndHugeFilesFail) {
     dir.MakeFifo(QStringLiteral("pipe.orx"));
     Open(QStringLiteral("pipe.orx"));  // would wait for a writer for ever if opened
     EXPECT_EQ(editor.EditFileName, QStringLiteral("new0.orx"));
-    EXPECT_TRUE(editor.RichEditScript->toPlainText().isEmpty());
+    EXPECT_TRUE(Text().isEmpty());
 
     dir.MakeUnreadable(QStringLiteral("huge.orx"));
     try {
@@ -336,7 +349,8 @@ TEST_F(Editor, RunSavesGreysAndArmsStopRestores) {
     editor.MenuFileRunClick();
     EXPECT_TRUE(editor.TestRunning);
     EXPECT_TRUE(editor.RichEditScript->isReadOnly());
-    EXPECT_EQ(editor.RichEditScript->palette().color(QPalette::Text), QColor(128, 128, 128));
+    for (int style : {ScriptLexer::Default, ScriptLexer::Keyword, ScriptLexer::BindHeader})
+        EXPECT_EQ(TextColour(style), QColor(128, 128, 128)) << style;
     EXPECT_EQ(editor.ButtonRun->text(), QStringLiteral("&Stop"));
     EXPECT_EQ(editor.MenuFileRun->text(), QStringLiteral("&Stop"));
     EXPECT_FALSE(editor.MenuFileNew->isEnabled());
@@ -346,7 +360,8 @@ TEST_F(Editor, RunSavesGreysAndArmsStopRestores) {
     editor.MenuFileRunClick();
     EXPECT_FALSE(editor.TestRunning);
     EXPECT_FALSE(editor.RichEditScript->isReadOnly());
-    EXPECT_EQ(editor.RichEditScript->palette().color(QPalette::Text), QColor(0, 0, 0));
+    EXPECT_EQ(TextColour(ScriptLexer::Default), editor.RichEditScript->palette().color(QPalette::Text));
+    EXPECT_NE(TextColour(ScriptLexer::Keyword), QColor(128, 128, 128));
     EXPECT_EQ(editor.ButtonRun->text(), QStringLiteral("&Run"));
     EXPECT_TRUE(editor.MenuFileOpen->isEnabled());
     EXPECT_EQ(host.calls.last(), QStringLiteral("stop"));
@@ -406,7 +421,7 @@ TEST_F(Editor, ShownItTypesIntoTheTextAndReturnStartsNothing) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_FALSE(editor.TestRunning);
     EXPECT_TRUE(host.calls.isEmpty()) << host.calls.join(u',').toStdString();
-    EXPECT_EQ(editor.RichEditScript->toPlainText(), QStringLiteral("\nx = 1\n"));
+    EXPECT_EQ(Text(), QStringLiteral("\nx = 1\n"));
 }
 
 TEST_F(Editor, EscapeKeepsTheWindowOpen) {
@@ -436,4 +451,150 @@ TEST_F(Editor, TheOutputButtonGivesTheFocusBackToTheText) {
     editor.MenuWindowsOutput->trigger();
     EXPECT_TRUE(output.isVisible());
     EXPECT_EQ(QApplication::focusWidget(), editor.RichEditScript);
+}
+
+TEST_F(Editor, CtrlSSavesAndTheCaptionMarksUnsavedChanges) {
+    dir.Write(QStringLiteral("a.orx"), "x\n");
+    Open(QStringLiteral("a.orx"));
+    QApplication::setActiveWindow(&editor);
+    QTest::keyClicks(editor.RichEditScript, QStringLiteral("y"));
+    EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit - *a.orx"));
+    QTest::keyClick(editor.RichEditScript, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(Read(QStringLiteral("a.orx")), "yx\n");
+    EXPECT_FALSE(editor.Modified);
+    EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit - a.orx"));
+
+    // During a test run there is nothing to save.
+    editor.MenuFileRunClick();
+    dir.Write(QStringLiteral("a.orx"), "changed meanwhile\n");
+    QTest::keyClick(editor.RichEditScript, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(Read(QStringLiteral("a.orx")), "changed meanwhile\n");
+}
+
+TEST_F(Editor, FindReplaceAndGoToLineFromTheKeyboard) {
+    dir.Write(QStringLiteral("a.orx"), "x = 1\ny = x\nprint(X)\n");
+    Open(QStringLiteral("a.orx"));
+    QApplication::setActiveWindow(&editor);
+    ScriptTextEdit* text = editor.RichEditScript;
+    FindBar* bar = editor.BarFind;
+    const auto selected = [text] {
+        int line = 0, from = 0, toLine = 0, to = 0;
+        text->getSelection(&line, &from, &toLine, &to);
+        return QStringLiteral("%1:%2-%3").arg(line).arg(from).arg(to);
+    };
+
+    QTest::keyClick(text, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), bar->FindField);
+    QTest::keyClicks(bar->FindField, QStringLiteral("x"));  // found as typed
+    EXPECT_EQ(selected(), QStringLiteral("0:0-1"));
+    QTest::keyClick(bar->FindField, Qt::Key_Return);
+    EXPECT_EQ(selected(), QStringLiteral("1:4-5"));
+    QTest::keyClick(text, Qt::Key_F3);
+    EXPECT_EQ(selected(), QStringLiteral("2:6-7")) << "letter case aside by default";
+    QTest::keyClick(text, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), QStringLiteral("1:4-5"));
+    bar->MatchCase->setChecked(true);
+    QTest::keyClick(text, Qt::Key_F3);
+    EXPECT_EQ(selected(), QStringLiteral("0:0-1")) << "from the start again, X skipped";
+    bar->FindField->setText(QStringLiteral("z"));
+    QTest::keyClick(bar->FindField, Qt::Key_Return);
+    EXPECT_EQ(bar->Status->text(), QStringLiteral("Not found"));
+
+    // Replace: one, then all, and all of it undone in one step.
+    QTest::keyClick(text, Qt::Key_H, Qt::ControlModifier);
+    ASSERT_TRUE(bar->ReplaceField->isVisible());
+    bar->FindField->setText(QStringLiteral("x"));
+    bar->ReplaceField->setText(QStringLiteral("value"));
+    text->setCursorPosition(0, 0);
+    QTest::keyClick(bar->ReplaceField, Qt::Key_Return);  // finds the first
+    QTest::keyClick(bar->ReplaceField, Qt::Key_Return);  // replaces it and finds the next
+    EXPECT_EQ(text->RawText(), QStringLiteral("value = 1\ny = x\nprint(X)\n"));
+    EXPECT_EQ(selected(), QStringLiteral("1:4-5"));
+    bar->MatchCase->setChecked(false);
+    QTest::mouseClick(bar->ButtonReplaceAll, Qt::LeftButton);
+    EXPECT_EQ(text->RawText(), QStringLiteral("value = 1\ny = value\nprint(value)\n"));
+    EXPECT_EQ(bar->Status->text(), QStringLiteral("2 replaced"));
+    editor.MenuEditUndo->trigger();
+    EXPECT_EQ(text->RawText(), QStringLiteral("value = 1\ny = x\nprint(X)\n"));
+    editor.MenuEditRedo->trigger();
+    EXPECT_EQ(text->RawText(), QStringLiteral("value = 1\ny = value\nprint(value)\n"));
+
+    // Escape closes the bar and gives the text the keyboard.
+    QTest::keyClick(bar->FindField, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), text);
+    EXPECT_TRUE(editor.isVisible());
+
+    // Go to line, kept within the text.
+    QTest::keyClick(text, Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), bar->LineField);
+    QTest::keyClicks(bar->LineField, QStringLiteral("3"));
+    QTest::keyClick(bar->LineField, Qt::Key_Return);
+    int line = 0, index = 0;
+    text->getCursorPosition(&line, &index);
+    EXPECT_EQ(line, 2);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), text);
+    text->GoToLine(99);
+    text->getCursorPosition(&line, &index);
+    EXPECT_EQ(line, 3);
+
+    // A test run replaces nothing.
+    dialogs->confirmAnswers.push_back(true);  // save and run
+    editor.MenuFileRunClick();
+    EXPECT_FALSE(bar->ButtonReplaceAll->isEnabled());
+    EXPECT_EQ(text->ReplaceAll(QStringLiteral("value"), QStringLiteral("v"), {}), 0);
+}
+
+TEST_F(Editor, ALineAskedForIsShownMarkedAndATestRunsSyntaxErrorIsMarked) {
+    dir.Write(QStringLiteral("a.orx"), "//BIND MAIN\nx = 1\n\ny = (\n");
+    dir.Write(QStringLiteral("b.orx"), "b\nb\nb\n");
+    const QString a = dir.Path() + QStringLiteral("/a.orx");
+    const QString b = dir.Path() + QStringLiteral("/b.orx");
+    ScriptTextEdit* text = editor.RichEditScript;
+    const auto caretLine = [text] {
+        int line = 0, index = 0;
+        text->getCursorPosition(&line, &index);
+        return line + 1;
+    };
+
+    // Opened at a line, with the Output window's absolute names.
+    editor.ShowLineOnOpen(3);
+    Open(a);
+    EXPECT_EQ(editor.EditFileName, QStringLiteral("a.orx"));
+    EXPECT_EQ(caretLine(), 3);
+    EXPECT_EQ(text->MarkedErrorLine(), 3);
+    EXPECT_FALSE(editor.TestRunning);
+
+    // While open: the same file, then another, whose opening stops a test
+    // run and asks about unsaved work (No keeps the text as it is).
+    editor.ShowScriptLine(a, 2);
+    EXPECT_EQ(caretLine(), 2);
+    EXPECT_EQ(text->MarkedErrorLine(), 2);
+    editor.MenuFileRunClick();
+    host.calls.clear();
+    editor.ShowScriptLine(b, 3);
+    EXPECT_EQ(host.calls, QStringList{"stop"});
+    EXPECT_EQ(editor.EditFileName, QStringLiteral("b.orx"));
+    EXPECT_EQ(Text(), QStringLiteral("b\nb\nb\n"));
+    EXPECT_EQ(text->MarkedErrorLine(), 3);
+    Type(QStringLiteral("z"));
+    dialogs->confirmAnswers.push_back(false);
+    editor.ShowScriptLine(a, 1);
+    EXPECT_EQ(editor.EditFileName, QStringLiteral("b.orx"));
+    EXPECT_TRUE(Text().contains(u'z'));
+
+    // A syntax error marks its line when it is of this file's test run; the
+    // run starts with no line marked.
+    editor.SyntaxErrorAt(b, 1);
+    EXPECT_EQ(text->MarkedErrorLine(), 3) << "no test run";
+    dialogs->confirmAnswers.push_back(true);  // save and run
+    editor.MenuFileRunClick();
+    EXPECT_EQ(text->MarkedErrorLine(), 0);
+    editor.SyntaxErrorAt(a, 1);
+    EXPECT_EQ(text->MarkedErrorLine(), 0) << "another file";
+    editor.SyntaxErrorAt(b, 2);
+    EXPECT_EQ(text->MarkedErrorLine(), 2);
+    EXPECT_EQ(text->markersAtLine(1), (1 << ScriptTextEdit::kErrorArrow) | (1 << ScriptTextEdit::kErrorLine));
 }
