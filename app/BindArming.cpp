@@ -7,6 +7,8 @@
 #include "binds/keyhook.h"
 #include "core/Quit.h"
 
+#include <QSet>
+
 namespace orvexa {
 
 bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
@@ -16,15 +18,12 @@ bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
     if (context.Services().newRun)
         context.Services().newRun();
     if (HookHandle) {
-        QStringList wanted = KeyBindNames(*binds);
         // Where the desktop asks the user for the keys, the extra keys are
         // asked for only along with the script's own: a script without KEY
         // binds raises no dialog at every Run.
-        if (!wanted.isEmpty() || !HookHandle->AsksTheDesktop())
-            for (const QString& name : alsoWanted)
-                if (!name.isEmpty() && !wanted.contains(name))
-                    wanted.append(name);
-        HookHandle->SetWantedKeys(wanted);
+        const QStringList wanted = KeyBindNames(*binds);
+        const QStringList extra = !wanted.isEmpty() || !HookHandle->AsksTheDesktop() ? alsoWanted : QStringList();
+        HookHandle->SetWantedKeys(UniqueNames(wanted, extra));
         if (const QString notice = HookHandle->WantedKeysNotice(); !notice.isEmpty() && tell)
             tell(notice);
     }
@@ -48,10 +47,26 @@ QStringList KeyBindNames(const TBindary& binds) {
     QStringList names;
     for (int i = 0; i < binds.BindCount(); ++i) {
         const TBindObj* bind = binds.GetBind(i);
-        if (bind->Event == QLatin1String("KEY") && !bind->Argument.isEmpty() && !names.contains(bind->Argument))
+        if (bind->Event == QLatin1String("KEY"))
             names.append(bind->Argument);
     }
-    return names;
+    return UniqueNames(names);
+}
+
+QStringList UniqueNames(const QStringList& names, const QStringList& more) {
+    // A set of the names kept so far keeps this linear: a script may hold
+    // tens of thousands of KEY binds, and Run waits for this.
+    QStringList unique;
+    unique.reserve(names.size() + more.size());
+    QSet<QString> seen;
+    seen.reserve(names.size() + more.size());
+    for (const QStringList* list : {&names, &more})
+        for (const QString& name : *list)
+            if (!name.isEmpty() && !seen.contains(name)) {
+                seen.insert(name);
+                unique.append(name);
+            }
+    return unique;
 }
 
 bool TimersTick(const TBindary& binds) {

@@ -30,8 +30,12 @@ bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
 // Stops the timers and tells the key capture that no key is wanted any more.
 void DisarmBinds(TBindary& binds);
 
-// The key names of the table's KEY binds, each once.
+// The key names of the table's KEY binds, each once, in table order.
 QStringList KeyBindNames(const TBindary& binds);
+
+// names, then those of more that are not among them, each once and in
+// their order; empty names left out. Linear in the names' count.
+QStringList UniqueNames(const QStringList& names, const QStringList& more = QStringList());
 
 // A timer of the table is started and ticks (an interval of 0 never does).
 bool TimersTick(const TBindary& binds);

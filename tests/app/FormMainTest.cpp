@@ -449,6 +449,11 @@ TEST_F(FormMain, RunTellsTheKeyCaptureTheScriptsKeysAndTheStopKeyAndStopForgetsT
         QStringList wanted;
     } cases[] = {
         {false, keyBinds + timerOnly, {"CONTROL-SHIFT-A", "p", "CONTROL-ALT-SHIFT-S"}},
+        // Each name once, in the order of the binds; the stop key among them
+        // stays where the script has it; a bind without a name adds none.
+        {false,
+         "//BIND KEY\ne\n//BIND KEY p\nb\n//BIND KEY CONTROL-ALT-SHIFT-S\ns\n" + keyBinds,
+         {"p", "CONTROL-ALT-SHIFT-S", "CONTROL-SHIFT-A"}},
         {false, timerOnly, {"CONTROL-ALT-SHIFT-S"}},
         // A portal's dialog for the stop key alone would greet every Run.
         {true, keyBinds + timerOnly, {"CONTROL-SHIFT-A", "p", "CONTROL-ALT-SHIFT-S"}},
