@@ -14,8 +14,8 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 
 using namespace orvexa;
@@ -84,8 +84,7 @@ int main(int argc, char** argv) {
     RemoveHook();
 
     const bool same = names == searched;
-    std::printf("KEY binds: %d; names handed to the key capture: %lld\n", count,
-                static_cast<long long>(handedOver));
+    std::printf("KEY binds: %d; names handed to the key capture: %lld\n", count, static_cast<long long>(handedOver));
     std::printf("ArmBinds:                          %10.1f ms CPU\n", armMs);
     std::printf("key names, set of names kept:      %10.1f ms CPU\n", namesMs);
     std::printf("key names, list search (baseline): %10.1f ms CPU\n", searchMs);
