@@ -6,6 +6,7 @@
 #include "binds/KeyNames.h"
 #include "binds/keyhook.h"
 #include "core/Quit.h"
+#include "core/Strings.h"
 
 #include <QSet>
 
@@ -27,6 +28,8 @@ bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
         if (const QString notice = HookHandle->WantedKeysNotice(); !notice.isEmpty() && tell)
             tell(notice);
     }
+    if (const QString warnings = KeyNameWarnings(*binds); !warnings.isEmpty() && tell)
+        tell(warnings);
     context.BindGlobals().Clear();
     const std::uint64_t stops = quit::Stops();
     const bool mainSucceeded = binds->DispatchEvent(QStringLiteral("MAIN"), QString());
@@ -67,6 +70,28 @@ QStringList UniqueNames(const QStringList& names, const QStringList& more) {
                 unique.append(name);
             }
     return unique;
+}
+
+QString KeyNameWarnings(const TBindary& binds) {
+    // A generated script may hold thousands of wrong names: the first ones
+    // tell the mistake, the rest are counted.
+    constexpr int kShown = 10;
+    QString warnings;
+    int shown = 0;
+    qsizetype more = 0;
+    for (int i = 0; i < binds.BindCount(); ++i) {
+        const TBindObj* bind = binds.GetBind(i);
+        if (bind->Event != QLatin1String("KEY") || IsKeyName(bind->Argument))
+            continue;
+        if (shown < kShown) {
+            warnings += KeyNameWarning(bind->Argument) + u'\n';
+            ++shown;
+        } else
+            ++more;
+    }
+    if (more > 0)
+        warnings += strings::MoreKeyNamesNeverMatch(more) + u'\n';
+    return warnings;
 }
 
 bool TimersTick(const TBindary& binds) {

@@ -21,8 +21,9 @@ struct KeystrokeMessage;
 // stopped). The installed key capture, if any, is told the keys of the KEY
 // binds and `alsoWanted` (the stop key) first (where the desktop asks the
 // user for them, `alsoWanted` only along with KEY binds), and what it says
-// of them goes to `tell`. True unless MAIN ended with an error (true without a MAIN
-// bind). The table's owner may let it go while MAIN runs (MAIN's waits
+// of them goes to `tell`, then the KEY binds whose names no key press has
+// (KeyNameWarnings). True unless MAIN ended with an error (true without a
+// MAIN bind). The table's owner may let it go while MAIN runs (MAIN's waits
 // handle events): then no timer is started.
 bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
               const std::function<void(const QString&)>& tell, const QStringList& alsoWanted = QStringList());
@@ -36,6 +37,10 @@ QStringList KeyBindNames(const TBindary& binds);
 // names, then those of more that are not among them, each once and in
 // their order; empty names left out. Linear in the names' count.
 QStringList UniqueNames(const QStringList& names, const QStringList& more = QStringList());
+
+// One line for each KEY bind whose name no key press has (ten at most, then
+// how many more), each ending in a line feed; empty when there is none.
+QString KeyNameWarnings(const TBindary& binds);
 
 // A timer of the table is started and ticks (an interval of 0 never does).
 bool TimersTick(const TBindary& binds);

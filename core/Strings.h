@@ -278,6 +278,15 @@ inline QString ShortcutsUnbound(const QStringList& names, const QString& failure
         .arg(why, names.join(QStringLiteral(", ")));
 }
 
+// KEY binds whose names no key press has, told at Run.
+inline QString KeyNameNeverMatches(const QString& name, const QString& meant) {
+    const QString never = QStringLiteral("KEY %1: no key combination has this name").arg(name);
+    return meant.isEmpty() ? never : never + QStringLiteral("; KEY names write %1").arg(meant);
+}
+inline QString MoreKeyNamesNeverMatch(qsizetype count) {
+    return QStringLiteral("%1 more KEY binds have names that no key combination has").arg(count);
+}
+
 // The names of script files and the markers of their descriptions.
 inline QString ScriptPattern() { return QStringLiteral(".orx"); }
 inline QString ShortDescMarker() { return QStringLiteral("//SHORTDESC:"); }

@@ -20,6 +20,16 @@ struct KeyModifiers {
     friend bool operator==(const KeyModifiers&, const KeyModifiers&) = default;
 };
 
+// A key combination as hot keys are written: a key by its virtual-key code
+// and the modifiers held with it, the Super (Windows) key among them.
+struct KeyCombination {
+    std::uint32_t virtualKey = 0;
+    KeyModifiers modifiers;
+    bool super = false;
+
+    friend bool operator==(const KeyCombination&, const KeyCombination&) = default;
+};
+
 // One key event in Windows terms: the virtual-key code and the keystroke
 // flags of a WM_KEYDOWN/WM_KEYUP lParam (repeat count 1, bit 29 Alt down,
 // bit 30 the key's previous state, bit 31 set on release).

@@ -477,3 +477,21 @@ TEST_F(FormMain, RunTellsTheKeyCaptureTheScriptsKeysAndTheStopKeyAndStopForgetsT
         EXPECT_TRUE(capture->wantedKeys.isEmpty());
     }
 }
+
+TEST_F(FormMain, RunTellsEachKeyBindWhoseNameNoKeyHasTenAtMostInTheOutputWindow) {
+    QByteArray script = "//BIND KEY CONTROL-SHIFT-A\na\n";
+    for (int i = 1; i <= 12; ++i)
+        script += "//BIND KEY CTRL-" + QByteArray::number(i % 10) + "\nb\n";
+    dir.Write(QStringLiteral("s.orx"), script);
+    test::FakeExecutor engine;
+    Start();
+    main()->SetExecutor(&engine);
+    main()->SetRunning(true);
+    QCoreApplication::sendPostedEvents();
+    QStringList expected;
+    for (int i = 1; i <= 10; ++i)
+        expected.append(
+            QStringLiteral("KEY CTRL-%1: no key combination has this name; KEY names write CONTROL-%1").arg(i % 10));
+    expected.append(QStringLiteral("2 more KEY binds have names that no key combination has"));
+    EXPECT_EQ(windows.FormOutput->RichEditOutput->toPlainText().split(u'\n', Qt::SkipEmptyParts), expected);
+}

@@ -128,3 +128,39 @@ TEST(KeyNameRows, KeysHeldWhenTheCaptureStartsCount) {
     // Held, then released unseen before the start: not held.
     EXPECT_EQ(NamesOfPresses("+A", "+CONTROL -CONTROL"), QStringList{"A"});
 }
+
+TEST(KeyNameWarning, NamesNoPressHasAreToldWithTheNameMeant) {
+    const struct {
+        const char* written;
+        const char* warning;
+    } table[] = {
+        // Names some press has: nothing to tell.
+        {"CONTROL-SHIFT-A", ""},
+        {"CONTROL-ALT-SHIFT", ""},
+        {"", ""},
+        {"p", ""},
+        {"CONTROL-a", ""},
+        // The names people write, and the KEY name of the same keys.
+        {"CTRL-SHIFT-A", "KEY CTRL-SHIFT-A: no key combination has this name; KEY names write CONTROL-SHIFT-A"},
+        {"SHIFT-CONTROL-A", "KEY SHIFT-CONTROL-A: no key combination has this name; KEY names write CONTROL-SHIFT-A"},
+        {"shift+ctrl+a", "KEY shift+ctrl+a: no key combination has this name; KEY names write CONTROL-SHIFT-A"},
+        {"control-shift-a", "KEY control-shift-a: no key combination has this name; KEY names write CONTROL-SHIFT-A"},
+        // Written in KEY's own case, the lower-case base is the keypad or an
+        // F-key, as in KEY names.
+        {"SHIFT-CONTROL-p", "KEY SHIFT-CONTROL-p: no key combination has this name; KEY names write CONTROL-SHIFT-p"},
+        {"F5", "KEY F5: no key combination has this name; KEY names write t"},
+        {"ALT-F1", "KEY ALT-F1: no key combination has this name; KEY names write ALT-p"},
+        {"CTRL+NUMPAD1", "KEY CTRL+NUMPAD1: no key combination has this name; KEY names write CONTROL-a"},
+        {"CTRL-BACKSPACE", "KEY CTRL-BACKSPACE: no key combination has this name; KEY names write CONTROL-BS"},
+        {"CTRL-SHIFT", "KEY CTRL-SHIFT: no key combination has this name; KEY names write CONTROL-SHIFT"},
+        // Keys KEY has no name for, and names of nothing.
+        {"F12", "KEY F12: no key combination has this name"},
+        {"WIN-A", "KEY WIN-A: no key combination has this name"},
+        {"CONTROL-ESC", "KEY CONTROL-ESC: no key combination has this name"},
+        {"CONTROL-CONTROL-A", "KEY CONTROL-CONTROL-A: no key combination has this name"},
+        {"CONTROL-", "KEY CONTROL-: no key combination has this name"},
+        {"HYPER-A", "KEY HYPER-A: no key combination has this name"},
+    };
+    for (const auto& row : table)
+        EXPECT_EQ(KeyNameWarning(QString::fromUtf8(row.written)), QString::fromUtf8(row.warning)) << row.written;
+}
