@@ -3,12 +3,15 @@
 #include "automation/BindGlobals.h"
 #include "automation/ProgramContext.h"
 #include "binds/Bindary.h"
+#include "binds/HotkeyNames.h"
 #include "binds/KeyNames.h"
 #include "binds/keyhook.h"
 #include "core/Quit.h"
 #include "core/Strings.h"
 
 #include <QSet>
+
+#include <algorithm>
 
 namespace orvexa {
 
@@ -22,11 +25,21 @@ bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
         // Where the desktop asks the user for the keys, the extra keys are
         // asked for only along with the script's own: a script without KEY
         // binds raises no dialog at every Run.
-        const QStringList wanted = KeyBindNames(*binds);
+        // A desktop that binds shortcuts by their KEY names binds the
+        // HOTKEY combinations that have one too.
+        const std::vector<platform::KeyCombination> hotkeys = HotkeyCombinations(*binds);
+        QStringList wanted = KeyBindNames(*binds);
+        for (const platform::KeyCombination& hotkey : hotkeys)
+            wanted.append(KeyNameOf(hotkey));
         const QStringList extra = !wanted.isEmpty() || !HookHandle->AsksTheDesktop() ? alsoWanted : QStringList();
         HookHandle->SetWantedKeys(UniqueNames(wanted, extra));
         if (const QString notice = HookHandle->WantedKeysNotice(); !notice.isEmpty() && tell)
             tell(notice);
+        QString taken;
+        for (const platform::KeyCombination& combination : HookHandle->SetTakenKeys(hotkeys))
+            taken += strings::HotkeyTaken(HotkeyName(combination)) + u'\n';
+        if (!taken.isEmpty() && tell)
+            tell(taken);
     }
     if (const QString warnings = KeyNameWarnings(*binds); !warnings.isEmpty() && tell)
         tell(warnings);
@@ -41,8 +54,10 @@ bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
 }
 
 void DisarmBinds(TBindary& binds) {
-    if (HookHandle)
+    if (HookHandle) {
+        HookHandle->SetTakenKeys({});
         HookHandle->SetWantedKeys(QStringList());
+    }
     binds.StopTimers();
 }
 
@@ -54,6 +69,25 @@ QStringList KeyBindNames(const TBindary& binds) {
             names.append(bind->Argument);
     }
     return UniqueNames(names);
+}
+
+std::vector<platform::KeyCombination> HotkeyCombinations(const TBindary& binds) {
+    std::vector<platform::KeyCombination> combinations;
+    for (int i = 0; i < binds.BindCount(); ++i) {
+        const TBindObj* bind = binds.GetBind(i);
+        if (bind->Hotkey && std::find(combinations.begin(), combinations.end(), *bind->Hotkey) == combinations.end())
+            combinations.push_back(*bind->Hotkey);
+    }
+    return combinations;
+}
+
+bool WantsKeys(const TBindary& binds) {
+    for (int i = 0; i < binds.BindCount(); ++i) {
+        const TBindObj* bind = binds.GetBind(i);
+        if ((bind->Event == QLatin1String("KEY") && !bind->Argument.isEmpty()) || bind->Hotkey)
+            return true;
+    }
+    return false;
 }
 
 QStringList UniqueNames(const QStringList& names, const QStringList& more) {
@@ -81,10 +115,13 @@ QString KeyNameWarnings(const TBindary& binds) {
     qsizetype more = 0;
     for (int i = 0; i < binds.BindCount(); ++i) {
         const TBindObj* bind = binds.GetBind(i);
-        if (bind->Event != QLatin1String("KEY") || IsKeyName(bind->Argument))
+        const bool key = bind->Event == QLatin1String("KEY");
+        const bool hotkey = bind->Event == QLatin1String("HOTKEY");
+        if ((!key || IsKeyName(bind->Argument)) && (!hotkey || bind->Hotkey))
             continue;
         if (shown < kShown) {
-            warnings += KeyNameWarning(bind->Argument) + u'\n';
+            warnings +=
+                (key ? KeyNameWarning(bind->Argument) : strings::HotkeyNameNeverMatches(bind->Argument)) + u'\n';
             ++shown;
         } else
             ++more;
@@ -106,6 +143,16 @@ bool TimersTick(const TBindary& binds) {
 void DispatchKeystroke(TBindary& binds, const KeystrokeMessage& message) {
     if (message.LParam & platform::KeyEvent::kReleasedBit)
         return;
+    // The first HOTKEY bind of the combination, by its name as written (the
+    // first bind of that name is this one), then the KEY bind of the name.
+    const platform::KeyCombination pressed{message.WParam, message.Modifiers};
+    for (int i = 0; i < binds.BindCount(); ++i) {
+        const TBindObj* bind = binds.GetBind(i);
+        if (bind->Hotkey && *bind->Hotkey == pressed) {
+            binds.DispatchEvent(QStringLiteral("HOTKEY"), QString(bind->Argument));
+            break;
+        }
+    }
     // The empty name is dispatched too: it runs a KEY bind without argument.
     binds.DispatchEvent(QStringLiteral("KEY"), KeyName(message.WParam, message.Modifiers));
 }

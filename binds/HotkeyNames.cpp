@@ -74,12 +74,9 @@ std::optional<WrittenCombination> ReadModifiers(const QString& name) {
     read.base.remove(u' ').remove(u'\t');
     platform::KeyCombination& combination = read.modifiers;
     const std::pair<const char*, bool*> modifiers[] = {
-        {"CTRL", &combination.modifiers.control},
-        {"CONTROL", &combination.modifiers.control},
-        {"ALT", &combination.modifiers.alt},
-        {"SHIFT", &combination.modifiers.shift},
-        {"SUPER", &combination.super},
-        {"WIN", &combination.super},
+        {"CTRL", &combination.modifiers.control}, {"CONTROL", &combination.modifiers.control},
+        {"ALT", &combination.modifiers.alt},      {"SHIFT", &combination.modifiers.shift},
+        {"SUPER", &combination.modifiers.super},  {"WIN", &combination.modifiers.super},
     };
     // Modifier words each followed by a joiner; what is left is the base,
     // which may itself end in one ("NUMPAD-").
@@ -125,7 +122,7 @@ QString HotkeyName(const platform::KeyCombination& combination) {
         parts.append(QStringLiteral("ALT"));
     if (combination.modifiers.shift)
         parts.append(QStringLiteral("SHIFT"));
-    if (combination.super)
+    if (combination.modifiers.super)
         parts.append(QStringLiteral("SUPER"));
     parts.append(base);
     return parts.join(u'+');

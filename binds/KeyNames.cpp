@@ -64,7 +64,7 @@ bool IsKeyName(const QString& name) {
 }
 
 QString KeyNameOf(const platform::KeyCombination& combination) {
-    if (combination.super || KeyBaseName(combination.virtualKey).isEmpty())
+    if (combination.modifiers.super || KeyBaseName(combination.virtualKey).isEmpty())
         return QString();
     return KeyName(combination.virtualKey, combination.modifiers);
 }
@@ -73,7 +73,7 @@ QString KeyNameMeant(const QString& name) {
     if (IsKeyName(name))
         return QString();
     const std::optional<WrittenCombination> read = ReadModifiers(name);
-    if (!read || read->modifiers.super)
+    if (!read || read->modifiers.modifiers.super)
         return QString();
     // Modifiers written as KEY names write them: the base as written too, so
     // that "p" stays F1 rather than the letter.
@@ -99,13 +99,17 @@ QString KeyNameMeant(const QString& name) {
     const std::optional<std::uint32_t> key = HotkeyBaseKey(base);
     if (!key)
         return QString();
-    return KeyNameOf({*key, read->modifiers.modifiers, false});
+    return KeyNameOf({*key, read->modifiers.modifiers});
 }
 
 QString KeyNameWarning(const QString& name) {
     if (IsKeyName(name))
         return QString();
-    return strings::KeyNameNeverMatches(name, KeyNameMeant(name));
+    const QString meant = KeyNameMeant(name);
+    // The HOTKEY of the same keys, where the name reads as one.
+    const std::optional<platform::KeyCombination> hotkey = ParseHotkeyName(name);
+    const bool sameKeys = hotkey && (meant.isEmpty() || KeyNameOf(*hotkey) == meant);
+    return strings::KeyNameNeverMatches(name, meant, sameKeys ? HotkeyName(*hotkey) : QString());
 }
 
 }  // namespace orvexa

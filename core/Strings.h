@@ -279,9 +279,18 @@ inline QString ShortcutsUnbound(const QStringList& names, const QString& failure
 }
 
 // KEY binds whose names no key press has, told at Run.
-inline QString KeyNameNeverMatches(const QString& name, const QString& meant) {
+inline QString KeyNameNeverMatches(const QString& name, const QString& meant, const QString& hotkey) {
     const QString never = QStringLiteral("KEY %1: no key combination has this name").arg(name);
-    return meant.isEmpty() ? never : never + QStringLiteral("; KEY names write %1").arg(meant);
+    if (meant.isEmpty())
+        return hotkey.isEmpty() ? never : never + QStringLiteral("; use HOTKEY %1").arg(hotkey);
+    const QString write = never + QStringLiteral("; KEY names write %1").arg(meant);
+    return hotkey.isEmpty() ? write : write + QStringLiteral(" (or use HOTKEY %1)").arg(hotkey);
+}
+inline QString HotkeyNameNeverMatches(const QString& name) {
+    return QStringLiteral("HOTKEY %1: no key combination has this name").arg(name);
+}
+inline QString HotkeyTaken(const QString& hotkey) {
+    return QStringLiteral("%1 is taken by another program").arg(hotkey);
 }
 inline QString MoreKeyNamesNeverMatch(qsizetype count) {
     return QStringLiteral("%1 more KEY binds have names that no key combination has").arg(count);

@@ -18,6 +18,7 @@
 #include "platform/x11/X11KeyCapture.h"
 
 #include "platform/KeyStateTable.h"
+#include "platform/x11/KeyGrabs.h"
 #include "platform/x11/KeyboardMap.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11ErrorTrap.h"
@@ -42,6 +43,7 @@ public:
 
     bool Start(Callback callback) override;
     void Stop() override;
+    std::vector<KeyCombination> SetTakenKeys(const std::vector<KeyCombination>& combinations) override;
 
 private:
     enum class Phase { Waiting, Live, Failed };
@@ -58,6 +60,8 @@ private:
     const x11::KeyboardMap* Map();
     void SetPhase(Phase phase);
 
+    // The combinations taken from the focused window (GUI thread).
+    std::unique_ptr<x11::KeyGrabs> grabs_;
     x11::X11Display control_;
     x11::X11Display data_;
     x11::X11Display lookup_;
@@ -135,7 +139,17 @@ bool X11KeyCapture::Start(Callback callback) {
     return false;
 }
 
+std::vector<KeyCombination> X11KeyCapture::SetTakenKeys(const std::vector<KeyCombination>& combinations) {
+    grabs_.reset();
+    // Taken keys are reported by the capture; without it they would be lost.
+    if (combinations.empty() || !thread_.joinable())
+        return {};
+    grabs_ = x11::KeyGrabs::Take(combinations);
+    return grabs_ ? grabs_->Refused() : std::vector<KeyCombination>();
+}
+
 void X11KeyCapture::Stop() {
+    grabs_.reset();
     if (!thread_.joinable())
         return;
     // Ends XRecordEnableContext on the data connection; a context that never

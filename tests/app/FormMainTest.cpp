@@ -491,7 +491,9 @@ TEST_F(FormMain, RunTellsEachKeyBindWhoseNameNoKeyHasTenAtMostInTheOutputWindow)
     QStringList expected;
     for (int i = 1; i <= 10; ++i)
         expected.append(
-            QStringLiteral("KEY CTRL-%1: no key combination has this name; KEY names write CONTROL-%1").arg(i % 10));
+            QStringLiteral(
+                "KEY CTRL-%1: no key combination has this name; KEY names write CONTROL-%1 (or use HOTKEY CTRL+%1)")
+                .arg(i % 10));
     expected.append(QStringLiteral("2 more KEY binds have names that no key combination has"));
     EXPECT_EQ(windows.FormOutput->RichEditOutput->toPlainText().split(u'\n', Qt::SkipEmptyParts), expected);
 }

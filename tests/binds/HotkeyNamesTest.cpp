@@ -21,7 +21,7 @@ KeyCombination Combination(std::uint32_t key, bool control = false, bool alt = f
     combination.modifiers.control = control;
     combination.modifiers.alt = alt;
     combination.modifiers.shift = shift;
-    combination.super = super;
+    combination.modifiers.super = super;
     return combination;
 }
 }  // namespace

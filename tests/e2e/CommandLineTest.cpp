@@ -321,8 +321,9 @@ TEST(CommandLineRun, KeyBindFiresOnAKeySentThroughXtest) {
     EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.Err().toStdString();
     EXPECT_EQ(orvexa.Out(), "armed\npressed CONTROL-SHIFT-K\npressed K\n");
     // A name no key press has was told at Run.
-    EXPECT_TRUE(
-        orvexa.Err().contains("KEY CTRL-SHIFT-J: no key combination has this name; KEY names write CONTROL-SHIFT-J\n"))
+    EXPECT_TRUE(orvexa.Err().contains(
+        "KEY CTRL-SHIFT-J: no key combination has this name; KEY names write CONTROL-SHIFT-J (or use HOTKEY "
+        "CTRL+SHIFT+J)\n"))
         << orvexa.Err().toStdString();
 }
 

@@ -1,0 +1,153 @@
+// HOTKEY binds of the real program on a real X server, with a plain X client
+// that has the focus and records the keys it receives: the combination runs
+// the bind and never reaches that client while the script runs (with Num
+// Lock and Caps Lock on too), and reaches it again after Stop; a combination
+// another program holds is said and watched instead.
+#include "tests/e2e/OrvexaProcess.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/x11/TextReceiver.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+#include <csignal>
+#include <functional>
+
+using namespace orvexa;
+
+namespace {
+
+QStringList Lines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// Polls `done` until it holds or ten seconds have passed; its last answer.
+bool WaitUntil(const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 10000)
+        QThread::msleep(10);
+    return done();
+}
+
+bool Logged(const QString& log, const char* line, qsizetype count) {
+    return WaitUntil([&] { return Lines(log).count(QLatin1String(line)) >= count; });
+}
+
+void Xdotool(const QStringList& args) { test::RunTool(QStringLiteral("xdotool"), args); }
+
+void PressControlShiftS() {
+    Xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl"), QStringLiteral("keydown"), QStringLiteral("shift"),
+             QStringLiteral("key"), QStringLiteral("s"), QStringLiteral("keyup"), QStringLiteral("shift"),
+             QStringLiteral("keyup"), QStringLiteral("ctrl")});
+}
+
+void Key(const char* key) { Xdotool({QStringLiteral("key"), QLatin1String(key)}); }
+
+bool WaitForWindows(test::OrvexaProcess& orvexa, qsizetype count) {
+    return WaitUntil([&] { return orvexa.VisibleWindows().size() == count; });
+}
+
+}  // namespace
+
+TEST(Hotkey, TheCombinationRunsTheBindAndReachesTheFocusedWindowOnlyAfterStop) {
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("hot.orx"),
+              "//SHORTDESC: Hot\n"
+              "//BIND MAIN\n"
+              "open('log.txt', 'a').write('main\\n')\n"
+              "//BIND HOTKEY ctrl+shift+s\n"
+              "open('log.txt', 'a').write('hot\\n')\n");
+    const QString log = dir.Path() + QStringLiteral("/log.txt");
+    test::OrvexaProcess orvexa(dir.Path());
+    const QString window = orvexa.WaitForMainWindow();
+    ASSERT_FALSE(window.isEmpty()) << orvexa.StandardError().toStdString();
+    orvexa.Run(window);
+    ASSERT_TRUE(Logged(log, "main", 1));
+
+    {
+        platform::TextReceiver focused;
+        ASSERT_TRUE(focused.Ok());
+        // The x typed after the combination is the sentinel: once it is
+        // there, anything of the combination would be too.
+        PressControlShiftS();
+        Key("x");
+        EXPECT_TRUE(Logged(log, "hot", 1));
+        EXPECT_TRUE(WaitUntil([&] { return focused.Text() == QStringLiteral("x"); })) << focused.Text().toStdString();
+        EXPECT_EQ(focused.KeysWithControlOrAlt(), 0);
+
+        Key("Num_Lock");
+        Key("Caps_Lock");
+        PressControlShiftS();
+        Key("x");
+        EXPECT_TRUE(Logged(log, "hot", 2));
+        EXPECT_TRUE(WaitUntil([&] { return focused.Text() == QStringLiteral("xX"); })) << focused.Text().toStdString();
+        EXPECT_EQ(focused.KeysWithControlOrAlt(), 0);
+        Key("Num_Lock");
+        Key("Caps_Lock");
+    }
+
+    // Stop, from the File menu; the menu, opened again after it, shows once
+    // the program has handled it.
+    orvexa.Keys(window, {QStringLiteral("alt+f"), QStringLiteral("s"), QStringLiteral("alt+f")});
+    ASSERT_TRUE(WaitForWindows(orvexa, 2)) << "the menu did not open";
+    orvexa.Keys(window, {QStringLiteral("Escape")});
+    ASSERT_TRUE(WaitForWindows(orvexa, 1)) << "the menu did not close";
+
+    platform::TextReceiver focused;
+    ASSERT_TRUE(focused.Ok());
+    PressControlShiftS();
+    Key("x");
+    EXPECT_TRUE(WaitUntil([&] { return focused.Text() == QStringLiteral("Sx"); })) << focused.Text().toStdString();
+    EXPECT_EQ(focused.KeysWithControlOrAlt(), 1);
+    EXPECT_EQ(Lines(log).count(QStringLiteral("hot")), 2) << "stopped, the bind runs no more";
+
+    orvexa.MenuExit(window);
+    EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
+}
+
+TEST(Hotkey, ACombinationAnotherProgramHoldsIsSaidAndWatchedInstead) {
+    test::WorkingDir dir;
+    for (const char* name : {"first", "second"})
+        dir.Write(QStringLiteral("%1.orx").arg(QLatin1String(name)),
+                  QByteArray("//BIND MAIN\nprint('armed', flush=True)\n//BIND HOTKEY CTRL+SHIFT+S\nprint('") + name +
+                      "', flush=True)\n");
+    QProcess first;
+    QProcess second;
+    for (QProcess* process : {&first, &second}) {
+        process->setWorkingDirectory(dir.Path());
+        process->start(
+            qEnvironmentVariable("ORVEXA_BINARY"),
+            {QStringLiteral("--run"), process == &first ? QStringLiteral("first.orx") : QStringLiteral("second.orx")});
+        // The first holds the combination before the second asks for it.
+        ASSERT_TRUE(WaitUntil([&] {
+            process->waitForReadyRead(50);
+            return process->peek(64).startsWith("armed\n");
+        }));
+    }
+    EXPECT_TRUE(second.readAllStandardError().contains("CTRL+SHIFT+S is taken by another program\n"));
+    EXPECT_FALSE(first.readAllStandardError().contains("taken"));
+    PressControlShiftS();
+    QByteArray firstOut;
+    QByteArray secondOut;
+    EXPECT_TRUE(WaitUntil([&] {
+        first.waitForReadyRead(20);
+        second.waitForReadyRead(20);
+        firstOut += first.readAllStandardOutput();
+        secondOut += second.readAllStandardOutput();
+        return firstOut.contains("first\n") && secondOut.contains("second\n");
+    })) << firstOut.constData()
+        << secondOut.constData();
+    for (QProcess* process : {&first, &second}) {
+        ::kill(static_cast<pid_t>(process->processId()), SIGTERM);
+        EXPECT_TRUE(process->waitForFinished(10000));
+    }
+}
