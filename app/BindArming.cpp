@@ -11,8 +11,6 @@
 
 #include <QSet>
 
-#include <algorithm>
-
 namespace orvexa {
 
 bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
@@ -72,11 +70,21 @@ QStringList KeyBindNames(const TBindary& binds) {
 }
 
 std::vector<platform::KeyCombination> HotkeyCombinations(const TBindary& binds) {
+    // Linear, as for the KEY names: each combination kept is remembered by
+    // its key and modifier bits.
     std::vector<platform::KeyCombination> combinations;
+    QSet<quint64> seen;
     for (int i = 0; i < binds.BindCount(); ++i) {
         const TBindObj* bind = binds.GetBind(i);
-        if (bind->Hotkey && std::find(combinations.begin(), combinations.end(), *bind->Hotkey) == combinations.end())
-            combinations.push_back(*bind->Hotkey);
+        if (!bind->Hotkey)
+            continue;
+        const platform::KeyModifiers& held = bind->Hotkey->modifiers;
+        const quint64 id = (quint64{bind->Hotkey->virtualKey} << 4) | (held.shift ? 1U : 0U) |
+                           (held.control ? 2U : 0U) | (held.alt ? 4U : 0U) | (held.super ? 8U : 0U);
+        if (seen.contains(id))
+            continue;
+        seen.insert(id);
+        combinations.push_back(*bind->Hotkey);
     }
     return combinations;
 }

@@ -1,7 +1,8 @@
-// Run of a script with many KEY binds: the CPU time ArmBinds takes with a key
-// capture installed (the key names made unique and handed over, MAIN run),
-// and the key names alone, against making them unique by searching the list
-// kept so far for each name (quadratic), on the same table in one run.
+// Run of a script with many KEY and HOTKEY binds: the CPU time ArmBinds takes
+// with a key capture installed (the key names and combinations made unique
+// and handed over, the names checked, MAIN run), and the key names alone,
+// against making them unique by searching the list kept so far for each name
+// (quadratic), on the same table in one run.
 //
 //   bench_arming [binds]      (100,000 by default; the baseline takes about
 //                              half a minute of one core at that count)
@@ -62,6 +63,14 @@ int main(int argc, char** argv) {
     // for the search.
     for (int i = 0; i < count; ++i)
         binds->AddBind(QStringLiteral("//BIND KEY K%1").arg(i), QStringLiteral("pass\n"));
+    // As many HOTKEY binds, over every combination of the letters and the
+    // four modifiers.
+    const char* const modifiers[] = {"", "CTRL+", "ALT+", "SHIFT+", "WIN+"};
+    for (int i = 0; i < count; ++i)
+        binds->AddBind(QStringLiteral("//BIND HOTKEY %1%2%3")
+                           .arg(QLatin1String(modifiers[i % 5]), QLatin1String(modifiers[(i / 5) % 5]))
+                           .arg(QChar(u'A' + (i / 25) % 26)),
+                       QStringLiteral("pass\n"));
 
     auto capture = std::make_shared<platform::FakeKeyCapture>();
     QObject window;
@@ -72,6 +81,7 @@ int main(int argc, char** argv) {
     ArmBinds(binds, context, nullptr, {QStringLiteral("CONTROL-ALT-SHIFT-S")});
     const double armMs = CpuMs() - start;
     const qsizetype handedOver = capture->wantedKeys.size();
+    const size_t taken = capture->takenKeys.size();
     DisarmBinds(*binds);
 
     start = CpuMs();
@@ -84,7 +94,8 @@ int main(int argc, char** argv) {
     RemoveHook();
 
     const bool same = names == searched;
-    std::printf("KEY binds: %d; names handed to the key capture: %lld\n", count, static_cast<long long>(handedOver));
+    std::printf("KEY binds: %d, HOTKEY binds: %d; names handed to the key capture: %lld, combinations taken: %zu\n",
+                count, count, static_cast<long long>(handedOver), taken);
     std::printf("ArmBinds:                          %10.1f ms CPU\n", armMs);
     std::printf("key names, set of names kept:      %10.1f ms CPU\n", namesMs);
     std::printf("key names, list search (baseline): %10.1f ms CPU\n", searchMs);
