@@ -10,6 +10,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace orvexa::platform::x11 {
 namespace {

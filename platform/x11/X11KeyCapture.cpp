@@ -9,6 +9,9 @@
 // - lookup (capture thread): the keyboard map that turns a keycode into a
 //   virtual-key code, and the key state the table is seeded from. It follows
 //   keyboard map changes through the XKB map notifications it receives.
+// The combinations taken from the focused window (SetTakenKeys) are grabbed
+// on a fourth connection, KeyGrabs', on the GUI thread; RECORD reports their
+// presses as every other key's.
 //
 // The key-state table is seeded when recording has begun (the start-of-data
 // record), not before: an event that happens between the seed and its
