@@ -37,6 +37,37 @@ std::vector<unsigned> LockStates(Display* display) {
     return states;
 }
 
+// A key to grab, and whether it is the wanted one only with Num Lock on (the
+// keypad's digits).
+struct GrabKey {
+    unsigned keycode = 0;
+    bool numLockOnly = false;
+};
+
+// The keys named `virtualKey` in every group of the map. A grab holds a key
+// whatever the group, so a key that is another in some group (the US Y key
+// is Z on a German layout) is not taken: that would keep the other from the
+// focused window. Such a combination is only watched.
+std::vector<GrabKey> KeysOf(const KeyboardMap& map, std::uint32_t virtualKey) {
+    std::vector<GrabKey> keys;
+    const auto wanted = static_cast<int>(virtualKey);
+    for (int group = 0; group < map.GroupCount(); ++group) {
+        const unsigned keycode = map.KeycodeOf(wanted, group);
+        if (keycode == 0 ||
+            std::any_of(keys.begin(), keys.end(), [keycode](const GrabKey& key) { return key.keycode == keycode; }))
+            continue;
+        bool plain = true;
+        bool withNumLock = true;
+        for (int other = 0; other < map.GroupCount(); ++other) {
+            plain = plain && map.VirtualKeyOf(keycode, other, false, false) == wanted;
+            withNumLock = withNumLock && map.VirtualKeyOf(keycode, other, true, false) == wanted;
+        }
+        if (plain || withNumLock)
+            keys.push_back({keycode, !plain});
+    }
+    return keys;
+}
+
 }  // namespace
 
 KeyGrabs::KeyGrabs(X11Display display) : display_(std::move(display)) {}
@@ -60,13 +91,9 @@ std::unique_ptr<KeyGrabs> KeyGrabs::Take(const std::vector<KeyCombination>& comb
     const std::vector<unsigned> lockStates = LockStates(display);
     const unsigned alt = ModifierOf(display, XK_Alt_L, Mod1Mask);
     const unsigned super = ModifierOf(display, XK_Super_L, Mod4Mask);
+    const unsigned numLock = ModifierOf(display, XK_Num_Lock, 0);
     for (const KeyCombination& combination : combinations) {
-        std::vector<unsigned> keycodes;
-        for (int group = 0; group < map->GroupCount(); ++group) {
-            const unsigned keycode = map->KeycodeOf(static_cast<int>(combination.virtualKey), group);
-            if (keycode != 0 && std::find(keycodes.begin(), keycodes.end(), keycode) == keycodes.end())
-                keycodes.push_back(keycode);
-        }
+        const std::vector<GrabKey> keys = KeysOf(*map, combination.virtualKey);
         const KeyModifiers& held = combination.modifiers;
         const unsigned modifiers = (held.shift ? ShiftMask : 0) | (held.control ? ControlMask : 0) |
                                    (held.alt ? alt : 0) | (held.super ? super : 0);
@@ -74,18 +101,19 @@ std::unique_ptr<KeyGrabs> KeyGrabs::Take(const std::vector<KeyCombination>& comb
         {
             // Another client's grab of the same keys refuses ours (BadAccess).
             X11ErrorTrap trap(display);
-            for (const unsigned keycode : keycodes)
+            for (const GrabKey& key : keys)
                 for (const unsigned locks : lockStates)
-                    XGrabKey(display, static_cast<int>(keycode), modifiers | locks, root, False, GrabModeAsync,
-                             GrabModeAsync);
+                    if (!key.numLockOnly || (locks & numLock) != 0)
+                        XGrabKey(display, static_cast<int>(key.keycode), modifiers | locks, root, False, GrabModeAsync,
+                                 GrabModeAsync);
             refused = trap.Failed();
         }
         if (!refused)
             continue;
         // Half a combination would take the key under some locks only.
-        for (const unsigned keycode : keycodes)
+        for (const GrabKey& key : keys)
             for (const unsigned locks : lockStates)
-                XUngrabKey(display, static_cast<int>(keycode), modifiers | locks, root);
+                XUngrabKey(display, static_cast<int>(key.keycode), modifiers | locks, root);
         grabs->refused_.push_back(combination);
     }
     XSync(display, False);

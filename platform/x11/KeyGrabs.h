@@ -13,8 +13,9 @@ namespace orvexa::platform::x11 {
 // Key combinations taken from whichever window has the focus: a passive grab
 // on the root window for each combination, on a connection of its own, once
 // for every state of the lock modifiers (Num Lock, Caps Lock, Scroll Lock),
-// so that a combination is taken whatever the locks are; on every keyboard
-// group's key for it. The key events the grabs bring are read and dropped
+// so that a combination is taken whatever the locks are; on the keys that
+// are that key in every keyboard group (a key that is another in some group
+// is only watched). The key events the grabs bring are read and dropped
 // (the key capture reports the presses); destroying it gives every
 // combination back. Used on the thread that made it, which runs a Qt event
 // loop.

@@ -2,10 +2,14 @@
 // that has the focus and records the keys it receives: the combination runs
 // the bind and never reaches that client while the script runs (with Num
 // Lock and Caps Lock on too), and reaches it again after Stop; a combination
-// another program holds is said and watched instead.
+// another program holds is said and watched instead; a key that is another
+// key in some layout group is only watched.
+#include "platform/VirtualKeyCodes.h"
 #include "tests/e2e/OrvexaProcess.h"
+#include "tests/support/Layouts.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/x11/KeyInjector.h"
 #include "tests/support/x11/TextReceiver.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +21,7 @@
 
 #include <csignal>
 #include <functional>
+#include <vector>
 
 using namespace orvexa;
 
@@ -150,4 +155,71 @@ TEST(Hotkey, ACombinationAnotherProgramHoldsIsSaidAndWatchedInstead) {
         ::kill(static_cast<pid_t>(process->processId()), SIGTERM);
         EXPECT_TRUE(process->waitForFinished(10000));
     }
+}
+
+TEST(Hotkey, AKeyThatIsAnotherKeyInSomeLayoutGroupIsOnlyWatched) {
+    platform::TextReceiver focused;
+    ASSERT_TRUE(focused.Ok());
+    ASSERT_TRUE(test::SetLayout({QStringLiteral("-layout"), QStringLiteral("us,de")}));
+    platform::KeyInjector keys;
+    ASSERT_TRUE(keys.Ok());
+    // The US Y key, which is Z in the German group.
+    unsigned usY = 0;
+    for (unsigned keycode = 8; keycode < 256 && usY == 0; ++keycode) {
+        const std::vector<unsigned long> keysyms = keys.Keysyms(keycode);
+        if (keysyms.size() >= 3 && keysyms[0] == 'y' && keysyms[2] == 'z')
+            usY = keycode;
+    }
+    ASSERT_NE(usY, 0U);
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("layout.orx"),
+              "//BIND MAIN\nprint('armed', flush=True)\n"
+              "//BIND HOTKEY CTRL+SHIFT+Z\nprint('z', flush=True)\n"
+              "//BIND HOTKEY CTRL+S\nprint('s', flush=True)\n"
+              "//BIND HOTKEY CTRL+NUMPAD7\nprint('pad', flush=True)\n");
+    QProcess orvexa;
+    orvexa.setWorkingDirectory(dir.Path());
+    orvexa.start(qEnvironmentVariable("ORVEXA_BINARY"), {QStringLiteral("--run"), QStringLiteral("layout.orx")});
+    QByteArray out;
+    const auto printed = [&](const QByteArray& text) {
+        return WaitUntil([&] {
+            orvexa.waitForReadyRead(20);
+            out += orvexa.readAllStandardOutput();
+            return out.contains(text);
+        });
+    };
+    ASSERT_TRUE(printed("armed\n"));
+
+    const auto withControl = [&keys](bool shift, const std::function<void()>& press) {
+        keys.Key(vk::Control, true);
+        if (shift)
+            keys.Key(vk::Shift, true);
+        press();
+        if (shift)
+            keys.Key(vk::Shift, false);
+        keys.Key(vk::Control, false);
+        keys.Sync();
+    };
+    const auto tap = [&keys](int virtualKey) {
+        keys.Key(virtualKey, true);
+        keys.Key(virtualKey, false);
+        keys.Sync();
+    };
+    // Ctrl+Shift on the US Y key is Ctrl+Shift+Y here: not the bind's.
+    withControl(true, [&] {
+        keys.Keycode(usY, true);
+        keys.Keycode(usY, false);
+    });
+    // Ctrl+S is the same key in both groups, and the keypad's 7 with Num
+    // Lock on: taken.
+    withControl(false, [&] { tap('S'); });
+    tap(vk::NumLock);
+    withControl(false, [&] { tap(vk::Numpad7); });
+    tap(vk::NumLock);
+    tap('X');
+    EXPECT_TRUE(printed("s\npad\n")) << out.constData();
+    EXPECT_TRUE(WaitUntil([&] { return focused.Text() == QStringLiteral("Yx"); })) << focused.Text().toStdString();
+    EXPECT_EQ(focused.KeysWithControlOrAlt(), 1);
+    ::kill(static_cast<pid_t>(orvexa.processId()), SIGTERM);
+    EXPECT_TRUE(orvexa.waitForFinished(10000));
 }
