@@ -223,3 +223,34 @@ TEST(Hotkey, AKeyThatIsAnotherKeyInSomeLayoutGroupIsOnlyWatched) {
     ::kill(static_cast<pid_t>(orvexa.processId()), SIGTERM);
     EXPECT_TRUE(orvexa.waitForFinished(10000));
 }
+
+TEST(Hotkey, WhatTheBindTypesWhileTheCombinationIsStillHeldReachesTheFocusedWindow) {
+    platform::TextReceiver focused;
+    ASSERT_TRUE(focused.Ok());
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("type.orx"),
+              "//BIND MAIN\nprint('armed', flush=True)\n"
+              "//BIND HOTKEY CTRL+SHIFT+S\nimport orvex\norvex.TypeText('hi')\n");
+    QProcess orvexa;
+    orvexa.setWorkingDirectory(dir.Path());
+    orvexa.start(qEnvironmentVariable("ORVEXA_BINARY"), {QStringLiteral("--run"), QStringLiteral("type.orx")});
+    ASSERT_TRUE(WaitUntil([&] {
+        orvexa.waitForReadyRead(20);
+        return orvexa.peek(64).startsWith("armed\n");
+    }));
+    // S stays down until the text is there: a grab's key holds the keyboard
+    // until its release.
+    platform::KeyInjector keys;
+    ASSERT_TRUE(keys.Ok());
+    keys.Key(vk::Control, true);
+    keys.Key(vk::Shift, true);
+    keys.Key('S', true);
+    keys.Sync();
+    EXPECT_TRUE(WaitUntil([&] { return focused.Text() == QStringLiteral("hi"); })) << focused.Text().toStdString();
+    keys.Key('S', false);
+    keys.Key(vk::Shift, false);
+    keys.Key(vk::Control, false);
+    keys.Sync();
+    ::kill(static_cast<pid_t>(orvexa.processId()), SIGTERM);
+    EXPECT_TRUE(orvexa.waitForFinished(10000));
+}
