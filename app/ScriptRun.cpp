@@ -117,7 +117,7 @@ int ScriptRun::Run(const QString& fileName) {
     executor_ = std::make_unique<UnlessClosing>(*engine_);
     binds_ = std::make_unique<TBindary>(executor_.get());
     ParseBinds(*binds_, fileName);
-    const bool wantsKeys = !KeyBindNames(*binds_).isEmpty();
+    const bool wantsKeys = WantsKeys(*binds_);
     // The stop hot key ends the run from any window.
     if (wantsKeys || !stopKey_.isEmpty())
         InstallHook(this, context_.Services().keyCapture);

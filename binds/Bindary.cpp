@@ -1,5 +1,6 @@
 #include "binds/Bindary.h"
 
+#include "binds/HotkeyNames.h"
 #include "core/Exception.h"
 #include "core/ScriptText.h"
 
@@ -59,6 +60,8 @@ TBindObj::TBindObj(const QString& header, LineExecutor* engine, const QString& c
     Event = event;
     Argument = ParseArgument(header);
 
+    if (Event == QLatin1String("HOTKEY"))
+        Hotkey = ParseHotkeyName(Argument);
     if (Event != QStringLiteral("TIMER"))
         return;
     const std::optional<std::int32_t> number = ToInt32(Argument);

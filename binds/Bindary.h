@@ -1,12 +1,14 @@
 #pragma once
 
 #include "core/LineExecutor.h"
+#include "platform/KeyCapture.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -32,6 +34,9 @@ public:
     QStringList CodeLines;
     // Where CodeLines stand in the script file, when they were read from one.
     SourcePlace Place;
+    // A HOTKEY bind's combination, read once; none for other binds and for a
+    // name no combination has.
+    std::optional<platform::KeyCombination> Hotkey;
     LineExecutor* BindEngine = nullptr;
 
     bool HasTimer() const { return Timer != nullptr; }

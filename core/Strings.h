@@ -278,6 +278,24 @@ inline QString ShortcutsUnbound(const QStringList& names, const QString& failure
         .arg(why, names.join(QStringLiteral(", ")));
 }
 
+// KEY binds whose names no key press has, told at Run.
+inline QString KeyNameNeverMatches(const QString& name, const QString& meant, const QString& hotkey) {
+    const QString never = QStringLiteral("KEY %1: no key combination has this name").arg(name);
+    if (meant.isEmpty())
+        return hotkey.isEmpty() ? never : never + QStringLiteral("; use HOTKEY %1").arg(hotkey);
+    const QString write = never + QStringLiteral("; KEY names write %1").arg(meant);
+    return hotkey.isEmpty() ? write : write + QStringLiteral(" (or use HOTKEY %1)").arg(hotkey);
+}
+inline QString HotkeyNameNeverMatches(const QString& name) {
+    return QStringLiteral("HOTKEY %1: no key combination has this name").arg(name);
+}
+inline QString HotkeyTaken(const QString& hotkey) {
+    return QStringLiteral("%1 is taken by another program").arg(hotkey);
+}
+inline QString MoreKeyNamesNeverMatch(qsizetype count) {
+    return QStringLiteral("%1 more KEY binds have names that no key combination has").arg(count);
+}
+
 // The names of script files and the markers of their descriptions.
 inline QString ScriptPattern() { return QStringLiteral(".orx"); }
 inline QString ShortDescMarker() { return QStringLiteral("//SHORTDESC:"); }

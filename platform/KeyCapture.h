@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace orvexa::platform {
 
@@ -16,8 +17,19 @@ struct KeyModifiers {
     bool shift = false;
     bool control = false;
     bool alt = false;
+    // The Super (Windows) key: no KEY name has it, a HOTKEY may.
+    bool super = false;
 
     friend bool operator==(const KeyModifiers&, const KeyModifiers&) = default;
+};
+
+// A key combination as hot keys are written: a key by its virtual-key code
+// and the modifiers held with it.
+struct KeyCombination {
+    std::uint32_t virtualKey = 0;
+    KeyModifiers modifiers;
+
+    friend bool operator==(const KeyCombination&, const KeyCombination&) = default;
 };
 
 // One key event in Windows terms: the virtual-key code and the keystroke
@@ -75,6 +87,17 @@ public:
     // Whether wanting keys makes the desktop ask the user (a portal's
     // dialog) instead of their being seen at once.
     virtual bool AsksTheDesktop() const { return false; }
+
+    // The combinations the running script's HOTKEY binds take: while set,
+    // a capture that can keeps them from the focused window (X11: a passive
+    // grab), and reports their presses as every key's; empty gives them
+    // back. Returns those another program holds, which the capture only
+    // sees, as it sees every key. A capture that cannot take keys takes none
+    // and returns none.
+    virtual std::vector<KeyCombination> SetTakenKeys(const std::vector<KeyCombination>& combinations) {
+        (void)combinations;
+        return {};
+    }
 };
 
 }  // namespace orvexa::platform

@@ -11,6 +11,7 @@ constexpr std::uint8_t kDown = 0x80;
 constexpr std::uint8_t kShiftBit = 0x01;
 constexpr std::uint8_t kControlBit = 0x02;
 constexpr std::uint8_t kAltBit = 0x04;
+constexpr std::uint8_t kSuperBit = 0x08;
 
 // The generic and the sided codes of the three modifiers.
 std::uint8_t ModifierClass(std::uint32_t virtualKey) {
@@ -27,6 +28,9 @@ std::uint8_t ModifierClass(std::uint32_t virtualKey) {
     case vk::LMenu:
     case vk::RMenu:
         return kAltBit;
+    case vk::LWin:
+    case vk::RWin:
+        return kSuperBit;
     default:
         return 0;
     }
@@ -69,6 +73,7 @@ KeyModifiers KeyStateTable::Modifiers() const {
     modifiers.shift = (bits & kShiftBit) != 0;
     modifiers.control = (bits & kControlBit) != 0;
     modifiers.alt = (bits & kAltBit) != 0;
+    modifiers.super = (bits & kSuperBit) != 0;
     return modifiers;
 }
 

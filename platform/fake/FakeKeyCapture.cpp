@@ -2,6 +2,7 @@
 
 #include "platform/VirtualKeyCodes.h"
 
+#include <algorithm>
 #include <charconv>
 #include <stdexcept>
 #include <string>
@@ -39,6 +40,7 @@ constexpr NamedKey kNamedKeys[] = {
     {"RCONTROL", vk::RControl},
     {"LALT", vk::LMenu},
     {"RALT", vk::RMenu},
+    {"LWIN", vk::LWin},
 };
 
 std::invalid_argument BadStep(std::string_view what) {
@@ -54,6 +56,17 @@ std::uint32_t Number(std::string_view digits, std::string_view whole) {
 }
 
 }  // namespace
+
+std::vector<KeyCombination> FakeKeyCapture::SetTakenKeys(const std::vector<KeyCombination>& combinations) {
+    takenKeys.clear();
+    std::vector<KeyCombination> held;
+    for (const KeyCombination& combination : combinations) {
+        const bool elsewhere =
+            std::find(heldElsewhere.begin(), heldElsewhere.end(), combination) != heldElsewhere.end();
+        (elsewhere ? held : takenKeys).push_back(combination);
+    }
+    return held;
+}
 
 bool FakeKeyCapture::Start(Callback callback) {
     if (!available || started_)

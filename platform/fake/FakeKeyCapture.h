@@ -17,7 +17,7 @@ namespace orvexa::platform {
 // Rows are written as blank-separated steps, "+NAME" for a press and "-NAME"
 // for a release: "+CONTROL +SHIFT +A -A -SHIFT -CONTROL". NAME is a letter, a
 // digit, one of SHIFT LSHIFT RSHIFT CONTROL LCONTROL RCONTROL ALT LALT RALT
-// CAPITAL NUMLOCK BS TAB ENTER SPACE ESCAPE LEFT NUMPAD0..NUMPAD9 MULTIPLY ADD
+// LWIN CAPITAL NUMLOCK BS TAB ENTER SPACE ESCAPE LEFT NUMPAD0..NUMPAD9 MULTIPLY ADD
 // SEPARATOR SUBTRACT DECIMAL DIVIDE F1..F24, or "#" and a decimal code. A key
 // is the physical key of its code unless "@N" follows the name: "+SHIFT@1
 // +SHIFT@2" holds two keys that both report VK_SHIFT.
@@ -27,11 +27,16 @@ public:
     void Stop() override;
     void SetWantedKeys(const QStringList& keyNames) override { wantedKeys = keyNames; }
     bool AsksTheDesktop() const override { return asksTheDesktop; }
+    std::vector<KeyCombination> SetTakenKeys(const std::vector<KeyCombination>& combinations) override;
 
     // The key names last asked for.
     QStringList wantedKeys;
     // True plays a capture that registers the keys with the desktop.
     bool asksTheDesktop = false;
+    // The combinations last taken, and those "another program" holds: asked
+    // for, they are returned and not taken.
+    std::vector<KeyCombination> takenKeys;
+    std::vector<KeyCombination> heldElsewhere;
 
     void Press(std::uint32_t virtualKey, int key = -1);
     void Release(std::uint32_t virtualKey, int key = -1);

@@ -141,8 +141,7 @@ QString PortalShortcutCapture::Bind(const QStringList& keyNames) {
         listed.isValid() ? qdbus_cast<QList<Shortcut>>(listed.value<QDBusArgument>()) : shortcuts;
     const std::lock_guard lock(mutex_);
     for (const Shortcut& shortcut : given)
-        if (!bound_.contains(shortcut.id))
-            bound_.append(shortcut.id);
+        bound_.insert(shortcut.id);
     return QString();
 }
 

@@ -6,6 +6,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -65,7 +66,8 @@ private:
     Callback callback_;
     bool started_ = false;
     std::unique_ptr<PortalSession> session_;
-    QStringList bound_;
+    // A set: a script may want tens of thousands of names, each looked up.
+    QSet<QString> bound_;
     QStringList wanted_;
     // The wanted names that the fallback reports.
     QStringList fallbackNames_;

@@ -9,6 +9,9 @@
 // - lookup (capture thread): the keyboard map that turns a keycode into a
 //   virtual-key code, and the key state the table is seeded from. It follows
 //   keyboard map changes through the XKB map notifications it receives.
+// The combinations taken from the focused window (SetTakenKeys) are grabbed
+// on a fourth connection, KeyGrabs', on the GUI thread; RECORD reports their
+// presses as every other key's.
 //
 // The key-state table is seeded when recording has begun (the start-of-data
 // record), not before: an event that happens between the seed and its
@@ -18,6 +21,7 @@
 #include "platform/x11/X11KeyCapture.h"
 
 #include "platform/KeyStateTable.h"
+#include "platform/x11/KeyGrabs.h"
 #include "platform/x11/KeyboardMap.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11ErrorTrap.h"
@@ -42,6 +46,7 @@ public:
 
     bool Start(Callback callback) override;
     void Stop() override;
+    std::vector<KeyCombination> SetTakenKeys(const std::vector<KeyCombination>& combinations) override;
 
 private:
     enum class Phase { Waiting, Live, Failed };
@@ -58,6 +63,8 @@ private:
     const x11::KeyboardMap* Map();
     void SetPhase(Phase phase);
 
+    // The combinations taken from the focused window (GUI thread).
+    std::unique_ptr<x11::KeyGrabs> grabs_;
     x11::X11Display control_;
     x11::X11Display data_;
     x11::X11Display lookup_;
@@ -135,7 +142,17 @@ bool X11KeyCapture::Start(Callback callback) {
     return false;
 }
 
+std::vector<KeyCombination> X11KeyCapture::SetTakenKeys(const std::vector<KeyCombination>& combinations) {
+    grabs_.reset();
+    // Taken keys are reported by the capture; without it they would be lost.
+    if (combinations.empty() || !thread_.joinable())
+        return {};
+    grabs_ = x11::KeyGrabs::Take(combinations);
+    return grabs_ ? grabs_->Refused() : std::vector<KeyCombination>();
+}
+
 void X11KeyCapture::Stop() {
+    grabs_.reset();
     if (!thread_.joinable())
         return;
     // Ends XRecordEnableContext on the data connection; a context that never

@@ -10,7 +10,8 @@ namespace orvexa::platform {
 // sees every client's key events, XTEST-injected ones included. Creating it
 // connects to nothing; Start opens its connections to the display named by
 // DISPLAY and fails (reporting nothing, ever) when there is no server or the
-// server lacks RECORD.
+// server lacks RECORD. While started it can also take key combinations from
+// the focused window (SetTakenKeys: passive grabs, x11::KeyGrabs).
 std::shared_ptr<KeyCapture> CreateX11KeyCapture();
 
 }  // namespace orvexa::platform

@@ -449,6 +449,11 @@ TEST_F(FormMain, RunTellsTheKeyCaptureTheScriptsKeysAndTheStopKeyAndStopForgetsT
         QStringList wanted;
     } cases[] = {
         {false, keyBinds + timerOnly, {"CONTROL-SHIFT-A", "p", "CONTROL-ALT-SHIFT-S"}},
+        // Each name once, in the order of the binds; the stop key among them
+        // stays where the script has it; a bind without a name adds none.
+        {false,
+         "//BIND KEY\ne\n//BIND KEY p\nb\n//BIND KEY CONTROL-ALT-SHIFT-S\ns\n" + keyBinds,
+         {"p", "CONTROL-ALT-SHIFT-S", "CONTROL-SHIFT-A"}},
         {false, timerOnly, {"CONTROL-ALT-SHIFT-S"}},
         // A portal's dialog for the stop key alone would greet every Run.
         {true, keyBinds + timerOnly, {"CONTROL-SHIFT-A", "p", "CONTROL-ALT-SHIFT-S"}},
@@ -471,4 +476,24 @@ TEST_F(FormMain, RunTellsTheKeyCaptureTheScriptsKeysAndTheStopKeyAndStopForgetsT
         main()->SetRunning(false);
         EXPECT_TRUE(capture->wantedKeys.isEmpty());
     }
+}
+
+TEST_F(FormMain, RunTellsEachKeyBindWhoseNameNoKeyHasTenAtMostInTheOutputWindow) {
+    QByteArray script = "//BIND KEY CONTROL-SHIFT-A\na\n";
+    for (int i = 1; i <= 12; ++i)
+        script += "//BIND KEY CTRL-" + QByteArray::number(i % 10) + "\nb\n";
+    dir.Write(QStringLiteral("s.orx"), script);
+    test::FakeExecutor engine;
+    Start();
+    main()->SetExecutor(&engine);
+    main()->SetRunning(true);
+    QCoreApplication::sendPostedEvents();
+    QStringList expected;
+    for (int i = 1; i <= 10; ++i)
+        expected.append(
+            QStringLiteral(
+                "KEY CTRL-%1: no key combination has this name; KEY names write CONTROL-%1 (or use HOTKEY CTRL+%1)")
+                .arg(i % 10));
+    expected.append(QStringLiteral("2 more KEY binds have names that no key combination has"));
+    EXPECT_EQ(windows.FormOutput->RichEditOutput->toPlainText().split(u'\n', Qt::SkipEmptyParts), expected);
 }

@@ -5,6 +5,8 @@
 #include "binds/Bindary.h"
 #include "binds/keyhook.h"
 #include "core/Exception.h"
+#include "extension/output.h"
+#include "platform/VirtualKeyCodes.h"
 #include "platform/fake/FakeKeyCapture.h"
 #include "platform/fake/FakeKeyStore.h"
 #include "tests/support/AppFixture.h"
@@ -223,4 +225,32 @@ TEST_F(HookKeystroke, WithoutACaptureTheWindowWorksOn) {
     Deliver();
     EXPECT_TRUE(engine.executed.empty());
     main()->SetRunning(false);
+}
+
+TEST_F(HookKeystroke, HotkeyBindsRunByTheirCombinationWhichRunTakesFromTheFocusedWindowAndStopGivesBack) {
+    capture->heldElsewhere = {{'E', {false, false, false, true}}};
+    StartWith(
+        "//BIND HOTKEY Shift+Ctrl+S\nhot-s\n"
+        "//BIND HOTKEY CTRL-SHIFT-S\nsecond-s\n"
+        "//BIND KEY CONTROL-SHIFT-S\nkey-s\n"
+        "//BIND HOTKEY win+e\nhot-e\n"
+        "//BIND HOTKEY F12\nhot-f12\n"
+        "//BIND HOTKEY CTRL+HYPER+S\nnever\n");
+    main()->SetRunning(true);
+    const std::vector<platform::KeyCombination> taken{{'S', {true, true, false, false}}, {vk::F12, {}}};
+    EXPECT_EQ(capture->takenKeys, taken);
+    QCoreApplication::sendPostedEvents();
+    const QString told = windows.FormOutput->RichEditOutput->toPlainText();
+    EXPECT_TRUE(told.contains(QStringLiteral("SUPER+E is taken by another program\n"))) << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("HOTKEY CTRL+HYPER+S: no key combination has this name")))
+        << told.toStdString();
+
+    // The first HOTKEY bind of the combination and the KEY bind of its name;
+    // Shift added, or Super let go, is another combination.
+    capture->Feed("+CONTROL +SHIFT +S -S -SHIFT -CONTROL +LWIN +E -E +SHIFT +E -E -SHIFT -LWIN +E -E +F12 -F12");
+    Deliver();
+    EXPECT_EQ(Ran(), (QStringList{"hot-s", "key-s", "hot-e", "hot-f12"}));
+
+    main()->SetRunning(false);
+    EXPECT_TRUE(capture->takenKeys.empty());
 }

@@ -128,3 +128,40 @@ TEST(KeyNameRows, KeysHeldWhenTheCaptureStartsCount) {
     // Held, then released unseen before the start: not held.
     EXPECT_EQ(NamesOfPresses("+A", "+CONTROL -CONTROL"), QStringList{"A"});
 }
+
+TEST(KeyNameWarning, NamesNoPressHasAreToldWithTheNameMeant) {
+    // What follows "KEY <name>: no key combination has this name".
+    const struct {
+        const char* written;
+        const char* rest;
+    } table[] = {
+        // The names people write, and the KEY name and HOTKEY of the same keys.
+        {"CTRL-SHIFT-A", "; KEY names write CONTROL-SHIFT-A (or use HOTKEY CTRL+SHIFT+A)"},
+        {"SHIFT-CONTROL-A", "; KEY names write CONTROL-SHIFT-A (or use HOTKEY CTRL+SHIFT+A)"},
+        {"shift+ctrl+a", "; KEY names write CONTROL-SHIFT-A (or use HOTKEY CTRL+SHIFT+A)"},
+        {"control-shift-a", "; KEY names write CONTROL-SHIFT-A (or use HOTKEY CTRL+SHIFT+A)"},
+        {"F5", "; KEY names write t (or use HOTKEY F5)"},
+        {"ALT-F1", "; KEY names write ALT-p (or use HOTKEY ALT+F1)"},
+        {"CTRL+NUMPAD1", "; KEY names write CONTROL-a (or use HOTKEY CTRL+NUMPAD1)"},
+        {"CTRL-BACKSPACE", "; KEY names write CONTROL-BS (or use HOTKEY CTRL+BACKSPACE)"},
+        // Written in KEY's own case, a lower-case base is the keypad or an
+        // F-key, as in KEY names: the HOTKEY of the letter is not meant.
+        {"SHIFT-CONTROL-p", "; KEY names write CONTROL-SHIFT-p"},
+        {"CTRL-SHIFT", "; KEY names write CONTROL-SHIFT"},
+        // Keys KEY has no name for.
+        {"F12", "; use HOTKEY F12"},
+        {"WIN-A", "; use HOTKEY SUPER+A"},
+        {"CONTROL-ESC", "; use HOTKEY CTRL+ESC"},
+        // Names of nothing.
+        {"CONTROL-CONTROL-A", ""},
+        {"CONTROL-", ""},
+        {"HYPER-A", ""},
+    };
+    for (const auto& row : table)
+        EXPECT_EQ(KeyNameWarning(QString::fromUtf8(row.written)),
+                  QStringLiteral("KEY %1: no key combination has this name%2").arg(row.written, row.rest))
+            << row.written;
+    // Names some press has: nothing to tell.
+    for (const char* name : {"CONTROL-SHIFT-A", "CONTROL-ALT-SHIFT", "", "p", "CONTROL-a", "SHIFT"})
+        EXPECT_EQ(KeyNameWarning(QString::fromUtf8(name)), QString()) << name;
+}

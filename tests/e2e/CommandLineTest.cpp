@@ -298,7 +298,9 @@ TEST(CommandLineRun, KeyBindFiresOnAKeySentThroughXtest) {
               "//BIND KEY CONTROL-SHIFT-K\n"
               "print('pressed CONTROL-SHIFT-K')\n"
               "//BIND KEY K\n"
-              "print('pressed K')\n");
+              "print('pressed K')\n"
+              "//BIND KEY CTRL-SHIFT-J\n"
+              "print('never')\n");
     Orvexa orvexa(dir.Path(), {QStringLiteral("--run"), QStringLiteral("keys.orx")});
     // The key capture listens before MAIN runs.
     ASSERT_TRUE(orvexa.WaitForOutput("armed\n")) << orvexa.Err().toStdString();
@@ -318,6 +320,11 @@ TEST(CommandLineRun, KeyBindFiresOnAKeySentThroughXtest) {
     orvexa.Signal(SIGTERM);
     EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.Err().toStdString();
     EXPECT_EQ(orvexa.Out(), "armed\npressed CONTROL-SHIFT-K\npressed K\n");
+    // A name no key press has was told at Run.
+    EXPECT_TRUE(orvexa.Err().contains(
+        "KEY CTRL-SHIFT-J: no key combination has this name; KEY names write CONTROL-SHIFT-J (or use HOTKEY "
+        "CTRL+SHIFT+J)\n"))
+        << orvexa.Err().toStdString();
 }
 
 TEST(CommandLineRun, HashesInStringsAreTheStringsAndErrorsNameTheFileAndLine) {
