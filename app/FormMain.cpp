@@ -4,9 +4,11 @@
 #include "app/HelpLauncher.h"
 #include "app/KeystrokeQueue.h"
 #include "app/OrvexaApplication.h"
+#include "app/ProgramSettings.h"
 #include "app/ScriptInterpreter.h"
 #include "app/SessionNotice.h"
 #include "app/StopKey.h"
+#include "app/TrayIcon.h"
 #include "app/about.h"
 #include "automation/ProgramContext.h"
 #include "automation/py.h"
@@ -74,6 +76,7 @@ TFormMain::TFormMain(ProgramContext& context, QWidget* parent) : QMainWindow(par
     CreateWidgets();
     ConnectHandlers();
     CreateComponents();
+    CreateTray();
     resize(kDesignClientWidth, 294);
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     LoadComponents();
@@ -139,6 +142,10 @@ void TFormMain::CreateMenus() {
     MenuFileExit = MenuFile->addAction(strings::MenuFileExit());
     MenuWindows = menuBar()->addMenu(strings::MenuWindows());
     MenuWindowsOutput = MenuWindows->addAction(strings::MenuWindowsOutput());
+    MenuOptions = menuBar()->addMenu(strings::MenuOptions());
+    MenuOptionsKeepInTray = MenuOptions->addAction(strings::MenuOptionsKeepInTray());
+    MenuOptionsKeepInTray->setCheckable(true);
+    MenuOptionsKeepInTray->setChecked(ReadSetting(context_.Services().keyStore.get(), kKeepInTrayKey, false));
     MenuHelp = menuBar()->addMenu(strings::MenuHelp());
     MenuHelpViewHelp = MenuHelp->addAction(strings::MenuHelpViewHelp());
     MenuHelpAbout = MenuHelp->addAction(strings::MenuHelpAbout());
@@ -193,6 +200,7 @@ void TFormMain::ConnectHandlers() {
     connect(MenuFileDelete, &QAction::triggered, this, &TFormMain::MenuFileDeleteClick);
     connect(MenuFileExit, &QAction::triggered, this, &TFormMain::MenuFileExitClick);
     connect(MenuWindowsOutput, &QAction::triggered, this, &TFormMain::MenuWindowsOutputClick);
+    connect(MenuOptionsKeepInTray, &QAction::triggered, this, &TFormMain::MenuOptionsKeepInTrayClick);
     connect(MenuHelpViewHelp, &QAction::triggered, this, &TFormMain::MenuHelpViewHelpClick);
     connect(MenuHelpAbout, &QAction::triggered, this, &TFormMain::MenuHelpAboutClick);
 }
@@ -267,7 +275,80 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 
 void TFormMain::FormResize() { ComboBoxScript->resize(ButtonRun->x() - 50, ComboBoxScript->height()); }
 
+void TFormMain::CreateTray() {
+    tray_ = new TrayIcon(TrayIcon::Kind::Window, this);
+    connect(tray_, &TrayIcon::ScriptChosen, this, [this](int index) {
+        if (Running || index < 0 || index >= ComboBoxScript->count())
+            return;
+        ComboBoxScript->setCurrentIndex(index);
+        ComboBoxScriptChange();
+    });
+    connect(tray_, &TrayIcon::RunStopChosen, this, &TFormMain::MenuFileRunClick);
+    connect(tray_, &TrayIcon::ShowWindowChosen, this, &TFormMain::ShowInFront);
+    connect(tray_, &TrayIcon::OutputChosen, this, &TFormMain::MenuWindowsOutputClick);
+    connect(tray_, &TrayIcon::ExitChosen, this, &TFormMain::MenuFileExitClick);
+    connect(tray_, &TrayIcon::Clicked, this, &TFormMain::TrayClick);
+    // The list changes in several steps (cleared, filled, one selected):
+    // the tray follows once they are done.
+    auto* pending = new QTimer(this);
+    pending->setSingleShot(true);
+    pending->setInterval(0);
+    connect(pending, &QTimer::timeout, this, &TFormMain::UpdateTray);
+    const auto later = [pending] { pending->start(); };
+    connect(ComboBoxScript, &QComboBox::currentIndexChanged, pending, later);
+    connect(ComboBoxScript->model(), &QAbstractItemModel::rowsInserted, pending, later);
+    connect(ComboBoxScript->model(), &QAbstractItemModel::rowsRemoved, pending, later);
+    connect(ComboBoxScript->model(), &QAbstractItemModel::modelReset, pending, later);
+    if (TrayIcon::Available())
+        tray_->Show();
+}
+
+void TFormMain::UpdateTray() {
+    if (!tray_)
+        return;
+    QStringList names;
+    for (int i = 0; i < ComboBoxScript->count(); ++i)
+        names.append(ComboBoxScript->itemText(i));
+    const int current = ComboBoxScript->currentIndex();
+    tray_->SetScripts(names, current);
+    tray_->SetState(names.value(current), Running);
+}
+
+bool TFormMain::ClosesToTray() const {
+    return !exiting_ && !quit::Requested() && MenuOptionsKeepInTray->isChecked() && tray_ && tray_->IsShown() &&
+           TrayIcon::Available();
+}
+
+void TFormMain::MenuOptionsKeepInTrayClick(bool checked) {
+    if (!WriteSetting(context_.Services().keyStore.get(), kKeepInTrayKey, checked)) {
+        // Not kept: the menu says what the next start will do.
+        MenuOptionsKeepInTray->setChecked(!checked);
+    }
+}
+
+void TFormMain::TrayClick() {
+    if (isVisible() && !isMinimized())
+        hide();
+    else
+        ShowInFront();
+}
+
+void TFormMain::ShowInFront() {
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
 void TFormMain::closeEvent(QCloseEvent* event) {
+    if (ClosesToTray()) {
+        // The program goes on in the tray; its click brings the window back.
+        event->ignore();
+        hide();
+        return;
+    }
     QMainWindow::closeEvent(event);
     // Closing the main window ends the program, whatever other window shows.
     if (event->isAccepted())
@@ -374,6 +455,7 @@ void TFormMain::SetControls() {
     MenuFileEdit->setEnabled(!Running);
     MenuFileDelete->setEnabled(!Running);
     ComboBoxScript->setEnabled(!Running);
+    UpdateTray();
 }
 
 void TFormMain::MenuFileEditClick() {
@@ -438,7 +520,10 @@ void TFormMain::MenuFileDeleteClick() {
     LoadScriptsCombo();
 }
 
-void TFormMain::MenuFileExitClick() { close(); }
+void TFormMain::MenuFileExitClick() {
+    exiting_ = true;
+    close();
+}
 
 void TFormMain::MenuWindowsOutputClick() {
     if (output_)

@@ -14,6 +14,7 @@
 #include "platform/Services.h"
 #include "platform/desktop/DesktopServices.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -69,6 +70,9 @@ int WindowProgram(int argc, char** argv) {
     //    out of the arguments; the rest must be the program's.
     OrvexaApplication app(argc, argv);
     app.SetDialogs(context.Services().dialogs);
+    // The program ends when the main window closes (or from the tray), not
+    // when the last window shown goes: the main window may be in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
     context.SetApplication(&app);
     const CommandLine line = ParseCommandLine(app.arguments());
     if (!line.error.isEmpty()) {

@@ -21,6 +21,21 @@ inline QString MenuHelp() { return QStringLiteral("&Help"); }
 inline QString MenuHelpViewHelp() { return QStringLiteral("&View Help"); }
 inline QString MenuHelpAbout() { return QStringLiteral("&About"); }
 
+// The main window's Options menu.
+inline QString MenuOptions() { return QStringLiteral("&Options"); }
+inline QString MenuOptionsKeepInTray() { return QStringLiteral("Keep running in the &tray when the window is closed"); }
+inline QString MenuOptionsStartAtLogin() { return QStringLiteral("Start at &login"); }
+
+// The tray icon: its menu and its tooltip.
+inline QString TrayScripts() { return QStringLiteral("S&cripts"); }
+inline QString TrayShowWindow() { return QStringLiteral("Show &window"); }
+inline QString TrayToolTip(const QString& script, bool running) {
+    if (script.isEmpty())
+        return QStringLiteral("Orvexa: no script");
+    return running ? QStringLiteral("Orvexa: %1 (running)").arg(script)
+                   : QStringLiteral("Orvexa: %1 (stopped)").arg(script);
+}
+
 inline QString DeleteQuestion(const QString& file) {
     return QStringLiteral("Are you sure you want to delete the file \"%1\"?").arg(file);
 }

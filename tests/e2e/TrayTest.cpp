@@ -1,0 +1,106 @@
+// The program's tray icon, as a desktop's tray shows it: a
+// StatusNotifierItem registered with a watcher of the test's own on its
+// private bus. Its picture and tooltip say the script's state, its menu
+// chooses a script, runs and stops it, shows the window and ends the
+// program; a click shows and hides the main window.
+#include "tests/e2e/FakeDesktopBus.h"
+#include "tests/e2e/OrvexaProcess.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <functional>
+
+using namespace orvexa;
+
+namespace {
+
+bool Eventually(const std::function<bool()>& condition, int timeoutMs = 20000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+bool MainWindowVisible(test::OrvexaProcess& orvexa) {
+    return !test::RunTool(QStringLiteral("xdotool"),
+                          {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                           QStringLiteral("--pid"), QString::number(orvexa.process().processId()),
+                           QStringLiteral("--name"), QStringLiteral("^Orvexa$")})
+                .isEmpty();
+}
+
+QStringList Paths(const QList<test::TrayHost::MenuEntry>& entries) {
+    QStringList paths;
+    for (const auto& entry : entries)
+        paths.append(entry.path);
+    return paths;
+}
+
+bool Enabled(const QList<test::TrayHost::MenuEntry>& entries, const QString& path) {
+    for (const auto& entry : entries)
+        if (entry.path == path)
+            return entry.enabled;
+    return false;
+}
+
+const char* const kScript = "//SHORTDESC: %1\n//BIND MAIN\nopen('%1.ran', 'w').close()\n//BIND TIMER 100\nx = 1\n";
+
+}  // namespace
+
+TEST(Tray, StatusNotifierItemShowsTheStateAndItsMenuCommandsTheProgram) {
+    // The watcher is there before the program starts, as on a desktop.
+    test::TrayHost host;
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("first.orx"), QString::fromLatin1(kScript).arg(QStringLiteral("First")).toUtf8());
+    dir.Write(QStringLiteral("second.orx"), QString::fromLatin1(kScript).arg(QStringLiteral("Second")).toUtf8());
+    test::OrvexaProcess orvexa(dir.Path());
+    ASSERT_FALSE(orvexa.WaitForMainWindow().isEmpty()) << orvexa.StandardError().toStdString();
+    const QString item = host.WaitForItem();
+    ASSERT_FALSE(item.isEmpty()) << "no item registered with the watcher";
+    EXPECT_EQ(test::TrayHost::Status(item), QStringLiteral("Active"));
+    const auto toolTipIs = [&](const QString& text) {
+        return Eventually([&] { return test::TrayHost::ToolTip(item).contains(text); });
+    };
+    EXPECT_TRUE(toolTipIs(QStringLiteral("Orvexa: First (stopped)"))) << test::TrayHost::ToolTip(item).toStdString();
+    const QByteArray stopped = test::TrayHost::Picture(item);
+    EXPECT_FALSE(stopped.isEmpty());
+    EXPECT_EQ(Paths(test::TrayHost::Menu(item)),
+              (QStringList{"Scripts", "Scripts/First", "Scripts/Second", "Run", "Show window", "Output", "Exit"}));
+
+    // A script chosen in the menu is the one the window selects and runs.
+    ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Scripts/Second")));
+    EXPECT_TRUE(toolTipIs(QStringLiteral("Orvexa: Second (stopped)"))) << test::TrayHost::ToolTip(item).toStdString();
+    ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Run")));
+    EXPECT_TRUE(Eventually([&] { return QFile::exists(dir.Path() + QStringLiteral("/Second.ran")); }));
+    EXPECT_TRUE(toolTipIs(QStringLiteral("Orvexa: Second (running)"))) << test::TrayHost::ToolTip(item).toStdString();
+    EXPECT_NE(test::TrayHost::Picture(item), stopped) << "the picture does not show the running state";
+    const auto running = test::TrayHost::Menu(item);
+    EXPECT_TRUE(Paths(running).contains(QStringLiteral("Stop")));
+    EXPECT_FALSE(Enabled(running, QStringLiteral("Scripts"))) << "another script can be chosen while one runs";
+    ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Stop")));
+    EXPECT_TRUE(toolTipIs(QStringLiteral("Orvexa: Second (stopped)"))) << test::TrayHost::ToolTip(item).toStdString();
+    EXPECT_EQ(test::TrayHost::Picture(item), stopped);
+    EXPECT_FALSE(QFile::exists(dir.Path() + QStringLiteral("/First.ran")));
+
+    // A click hides the window, another shows it.
+    test::TrayHost::Activate(item);
+    EXPECT_TRUE(Eventually([&] { return !MainWindowVisible(orvexa); })) << "a click did not hide the window";
+    test::TrayHost::Activate(item);
+    EXPECT_TRUE(Eventually([&] { return MainWindowVisible(orvexa); })) << "a click did not show the window";
+    test::TrayHost::Activate(item);
+    EXPECT_TRUE(Eventually([&] { return !MainWindowVisible(orvexa); }));
+    ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Show window")));
+    EXPECT_TRUE(Eventually([&] { return MainWindowVisible(orvexa); })) << "Show window did not show it";
+
+    ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Exit")));
+    EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
+}
