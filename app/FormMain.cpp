@@ -1,5 +1,6 @@
 #include "app/FormMain.h"
 
+#include "app/ArmedNames.h"
 #include "app/BindArming.h"
 #include "app/HelpLauncher.h"
 #include "app/KeystrokeQueue.h"
@@ -77,6 +78,12 @@ TFormMain::TFormMain(ProgramContext& context, QWidget* parent) : QMainWindow(par
     ConnectHandlers();
     CreateComponents();
     CreateTray();
+    armedNames_ = new ArmedNames(
+        [this](const QString& text) {
+            if (PythonGUIInputOutput1)
+                PythonGUIInputOutput1->Write(text);
+        },
+        this);
     resize(kDesignClientWidth, 294);
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     LoadComponents();
@@ -442,9 +449,12 @@ void TFormMain::SetRunning(bool value) {
     // A Stop pressed while MAIN ran ends MAIN and starts no timer.
     if (value) {
         errorShown_ = false;
+        armedNames_->Set(strings::MainWindowProcess(CurrentScript), KeyBindNames(*Binds));
         ArmBinds(Binds, context_, [this](const QString& notice) { PythonGUIInputOutput1->Write(notice); }, {stopKey_});
-    } else
+    } else {
         DisarmBinds(*Binds);
+        armedNames_->Set(QString(), {});
+    }
 }
 
 void TFormMain::SetControls() {

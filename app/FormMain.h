@@ -36,6 +36,7 @@ class TFormOutput;
 class TFormScriptEditor;
 class LineExecutor;
 class TrayIcon;
+class ArmedNames;
 
 // The main window: the script list, the selected script's description, and
 // the switch between stopped and running.
@@ -189,6 +190,8 @@ private:
     // File > Exit or the tray's Exit: the program ends whatever the tray
     // setting says.
     bool exiting_ = false;
+    // The key names armed now, told to the program's other processes.
+    ArmedNames* armedNames_ = nullptr;
 };
 
 }  // namespace orvexa

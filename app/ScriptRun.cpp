@@ -1,5 +1,6 @@
 #include "app/ScriptRun.h"
 
+#include "app/ArmedNames.h"
 #include "app/BindArming.h"
 #include "app/KeystrokeQueue.h"
 #include "app/OrvexaApplication.h"
@@ -78,6 +79,8 @@ ScriptRun::ScriptRun(ProgramContext& context)
                 DispatchKeystroke(*binds_, message);
         },
         [this] { return !executor_ || executor_->MayStart(); }, this);
+    armedNames_ = new ArmedNames(
+        [](const QString& text) { WriteToStandardError(QStringLiteral("orvexa: ") + text.trimmed()); }, this);
     module_ = new TPythonModule(this);
     module_->OnInitialization = [this](QObject* sender) {
         if (auto* module = qobject_cast<TPythonModule*>(sender))
@@ -129,6 +132,7 @@ int ScriptRun::Run(const QString& fileName) {
     }
 
     armed_ = true;
+    armedNames_->Set(strings::RunProcess(fileName), KeyBindNames(*binds_));
     const bool mainSucceeded =
         ArmBinds(binds_, context_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); }, {stopKey_});
     // MAIN ended by the program's closing did not fail by itself.
@@ -142,6 +146,8 @@ int ScriptRun::Run(const QString& fileName) {
 void ScriptRun::Stop() {
     armed_ = false;
     keystrokes_->Clear();
+    if (armedNames_)
+        armedNames_->Set(QString(), {});
     if (binds_)
         DisarmBinds(*binds_);
     RemoveHook();

@@ -8,6 +8,7 @@
 namespace orvexa {
 
 class KeystrokeQueue;
+class ArmedNames;
 class LineExecutor;
 class ProgramContext;
 class TBindary;
@@ -67,6 +68,8 @@ private:
     KeystrokeQueue* keystrokes_ = nullptr;
     // The stop hot key's name; empty when there is none.
     QString stopKey_;
+    // The key names armed, told to the program's other processes.
+    ArmedNames* armedNames_ = nullptr;
 };
 
 }  // namespace orvexa

@@ -9,6 +9,7 @@
 #include "app/ScriptsFolder.h"
 #include "app/StandardStreams.h"
 #include "app/Startup.h"
+#include "app/WindowInstance.h"
 #include "automation/ProgramContext.h"
 #include "core/Quit.h"
 #include "platform/Services.h"
@@ -80,6 +81,17 @@ int WindowProgram(int argc, char** argv) {
         return kBadCommandLine;
     }
 
+    // One main window for a user on a display: a second start shows the
+    // first one's window and ends.
+    QPointer<TFormMain> formMain;
+    WindowInstance instance;
+    const auto claim = instance.Claim(true, [&formMain] {
+        if (formMain)
+            formMain->ShowInFront();
+    });
+    if (claim != WindowInstance::Outcome::First)
+        return 0;
+
     // 3. The working directory, whose scripts the main window lists: the
     //    directory the program was started in or, with --scripts-folder (as
     //    the desktop entry starts it), the user's scripts folder.
@@ -88,7 +100,7 @@ int WindowProgram(int argc, char** argv) {
 
     // 4. The windows: main window, script editor, Output window.
     Windows windows = CreateWindows(context);
-    const QPointer<TFormMain> formMain = windows.FormMain.get();
+    formMain = windows.FormMain.get();
 
     // A request to end from the desktop closes the program as File > Exit
     // does. Script code that keeps the GUI thread busy is interrupted from

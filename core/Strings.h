@@ -36,6 +36,19 @@ inline QString TrayToolTip(const QString& script, bool running) {
                    : QStringLiteral("Orvexa: %1 (stopped)").arg(script);
 }
 
+// Another process of the program armed a key name this one armed too.
+inline QString NameArmedTwice(const QString& name, qint64 pid, const QString& who) {
+    return QStringLiteral("%1 is also armed by another Orvexa, process %2 (%3): one press runs the binds of both.\n")
+        .arg(name)
+        .arg(pid)
+        .arg(who);
+}
+// How this process is described to the others.
+inline QString MainWindowProcess(const QString& script) {
+    return script.isEmpty() ? QStringLiteral("the main window") : QStringLiteral("the main window, %1").arg(script);
+}
+inline QString RunProcess(const QString& script) { return QStringLiteral("orvexa --run %1").arg(script); }
+
 inline QString DeleteQuestion(const QString& file) {
     return QStringLiteral("Are you sure you want to delete the file \"%1\"?").arg(file);
 }
