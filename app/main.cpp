@@ -1,9 +1,11 @@
+#include "app/AppIdentity.h"
 #include "app/CommandLine.h"
 #include "app/ConsoleApplication.h"
 #include "app/FormMain.h"
 #include "app/OrvexaApplication.h"
 #include "app/QuitSignals.h"
 #include "app/QuitWatchdog.h"
+#include "app/RunTray.h"
 #include "app/ScriptList.h"
 #include "app/ScriptRun.h"
 #include "app/ScriptsFolder.h"
@@ -12,6 +14,8 @@
 #include "app/WindowInstance.h"
 #include "automation/ProgramContext.h"
 #include "core/Quit.h"
+#include "core/Strings.h"
+#include "engine/FatalReport.h"
 #include "platform/Services.h"
 #include "platform/desktop/DesktopServices.h"
 
@@ -157,7 +161,9 @@ int RunProgram(int argc, char** argv, const CommandLine& line) {
     ArmQuitWatchdog(kQuitWatchdogSeconds);
 
     std::unique_ptr<QCoreApplication> app;
-    if (display)
+    if (display && line.tray)
+        app = std::make_unique<ConsoleApplication<QApplication>>(argc, argv);
+    else if (display)
         app = std::make_unique<ConsoleApplication<QGuiApplication>>(argc, argv);
     else
         app = std::make_unique<ConsoleApplication<QCoreApplication>>(argc, argv);
@@ -167,6 +173,14 @@ int RunProgram(int argc, char** argv, const CommandLine& line) {
     {
         ScriptRun run(context);
         QPointer<ScriptRun> target = &run;
+        std::unique_ptr<RunTray> tray;
+        if (line.tray && display) {
+            // The tray's picture is the program's icon, with its name.
+            SetApplicationIdentity(*static_cast<QGuiApplication*>(app.get()));
+            tray = std::make_unique<RunTray>(run, script.fileName(), context.Services().notifier);
+        } else if (line.tray) {
+            WriteToStandardError(strings::NoTrayNotice());
+        }
         QuitSignals quitSignals([&app, target](int) {
             quit::Request();
             QMetaObject::invokeMethod(

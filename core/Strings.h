@@ -49,6 +49,16 @@ inline QString MainWindowProcess(const QString& script) {
 }
 inline QString RunProcess(const QString& script) { return QStringLiteral("orvexa --run %1").arg(script); }
 
+// A --run --tray: the desktop's notifications of the script's errors.
+inline QString ScriptErrorNotice(const QString& script) { return QStringLiteral("Error in %1").arg(script); }
+inline QString ScriptErrorsHeldNotice(const QString& script, int count) {
+    return count == 1 ? QStringLiteral("1 more error in %1").arg(script)
+                      : QStringLiteral("%1 more errors in %2").arg(count).arg(script);
+}
+inline QString NoTrayNotice() {
+    return QStringLiteral("orvexa: this desktop shows no tray icons; the script runs without one.");
+}
+
 inline QString DeleteQuestion(const QString& file) {
     return QStringLiteral("Are you sure you want to delete the file \"%1\"?").arg(file);
 }

@@ -12,6 +12,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 #include <functional>
 
@@ -103,4 +104,43 @@ TEST(Tray, StatusNotifierItemShowsTheStateAndItsMenuCommandsTheProgram) {
 
     ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Exit")));
     EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
+}
+
+TEST(Tray, RunInTheTrayTellsErrorsAsNotificationsAtMostOneInAFewSeconds) {
+    test::TrayHost host;
+    test::CallLog notifications;
+    test::BusServiceThread daemon(new test::FakeNotifications(notifications),
+                                  QStringLiteral("org.freedesktop.Notifications"),
+                                  QStringLiteral("/org/freedesktop/Notifications"));
+    ASSERT_TRUE(daemon.Registered());
+    test::WorkingDir dir;
+    // An error in MAIN, then one every tick.
+    dir.Write(QStringLiteral("failing.orx"), "//BIND MAIN\n1 / 0\n//BIND TIMER 50\n[][1]\n");
+    test::OrvexaProcess orvexa(dir.Path(),
+                               {QStringLiteral("--run"), QStringLiteral("failing.orx"), QStringLiteral("--tray")}, {});
+    const QString item = host.WaitForItem();
+    ASSERT_FALSE(item.isEmpty()) << "no item registered with the watcher";
+    EXPECT_EQ(Paths(test::TrayHost::Menu(item)), (QStringList{"Stop", "Exit"}));
+    EXPECT_TRUE(Eventually([&] { return test::TrayHost::ToolTip(item).contains("Orvexa: failing.orx (running)"); }))
+        << test::TrayHost::ToolTip(item).toStdString();
+
+    QElapsedTimer clock;
+    ASSERT_TRUE(notifications.WaitFor([](const QStringList& told) { return !told.isEmpty(); }));
+    clock.start();
+    EXPECT_EQ(notifications.Entries().constFirst(),
+              QStringLiteral("Orvexa|Error in failing.orx|ZeroDivisionError: division by zero"));
+    // The ticks' errors meanwhile come as one, a few seconds later.
+    ASSERT_TRUE(notifications.WaitFor([](const QStringList& told) { return told.size() >= 2; }));
+    EXPECT_GE(clock.elapsed(), 4000);
+    const QStringList told = notifications.Entries();
+    ASSERT_EQ(told.size(), 2) << told.join(u'\n').toStdString();
+    EXPECT_TRUE(told.at(1).contains(QStringLiteral("more errors in failing.orx|IndexError: list index out of range")))
+        << told.at(1).toStdString();
+
+    ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Stop")));
+    EXPECT_TRUE(Eventually([&] { return test::TrayHost::ToolTip(item).contains("Orvexa: failing.orx (stopped)"); }));
+    EXPECT_TRUE(Paths(test::TrayHost::Menu(item)).contains(QStringLiteral("Run")));
+    // Exit ends the run; its code says, as every --run's, that MAIN failed.
+    ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Exit")));
+    EXPECT_EQ(orvexa.WaitForExit(), 1) << orvexa.StandardError().toStdString();
 }
