@@ -1,6 +1,7 @@
 #include "app/FormMain.h"
 
 #include "app/ArmedNames.h"
+#include "app/AutostartEntry.h"
 #include "app/BindArming.h"
 #include "app/HelpLauncher.h"
 #include "app/KeystrokeQueue.h"
@@ -34,6 +35,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -153,6 +155,9 @@ void TFormMain::CreateMenus() {
     MenuOptionsKeepInTray = MenuOptions->addAction(strings::MenuOptionsKeepInTray());
     MenuOptionsKeepInTray->setCheckable(true);
     MenuOptionsKeepInTray->setChecked(ReadSetting(context_.Services().keyStore.get(), kKeepInTrayKey, false));
+    MenuOptionsStartAtLogin = MenuOptions->addAction(strings::MenuOptionsStartAtLogin());
+    MenuOptionsStartAtLogin->setCheckable(true);
+    MenuOptionsStartAtLogin->setChecked(AutostartEnabled());
     MenuHelp = menuBar()->addMenu(strings::MenuHelp());
     MenuHelpViewHelp = MenuHelp->addAction(strings::MenuHelpViewHelp());
     MenuHelpAbout = MenuHelp->addAction(strings::MenuHelpAbout());
@@ -208,6 +213,7 @@ void TFormMain::ConnectHandlers() {
     connect(MenuFileExit, &QAction::triggered, this, &TFormMain::MenuFileExitClick);
     connect(MenuWindowsOutput, &QAction::triggered, this, &TFormMain::MenuWindowsOutputClick);
     connect(MenuOptionsKeepInTray, &QAction::triggered, this, &TFormMain::MenuOptionsKeepInTrayClick);
+    connect(MenuOptionsStartAtLogin, &QAction::triggered, this, &TFormMain::MenuOptionsStartAtLoginClick);
     connect(MenuHelpViewHelp, &QAction::triggered, this, &TFormMain::MenuHelpViewHelpClick);
     connect(MenuHelpAbout, &QAction::triggered, this, &TFormMain::MenuHelpAboutClick);
 }
@@ -331,6 +337,33 @@ void TFormMain::MenuOptionsKeepInTrayClick(bool checked) {
         // Not kept: the menu says what the next start will do.
         MenuOptionsKeepInTray->setChecked(!checked);
     }
+}
+
+void TFormMain::MenuOptionsStartAtLoginClick(bool checked) {
+    // The entry starts the program in this folder, in the tray, with the
+    // script that runs now running again.
+    QString error;
+    const bool done = checked ? EnableAutostart(QCoreApplication::applicationFilePath(), QDir::currentPath(),
+                                                Running ? CurrentScript : QString(), &error)
+                              : DisableAutostart(&error);
+    MenuOptionsStartAtLogin->setChecked(AutostartEnabled());
+    if (!done && context_.Services().dialogs)
+        context_.Services().dialogs->ShowError(strings::AutostartNotChanged(AutostartFile(), error));
+}
+
+bool TFormMain::StartScript(const QString& fileName) {
+    for (qsizetype i = 0; i < ScriptPaths.size(); ++i) {
+        if (ScriptPaths.at(i).compare(fileName, Qt::CaseInsensitive) == 0) {
+            if (Running)
+                SetRunning(false);
+            ComboBoxScript->setCurrentIndex(static_cast<int>(i));
+            ComboBoxScriptChange();
+            SetRunning(true);
+            return true;
+        }
+    }
+    PythonGUIInputOutput1->Write(strings::StartScriptMissing(fileName));
+    return false;
 }
 
 void TFormMain::TrayClick() {

@@ -83,6 +83,11 @@ public:
     void MenuWindowsOutputClick();
     // Options: keep running in the tray when the window is closed.
     void MenuOptionsKeepInTrayClick(bool checked);
+    // Options: start at login (the autostart entry written or removed).
+    void MenuOptionsStartAtLoginClick(bool checked);
+    // Selects the script with the file name (as the list does) and runs it;
+    // false when the list has no such script.
+    bool StartScript(const QString& fileName);
     // The tray icon was clicked: the window is shown or hidden.
     void TrayClick();
     // Shows the window, in front, with the focus (the tray's Show window, a
@@ -142,6 +147,7 @@ public:
     QAction* MenuWindowsOutput = nullptr;
     QMenu* MenuOptions = nullptr;
     QAction* MenuOptionsKeepInTray = nullptr;
+    QAction* MenuOptionsStartAtLogin = nullptr;
     QMenu* MenuHelp = nullptr;
     QAction* MenuHelpViewHelp = nullptr;
     QAction* MenuHelpAbout = nullptr;

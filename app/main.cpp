@@ -11,6 +11,7 @@
 #include "app/ScriptsFolder.h"
 #include "app/StandardStreams.h"
 #include "app/Startup.h"
+#include "app/TrayIcon.h"
 #include "app/WindowInstance.h"
 #include "automation/ProgramContext.h"
 #include "core/Quit.h"
@@ -89,7 +90,7 @@ int WindowProgram(int argc, char** argv) {
     // first one's window and ends.
     QPointer<TFormMain> formMain;
     WindowInstance instance;
-    const auto claim = instance.Claim(true, [&formMain] {
+    const auto claim = instance.Claim(!line.hidden, [&formMain] {
         if (formMain)
             formMain->ShowInFront();
     });
@@ -124,8 +125,18 @@ int WindowProgram(int argc, char** argv) {
             formMain->ProgramClosing();
     });
 
-    // 5. The message loop shows the main window.
-    windows.FormMain->show();
+    // 5. The message loop shows the main window. A start at login (--hidden)
+    //    keeps it in the tray, where the desktop has one, with its first-show
+    //    work done all the same; --start runs a script once that is done.
+    if (line.hidden && TrayIcon::Available())
+        QMetaObject::invokeMethod(
+            formMain.data(), [formMain] { formMain->FormShow(); }, Qt::QueuedConnection);
+    else
+        windows.FormMain->show();
+    if (!line.start.isEmpty()) {
+        QMetaObject::invokeMethod(
+            formMain.data(), [formMain, start = line.start] { formMain->StartScript(start); }, Qt::QueuedConnection);
+    }
     const int code = app.exec();
     destroyWatch.reset();
     windows = Windows();

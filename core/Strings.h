@@ -26,6 +26,13 @@ inline QString MenuOptions() { return QStringLiteral("&Options"); }
 inline QString MenuOptionsKeepInTray() { return QStringLiteral("Keep running in the &tray when the window is closed"); }
 inline QString MenuOptionsStartAtLogin() { return QStringLiteral("Start at &login"); }
 
+inline QString AutostartNotChanged(const QString& file, const QString& why) {
+    return QStringLiteral("The start at login could not be changed: %1: %2").arg(file, why);
+}
+inline QString StartScriptMissing(const QString& file) {
+    return QStringLiteral("The script \"%1\" to start is not in the list of this folder.\n").arg(file);
+}
+
 // The tray icon: its menu and its tooltip.
 inline QString TrayScripts() { return QStringLiteral("S&cripts"); }
 inline QString TrayShowWindow() { return QStringLiteral("Show &window"); }

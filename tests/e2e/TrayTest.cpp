@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <functional>
@@ -143,4 +145,71 @@ TEST(Tray, RunInTheTrayTellsErrorsAsNotificationsAtMostOneInAFewSeconds) {
     // Exit ends the run; its code says, as every --run's, that MAIN failed.
     ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Exit")));
     EXPECT_EQ(orvexa.WaitForExit(), 1) << orvexa.StandardError().toStdString();
+}
+
+namespace {
+
+// The value of a key of the autostart entry.
+QString EntryValue(const QString& entry, const QString& key) {
+    for (const QString& line : entry.split(u'\n'))
+        if (line.startsWith(key + u'='))
+            return line.mid(key.size() + 1);
+    return QString();
+}
+
+}  // namespace
+
+TEST(Tray, StartAtLoginWritesAnEntryThatStartsTheRunningScriptInTheTray) {
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("clock.orx"), "//SHORTDESC: Clock\n//BIND MAIN\nopen('clock.ran', 'a').close()\n");
+    const QString ran = dir.Path() + QStringLiteral("/clock.ran");
+    const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/autostart/orvexa.desktop");
+    QString entry;
+    {
+        test::TrayHost host;
+        test::OrvexaProcess orvexa(dir.Path());
+        const QString window = orvexa.WaitForMainWindow();
+        ASSERT_FALSE(window.isEmpty()) << orvexa.StandardError().toStdString();
+        const QString item = host.WaitForItem();
+        ASSERT_FALSE(item.isEmpty());
+        orvexa.Run(window);
+        ASSERT_TRUE(Eventually([&] { return QFile::exists(ran); }));
+        orvexa.Keys(window, {QStringLiteral("alt+o"), QStringLiteral("l")});
+        ASSERT_TRUE(Eventually([&] { return QFile::exists(file); })) << "no autostart entry written";
+        int code = -1;
+        const QString complaints = test::RunTool(QStringLiteral("desktop-file-validate"), {file}, &code);
+        EXPECT_EQ(code, 0) << complaints.toStdString();
+        EXPECT_TRUE(complaints.isEmpty()) << complaints.toStdString();
+        QFile read(file);
+        ASSERT_TRUE(read.open(QIODevice::ReadOnly));
+        entry = QString::fromUtf8(read.readAll());
+        EXPECT_EQ(EntryValue(entry, QStringLiteral("Exec")),
+                  qEnvironmentVariable("ORVEXA_BINARY") + QStringLiteral(" --hidden --start clock.orx"));
+        EXPECT_EQ(EntryValue(entry, QStringLiteral("Path")), QDir(dir.Path()).canonicalPath());
+        ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Exit")));
+        EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
+    }
+
+    // The login: the entry's command in the entry's folder.
+    ASSERT_TRUE(QFile::remove(ran));
+    test::TrayHost host;
+    QStringList command = QProcess::splitCommand(EntryValue(entry, QStringLiteral("Exec")));
+    ASSERT_FALSE(command.isEmpty());
+    command.removeFirst();
+    test::OrvexaProcess orvexa(EntryValue(entry, QStringLiteral("Path")), command, {});
+    const QString item = host.WaitForItem();
+    ASSERT_FALSE(item.isEmpty()) << orvexa.StandardError().toStdString();
+    EXPECT_TRUE(Eventually([&] { return QFile::exists(ran); })) << "the script was not started";
+    EXPECT_TRUE(Eventually([&] { return test::TrayHost::ToolTip(item).contains("Orvexa: Clock (running)"); }));
+    EXPECT_FALSE(MainWindowVisible(orvexa)) << "the window shows at login";
+
+    // Turned off from the window the tray shows, the entry goes.
+    test::TrayHost::Activate(item);
+    ASSERT_TRUE(Eventually([&] { return MainWindowVisible(orvexa); }));
+    const QString window = orvexa.WaitForMainWindow();
+    orvexa.Keys(window, {QStringLiteral("alt+o"), QStringLiteral("l")});
+    EXPECT_TRUE(Eventually([&] { return !QFile::exists(file); })) << "the autostart entry stayed";
+    ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Exit")));
+    EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
 }
