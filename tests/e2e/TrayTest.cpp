@@ -7,6 +7,7 @@
 #include "tests/e2e/OrvexaProcess.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/x11/TrayManager.h"
 
 #include <gtest/gtest.h>
 
@@ -211,5 +212,41 @@ TEST(Tray, StartAtLoginWritesAnEntryThatStartsTheRunningScriptInTheTray) {
     orvexa.Keys(window, {QStringLiteral("alt+o"), QStringLiteral("l")});
     EXPECT_TRUE(Eventually([&] { return !QFile::exists(file); })) << "the autostart entry stayed";
     ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Exit")));
+    EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
+}
+
+TEST(Tray, ClassicTrayIconShowsAndHidesTheWindowAndItsMenuExits) {
+    // No watcher on the bus: the icon goes to the classic tray.
+    platform::x11::TrayManager tray;
+    ASSERT_TRUE(tray.Ok());
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("first.orx"), "//SHORTDESC: First\n");
+    test::OrvexaProcess orvexa(dir.Path());
+    ASSERT_FALSE(orvexa.WaitForMainWindow().isEmpty()) << orvexa.StandardError().toStdString();
+    const unsigned long icon = tray.WaitForIcon();
+    ASSERT_NE(icon, 0UL) << "no icon docked";
+    const QString id = QString::number(icon);
+    const auto click = [&](const char* button) {
+        test::RunTool(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QStringLiteral("--window"), id, QStringLiteral("8"),
+                       QStringLiteral("8"), QStringLiteral("click"), QLatin1String(button)});
+    };
+    click("1");
+    EXPECT_TRUE(Eventually([&] { return !MainWindowVisible(orvexa); })) << "a click did not hide the window";
+    click("1");
+    EXPECT_TRUE(Eventually([&] { return MainWindowVisible(orvexa); })) << "a click did not show the window";
+    // The menu's last item ends the program.
+    const auto shown = [&] {
+        return test::RunTool(QStringLiteral("xdotool"),
+                             {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                              QString::number(orvexa.process().processId()), QStringLiteral("--name"), QString()})
+            .split(u'\n', Qt::SkipEmptyParts)
+            .size();
+    };
+    const qsizetype before = shown();
+    click("3");
+    EXPECT_TRUE(Eventually([&] { return shown() > before; })) << "no menu";
+    test::RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Up")});
+    test::RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
     EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
 }
