@@ -29,7 +29,7 @@ QString UserDisplayFolder() {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty())
         return QString();
-    const QString folder = runtime + QStringLiteral("/orvexa/") + DisplayName();
+    QString folder = runtime + QStringLiteral("/orvexa/") + DisplayName();
     if (!QDir().mkpath(folder))
         return QString();
     QFile::setPermissions(runtime + QStringLiteral("/orvexa"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
