@@ -8,6 +8,7 @@
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/x11/TrayManager.h"
+#include "tests/support/x11/WindowManager.h"
 
 #include <gtest/gtest.h>
 
@@ -248,5 +249,37 @@ TEST(Tray, ClassicTrayIconShowsAndHidesTheWindowAndItsMenuExits) {
     EXPECT_TRUE(Eventually([&] { return shown() > before; })) << "no menu";
     test::RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Up")});
     test::RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+    EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
+}
+
+TEST(Tray, ClosingTheWindowKeepsTheProgramInTheTrayOnlyWhenAsked) {
+    test::TrayHost host;
+    // The window manager closes the window as its close box does (Alt+F4).
+    test::WindowManager manager;
+    ASSERT_TRUE(manager.Start()) << manager.Failure().toStdString();
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("first.orx"), "//SHORTDESC: First\n");
+    test::OrvexaProcess orvexa(dir.Path());
+    const QString window = orvexa.WaitForMainWindow();
+    ASSERT_FALSE(window.isEmpty()) << orvexa.StandardError().toStdString();
+    const QString item = host.WaitForItem();
+    ASSERT_FALSE(item.isEmpty());
+    const auto close = [&] {
+        test::RunTool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+        test::RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+F4")});
+    };
+
+    orvexa.Keys(window, {QStringLiteral("alt+o"), QStringLiteral("t")});
+    close();
+    EXPECT_TRUE(Eventually([&] { return !MainWindowVisible(orvexa); })) << "the window did not close";
+    // The icon still answers: the program runs on.
+    EXPECT_EQ(test::TrayHost::Status(item), QStringLiteral("Active"));
+    EXPECT_EQ(orvexa.process().state(), QProcess::Running);
+    test::TrayHost::Activate(item);
+    ASSERT_TRUE(Eventually([&] { return MainWindowVisible(orvexa); })) << "the icon did not bring the window back";
+
+    // Turned off again, closing ends the program.
+    orvexa.Keys(window, {QStringLiteral("alt+o"), QStringLiteral("t")});
+    close();
     EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
 }
