@@ -79,7 +79,6 @@ TFormMain::TFormMain(ProgramContext& context, QWidget* parent) : QMainWindow(par
     CreateWidgets();
     ConnectHandlers();
     CreateComponents();
-    CreateTray();
     armedNames_ = new ArmedNames(
         [this](const QString& text) {
             if (PythonGUIInputOutput1)
@@ -267,6 +266,10 @@ void TFormMain::FormShow() {
         failure = std::current_exception();
     }
     InstallHook(this, context_.Services().keyCapture);
+    // The tray icon comes once the window is on its way to the screen:
+    // finding the desktop's tray takes round trips to the bus and the X
+    // server.
+    QTimer::singleShot(0, this, &TFormMain::CreateTray);
     FirstShow = false;
     if (failure)
         std::rethrow_exception(failure);
@@ -289,6 +292,8 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 void TFormMain::FormResize() { ComboBoxScript->resize(ButtonRun->x() - 50, ComboBoxScript->height()); }
 
 void TFormMain::CreateTray() {
+    if (tray_ || quit::Requested())
+        return;
     tray_ = new TrayIcon(TrayIcon::Kind::Window, this);
     connect(tray_, &TrayIcon::ScriptChosen, this, [this](int index) {
         if (Running || index < 0 || index >= ComboBoxScript->count())
@@ -312,6 +317,7 @@ void TFormMain::CreateTray() {
     connect(ComboBoxScript->model(), &QAbstractItemModel::rowsInserted, pending, later);
     connect(ComboBoxScript->model(), &QAbstractItemModel::rowsRemoved, pending, later);
     connect(ComboBoxScript->model(), &QAbstractItemModel::modelReset, pending, later);
+    UpdateTray();
     if (TrayIcon::Available())
         tray_->Show();
 }
