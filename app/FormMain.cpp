@@ -571,7 +571,11 @@ void TFormMain::MenuFileDeleteClick() {
 
 void TFormMain::MenuFileExitClick() {
     exiting_ = true;
-    close();
+    // A window kept in the tray is closed all the same: the program ends.
+    if (isVisible())
+        close();
+    else
+        ProgramClosing();
 }
 
 void TFormMain::MenuWindowsOutputClick() {

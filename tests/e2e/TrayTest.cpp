@@ -106,6 +106,9 @@ TEST(Tray, StatusNotifierItemShowsTheStateAndItsMenuCommandsTheProgram) {
     ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Show window")));
     EXPECT_TRUE(Eventually([&] { return MainWindowVisible(orvexa); })) << "Show window did not show it";
 
+    // Exit ends the program also while the window is hidden.
+    test::TrayHost::Activate(item);
+    EXPECT_TRUE(Eventually([&] { return !MainWindowVisible(orvexa); }));
     ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Exit")));
     EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
 }
