@@ -183,15 +183,15 @@ void ScriptRun::Stop() {
 }
 
 void ScriptRun::SetArmed(bool armed) {
-    if (armed == armed_ || !binds_ || (armed && quit::Requested()))
+    // Nothing starts while stopped code is still ending, as in the window.
+    if (armed == armed_ || !binds_ || (armed && (quit::Requested() || (executor_ && !executor_->MayStart()))))
         return;
     armed_ = armed;
     if (OnArmedChanged)
         OnArmedChanged(armed);
     if (armed) {
         armedNames_->Set(strings::RunProcess(fileName_), KeyBindNames(*binds_));
-        ArmBinds(
-            binds_, context_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); }, {stopKey_});
+        ArmBinds(binds_, context_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); }, {stopKey_});
     } else {
         // As the main window's Stop: the code that runs now ends, and what
         // was typed for the KEY binds is dropped.
