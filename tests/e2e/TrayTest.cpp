@@ -152,6 +152,53 @@ TEST(Tray, RunInTheTrayTellsErrorsAsNotificationsAtMostOneInAFewSeconds) {
     EXPECT_EQ(orvexa.WaitForExit(), 1) << orvexa.StandardError().toStdString();
 }
 
+TEST(Tray, RunInTheTrayStopEndsRunawayCodeAndRunWaitsUntilItHasEnded) {
+    test::TrayHost host;
+    test::CallLog notifications;
+    test::BusServiceThread daemon(new test::FakeNotifications(notifications),
+                                  QStringLiteral("org.freedesktop.Notifications"),
+                                  QStringLiteral("/org/freedesktop/Notifications"));
+    ASSERT_TRUE(daemon.Registered());
+    test::WorkingDir dir;
+    // MAIN counts its runs and fails once the stopped tick has ended; the
+    // tick never returns, and its finally block computes for 3 s.
+    dir.Write(QStringLiteral("stuck.orx"),
+              "//BIND MAIN\nimport os, time\nopen('main.count', 'a').write('x')\n"
+              "if os.path.exists('ended'):\n    1 / 0\n"
+              "//BIND TIMER 100\ntry:\n    open('looping', 'w').close()\n    while True:\n        pass\n"
+              "finally:\n    open('ending', 'w').close()\n    t = time.monotonic()\n"
+              "    while time.monotonic() - t < 3:\n        pass\n    open('ended', 'w').close()\n");
+    const auto exists = [&](const char* name) {
+        return Eventually([&] { return QFile::exists(dir.Path() + u'/' + QLatin1String(name)); });
+    };
+    test::OrvexaProcess orvexa(dir.Path(),
+                               {QStringLiteral("--run"), QStringLiteral("stuck.orx"), QStringLiteral("--tray")}, {});
+    const QString item = host.WaitForItem();
+    ASSERT_FALSE(item.isEmpty()) << "no item registered with the watcher";
+    ASSERT_TRUE(exists("looping"));
+
+    // Stop ends the code that never returns; Run while its finally block
+    // still computes starts nothing.
+    ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Stop")));
+    ASSERT_TRUE(exists("ending")) << "Stop did not end the running code";
+    ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Run")));
+    ASSERT_TRUE(exists("ended"));
+    // Run once the code has ended runs MAIN again, whose error is the first
+    // and only one told: the stop's SystemExit is none.
+    ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Run")))
+        << "Run while the stopped code ended was not refused: "
+        << Paths(test::TrayHost::Menu(item)).join(u' ').toStdString();
+    ASSERT_TRUE(notifications.WaitFor([](const QStringList& told) { return !told.isEmpty(); }));
+    EXPECT_EQ(notifications.Entries(),
+              QStringList{QStringLiteral("Orvexa|Error in stuck.orx|ZeroDivisionError: division by zero")});
+    QFile count(dir.Path() + QStringLiteral("/main.count"));
+    ASSERT_TRUE(count.open(QIODevice::ReadOnly));
+    EXPECT_EQ(count.readAll(), QByteArray("xx"));
+    // The code says how the run's first MAIN ended.
+    ASSERT_TRUE(test::TrayHost::Choose(item, QStringLiteral("Exit")));
+    EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
+}
+
 namespace {
 
 // The value of a key of the autostart entry.
