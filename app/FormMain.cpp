@@ -488,7 +488,7 @@ void TFormMain::SetRunning(bool value) {
     // A Stop pressed while MAIN ran ends MAIN and starts no timer.
     if (value) {
         errorShown_ = false;
-        armedNames_->Set(strings::MainWindowProcess(CurrentScript), KeyBindNames(*Binds));
+        armedNames_->Set(strings::MainWindowProcess(CurrentScript), ArmedKeyNames(*Binds));
         ArmBinds(Binds, context_, [this](const QString& notice) { PythonGUIInputOutput1->Write(notice); }, {stopKey_});
     } else {
         DisarmBinds(*Binds);

@@ -158,7 +158,7 @@ int ScriptRun::Run(const QString& fileName) {
     }
 
     armed_ = true;
-    armedNames_->Set(strings::RunProcess(fileName), KeyBindNames(*binds_));
+    armedNames_->Set(strings::RunProcess(fileName), ArmedKeyNames(*binds_));
     if (OnArmedChanged)
         OnArmedChanged(true);
     const bool mainSucceeded =
@@ -190,7 +190,7 @@ void ScriptRun::SetArmed(bool armed) {
     if (OnArmedChanged)
         OnArmedChanged(armed);
     if (armed) {
-        armedNames_->Set(strings::RunProcess(fileName_), KeyBindNames(*binds_));
+        armedNames_->Set(strings::RunProcess(fileName_), ArmedKeyNames(*binds_));
         ArmBinds(binds_, context_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); }, {stopKey_});
     } else {
         // As the main window's Stop: the code that runs now ends, and what

@@ -78,21 +78,24 @@ TEST(Instance, ASecondStartShowsTheFirstWindowAndEndsWithZero) {
 }
 
 TEST(Instance, TwoRunsArmingTheSameKeyAreEachToldOfTheOther) {
+    // One arms the key by its KEY name, the other by its HOTKEY name (F9's
+    // KEY name is "x").
     test::WorkingDir dir;
-    dir.Write(QStringLiteral("keys.orx"), kKeyScript);
+    dir.Write(QStringLiteral("keys.orx"), "//SHORTDESC: Keys\n//BIND KEY CONTROL-ALT-x\nx = 1\n");
+    dir.Write(QStringLiteral("hotkey.orx"), "//SHORTDESC: Hotkey\n//BIND HOTKEY Ctrl+Alt+F9\nx = 1\n");
     test::OrvexaProcess one(dir.Path(), {QStringLiteral("--run"), QStringLiteral("keys.orx")}, {});
     ErrorText oneSays(one);
-    test::OrvexaProcess two(dir.Path(), {QStringLiteral("--run"), QStringLiteral("keys.orx")}, {});
+    test::OrvexaProcess two(dir.Path(), {QStringLiteral("--run"), QStringLiteral("hotkey.orx")}, {});
     ErrorText twoSays(two);
-    const auto names = [](ErrorText& says, test::OrvexaProcess& other) {
+    const auto names = [](ErrorText& says, test::OrvexaProcess& other, const char* script) {
         return Eventually([&] {
-            return says.Now().contains(QStringLiteral("CONTROL-ALT-F9 is also armed by another Orvexa, process %1 "
-                                                      "(orvexa --run keys.orx)")
-                                           .arg(Pid(other)));
+            return says.Now().contains(QStringLiteral("CONTROL-ALT-x is also armed by another Orvexa, process %1 "
+                                                      "(orvexa --run %2)")
+                                           .arg(Pid(other), QLatin1String(script)));
         });
     };
-    EXPECT_TRUE(names(oneSays, two)) << oneSays.Now().toStdString();
-    EXPECT_TRUE(names(twoSays, one)) << twoSays.Now().toStdString();
+    EXPECT_TRUE(names(oneSays, two, "hotkey.orx")) << oneSays.Now().toStdString();
+    EXPECT_TRUE(names(twoSays, one, "keys.orx")) << twoSays.Now().toStdString();
     one.Signal(SIGTERM);
     two.Signal(SIGTERM);
     EXPECT_EQ(one.WaitForExit(), 0);
