@@ -69,6 +69,15 @@ QStringList KeyBindNames(const TBindary& binds) {
     return UniqueNames(names);
 }
 
+QStringList ArmedKeyNames(const TBindary& binds) {
+    QStringList hotkeys;
+    for (const platform::KeyCombination& combination : HotkeyCombinations(binds)) {
+        const QString name = KeyNameOf(combination);
+        hotkeys.append(name.isEmpty() ? HotkeyName(combination) : name);
+    }
+    return UniqueNames(KeyBindNames(binds), hotkeys);
+}
+
 std::vector<platform::KeyCombination> HotkeyCombinations(const TBindary& binds) {
     // Linear, as for the KEY names: each combination kept is remembered by
     // its key and modifier bits.

@@ -45,6 +45,11 @@ bool WantsKeys(const TBindary& binds);
 // The key names of the table's KEY binds, each once, in table order.
 QStringList KeyBindNames(const TBindary& binds);
 
+// The key names the table arms, as other processes are told of them: those
+// of the KEY binds, then the HOTKEY binds' combinations by their KEY name
+// (by their HOTKEY name where they have none), each once.
+QStringList ArmedKeyNames(const TBindary& binds);
+
 // names, then those of more that are not among them, each once and in
 // their order; empty names left out. Linear in the names' count.
 QStringList UniqueNames(const QStringList& names, const QStringList& more = QStringList());

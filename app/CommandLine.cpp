@@ -10,8 +10,9 @@
 namespace orvexa {
 namespace {
 
-const QString kUsage =
-    QStringLiteral("Usage: orvexa [--scripts-folder] [--run FILE.orx | --list | --help | --version]");
+const QString kUsage = QStringLiteral(
+    "Usage: orvexa [--scripts-folder] [--hidden] [--start FILE.orx | --run FILE.orx [--tray] | --list | --help | "
+    "--version]");
 
 // The program's options, each once, whatever the parser is used for.
 struct Options {
@@ -34,7 +35,22 @@ struct Options {
         QStringLiteral("Work in the user's scripts folder, ~/Orvexa (made with the examples when it does not "
                        "exist), instead of the current directory; with --run and --list too.")};
 
-    void AddTo(QCommandLineParser& parser) const { parser.addOptions({help, version, run, list, scriptsFolder}); }
+    QCommandLineOption tray{QStringLiteral("tray"),
+                            QStringLiteral("With --run: show a tray icon with the script's name and state, to stop "
+                                           "it, run it again and end; the script's errors also show as desktop "
+                                           "notifications. The run then lasts until Exit, Ctrl+C, SIGTERM or "
+                                           "SIGHUP.")};
+    QCommandLineOption hidden{QStringLiteral("hidden"),
+                              QStringLiteral("Start the main window in the tray, not shown (as a start at login "
+                                             "does); its tray icon shows it. Without a tray the window shows.")};
+    QCommandLineOption start{QStringLiteral("start"),
+                             QStringLiteral("Select the script FILE.orx of the working directory in the main "
+                                            "window and run it at once."),
+                             QStringLiteral("FILE.orx")};
+
+    void AddTo(QCommandLineParser& parser) const {
+        parser.addOptions({help, version, run, tray, list, scriptsFolder, hidden, start});
+    }
 };
 
 }  // namespace
@@ -57,6 +73,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         line.mode = CommandLine::Mode::List;
     if (line.mode == CommandLine::Mode::Run)
         line.script = parser.values(options.run).value(0);
+    line.tray = parser.isSet(options.tray);
+    line.hidden = parser.isSet(options.hidden);
+    line.start = parser.values(options.start).value(0);
 
     // --help and --version answer whatever else stands on the line, as
     // other programs' do; everything else must be right.
@@ -68,6 +87,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         line.error = QStringLiteral("--run runs one script.");
     else if (parser.isSet(options.run) && parser.isSet(options.list))
         line.error = QStringLiteral("--run and --list cannot be used together.");
+    else if (line.tray && line.mode != CommandLine::Mode::Run)
+        line.error = QStringLiteral("--tray goes with --run: the main window always has its tray icon.");
+    else if ((line.hidden || parser.isSet(options.start)) && line.mode != CommandLine::Mode::Window)
+        line.error = QStringLiteral("--hidden and --start are for the main window.");
+    else if (parser.values(options.start).size() > 1)
+        line.error = QStringLiteral("--start runs one script.");
+    else if (parser.isSet(options.start) && line.start.isEmpty())
+        line.error = QStringLiteral("--start needs the name of a script.");
     else if (line.mode == CommandLine::Mode::Run && line.script.isEmpty())
         line.error = QStringLiteral("--run needs the name of a script.");
     else if (!parser.positionalArguments().isEmpty())

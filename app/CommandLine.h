@@ -20,6 +20,13 @@ struct CommandLine {
     bool scriptsFolder = false;
     // The script of --run, as given.
     QString script;
+    // --run with --tray: the run shows a tray icon and tells the script's
+    // errors as desktop notifications.
+    bool tray = false;
+    // The main window starts in the tray, not shown (--hidden; a start at
+    // login), and runs the script of --start NAME (its file name) at once.
+    bool hidden = false;
+    QString start;
     // What is wrong with the command line, one sentence; empty when nothing
     // is. A bad command line ends the program with kBadCommandLine.
     QString error;

@@ -1,12 +1,16 @@
 #include "app/FormMain.h"
 
+#include "app/ArmedNames.h"
+#include "app/AutostartEntry.h"
 #include "app/BindArming.h"
 #include "app/HelpLauncher.h"
 #include "app/KeystrokeQueue.h"
 #include "app/OrvexaApplication.h"
+#include "app/ProgramSettings.h"
 #include "app/ScriptInterpreter.h"
 #include "app/SessionNotice.h"
 #include "app/StopKey.h"
+#include "app/TrayIcon.h"
 #include "app/about.h"
 #include "automation/ProgramContext.h"
 #include "automation/py.h"
@@ -31,6 +35,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -74,6 +79,12 @@ TFormMain::TFormMain(ProgramContext& context, QWidget* parent) : QMainWindow(par
     CreateWidgets();
     ConnectHandlers();
     CreateComponents();
+    armedNames_ = new ArmedNames(
+        [this](const QString& text) {
+            if (PythonGUIInputOutput1)
+                PythonGUIInputOutput1->Write(text);
+        },
+        this);
     resize(kDesignClientWidth, 294);
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     LoadComponents();
@@ -139,6 +150,13 @@ void TFormMain::CreateMenus() {
     MenuFileExit = MenuFile->addAction(strings::MenuFileExit());
     MenuWindows = menuBar()->addMenu(strings::MenuWindows());
     MenuWindowsOutput = MenuWindows->addAction(strings::MenuWindowsOutput());
+    MenuOptions = menuBar()->addMenu(strings::MenuOptions());
+    MenuOptionsKeepInTray = MenuOptions->addAction(strings::MenuOptionsKeepInTray());
+    MenuOptionsKeepInTray->setCheckable(true);
+    MenuOptionsKeepInTray->setChecked(ReadSetting(context_.Services().keyStore.get(), kKeepInTrayKey, false));
+    MenuOptionsStartAtLogin = MenuOptions->addAction(strings::MenuOptionsStartAtLogin());
+    MenuOptionsStartAtLogin->setCheckable(true);
+    MenuOptionsStartAtLogin->setChecked(AutostartEnabled());
     MenuHelp = menuBar()->addMenu(strings::MenuHelp());
     MenuHelpViewHelp = MenuHelp->addAction(strings::MenuHelpViewHelp());
     MenuHelpAbout = MenuHelp->addAction(strings::MenuHelpAbout());
@@ -193,6 +211,8 @@ void TFormMain::ConnectHandlers() {
     connect(MenuFileDelete, &QAction::triggered, this, &TFormMain::MenuFileDeleteClick);
     connect(MenuFileExit, &QAction::triggered, this, &TFormMain::MenuFileExitClick);
     connect(MenuWindowsOutput, &QAction::triggered, this, &TFormMain::MenuWindowsOutputClick);
+    connect(MenuOptionsKeepInTray, &QAction::triggered, this, &TFormMain::MenuOptionsKeepInTrayClick);
+    connect(MenuOptionsStartAtLogin, &QAction::triggered, this, &TFormMain::MenuOptionsStartAtLoginClick);
     connect(MenuHelpViewHelp, &QAction::triggered, this, &TFormMain::MenuHelpViewHelpClick);
     connect(MenuHelpAbout, &QAction::triggered, this, &TFormMain::MenuHelpAboutClick);
 }
@@ -246,6 +266,10 @@ void TFormMain::FormShow() {
         failure = std::current_exception();
     }
     InstallHook(this, context_.Services().keyCapture);
+    // The tray icon comes once the window is on its way to the screen:
+    // finding the desktop's tray takes round trips to the bus and the X
+    // server.
+    QTimer::singleShot(0, this, &TFormMain::CreateTray);
     FirstShow = false;
     if (failure)
         std::rethrow_exception(failure);
@@ -267,7 +291,110 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 
 void TFormMain::FormResize() { ComboBoxScript->resize(ButtonRun->x() - 50, ComboBoxScript->height()); }
 
+void TFormMain::CreateTray() {
+    if (tray_ || quit::Requested())
+        return;
+    tray_ = new TrayIcon(TrayIcon::Kind::Window, this);
+    connect(tray_, &TrayIcon::ScriptChosen, this, [this](int index) {
+        if (Running || index < 0 || index >= ComboBoxScript->count())
+            return;
+        ComboBoxScript->setCurrentIndex(index);
+        ComboBoxScriptChange();
+    });
+    connect(tray_, &TrayIcon::RunStopChosen, this, &TFormMain::MenuFileRunClick);
+    connect(tray_, &TrayIcon::ShowWindowChosen, this, &TFormMain::ShowInFront);
+    connect(tray_, &TrayIcon::OutputChosen, this, &TFormMain::MenuWindowsOutputClick);
+    connect(tray_, &TrayIcon::ExitChosen, this, &TFormMain::MenuFileExitClick);
+    connect(tray_, &TrayIcon::Clicked, this, &TFormMain::TrayClick);
+    // The list changes in several steps (cleared, filled, one selected):
+    // the tray follows once they are done.
+    auto* pending = new QTimer(this);
+    pending->setSingleShot(true);
+    pending->setInterval(0);
+    connect(pending, &QTimer::timeout, this, &TFormMain::UpdateTray);
+    const auto later = [pending] { pending->start(); };
+    connect(ComboBoxScript, &QComboBox::currentIndexChanged, pending, later);
+    connect(ComboBoxScript->model(), &QAbstractItemModel::rowsInserted, pending, later);
+    connect(ComboBoxScript->model(), &QAbstractItemModel::rowsRemoved, pending, later);
+    connect(ComboBoxScript->model(), &QAbstractItemModel::modelReset, pending, later);
+    UpdateTray();
+    if (TrayIcon::Available())
+        tray_->Show();
+}
+
+void TFormMain::UpdateTray() {
+    if (!tray_)
+        return;
+    QStringList names;
+    for (int i = 0; i < ComboBoxScript->count(); ++i)
+        names.append(ComboBoxScript->itemText(i));
+    const int current = ComboBoxScript->currentIndex();
+    tray_->SetScripts(names, current);
+    tray_->SetState(names.value(current), Running);
+}
+
+bool TFormMain::ClosesToTray() const {
+    return !exiting_ && !quit::Requested() && MenuOptionsKeepInTray->isChecked() && tray_ && tray_->IsShown() &&
+           TrayIcon::Available();
+}
+
+void TFormMain::MenuOptionsKeepInTrayClick(bool checked) {
+    if (!WriteSetting(context_.Services().keyStore.get(), kKeepInTrayKey, checked)) {
+        // Not kept: the menu says what the next start will do.
+        MenuOptionsKeepInTray->setChecked(!checked);
+    }
+}
+
+void TFormMain::MenuOptionsStartAtLoginClick(bool checked) {
+    // The entry starts the program in this folder, in the tray, with the
+    // script that runs now running again.
+    QString error;
+    const bool done = checked ? EnableAutostart(QCoreApplication::applicationFilePath(), QDir::currentPath(),
+                                                Running ? CurrentScript : QString(), &error)
+                              : DisableAutostart(&error);
+    MenuOptionsStartAtLogin->setChecked(AutostartEnabled());
+    if (!done && context_.Services().dialogs)
+        context_.Services().dialogs->ShowError(strings::AutostartNotChanged(AutostartFile(), error));
+}
+
+bool TFormMain::StartScript(const QString& fileName) {
+    for (qsizetype i = 0; i < ScriptPaths.size(); ++i) {
+        if (ScriptPaths.at(i).compare(fileName, Qt::CaseInsensitive) == 0) {
+            if (Running)
+                SetRunning(false);
+            ComboBoxScript->setCurrentIndex(static_cast<int>(i));
+            ComboBoxScriptChange();
+            SetRunning(true);
+            return true;
+        }
+    }
+    PythonGUIInputOutput1->Write(strings::StartScriptMissing(fileName));
+    return false;
+}
+
+void TFormMain::TrayClick() {
+    if (isVisible() && !isMinimized())
+        hide();
+    else
+        ShowInFront();
+}
+
+void TFormMain::ShowInFront() {
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
 void TFormMain::closeEvent(QCloseEvent* event) {
+    if (ClosesToTray()) {
+        // The program goes on in the tray; its click brings the window back.
+        event->ignore();
+        hide();
+        return;
+    }
     QMainWindow::closeEvent(event);
     // Closing the main window ends the program, whatever other window shows.
     if (event->isAccepted())
@@ -361,9 +488,12 @@ void TFormMain::SetRunning(bool value) {
     // A Stop pressed while MAIN ran ends MAIN and starts no timer.
     if (value) {
         errorShown_ = false;
+        armedNames_->Set(strings::MainWindowProcess(CurrentScript), ArmedKeyNames(*Binds));
         ArmBinds(Binds, context_, [this](const QString& notice) { PythonGUIInputOutput1->Write(notice); }, {stopKey_});
-    } else
+    } else {
         DisarmBinds(*Binds);
+        armedNames_->Set(QString(), {});
+    }
 }
 
 void TFormMain::SetControls() {
@@ -374,6 +504,7 @@ void TFormMain::SetControls() {
     MenuFileEdit->setEnabled(!Running);
     MenuFileDelete->setEnabled(!Running);
     ComboBoxScript->setEnabled(!Running);
+    UpdateTray();
 }
 
 void TFormMain::MenuFileEditClick() {
@@ -438,7 +569,14 @@ void TFormMain::MenuFileDeleteClick() {
     LoadScriptsCombo();
 }
 
-void TFormMain::MenuFileExitClick() { close(); }
+void TFormMain::MenuFileExitClick() {
+    exiting_ = true;
+    // A window kept in the tray is closed all the same: the program ends.
+    if (isVisible())
+        close();
+    else
+        ProgramClosing();
+}
 
 void TFormMain::MenuWindowsOutputClick() {
     if (output_)

@@ -35,6 +35,8 @@ class TFormAbout;
 class TFormOutput;
 class TFormScriptEditor;
 class LineExecutor;
+class TrayIcon;
+class ArmedNames;
 
 // The main window: the script list, the selected script's description, and
 // the switch between stopped and running.
@@ -51,6 +53,7 @@ public:
     void SetPeers(TFormScriptEditor* editor, TFormOutput* output);
     // The About box, made once at start-up.
     void SetAbout(TFormAbout* about);
+    TrayIcon* Tray() const { return tray_; }
     // What executes bind code: the interpreter engine, unless a test says
     // otherwise before the first show.
     void SetExecutor(LineExecutor* executor) { executor_ = executor; }
@@ -78,6 +81,18 @@ public:
     void MenuFileDeleteClick();
     void MenuFileExitClick();
     void MenuWindowsOutputClick();
+    // Options: keep running in the tray when the window is closed.
+    void MenuOptionsKeepInTrayClick(bool checked);
+    // Options: start at login (the autostart entry written or removed).
+    void MenuOptionsStartAtLoginClick(bool checked);
+    // Selects the script with the file name (as the list does) and runs it;
+    // false when the list has no such script.
+    bool StartScript(const QString& fileName);
+    // The tray icon was clicked: the window is shown or hidden.
+    void TrayClick();
+    // Shows the window, in front, with the focus (the tray's Show window, a
+    // second start of the program).
+    void ShowInFront();
     // The program closes: the main window was closed, or the desktop asked
     // the program to end. Disarms, removes the hook, makes script code end
     // and leaves the event loops; the windows are destroyed afterwards.
@@ -130,6 +145,9 @@ public:
     QAction* MenuFileExit = nullptr;
     QMenu* MenuWindows = nullptr;
     QAction* MenuWindowsOutput = nullptr;
+    QMenu* MenuOptions = nullptr;
+    QAction* MenuOptionsKeepInTray = nullptr;
+    QAction* MenuOptionsStartAtLogin = nullptr;
     QMenu* MenuHelp = nullptr;
     QAction* MenuHelpViewHelp = nullptr;
     QAction* MenuHelpAbout = nullptr;
@@ -150,6 +168,11 @@ private:
     void CreateComponents();
     void LoadComponents();
     void DestroyComponents();
+    void CreateTray();
+    // The tray's menu and picture follow the list and the state.
+    void UpdateTray();
+    // Closing the window hides it in the tray instead of ending the program.
+    bool ClosesToTray() const;
 
     ProgramContext& context_;
     // The module "pyio", made by the engine's redirection step; the first
@@ -167,6 +190,14 @@ private:
     QString stopKey_;
     // The Output window was shown for an error of the current run.
     bool errorShown_ = false;
+    // The program's icon in the tray; shown while the window program runs
+    // and the desktop has a tray.
+    TrayIcon* tray_ = nullptr;
+    // File > Exit or the tray's Exit: the program ends whatever the tray
+    // setting says.
+    bool exiting_ = false;
+    // The key names armed now, told to the program's other processes.
+    ArmedNames* armedNames_ = nullptr;
 };
 
 }  // namespace orvexa

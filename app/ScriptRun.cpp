@@ -1,5 +1,6 @@
 #include "app/ScriptRun.h"
 
+#include "app/ArmedNames.h"
 #include "app/BindArming.h"
 #include "app/KeystrokeQueue.h"
 #include "app/OrvexaApplication.h"
@@ -18,6 +19,7 @@
 #include "core/Strings.h"
 #include "engine/FatalReport.h"
 #include "engine/PythonEngine.h"
+#include "engine/PythonErrors.h"
 #include "extension/Pyio.h"
 #include "extension/PythonConsoleInputOutput.h"
 #include "extension/PythonModule.h"
@@ -32,22 +34,43 @@ namespace {
 
 // Executes through the engine, except once the program is closing: a tick
 // or a keystroke still waiting in the event queue then starts no code.
+// Errors of the script's code are told on their way to the bind table,
+// which drops them (those of the program's closing are not the script's).
 class UnlessClosing final : public LineExecutor {
 public:
-    explicit UnlessClosing(LineExecutor& engine) : engine_(engine) {}
+    using ErrorTold = std::function<void(const QString&)>;
+    UnlessClosing(LineExecutor& engine, ErrorTold told) : engine_(engine), told_(std::move(told)) {}
     void ExecuteLines(const QStringList& lines) override {
         if (!quit::Requested())
-            engine_.ExecuteLines(lines);
+            Telling([&] { engine_.ExecuteLines(lines); });
     }
     void ExecuteLinesAt(const QStringList& lines, const SourcePlace& place) override {
         if (!quit::Requested())
-            engine_.ExecuteLinesAt(lines, place);
+            Telling([&] { engine_.ExecuteLinesAt(lines, place); });
     }
     bool MayStart() const override { return engine_.MayStart(); }
     void StopCode() override { engine_.StopCode(); }
 
 private:
+    template <typename Execute>
+    void Telling(const Execute& execute) {
+        try {
+            execute();
+        } catch (const EPythonError& error) {
+            // The SystemExit the program gives code it stops or leaves when
+            // it closes is no error of the script.
+            const bool programsOwn = error.ExceptionValue == QLatin1String(quit::kStoppedMessage) ||
+                                     error.ExceptionValue == QLatin1String(quit::kClosingMessage);
+            if (!quit::Requested() && !programsOwn)
+                told_(error.ExceptionName.isEmpty()
+                          ? error.Message()
+                          : error.ExceptionName + QStringLiteral(": ") + error.ExceptionValue);
+            throw;
+        }
+    }
+
     LineExecutor& engine_;
+    ErrorTold told_;
 };
 
 }  // namespace
@@ -78,6 +101,8 @@ ScriptRun::ScriptRun(ProgramContext& context)
                 DispatchKeystroke(*binds_, message);
         },
         [this] { return !executor_ || executor_->MayStart(); }, this);
+    armedNames_ = new ArmedNames(
+        [](const QString& text) { WriteToStandardError(QStringLiteral("orvexa: ") + text.trimmed()); }, this);
     module_ = new TPythonModule(this);
     module_->OnInitialization = [this](QObject* sender) {
         if (auto* module = qobject_cast<TPythonModule*>(sender))
@@ -114,7 +139,11 @@ ScriptRun::~ScriptRun() {
 }
 
 int ScriptRun::Run(const QString& fileName) {
-    executor_ = std::make_unique<UnlessClosing>(*engine_);
+    fileName_ = fileName;
+    executor_ = std::make_unique<UnlessClosing>(*engine_, [this](const QString& error) {
+        if (OnScriptError)
+            OnScriptError(error);
+    });
     binds_ = std::make_unique<TBindary>(executor_.get());
     ParseBinds(*binds_, fileName);
     const bool wantsKeys = WantsKeys(*binds_);
@@ -129,11 +158,14 @@ int ScriptRun::Run(const QString& fileName) {
     }
 
     armed_ = true;
+    armedNames_->Set(strings::RunProcess(fileName), ArmedKeyNames(*binds_));
+    if (OnArmedChanged)
+        OnArmedChanged(true);
     const bool mainSucceeded =
         ArmBinds(binds_, context_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); }, {stopKey_});
     // MAIN ended by the program's closing did not fail by itself.
     const bool interrupted = quit::Requested();
-    if (!interrupted && (TimersTick(*binds_) || (wantsKeys && HookHandle)))
+    if (!interrupted && (keepRunning_ || TimersTick(*binds_) || (wantsKeys && HookHandle)))
         QCoreApplication::exec();
     Stop();
     return mainSucceeded || interrupted ? kSucceeded : kMainFailed;
@@ -142,10 +174,33 @@ int ScriptRun::Run(const QString& fileName) {
 void ScriptRun::Stop() {
     armed_ = false;
     keystrokes_->Clear();
+    if (armedNames_)
+        armedNames_->Set(QString(), {});
     if (binds_)
         DisarmBinds(*binds_);
     RemoveHook();
     QCoreApplication::exit(0);
+}
+
+void ScriptRun::SetArmed(bool armed) {
+    // Nothing starts while stopped code is still ending, as in the window.
+    if (armed == armed_ || !binds_ || (armed && (quit::Requested() || (executor_ && !executor_->MayStart()))))
+        return;
+    armed_ = armed;
+    if (OnArmedChanged)
+        OnArmedChanged(armed);
+    if (armed) {
+        armedNames_->Set(strings::RunProcess(fileName_), ArmedKeyNames(*binds_));
+        ArmBinds(binds_, context_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); }, {stopKey_});
+    } else {
+        // As the main window's Stop: the code that runs now ends, and what
+        // was typed for the KEY binds is dropped.
+        keystrokes_->Clear();
+        if (executor_)
+            executor_->StopCode();
+        DisarmBinds(*binds_);
+        armedNames_->Set(QString(), {});
+    }
 }
 
 bool ScriptRun::event(QEvent* event) {

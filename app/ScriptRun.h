@@ -3,11 +3,13 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace orvexa {
 
 class KeystrokeQueue;
+class ArmedNames;
 class LineExecutor;
 class ProgramContext;
 class TBindary;
@@ -47,6 +49,21 @@ public:
     // been requested.
     void Stop();
 
+    // Disarms the script (its timers stop, its keys run nothing) or arms it
+    // again (MAIN runs again, as Run does in the main window); the run goes
+    // on either way.
+    void SetArmed(bool armed);
+    bool Armed() const { return armed_; }
+    // The run lasts until Stop even when the script has nothing more to do
+    // (a tray icon offers Run again and Exit).
+    void SetKeepRunning(bool keep) { keepRunning_ = keep; }
+
+    // Told whenever the script is armed or disarmed.
+    std::function<void(bool)> OnArmedChanged;
+    // Told of each error of the script's code (printed already): its
+    // exception and text, one line.
+    std::function<void(const QString&)> OnScriptError;
+
 protected:
     bool event(QEvent* event) override;
 
@@ -67,6 +84,10 @@ private:
     KeystrokeQueue* keystrokes_ = nullptr;
     // The stop hot key's name; empty when there is none.
     QString stopKey_;
+    bool keepRunning_ = false;
+    QString fileName_;
+    // The key names armed, told to the program's other processes.
+    ArmedNames* armedNames_ = nullptr;
 };
 
 }  // namespace orvexa

@@ -1,19 +1,26 @@
+#include "app/AppIdentity.h"
 #include "app/CommandLine.h"
 #include "app/ConsoleApplication.h"
 #include "app/FormMain.h"
 #include "app/OrvexaApplication.h"
 #include "app/QuitSignals.h"
 #include "app/QuitWatchdog.h"
+#include "app/RunTray.h"
 #include "app/ScriptList.h"
 #include "app/ScriptRun.h"
 #include "app/ScriptsFolder.h"
 #include "app/StandardStreams.h"
 #include "app/Startup.h"
+#include "app/TrayIcon.h"
+#include "app/WindowInstance.h"
 #include "automation/ProgramContext.h"
 #include "core/Quit.h"
+#include "core/Strings.h"
+#include "engine/FatalReport.h"
 #include "platform/Services.h"
 #include "platform/desktop/DesktopServices.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -69,12 +76,26 @@ int WindowProgram(int argc, char** argv) {
     //    out of the arguments; the rest must be the program's.
     OrvexaApplication app(argc, argv);
     app.SetDialogs(context.Services().dialogs);
+    // The program ends when the main window closes (or from the tray), not
+    // when the last window shown goes: the main window may be in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
     context.SetApplication(&app);
     const CommandLine line = ParseCommandLine(app.arguments());
     if (!line.error.isEmpty()) {
         ReportBadCommandLine(line.error);
         return kBadCommandLine;
     }
+
+    // One main window for a user on a display: a second start shows the
+    // first one's window and ends.
+    QPointer<TFormMain> formMain;
+    WindowInstance instance;
+    const auto claim = instance.Claim(!line.hidden, [&formMain] {
+        if (formMain)
+            formMain->ShowInFront();
+    });
+    if (claim != WindowInstance::Outcome::First)
+        return 0;
 
     // 3. The working directory, whose scripts the main window lists: the
     //    directory the program was started in or, with --scripts-folder (as
@@ -84,7 +105,7 @@ int WindowProgram(int argc, char** argv) {
 
     // 4. The windows: main window, script editor, Output window.
     Windows windows = CreateWindows(context);
-    const QPointer<TFormMain> formMain = windows.FormMain.get();
+    formMain = windows.FormMain.get();
 
     // A request to end from the desktop closes the program as File > Exit
     // does. Script code that keeps the GUI thread busy is interrupted from
@@ -104,8 +125,18 @@ int WindowProgram(int argc, char** argv) {
             formMain->ProgramClosing();
     });
 
-    // 5. The message loop shows the main window.
-    windows.FormMain->show();
+    // 5. The message loop shows the main window. A start at login (--hidden)
+    //    keeps it in the tray, where the desktop has one, with its first-show
+    //    work done all the same; --start runs a script once that is done.
+    if (line.hidden && TrayIcon::Available())
+        QMetaObject::invokeMethod(
+            formMain.data(), [formMain] { formMain->FormShow(); }, Qt::QueuedConnection);
+    else
+        windows.FormMain->show();
+    if (!line.start.isEmpty()) {
+        QMetaObject::invokeMethod(
+            formMain.data(), [formMain, start = line.start] { formMain->StartScript(start); }, Qt::QueuedConnection);
+    }
     const int code = app.exec();
     destroyWatch.reset();
     windows = Windows();
@@ -141,7 +172,9 @@ int RunProgram(int argc, char** argv, const CommandLine& line) {
     ArmQuitWatchdog(kQuitWatchdogSeconds);
 
     std::unique_ptr<QCoreApplication> app;
-    if (display)
+    if (display && line.tray)
+        app = std::make_unique<ConsoleApplication<QApplication>>(argc, argv);
+    else if (display)
         app = std::make_unique<ConsoleApplication<QGuiApplication>>(argc, argv);
     else
         app = std::make_unique<ConsoleApplication<QCoreApplication>>(argc, argv);
@@ -151,6 +184,14 @@ int RunProgram(int argc, char** argv, const CommandLine& line) {
     {
         ScriptRun run(context);
         QPointer<ScriptRun> target = &run;
+        std::unique_ptr<RunTray> tray;
+        if (line.tray && display) {
+            // The tray's picture is the program's icon, with its name.
+            SetApplicationIdentity(*static_cast<QGuiApplication*>(app.get()));
+            tray = std::make_unique<RunTray>(run, script.fileName(), context.Services().notifier);
+        } else if (line.tray) {
+            WriteToStandardError(strings::NoTrayNotice());
+        }
         QuitSignals quitSignals([&app, target](int) {
             quit::Request();
             QMetaObject::invokeMethod(

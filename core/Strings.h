@@ -21,6 +21,51 @@ inline QString MenuHelp() { return QStringLiteral("&Help"); }
 inline QString MenuHelpViewHelp() { return QStringLiteral("&View Help"); }
 inline QString MenuHelpAbout() { return QStringLiteral("&About"); }
 
+// The main window's Options menu.
+inline QString MenuOptions() { return QStringLiteral("&Options"); }
+inline QString MenuOptionsKeepInTray() { return QStringLiteral("Keep running in the &tray when the window is closed"); }
+inline QString MenuOptionsStartAtLogin() { return QStringLiteral("Start at &login"); }
+
+inline QString AutostartNotChanged(const QString& file, const QString& why) {
+    return QStringLiteral("The start at login could not be changed: %1: %2").arg(file, why);
+}
+inline QString StartScriptMissing(const QString& file) {
+    return QStringLiteral("The script \"%1\" to start is not in the list of this folder.\n").arg(file);
+}
+
+// The tray icon: its menu and its tooltip.
+inline QString TrayScripts() { return QStringLiteral("S&cripts"); }
+inline QString TrayShowWindow() { return QStringLiteral("Show &window"); }
+inline QString TrayToolTip(const QString& script, bool running) {
+    if (script.isEmpty())
+        return QStringLiteral("Orvexa: no script");
+    return running ? QStringLiteral("Orvexa: %1 (running)").arg(script)
+                   : QStringLiteral("Orvexa: %1 (stopped)").arg(script);
+}
+
+// Another process of the program armed a key name this one armed too.
+inline QString NameArmedTwice(const QString& name, qint64 pid, const QString& who) {
+    return QStringLiteral("%1 is also armed by another Orvexa, process %2 (%3): one press runs the binds of both.\n")
+        .arg(name)
+        .arg(pid)
+        .arg(who);
+}
+// How this process is described to the others.
+inline QString MainWindowProcess(const QString& script) {
+    return script.isEmpty() ? QStringLiteral("the main window") : QStringLiteral("the main window, %1").arg(script);
+}
+inline QString RunProcess(const QString& script) { return QStringLiteral("orvexa --run %1").arg(script); }
+
+// A --run --tray: the desktop's notifications of the script's errors.
+inline QString ScriptErrorNotice(const QString& script) { return QStringLiteral("Error in %1").arg(script); }
+inline QString ScriptErrorsHeldNotice(const QString& script, int count) {
+    return count == 1 ? QStringLiteral("1 more error in %1").arg(script)
+                      : QStringLiteral("%1 more errors in %2").arg(count).arg(script);
+}
+inline QString NoTrayNotice() {
+    return QStringLiteral("orvexa: this desktop shows no tray icons; the script runs without one.");
+}
+
 inline QString DeleteQuestion(const QString& file) {
     return QStringLiteral("Are you sure you want to delete the file \"%1\"?").arg(file);
 }

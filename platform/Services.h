@@ -18,6 +18,7 @@ class WaveAudio;
 class Shell;
 class Windows;
 class Clipboard;
+class Notifier;
 
 // The services that need the display: input synthesis, the screen and the
 // top-level windows.
@@ -41,6 +42,7 @@ struct Services {
     std::shared_ptr<Shell> shell;
     std::shared_ptr<Windows> windows;
     std::shared_ptr<Clipboard> clipboard;
+    std::shared_ptr<Notifier> notifier;
     // The kind of session, found at start-up.
     DesktopSession session;
     // Makes the display's services once more, when the display could not be

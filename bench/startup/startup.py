@@ -1,14 +1,15 @@
 #!/usr/bin/python3
 """Start-up on the X server named by DISPLAY: the time from starting a
 program (just before exec) to the map of its first top-level window, and the
-program's resident memory (VmRSS) a second after, for orvexa and for a
-minimal Qt Widgets window, alternating, in one run.
+program's resident memory (VmRSS) a second after, for orvexa, for a minimal
+Qt Widgets window and, when given, for a baseline orvexa binary (a build of
+main, say), alternating, in one run.
 
 The waiter is a connection of its own that listens for MapNotify on the root
 window, which reports every top-level window mapped (Xvfb has no window
 manager that would reparent them).
 
-Usage: startup.py ORVEXA_BINARY MINIMAL_WINDOW_BINARY [starts]"""
+Usage: startup.py ORVEXA_BINARY MINIMAL_WINDOW_BINARY [starts [BASELINE_ORVEXA_BINARY]]"""
 import os
 import select
 import shutil
@@ -96,14 +97,17 @@ def median(values):
 
 def main():
     orvexa, minimal = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    baseline = os.path.abspath(sys.argv[4]) if len(sys.argv) > 4 else None
     # orvexa starts in a scripts folder with one script in it.
     folder = tempfile.mkdtemp(prefix='orvexa-startup-')
     try:
         with open(os.path.join(folder, 'hello.orx'), 'w') as f:
             f.write("//SHORTDESC: Hello\n//BIND MAIN\nprint('hello')\n")
         waiter = MapWaiter()
-        results = {'orvexa': ([], []), 'minimal': ([], [])}
-        programs = (('orvexa', [orvexa], 'Orvexa'), ('minimal', [minimal], 'Minimal Qt window'))
+        programs = [('orvexa', [orvexa], 'Orvexa'), ('minimal Qt Widgets window', [minimal], 'Minimal Qt window')]
+        if baseline:
+            programs.append(('baseline orvexa', [baseline], 'Orvexa'))
+        results = {name: ([], []) for name, _, _ in programs}
         for name, command, title in programs:  # once first: the files they load are cached
             start_once(waiter, command, title, folder)
         for _ in range(STARTS):
@@ -111,12 +115,15 @@ def main():
                 ms, kib = start_once(waiter, command, title, folder)
                 results[name][0].append(ms)
                 results[name][1].append(kib)
-        o_ms, o_kib = median(results['orvexa'][0]), median(results['orvexa'][1])
-        m_ms, m_kib = median(results['minimal'][0]), median(results['minimal'][1])
+        medians = {name: (median(times), median(sizes)) for name, (times, sizes) in results.items()}
         print('Start-up, median of %d starts each, one Xvfb, one run' % STARTS)
-        print('  %-28s %8.1f ms to the window mapped   VmRSS %7.1f MiB' % ('orvexa', o_ms, o_kib / 1024))
-        print('  %-28s %8.1f ms to the window mapped   VmRSS %7.1f MiB' % ('minimal Qt Widgets window', m_ms, m_kib / 1024))
-        print('  orvexa / minimal: time %.2f   memory %.2f' % (o_ms / m_ms, o_kib / m_kib))
+        for name, _, _ in programs:
+            ms, kib = medians[name]
+            print('  %-28s %8.1f ms to the window mapped   VmRSS %7.1f MiB' % (name, ms, kib / 1024))
+        o_ms, o_kib = medians['orvexa']
+        for name, _, _ in programs[1:]:
+            b_ms, b_kib = medians[name]
+            print('  orvexa / %s: time %.2f   memory %.2f' % (name, o_ms / b_ms, o_kib / b_kib))
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 

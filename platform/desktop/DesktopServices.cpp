@@ -1,5 +1,6 @@
 #include "platform/desktop/DesktopServices.h"
 
+#include "platform/freedesktop/DBusNotifier.h"
 #include "platform/pipewire/PipeWireScreen.h"
 #include "platform/portal/PortalInput.h"
 #include "platform/portal/PortalScreenCast.h"
@@ -56,6 +57,7 @@ Services CreateDesktopServices() {
 #endif
     services.shell = CreateQtShell();
     services.clipboard = CreateQtClipboard();
+    services.notifier = freedesktop::CreateDBusNotifier();
 #if ORVEXA_WITH_X11
     x11::X11InputServices x11 = x11::CreateX11InputServices(x11::kStartupAttempts);
     services.input = std::move(x11.input);

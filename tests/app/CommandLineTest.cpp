@@ -42,6 +42,17 @@ TEST(CommandLine, RunTakesOneScriptInEitherSpelling) {
     EXPECT_EQ(Parse({"--run", "--list"}).script, QStringLiteral("--list"));
 }
 
+TEST(CommandLine, TrayHiddenAndStart) {
+    const CommandLine run = Parse({"--run", "a.orx", "--tray"});
+    EXPECT_TRUE(run.tray);
+    EXPECT_TRUE(run.error.isEmpty()) << run.error.toStdString();
+    const CommandLine login = Parse({"--scripts-folder", "--hidden", "--start", "a.orx"});
+    EXPECT_EQ(login.mode, CommandLine::Mode::Window);
+    EXPECT_TRUE(login.hidden);
+    EXPECT_EQ(login.start, QStringLiteral("a.orx"));
+    EXPECT_TRUE(login.error.isEmpty()) << login.error.toStdString();
+}
+
 TEST(CommandLine, ListHelpAndVersion) {
     EXPECT_EQ(Parse({"--list"}).mode, CommandLine::Mode::List);
     EXPECT_TRUE(Parse({"--list", "--scripts-folder"}).scriptsFolder);
@@ -73,6 +84,9 @@ TEST(CommandLine, BadCommandLinesSayWhatIsWrong) {
         {Parse({"--run", "a.orx", "--list"}), CommandLine::Mode::Run, "--run and --list cannot be used together."},
         {Parse({"--list", "a.orx"}), CommandLine::Mode::List, "Unexpected argument 'a.orx'"},
         {Parse({"--list", "--bogus"}), CommandLine::Mode::List, "Unknown option 'bogus'."},
+        {Parse({"--tray"}), CommandLine::Mode::Window, "--tray goes with --run"},
+        {Parse({"--run", "a.orx", "--hidden"}), CommandLine::Mode::Run, "--hidden and --start are for the main"},
+        {Parse({"--start", "a.orx", "--start", "b.orx"}), CommandLine::Mode::Window, "--start runs one script."},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.line.mode, c.mode) << c.said;
@@ -83,9 +97,11 @@ TEST(CommandLine, BadCommandLinesSayWhatIsWrong) {
 
 TEST(CommandLine, HelpNamesTheProgramAndEveryOption) {
     const QString help = CommandLineHelp();
-    EXPECT_TRUE(help.startsWith(QStringLiteral("Usage: orvexa [--scripts-folder] [--run FILE.orx | --list")))
+    EXPECT_TRUE(help.startsWith(QStringLiteral(
+        "Usage: orvexa [--scripts-folder] [--hidden] [--start FILE.orx | --run FILE.orx [--tray] | --list")))
         << help.toStdString();
-    for (const char* option : {"-h, --help", "-v, --version", "--run <FILE.orx>", "--list", "--scripts-folder"})
+    for (const char* option : {"-h, --help", "-v, --version", "--run <FILE.orx>", "--list", "--scripts-folder",
+                               "--tray", "--hidden", "--start <FILE.orx>"})
         EXPECT_TRUE(help.contains(QString::fromUtf8(option))) << option << '\n' << help.toStdString();
     EXPECT_FALSE(help.contains(QStringLiteral("executable_name"))) << help.toStdString();
     EXPECT_EQ(VersionText(), QStringLiteral("orvexa ") + QStringLiteral(ORVEXA_VERSION));

@@ -92,6 +92,7 @@ TEST_F(KeyHook, RemoveHookStopsTheCaptureAndDropsWaitingKeystrokes) {
     capture->Feed("-C");
     QCoreApplication::processEvents();
     EXPECT_EQ(other.messages.size(), 1u);
+    RemoveHook();  // while its target still lives
 }
 
 TEST_F(KeyHook, WithoutACaptureNothingIsInstalledAndNothingArrives) {
