@@ -3,6 +3,7 @@
 // told of each other.
 #include "tests/e2e/FakeDesktopBus.h"
 #include "tests/e2e/OrvexaProcess.h"
+#include "tests/support/Layouts.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
 
@@ -18,23 +19,10 @@ using namespace orvexa;
 
 namespace {
 
-bool Eventually(const std::function<bool()>& condition, int timeoutMs = 20000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
+bool Eventually(const std::function<bool()>& condition) { return test::Eventually(condition, 20000); }
 
 bool MainWindowVisible(test::OrvexaProcess& orvexa) {
-    return !test::RunTool(QStringLiteral("xdotool"),
-                          {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
-                           QStringLiteral("--pid"), QString::number(orvexa.process().processId()),
-                           QStringLiteral("--name"), QStringLiteral("^Orvexa$")})
-                .isEmpty();
+    return !orvexa.VisibleWindows(QStringLiteral("^Orvexa$")).isEmpty();
 }
 
 // What the process wrote to standard error so far, gathered while it runs.

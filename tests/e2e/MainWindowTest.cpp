@@ -35,22 +35,6 @@ TEST(MainWindow, ShowsOnTheDesktopAndExitsThroughTheMenu) {
 
 namespace {
 
-// The X id of the visible window of the process titled exactly `title`, or
-// the empty string after a few seconds.
-QString WindowTitled(test::OrvexaProcess& orvexa, const QString& title) {
-    for (int i = 0; i < 50; ++i) {
-        const QString ids =
-            test::RunTool(QStringLiteral("xdotool"),
-                          {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
-                           QStringLiteral("--pid"), QString::number(orvexa.process().processId()),
-                           QStringLiteral("--name"), QStringLiteral("^%1$").arg(QRegularExpression::escape(title))});
-        if (!ids.isEmpty())
-            return ids.split(u'\n').constFirst();
-        QThread::msleep(100);
-    }
-    return QString();
-}
-
 // Waits until the process shows no window titled exactly `title`.
 bool Closed(test::OrvexaProcess& orvexa, const QString& title) {
     QElapsedTimer clock;
@@ -79,25 +63,25 @@ TEST(MainWindow, WindowTitlesAreExactlyTheirCaptionsAndTheClassIsOrvexa) {
     EXPECT_EQ(Property(main, "WM_CLASS"), QStringLiteral("WM_CLASS(STRING) = \"orvexa\", \"Orvexa\""));
 
     orvexa.Keys(main, {QStringLiteral("alt+w"), QStringLiteral("o")});
-    const QString output = WindowTitled(orvexa, QStringLiteral("Output"));
+    const QString output = orvexa.WaitForWindowTitled(QStringLiteral("Output"));
     ASSERT_FALSE(output.isEmpty()) << "no window titled exactly Output";
     EXPECT_EQ(Property(output, "_NET_WM_NAME"), QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"Output\""));
 
     orvexa.Keys(main, {QStringLiteral("alt+h"), QStringLiteral("a")});
-    const QString about = WindowTitled(orvexa, QStringLiteral("About"));
+    const QString about = orvexa.WaitForWindowTitled(QStringLiteral("About"));
     ASSERT_FALSE(about.isEmpty()) << "no window titled exactly About";
     EXPECT_EQ(Property(about, "_NET_WM_NAME"), QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"About\""));
     orvexa.Keys(about, {QStringLiteral("Return")});
     ASSERT_TRUE(Closed(orvexa, QStringLiteral("About")));
 
     orvexa.Keys(main, {QStringLiteral("alt+f"), QStringLiteral("d")});
-    const QString confirm = WindowTitled(orvexa, QStringLiteral("Confirm"));
+    const QString confirm = orvexa.WaitForWindowTitled(QStringLiteral("Confirm"));
     ASSERT_FALSE(confirm.isEmpty()) << "no window titled exactly Confirm";
     orvexa.Keys(confirm, {QStringLiteral("alt+n")});  // the button's mnemonic clicks it a moment later
     ASSERT_TRUE(Closed(orvexa, QStringLiteral("Confirm")));
 
     orvexa.Keys(main, {QStringLiteral("alt+f"), QStringLiteral("e"), QStringLiteral("Return")});
-    const QString editor = WindowTitled(orvexa, QStringLiteral("Edit - first.orx"));
+    const QString editor = orvexa.WaitForWindowTitled(QStringLiteral("Edit - first.orx"));
     ASSERT_FALSE(editor.isEmpty()) << "no window titled exactly \"Edit - first.orx\"";
     EXPECT_TRUE(QFile::exists(dir.Path() + QStringLiteral("/first.orx"))) << "No deleted the file";
     orvexa.process().terminate();

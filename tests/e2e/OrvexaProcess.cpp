@@ -1,6 +1,7 @@
 #include "tests/e2e/OrvexaProcess.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 
 #include <stdexcept>
 
@@ -56,13 +57,18 @@ OrvexaProcess::~OrvexaProcess() {
 }
 
 QString OrvexaProcess::WaitForMainWindow(int timeoutMs) {
+    return WaitForWindowTitled(QStringLiteral("Orvexa"), timeoutMs);
+}
+
+QString OrvexaProcess::WaitForWindowTitled(const QString& title, int timeoutMs) {
+    const QString name = QStringLiteral("^%1$").arg(QRegularExpression::escape(title));
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < timeoutMs && process_.state() == QProcess::Running) {
-        const QStringList ids = VisibleWindows(QStringLiteral("^Orvexa$"));
+        const QStringList ids = VisibleWindows(name);
         if (!ids.isEmpty())
             return ids.constFirst();
-        process_.waitForFinished(200);
+        process_.waitForFinished(100);
     }
     stderr_ += QString::fromUtf8(process_.readAllStandardError());
     return QString();

@@ -30,6 +30,8 @@ public:
     // Waits until a visible window titled exactly "Orvexa" exists; returns
     // its X id, or the empty string.
     QString WaitForMainWindow(int timeoutMs = 30000);
+    // The same for a window titled exactly `title`.
+    QString WaitForWindowTitled(const QString& title, int timeoutMs = 5000);
     // The X ids of the process's visible windows (its menus too), those
     // whose name matches the regular expression `name` if one is given.
     QStringList VisibleWindows(const QString& name = QString());

@@ -46,22 +46,6 @@ QByteArray ReadFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The X id of the visible window of the process titled exactly `title`, or
-// the empty string after a few seconds.
-QString WindowTitled(test::OrvexaProcess& orvexa, const QString& title) {
-    for (int i = 0; i < 50; ++i) {
-        const QString ids =
-            test::RunTool(QStringLiteral("xdotool"),
-                          {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
-                           QStringLiteral("--pid"), QString::number(orvexa.process().processId()),
-                           QStringLiteral("--name"), QStringLiteral("^%1$").arg(QRegularExpression::escape(title))});
-        if (!ids.isEmpty())
-            return ids.split(u'\n').constFirst();
-        QThread::msleep(100);
-    }
-    return QString();
-}
-
 // A key store of the test's own: the default stop key, no window place
 // kept from an earlier start.
 QProcessEnvironment OwnKeyStore(const test::WorkingDir& dir) {
@@ -205,7 +189,7 @@ TEST(ScriptError, OpensTheOutputWindowBesideWithoutFocusAndNamesTheFileAndLine) 
     ASSERT_TRUE(WaitUntilFramed(display.get(), main.toULong()));
     orvexa.Run(main);
 
-    const QString output = WindowTitled(orvexa, QStringLiteral("Output"));
+    const QString output = orvexa.WaitForWindowTitled(QStringLiteral("Output"));
     ASSERT_FALSE(output.isEmpty()) << "the error did not show the Output window";
     ASSERT_TRUE(WaitUntilFramed(display.get(), output.toULong()));
     const QString focused = test::RunTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});

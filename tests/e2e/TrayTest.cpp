@@ -5,6 +5,7 @@
 // program; a click shows and hides the main window.
 #include "tests/e2e/FakeDesktopBus.h"
 #include "tests/e2e/OrvexaProcess.h"
+#include "tests/support/Layouts.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/x11/TrayManager.h"
@@ -24,23 +25,10 @@ using namespace orvexa;
 
 namespace {
 
-bool Eventually(const std::function<bool()>& condition, int timeoutMs = 20000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
+bool Eventually(const std::function<bool()>& condition) { return test::Eventually(condition, 20000); }
 
 bool MainWindowVisible(test::OrvexaProcess& orvexa) {
-    return !test::RunTool(QStringLiteral("xdotool"),
-                          {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
-                           QStringLiteral("--pid"), QString::number(orvexa.process().processId()),
-                           QStringLiteral("--name"), QStringLiteral("^Orvexa$")})
-                .isEmpty();
+    return !orvexa.VisibleWindows(QStringLiteral("^Orvexa$")).isEmpty();
 }
 
 QStringList Paths(const QList<test::TrayHost::MenuEntry>& entries) {
