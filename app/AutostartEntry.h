@@ -18,8 +18,8 @@ bool EnableAutostart(const QString& program, const QString& folder, const QStrin
 // Removes the entry. False, with `error` set, when it stays.
 bool DisableAutostart(QString* error);
 
-// One argument of an entry's Exec line, quoted as the Desktop Entry
-// Specification asks where needed (and escaped as its string values are).
+// One argument of an entry's Exec line, quoted as freedesktop.org's desktop
+// entry format asks where needed (and escaped as its string values are).
 QString ExecArgument(const QString& argument);
 
 }  // namespace orvexa

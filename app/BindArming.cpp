@@ -20,15 +20,15 @@ bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
     if (context.Services().newRun)
         context.Services().newRun();
     if (HookHandle) {
-        // Where the desktop asks the user for the keys, the extra keys are
-        // asked for only along with the script's own: a script without KEY
-        // binds raises no dialog at every Run.
         // A desktop that binds shortcuts by their KEY names binds the
         // HOTKEY combinations that have one too.
         const std::vector<platform::KeyCombination> hotkeys = HotkeyCombinations(*binds);
         QStringList wanted = KeyBindNames(*binds);
         for (const platform::KeyCombination& hotkey : hotkeys)
             wanted.append(KeyNameOf(hotkey));
+        // Where the desktop asks the user for the keys, the extra keys are
+        // asked for only along with the script's own: a script without KEY
+        // binds raises no dialog at every Run.
         const QStringList extra = !wanted.isEmpty() || !HookHandle->AsksTheDesktop() ? alsoWanted : QStringList();
         HookHandle->SetWantedKeys(UniqueNames(wanted, extra));
         if (const QString notice = HookHandle->WantedKeysNotice(); !notice.isEmpty() && tell)

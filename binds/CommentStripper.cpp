@@ -146,7 +146,7 @@ qsizetype CommentStripper::InsideField(const QString& line, qsizetype i) {
         }
         return i + 1;
     }
-    // A format specification: text, with fields of its own, up to the "}"
+    // A format specifier: text, with fields of its own, up to the "}"
     // that also ends its field; the quotes of the f-string still end it.
     if (c == u'{') {
         Context field;

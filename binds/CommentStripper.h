@@ -47,7 +47,7 @@ private:
     // The index after the character at `i`, read inside the string on top.
     qsizetype InsideString(const QString& line, qsizetype i, bool& escapedEnd);
     // The index after the character at `i`, read in a replacement field or
-    // its format specification.
+    // its format specifier.
     qsizetype InsideField(const QString& line, qsizetype i);
     // Whether the quotes that close the string `s` stand at `i`.
     static bool ClosesAt(const QString& line, qsizetype i, const Context& s);

@@ -1,5 +1,5 @@
-// The autostart entry's Exec arguments, quoted and escaped as the Desktop
-// Entry Specification says, and an entry for awkward names that
+// The autostart entry's Exec arguments, quoted and escaped as freedesktop.org's
+// desktop entry format says, and an entry for awkward names that
 // desktop-file-validate accepts.
 #include "app/AutostartEntry.h"
 #include "tests/support/QtPrinters.h"

@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
         StripCase{"word before a quote is no prefix", {"x = bar'#' # c"}, {"x = bar'#' "}},
         // f-strings: fields are code, with strings and comments of their own.
         StripCase{"f-string", {"f'{n} #{n}' # c"}, {"f'{n} #{n}' "}},
-        StripCase{"f-string format spec", {"f\"{255:#x}\" # c"}, {"f\"{255:#x}\" "}},
+        StripCase{"f-string format specifier", {"f\"{255:#x}\" # c"}, {"f\"{255:#x}\" "}},
         StripCase{"string in a field", {"f\"{d['#']}\" # c"}, {"f\"{d['#']}\" "}},
         StripCase{"same quote in a field", {"f\"{d[\"#\"]}\" # c"}, {"f\"{d[\"#\"]}\" "}},
         StripCase{"doubled braces", {"Rf'{{#}}' # c"}, {"Rf'{{#}}' "}},

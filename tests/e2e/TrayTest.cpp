@@ -101,12 +101,18 @@ TEST(Tray, StatusNotifierItemShowsTheStateAndItsMenuCommandsTheProgram) {
     EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
 }
 
-TEST(Tray, RunInTheTrayTellsErrorsAsNotificationsAtMostOneInAFewSeconds) {
+// orvexa --run --tray beside a tray host and a notification daemon of the
+// test's own.
+class TrayRun : public ::testing::Test {
+protected:
     test::TrayHost host;
     test::CallLog notifications;
-    test::BusServiceThread daemon(new test::FakeNotifications(notifications),
+    test::BusServiceThread daemon{new test::FakeNotifications(notifications),
                                   QStringLiteral("org.freedesktop.Notifications"),
-                                  QStringLiteral("/org/freedesktop/Notifications"));
+                                  QStringLiteral("/org/freedesktop/Notifications")};
+};
+
+TEST_F(TrayRun, TellsErrorsAsNotificationsAtMostOneInAFewSeconds) {
     ASSERT_TRUE(daemon.Registered());
     test::WorkingDir dir;
     // An error in MAIN, then one every tick.
@@ -140,12 +146,7 @@ TEST(Tray, RunInTheTrayTellsErrorsAsNotificationsAtMostOneInAFewSeconds) {
     EXPECT_EQ(orvexa.WaitForExit(), 1) << orvexa.StandardError().toStdString();
 }
 
-TEST(Tray, RunInTheTrayStopEndsRunawayCodeAndRunWaitsUntilItHasEnded) {
-    test::TrayHost host;
-    test::CallLog notifications;
-    test::BusServiceThread daemon(new test::FakeNotifications(notifications),
-                                  QStringLiteral("org.freedesktop.Notifications"),
-                                  QStringLiteral("/org/freedesktop/Notifications"));
+TEST_F(TrayRun, StopEndsRunawayCodeAndRunWaitsUntilItHasEnded) {
     ASSERT_TRUE(daemon.Registered());
     test::WorkingDir dir;
     // MAIN counts its runs and fails once the stopped tick has ended; the

@@ -28,7 +28,7 @@ TrayManager::TrayManager() : display_(X11Display::Open()) {
     if (XGetSelectionOwner(display, selection) != owner)
         return;
     owner_ = owner;
-    // Told to every client, as the specification asks: a tray manager is here.
+    // Told to every client, as the system tray protocol asks: a tray manager is here.
     XClientMessageEvent manager{};
     manager.type = ClientMessage;
     manager.window = root;
