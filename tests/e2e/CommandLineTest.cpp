@@ -369,13 +369,7 @@ TEST(CommandLineRun, TheStopKeyEndsAMainThatNeverReturns) {
     ASSERT_TRUE(orvexa.WaitForOutput("looping\n")) << orvexa.Err().toStdString();
     QElapsedTimer since;
     since.start();
-    for (const int held : {vk::Control, vk::Menu, vk::Shift})
-        keys.Key(held, true);
-    keys.Key('S', true);
-    keys.Key('S', false);
-    for (const int held : {vk::Shift, vk::Menu, vk::Control})
-        keys.Key(held, false);
-    keys.Sync();
+    keys.Combination({vk::Control, vk::Menu, vk::Shift}, 'S');
     EXPECT_EQ(orvexa.WaitForExit(5000), 0) << orvexa.Err().toStdString();
     EXPECT_LT(since.elapsed(), kQuitBudgetMs);
     EXPECT_EQ(orvexa.Out(), "looping\nfinally ran\n") << orvexa.Err().toStdString();

@@ -56,15 +56,7 @@ QProcessEnvironment OwnKeyStore(const test::WorkingDir& dir) {
 
 // The stop hot key's default, Ctrl+Alt+Shift+S, pressed on another client's
 // connection as the user would.
-void PressStopKey(platform::KeyInjector& keys) {
-    for (const int held : {vk::Control, vk::Menu, vk::Shift})
-        keys.Key(held, true);
-    keys.Key('S', true);
-    keys.Key('S', false);
-    for (const int held : {vk::Shift, vk::Menu, vk::Control})
-        keys.Key(held, false);
-    keys.Sync();
-}
+void PressStopKey(platform::KeyInjector& keys) { keys.Combination({vk::Control, vk::Menu, vk::Shift}, 'S'); }
 
 enum class Way { StopButton, StopKey, FileExit, CloseBox };
 

@@ -23,6 +23,16 @@ unsigned KeyInjector::KeycodeOf(int virtualKey) const {
 
 bool KeyInjector::Key(int virtualKey, bool press) { return Keycode(KeycodeOf(virtualKey), press); }
 
+void KeyInjector::Combination(const std::vector<int>& held, int virtualKey) {
+    for (const int key : held)
+        Key(key, true);
+    Key(virtualKey, true);
+    Key(virtualKey, false);
+    for (auto key = held.rbegin(); key != held.rend(); ++key)
+        Key(*key, false);
+    Sync();
+}
+
 bool KeyInjector::Keycode(unsigned keycode, bool press) {
     if (!display_ || keycode == 0)
         return false;

@@ -24,6 +24,10 @@ public:
     // One press or release of the key of a virtual key, sent at once.
     bool Key(int virtualKey, bool press);
     bool Keycode(unsigned keycode, bool press);
+    // The key pressed and released while `held` are held down, pressed in
+    // their order and released in the reverse; returns once the server has
+    // handled it all.
+    void Combination(const std::vector<int>& held, int virtualKey);
     // A press or release by the keyboard the user types on (the server's
     // own keyboard device, not XTEST's), as fingers would.
     bool UserKeycode(unsigned keycode, bool press);
