@@ -30,7 +30,7 @@ void StartApplication(int* argc, char*** argv) {
 }
 
 QString InputFile(const char* name, const std::uint8_t* data, std::size_t size) {
-    const QString path = ScratchFolder().filePath(QString::fromLatin1(name));
+    QString path = ScratchFolder().filePath(QString::fromLatin1(name));
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
