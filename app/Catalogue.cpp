@@ -50,24 +50,7 @@ QString TFormMain::GetShortDesc(const QString& fileName) const { return ShortDes
 
 void TFormMain::LoadLongDesc(const QString& fileName) {
     RichEditDesc->clear();
-    if (!FileExists(fileName))
-        return;
-    const QStringList lines = ReadScriptLines(fileName);
-    qsizetype i = 0;
-    while (i < lines.size() && !lines[i].contains(strings::LongDescMarker()))
-        ++i;
-    if (i == lines.size())
-        return;
-    QString shown;
-    bool first = true;
-    for (++i; i < lines.size() && !lines[i].contains(strings::EndLongDescMarker()); ++i) {
-        if (!first)
-            shown += u'\n';
-        first = false;
-        shown += QStringView(lines[i]).left(kDescriptionCapacity - shown.size());
-        if (shown.size() >= kDescriptionCapacity)
-            break;
-    }
+    const QString shown = LongDescription(fileName, kDescriptionCapacity);
     if (!shown.isEmpty())
         RichEditDesc->setPlainText(shown);
 }

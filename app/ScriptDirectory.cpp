@@ -39,4 +39,26 @@ QString ShortDescription(const QString& fileName) {
     return result;
 }
 
+QString LongDescription(const QString& fileName, qsizetype capacity) {
+    if (!FileExists(fileName))
+        return QString();
+    const QStringList lines = ReadScriptLines(fileName);
+    qsizetype i = 0;
+    while (i < lines.size() && !lines[i].contains(strings::LongDescMarker()))
+        ++i;
+    if (i == lines.size())
+        return QString();
+    QString shown;
+    bool first = true;
+    for (++i; i < lines.size() && !lines[i].contains(strings::EndLongDescMarker()); ++i) {
+        if (!first)
+            shown += u'\n';
+        first = false;
+        shown += QStringView(lines[i]).left(capacity - shown.size());
+        if (shown.size() >= capacity)
+            break;
+    }
+    return shown;
+}
+
 }  // namespace orvexa

@@ -19,4 +19,11 @@ QStringList ScriptEntries();
 // orvexa::Exception "Cannot open file %s" for a file that cannot be read.
 QString ShortDescription(const QString& fileName);
 
+// The long description shown for a script: the lines after the first line
+// holding "//LONGDESC:" up to the next line holding "//ENDLONGDESC" (or the
+// file's end), joined by line feeds, cut after `capacity` characters; empty
+// for a file without one and for an entry that is no file. Throws as
+// ShortDescription does.
+QString LongDescription(const QString& fileName, qsizetype capacity);
+
 }  // namespace orvexa

@@ -1,7 +1,7 @@
 #include "automation/KeySynth.h"
 
 #include "platform/InputSynth.h"
-#include "platform/VirtualKeyCodes.h"
+#include "platform/KeyTable.h"
 
 #include <QList>
 #include <QStringDecoder>
@@ -16,20 +16,6 @@ namespace orvexa {
 using platform::InputSynth;
 
 namespace {
-
-struct KeyName {
-    std::string_view text;
-    std::uint16_t code;
-};
-
-// Compared in this order; the first equal name gives the code.
-constexpr KeyName kKeyNames[] = {
-    {"SPACE", vk::Space}, {"TAB", vk::Tab},       {"SHIFT", vk::Shift}, {"ENTER", vk::Return}, {"BS", vk::Back},
-    {"ESC", vk::Escape},  {"ESCAPE", vk::Escape}, {"ALT", vk::Menu},    {"F1", vk::F1},        {"F2", vk::F2},
-    {"F3", vk::F3},       {"F4", vk::F4},         {"F5", vk::F5},       {"F6", vk::F6},        {"F7", vk::F7},
-    {"F8", vk::F8},       {"F9", vk::F9},         {"F10", vk::F10},     {"F11", vk::F11},      {"F12", vk::F12},
-    {"UP", vk::Up},       {"DOWN", vk::Down},     {"LEFT", vk::Left},   {"RIGHT", vk::Right},
-};
 
 bool IsShifted(unsigned char c) {
     return (c >= 0x21 && c <= 0x26) || (c >= 0x28 && c <= 0x2B) || c == 0x3A || c == 0x3C || (c >= 0x3E && c <= 0x5A) ||
@@ -51,10 +37,8 @@ std::u32string Characters(const QByteArray& text) {
     return characters;
 }
 
-bool IsKeyName(const QByteArray& text) {
-    const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
-    return std::any_of(std::begin(kKeyNames), std::end(kKeyNames),
-                       [view](const KeyName& name) { return view == name.text; });
+const platform::keys::Key* NamedKey(const QByteArray& text) {
+    return platform::keys::ByMethodName(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
 }
 
 // A key text that is no name acts on its first character's key: a single
@@ -63,7 +47,7 @@ bool IsKeyName(const QByteArray& text) {
 void KeyEvent(InputSynth& input, const QByteArray& text, bool press) {
     if (text.isEmpty())
         return;
-    const std::u32string characters = IsKeyName(text) ? std::u32string() : Characters(text);
+    const std::u32string characters = NamedKey(text) ? std::u32string() : Characters(text);
     if (characters.size() == 1) {
         input.CharacterEvent(characters.front(), press);
         return;
@@ -74,10 +58,8 @@ void KeyEvent(InputSynth& input, const QByteArray& text, bool press) {
 }  // namespace
 
 std::uint16_t KeyNameToCode(InputSynth& input, const QByteArray& text) {
-    const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
-    for (const KeyName& name : kKeyNames)
-        if (view == name.text)
-            return name.code;
+    if (const platform::keys::Key* key = NamedKey(text))
+        return key->virtualKey;
     const std::u32string characters = Characters(text);
     if (characters.empty())
         return InputSynth::kNoKey;

@@ -3,8 +3,10 @@
 #include "automation/PixelScan.h"
 #include "core/Exception.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cctype>
@@ -55,11 +57,45 @@ std::optional<platform::ScreenPoint> PixelSearch(platform::Screen& screen, const
     return OnScreen(FindColor(GridOf(pixels), rgb, variation), pixels);
 }
 
+namespace {
+
+// Why a PNG file cannot be read, told before the PNG reader sees it: a chunk
+// whose length runs past the end of the file makes the reader allocate and
+// fill that length (2 GB for a 300-byte file) before it finds the data
+// missing. Empty for a file that is no PNG file, and for one whose chunks
+// all fit.
+QString PngDamage(const QString& file) {
+    static constexpr char kSignature[] = "\x89PNG\r\n\x1a\n";
+    constexpr qint64 kSignatureSize = 8;
+    constexpr qint64 kChunkFrame = 12;  // length, type, CRC
+    QFile png(file);
+    if (!png.open(QIODevice::ReadOnly) || png.read(kSignatureSize) != QByteArray(kSignature, kSignatureSize))
+        return QString();
+    const qint64 size = png.size();
+    for (qint64 at = kSignatureSize; at + 8 <= size;) {
+        png.seek(at);
+        const QByteArray header = png.read(8);
+        if (header.size() < 8)
+            break;
+        const quint32 length = qFromBigEndian<quint32>(header.constData());
+        if (static_cast<qint64>(length) > size - at - kChunkFrame)
+            return QStringLiteral("a part of the PNG file runs past its end");
+        if (header.mid(4, 4) == "IEND")
+            break;
+        at += kChunkFrame + static_cast<qint64>(length);
+    }
+    return QString();
+}
+
+}  // namespace
+
 QImage LoadSearchImage(const QString& file) {
     // A FIFO or a device would keep the reader waiting for data forever.
     const QFileInfo info(file);
     if (info.exists() && !info.isFile())
         throw Exception(QStringLiteral("Cannot read the image %1: it is not a regular file").arg(file));
+    if (const QString damage = PngDamage(file); !damage.isEmpty())
+        throw Exception(QStringLiteral("Cannot read the image %1: %2").arg(file, damage));
     QImageReader reader(file);
     QImage image = reader.read();
     if (image.isNull())

@@ -15,9 +15,12 @@
 #include "automation/Wait.h"
 #include "automation/WindowActions.h"
 #include "core/Quit.h"
-#include "engine/PythonEngine.h"
+#include "engine/PythonLock.h"
+#include "engine/PythonRuntime.h"
 #include "extension/PythonModule.h"
 #include "platform/Clipboard.h"
+
+#include <QObject>
 
 #include <exception>
 #include <optional>
@@ -32,17 +35,28 @@ enum class Effect {
 
 using Body = PyObject* (*)(ProgramContext&, PythonRuntime&, PyObject*);
 
+// What every method's closure carries: the program's context and the runtime
+// of the engine the module was initialised by. A child of the module, so it
+// lives as long as the method table that points at it.
+class MethodBinding : public QObject {
+public:
+    MethodBinding(TPythonModule& module, ProgramContext& context, PythonRuntime& runtime)
+        : QObject(&module), Context(context), Runtime(runtime) {}
+
+    ProgramContext& Context;
+    PythonRuntime& Runtime;
+};
+
 template <Body body, Effect effect = Effect::Harmless>
-PyObject* Method(void* context, PyObject*, PyObject* args) {
-    PythonRuntime* py = nullptr;
+PyObject* Method(void* closure, PyObject*, PyObject* args) {
+    const auto& binding = *static_cast<const MethodBinding*>(closure);
+    PythonRuntime& py = binding.Runtime;
     try {
-        py = &GetRunningEngine().Runtime();
         if (effect == Effect::Acts && quit::Requested())
-            return py->CutShort();
-        return body(*static_cast<ProgramContext*>(context), *py, args);
+            return py.CutShort();
+        return body(binding.Context, py, args);
     } catch (const std::exception& e) {
-        if (py)
-            py->PyErr_SetString(*py->PyExc_RuntimeError, e.what());
+        py.PyErr_SetString(*py.PyExc_RuntimeError, e.what());
         return nullptr;
     }
 }
@@ -344,8 +358,9 @@ const Entry kMethods[] = {
 }  // namespace
 
 void AddAutomationMethods(TPythonModule& module, ProgramContext& context) {
+    auto* binding = new MethodBinding(module, context, module.RequireRuntime());
     for (const Entry& entry : kMethods)
-        module.AddObjectMethod(entry.name, TMethod{reinterpret_cast<void*>(entry.method), &context}, entry.name);
+        module.AddObjectMethod(entry.name, TMethod{reinterpret_cast<void*>(entry.method), binding}, entry.name);
 }
 
 MethodDocs OrvexMethodDocs() {

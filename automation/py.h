@@ -13,8 +13,9 @@ class TPythonModule;
 // seventeen, then TypeText, PixelSearch and ImageSearch), in their order, each documented by its own
 // name and taking its arguments as one tuple. Each method is bound to
 // `context` (the desktop, the bind globals, the player, the application
-// whose events Sleep handles), which must outlive the module. Called from
-// the module's initialisation event, before the module is built.
+// whose events Sleep handles), which must outlive the module, and to the
+// runtime of the module's engine. Called from the module's initialisation
+// event, before the module is built.
 void AddAutomationMethods(TPythonModule& module, ProgramContext& context);
 
 // The name scripts import the module by.

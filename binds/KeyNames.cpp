@@ -2,7 +2,7 @@
 
 #include "binds/HotkeyNames.h"
 #include "core/Strings.h"
-#include "platform/VirtualKeyCodes.h"
+#include "platform/KeyTable.h"
 
 #include <QSet>
 
@@ -20,26 +20,8 @@ void Prefix(QString& name, bool down, const char* modifier) {
 }  // namespace
 
 QString KeyBaseName(std::uint32_t virtualKey) {
-    switch (virtualKey) {
-    case vk::Back:
-        return QStringLiteral("BS");
-    case vk::Tab:
-        return QStringLiteral("TAB");
-    case vk::Return:
-        return QStringLiteral("ENTER");
-    case vk::Space:
-        return QStringLiteral("SPACE");
-    default:
-        break;
-    }
-    // Digits, letters, and 97..122 (keypad 1..9, the keypad operators and
-    // F1..F11) are named by the character that has the key's code.
-    const bool digit = virtualKey >= '0' && virtualKey <= '9';
-    const bool letter = virtualKey >= 'A' && virtualKey <= 'Z';
-    const bool lowerRange = virtualKey >= vk::Numpad1 && virtualKey <= vk::F11;
-    if (digit || letter || lowerRange)
-        return QString(QChar(static_cast<char16_t>(virtualKey)));
-    return QString();
+    const platform::keys::Key* key = platform::keys::ByCode(virtualKey);
+    return key ? QString::fromLatin1(key->keyName) : QString();
 }
 
 QString KeyName(std::uint32_t virtualKey, const platform::KeyModifiers& down) {

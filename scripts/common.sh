@@ -5,6 +5,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${ORVEXA_BUILD_DIR:-$ROOT/build}"
 BUILD_NO_X11="${ORVEXA_BUILD_DIR_NO_X11:-$ROOT/build-nox11}"
 BUILD_SANITIZE="${ORVEXA_BUILD_DIR_SANITIZE:-$ROOT/build-sanitize}"
+BUILD_FUZZ="${ORVEXA_BUILD_DIR_FUZZ:-$ROOT/build-fuzz}"
 
 PACKAGES=(
   build-essential cmake pkg-config git ninja-build ccache
@@ -20,7 +21,7 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils x11-xkb-utils x11-xserver-utils imagemagick openbox xclip
   xterm python3-gi gir1.2-gtk-3.0 python3-pyqt5 python3-pyqt6 python3-tk
   desktop-file-utils appstream
-  clang-tidy-14 clang-format-14
+  clang-tidy-14 clang-format-14 clang-14 libclang-rt-14-dev libdbus-1-dev
   fonts-dejavu-core fonts-liberation2 fonts-noto-core
 )
 
@@ -147,4 +148,48 @@ package_and_check() {
   "$ROOT/tests/package/check-installed" --unpacked "$deb" "$root" || code=$?
   rm -rf "$root"
   return $code
+}
+
+# The fuzz targets (fuzz/), built with clang, libFuzzer and the sanitizers.
+FUZZ_TARGETS=(fuzz_script_file fuzz_binds fuzz_key_names fuzz_search_image fuzz_portal_answers)
+
+build_fuzzers() {
+  configure "$BUILD_FUZZ" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang-14 \
+    -DCMAKE_CXX_COMPILER=clang++-14 -DORVEXA_FUZZ=ON -DORVEXA_BUILD_TESTS=OFF -DORVEXA_BUILD_BENCH=OFF
+  cmake --build "$BUILD_FUZZ" -j "$(nproc)" --target orvexa_fuzzers
+}
+
+# The seed folders of a fuzz target: inputs of the examples and the tests.
+fuzz_seeds() {
+  case $1 in
+    fuzz_script_file | fuzz_binds) echo "$ROOT/fuzz/corpus/scripts $ROOT/examples" ;;
+    fuzz_key_names) echo "$ROOT/fuzz/corpus/key_names" ;;
+    fuzz_search_image) echo "$ROOT/fuzz/corpus/images" ;;
+    fuzz_portal_answers) echo "$ROOT/fuzz/corpus/portal_answers" ;;
+  esac
+}
+
+# Runs each fuzz target named (all without names) for the given seconds, one
+# after the other. What a target learns is kept in the build's corpus/
+# folder, so that runs build on each other; an input that fails is written
+# to findings/ and the run fails.
+run_fuzzers() {
+  local seconds=$1
+  shift
+  local targets=("$@")
+  [ ${#targets[@]} -gt 0 ] || targets=("${FUZZ_TARGETS[@]}")
+  local failed=0 target
+  for target in "${targets[@]}"; do
+    mkdir -p "$BUILD_FUZZ/corpus/$target" "$BUILD_FUZZ/findings"
+    # shellcheck disable=SC2046
+    if ! (cd "$BUILD_FUZZ" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+      "fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
+      -artifact_prefix="findings/$target-" "corpus/$target" $(fuzz_seeds "$target") \
+      >"$BUILD_FUZZ/$target.log" 2>&1); then
+      echo "$target: FAILED (see $BUILD_FUZZ/$target.log and $BUILD_FUZZ/findings)"
+      failed=1
+    fi
+    echo "$target: $(grep -E '^stat::number_of_executed_units' "$BUILD_FUZZ/$target.log" | awk '{print $2}') runs in ${seconds} s"
+  done
+  return $failed
 }

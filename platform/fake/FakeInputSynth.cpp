@@ -1,5 +1,6 @@
 #include "platform/fake/FakeInputSynth.h"
 
+#include "platform/KeyTable.h"
 #include "platform/VirtualKeyCodes.h"
 
 #include <algorithm>
@@ -7,41 +8,6 @@
 #include <string_view>
 
 namespace orvexa::platform {
-
-namespace {
-// A United States layout: the characters of each key, unshifted and
-// shifted, with the key's virtual-key code.
-struct KeyRow {
-    char plain;
-    char shifted;
-    std::uint16_t virtualKey;
-};
-constexpr KeyRow kPunctuation[] = {
-    {'1', '!', '1'},          {'2', '@', '2'},          {'3', '#', '3'},           {'4', '$', '4'},
-    {'5', '%', '5'},          {'6', '^', '6'},          {'7', '&', '7'},           {'8', '*', '8'},
-    {'9', '(', '9'},          {'0', ')', '0'},          {';', ':', vk::Oem1},      {'=', '+', vk::OemPlus},
-    {',', '<', vk::OemComma}, {'-', '_', vk::OemMinus}, {'.', '>', vk::OemPeriod}, {'/', '?', vk::Oem2},
-    {'`', '~', vk::Oem3},     {'[', '{', vk::Oem4},     {'\\', '|', vk::Oem5},     {']', '}', vk::Oem6},
-    {'\'', '"', vk::Oem7},
-};
-}  // namespace
-
-FakeInputSynth::FakeInputSynth() {
-    for (char c = 'a'; c <= 'z'; ++c) {
-        const auto code = static_cast<std::uint16_t>(c - 'a' + 'A');
-        layout_[static_cast<char32_t>(c)] = code;
-        layout_[static_cast<char32_t>(c - 'a' + 'A')] = code | 0x100;
-    }
-    for (const KeyRow& row : kPunctuation) {
-        layout_[static_cast<char32_t>(row.plain)] = row.virtualKey;
-        layout_[static_cast<char32_t>(row.shifted)] = row.virtualKey | 0x100;
-    }
-    layout_[' '] = vk::Space;
-    layout_['\t'] = vk::Tab;
-    layout_['\r'] = vk::Return;
-    layout_['\n'] = vk::Return;
-    layout_['\b'] = vk::Back;
-}
 
 void FakeInputSynth::MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) {
     events.push_back(Mouse(flags, dx, dy));
@@ -51,10 +17,7 @@ void FakeInputSynth::KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, 
     events.push_back({Event::Kind::Key, flags, virtualKey, scanCode});
 }
 
-std::uint16_t FakeInputSynth::VkKeyScan(char32_t character) {
-    const auto found = layout_.find(character);
-    return found == layout_.end() ? kNoKey : found->second;
-}
+std::uint16_t FakeInputSynth::VkKeyScan(char32_t character) { return keys::UsVkKeyScan(character); }
 
 void FakeInputSynth::CharacterEvent(char32_t character, bool press) {
     const std::uint16_t key = VkKeyScan(character);

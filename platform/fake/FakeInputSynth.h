@@ -2,7 +2,6 @@
 
 #include "platform/InputSynth.h"
 
-#include <map>
 #include <ostream>
 #include <vector>
 
@@ -28,8 +27,6 @@ public:
     static Event CharacterDown(char32_t c) { return {Event::Kind::Character, 0, static_cast<std::int64_t>(c), 0}; }
     static Event CharacterUp(char32_t c) { return {Event::Kind::Character, kKeyUp, static_cast<std::int64_t>(c), 0}; }
 
-    FakeInputSynth();
-
     void MouseEvent(unsigned flags, std::int64_t dx, std::int64_t dy) override;
     void KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, unsigned flags) override;
     std::uint16_t VkKeyScan(char32_t character) override;
@@ -53,9 +50,6 @@ public:
     bool knowsCursor = true;
     std::vector<Event> events;
     int cursorReads = 0;
-
-private:
-    std::map<char32_t, std::uint16_t> layout_;
 };
 
 std::ostream& operator<<(std::ostream& out, const FakeInputSynth::Event& event);

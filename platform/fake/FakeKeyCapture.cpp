@@ -1,6 +1,6 @@
 #include "platform/fake/FakeKeyCapture.h"
 
-#include "platform/VirtualKeyCodes.h"
+#include "platform/KeyTable.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,38 +10,6 @@
 
 namespace orvexa::platform {
 namespace {
-
-struct NamedKey {
-    std::string_view name;
-    std::uint32_t virtualKey;
-};
-
-constexpr NamedKey kNamedKeys[] = {
-    {"BS", vk::Back},
-    {"TAB", vk::Tab},
-    {"ENTER", vk::Return},
-    {"SHIFT", vk::Shift},
-    {"CONTROL", vk::Control},
-    {"ALT", vk::Menu},
-    {"CAPITAL", vk::Capital},
-    {"ESCAPE", vk::Escape},
-    {"SPACE", vk::Space},
-    {"LEFT", vk::Left},
-    {"MULTIPLY", vk::Multiply},
-    {"ADD", vk::Add},
-    {"SEPARATOR", vk::Separator},
-    {"SUBTRACT", vk::Subtract},
-    {"DECIMAL", vk::Decimal},
-    {"DIVIDE", vk::Divide},
-    {"NUMLOCK", vk::NumLock},
-    {"LSHIFT", vk::LShift},
-    {"RSHIFT", vk::RShift},
-    {"LCONTROL", vk::LControl},
-    {"RCONTROL", vk::RControl},
-    {"LALT", vk::LMenu},
-    {"RALT", vk::RMenu},
-    {"LWIN", vk::LWin},
-};
 
 std::invalid_argument BadStep(std::string_view what) {
     return std::invalid_argument("fake key row: " + std::string(what));
@@ -105,20 +73,10 @@ void FakeKeyCapture::Step(std::uint32_t virtualKey, int key, bool pressed) {
 }
 
 std::uint32_t FakeKeyCapture::VirtualKeyOf(std::string_view name) {
-    if (name.size() == 1 && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9')))
-        return static_cast<std::uint32_t>(name[0]);
     if (name.size() > 1 && name[0] == '#')
         return Number(name.substr(1), name);
-    for (const NamedKey& named : kNamedKeys)
-        if (named.name == name)
-            return named.virtualKey;
-    if (name.starts_with("NUMPAD") && name.size() == 7 && name[6] >= '0' && name[6] <= '9')
-        return vk::Numpad0 + static_cast<std::uint32_t>(name[6] - '0');
-    if (name.size() >= 2 && name[0] == 'F') {
-        const std::uint32_t n = Number(name.substr(1), name);
-        if (n >= 1 && n <= 24)
-            return vk::F1 + n - 1;
-    }
+    if (const keys::Key* key = keys::ByOwnName(name))
+        return key->virtualKey;
     throw BadStep(name);
 }
 

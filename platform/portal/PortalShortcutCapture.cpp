@@ -56,6 +56,16 @@ bool GlobalShortcutsAvailable(const QDBusConnection& bus) {
     return PortalInterfaceVersion(bus, QLatin1String(kGlobalShortcuts)) >= 1;
 }
 
+std::optional<QStringList> ListedShortcutIds(const QVariant& listed) {
+    if (!listed.isValid())
+        return std::nullopt;
+    RegisterTypes();
+    QStringList ids;
+    for (const Shortcut& shortcut : qdbus_cast<QList<Shortcut>>(listed.value<QDBusArgument>()))
+        ids.append(shortcut.id);
+    return ids;
+}
+
 PortalShortcutCapture::PortalShortcutCapture(QDBusConnection bus, std::shared_ptr<KeyCapture> fallback)
     : bus_(std::move(bus)), fallback_(std::move(fallback)) {
     RegisterTypes();
@@ -136,12 +146,15 @@ QString PortalShortcutCapture::Bind(const QStringList& keyNames) {
     // The results list the shortcuts the desktop bound (KDE Plasma 5.27
     // answers success with none); a portal that lists nothing at all bound
     // what it was given.
-    const QVariant listed = bound.results.value(QStringLiteral("shortcuts"));
-    const QList<Shortcut> given =
-        listed.isValid() ? qdbus_cast<QList<Shortcut>>(listed.value<QDBusArgument>()) : shortcuts;
+    const std::optional<QStringList> listed = ListedShortcutIds(bound.results.value(QStringLiteral("shortcuts")));
     const std::lock_guard lock(mutex_);
-    for (const Shortcut& shortcut : given)
-        bound_.insert(shortcut.id);
+    if (listed) {
+        for (const QString& id : *listed)
+            bound_.insert(id);
+    } else {
+        for (const Shortcut& shortcut : shortcuts)
+            bound_.insert(shortcut.id);
+    }
     return QString();
 }
 

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace orvexa::platform::portal {
 
@@ -19,6 +20,10 @@ class PortalSession;
 // Whether the session bus has the desktop portal with a GlobalShortcuts
 // interface.
 bool GlobalShortcutsAvailable(const QDBusConnection& bus);
+
+// The ids of the shortcuts BindShortcuts' results list as bound (their
+// `shortcuts`, a(sa{sv})); no value when the results list none.
+std::optional<QStringList> ListedShortcutIds(const QVariant& listed);
 
 // KEY binds through the desktop's GlobalShortcuts portal, for Wayland
 // sessions: the running script's key names are bound as shortcuts of one

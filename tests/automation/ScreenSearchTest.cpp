@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QImage>
 
 using namespace orvexa;
@@ -105,6 +106,15 @@ TEST(LoadSearchImage, PngBmpAndJpegReadUnreadableFilesSayWhy) {
     EXPECT_TRUE(failure(QStringLiteral("notes.png")).startsWith(QStringLiteral("Cannot read the image notes.png: ")))
         << failure(QStringLiteral("notes.png")).toStdString();
     EXPECT_NE(failure(QStringLiteral("notes.png")), QStringLiteral("Cannot read the image notes.png: "));
+    // A chunk that claims more than the file holds: refused before the PNG
+    // reader would allocate what it claims.
+    QFile saved(dir.Path() + QStringLiteral("/icon.png"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    QByteArray damaged = saved.readAll();
+    damaged.insert(damaged.size() - 12, QByteArray("\x78\x00\x00\x25tEXtComment", 15));
+    dir.Write(QStringLiteral("damaged.png"), damaged);
+    EXPECT_EQ(failure(QStringLiteral("damaged.png")),
+              QStringLiteral("Cannot read the image damaged.png: a part of the PNG file runs past its end"));
     // Nothing that would keep the reader waiting.
     dir.MakeFifo(QStringLiteral("pipe.png"));
     EXPECT_EQ(failure(QStringLiteral("pipe.png")),
