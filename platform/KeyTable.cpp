@@ -83,7 +83,7 @@ constexpr int kKeypadDigitCodes[] = {KEY_KP0, KEY_KP1, KEY_KP2, KEY_KP3, KEY_KP4
 // keysyms (XF86Tools...), so pressing them would not press F13.
 constexpr int kFunctionKeyCodes[] = {KEY_F1, KEY_F2, KEY_F3, KEY_F4,  KEY_F5,  KEY_F6,
                                      KEY_F7, KEY_F8, KEY_F9, KEY_F10, KEY_F11, KEY_F12};
-constexpr int kMethodFunctionKeys = 12;  // KeyDown names F1..F12
+constexpr int kMethodFunctionKeys = 12;    // KeyDown names F1..F12
 constexpr int kKeyNamedFunctionKeys = 11;  // KEY names "p".."z"
 
 // Other spellings of HOTKEY base names.
@@ -92,8 +92,8 @@ struct Alias {
     std::uint8_t virtualKey;
 };
 constexpr Alias kHotkeyAliases[] = {
-    {"BS", vk::Back},  {"ESCAPE", vk::Escape}, {"RETURN", vk::Return}, {"INS", vk::Insert},
-    {"DEL", vk::Delete}, {"PGUP", vk::Prior},  {"PGDN", vk::Next},
+    {"BS", vk::Back},    {"ESCAPE", vk::Escape}, {"RETURN", vk::Return}, {"INS", vk::Insert},
+    {"DEL", vk::Delete}, {"PGUP", vk::Prior},    {"PGDN", vk::Next},
 };
 constexpr Alias kMethodAliases[] = {{"ESCAPE", vk::Escape}};
 
@@ -103,12 +103,12 @@ struct KeysymAlias {
     std::uint8_t virtualKey;
 };
 constexpr KeysymAlias kKeysymAliases[] = {
-    {XKB_KEY_Shift_R, vk::Shift},     {XKB_KEY_Control_R, vk::Control}, {XKB_KEY_Alt_R, vk::Menu},
-    {XKB_KEY_Meta_L, vk::Menu},       {XKB_KEY_Meta_R, vk::Menu},       {XKB_KEY_ISO_Left_Tab, vk::Tab},
-    {XKB_KEY_KP_Enter, vk::Return},   {XKB_KEY_KP_Home, vk::Home},      {XKB_KEY_KP_Left, vk::Left},
-    {XKB_KEY_KP_Up, vk::Up},          {XKB_KEY_KP_Right, vk::Right},    {XKB_KEY_KP_Down, vk::Down},
-    {XKB_KEY_KP_Prior, vk::Prior},    {XKB_KEY_KP_Next, vk::Next},      {XKB_KEY_KP_End, vk::End},
-    {XKB_KEY_KP_Begin, vk::Clear},    {XKB_KEY_KP_Insert, vk::Insert},  {XKB_KEY_KP_Delete, vk::Delete},
+    {XKB_KEY_Shift_R, vk::Shift},   {XKB_KEY_Control_R, vk::Control}, {XKB_KEY_Alt_R, vk::Menu},
+    {XKB_KEY_Meta_L, vk::Menu},     {XKB_KEY_Meta_R, vk::Menu},       {XKB_KEY_ISO_Left_Tab, vk::Tab},
+    {XKB_KEY_KP_Enter, vk::Return}, {XKB_KEY_KP_Home, vk::Home},      {XKB_KEY_KP_Left, vk::Left},
+    {XKB_KEY_KP_Up, vk::Up},        {XKB_KEY_KP_Right, vk::Right},    {XKB_KEY_KP_Down, vk::Down},
+    {XKB_KEY_KP_Prior, vk::Prior},  {XKB_KEY_KP_Next, vk::Next},      {XKB_KEY_KP_End, vk::End},
+    {XKB_KEY_KP_Begin, vk::Clear},  {XKB_KEY_KP_Insert, vk::Insert},  {XKB_KEY_KP_Delete, vk::Delete},
 };
 
 // The characters of the United States layout that are not letters or
@@ -144,7 +144,9 @@ struct Table {
         constexpr std::size_t kRuns = 26 + 10 + 10 + 24;
         // Reserved up front: the names' views point into these strings.
         texts.reserve(kRuns * 2);
-        const auto text = [this](std::string value) -> std::string_view { return texts.emplace_back(std::move(value)); };
+        const auto text = [this](std::string value) -> std::string_view {
+            return texts.emplace_back(std::move(value));
+        };
         keys.assign(std::begin(kNamedKeys), std::end(kNamedKeys));
         for (int i = 0; i < 26; ++i) {
             const std::string_view name = text(std::string(1, static_cast<char>('A' + i)));
@@ -159,7 +161,8 @@ struct Table {
         for (int i = 0; i < 10; ++i) {
             const auto code = static_cast<std::uint8_t>(vk::Numpad0 + i);
             // Keypad 1..9 are "a".."i" as KEY names; keypad 0's code is "`".
-            const std::string_view keyName = i == 0 ? std::string_view() : text(std::string(1, static_cast<char>(code)));
+            const std::string_view keyName =
+                i == 0 ? std::string_view() : text(std::string(1, static_cast<char>(code)));
             keys.push_back({code, static_cast<std::uint32_t>(XKB_KEY_KP_0 + i), kKeypadDigitCodes[i], keyName,
                             text("NUMPAD" + std::to_string(i)), "", ""});
         }

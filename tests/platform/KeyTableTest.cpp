@@ -32,8 +32,9 @@ struct UsKeymap {
     // The keysym the key of an input code types at a level of the first group.
     xkb_keysym_t At(int evdev, int level) const {
         const xkb_keysym_t* syms = nullptr;
-        const int count = xkb_keymap_key_get_syms_by_level(keymap.get(), static_cast<xkb_keycode_t>(evdev + kEvdevOffset),
-                                                           0, static_cast<xkb_level_index_t>(level), &syms);
+        const int count =
+            xkb_keymap_key_get_syms_by_level(keymap.get(), static_cast<xkb_keycode_t>(evdev + kEvdevOffset), 0,
+                                             static_cast<xkb_level_index_t>(level), &syms);
         return count > 0 ? syms[0] : XKB_KEY_NoSymbol;
     }
 };
@@ -108,7 +109,7 @@ TEST(KeyTable, KeysymsReadBackAsTheGenericKey) {
         std::uint32_t keysym;
         int virtualKey;
     } cases[] = {
-        {XKB_KEY_a, 'A'},          {XKB_KEY_A, 'A'},          {XKB_KEY_Shift_L, 0x10},  {XKB_KEY_Shift_R, 0x10},
+        {XKB_KEY_a, 'A'},          {XKB_KEY_A, 'A'},          {XKB_KEY_Shift_L, 0x10}, {XKB_KEY_Shift_R, 0x10},
         {XKB_KEY_Control_R, 0x11}, {XKB_KEY_KP_Enter, 0x0D},  {XKB_KEY_KP_Home, 0x24}, {XKB_KEY_F24, 0x87},
         {XKB_KEY_KP_7, 0x67},      {XKB_KEY_ISO_Left_Tab, 9}, {XKB_KEY_EuroSign, 0},   {0, 0},
     };
