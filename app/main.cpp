@@ -19,6 +19,7 @@
 #include "engine/FatalReport.h"
 #include "platform/Services.h"
 #include "platform/desktop/DesktopServices.h"
+#include "ui/FontsAhead.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -64,6 +65,8 @@ void Print(const QString& text) {
 
 // The main window: the program as it always was.
 int WindowProgram(int argc, char** argv) {
+    // Read while the display is connected and the windows are made.
+    const ui::FontsAhead fonts;
     // 1. The program's context: the desktop's services, the bind globals
     //    and the player, until the program ends.
     //    Without a display the input and screen stay unset; the program
