@@ -4,18 +4,33 @@
 
 namespace orvexa::ui {
 
-// Reads the desktop's font configuration (fontconfig's files and caches) on
-// a thread of its own, from construction on, so that the first window's
-// first text finds it read: the program meanwhile connects to the display
-// and makes its windows. Reading it takes a good part of a start with many
-// fonts installed. Whoever needs it first and finds it unread reads it
-// too; the configuration is the same either way. Joined at destruction.
-class FontsAhead {
+// The fonts a start needs, found on threads of their own while the program
+// connects to the display and makes its windows: with many fonts installed,
+// finding them takes a good part of a start. Whoever needs them first and
+// finds them not ready finds them itself; the result is the same either
+// way. Each waits for its thread at destruction.
+
+// The desktop's font configuration (fontconfig's files and caches), from
+// the first line of a start.
+class FontConfigurationAhead {
 public:
-    FontsAhead();
-    ~FontsAhead();
-    FontsAhead(const FontsAhead&) = delete;
-    FontsAhead& operator=(const FontsAhead&) = delete;
+    FontConfigurationAhead();
+    ~FontConfigurationAhead();
+    FontConfigurationAhead(const FontConfigurationAhead&) = delete;
+    FontConfigurationAhead& operator=(const FontConfigurationAhead&) = delete;
+
+private:
+    std::thread thread_;
+};
+
+// The toolkit's font database filled and the windows' font matched, once
+// the application object exists (and for no longer than it does).
+class FontDatabaseAhead {
+public:
+    FontDatabaseAhead();
+    ~FontDatabaseAhead();
+    FontDatabaseAhead(const FontDatabaseAhead&) = delete;
+    FontDatabaseAhead& operator=(const FontDatabaseAhead&) = delete;
 
 private:
     std::thread thread_;
