@@ -183,6 +183,9 @@ struct Name {
     constexpr std::string_view View() const { return {text, N - 1}; }
 };
 
+template <typename T>
+constexpr bool kIsFunctionPointer = std::is_pointer_v<T>&& std::is_function_v<std::remove_pointer_t<T>>;
+
 // One row: the slot's type (the program's), the interpreter's declaration
 // of the symbol the table binds, and whether the row is Optional.
 template <Name Slot, typename SlotType, typename Declared, bool Optional>
@@ -190,7 +193,12 @@ struct Row {
     static constexpr bool kNoSymbol = std::is_same_v<Declared, const NoSymbolTag*>;
     static constexpr bool kGone = std::is_same_v<Declared, const GoneFromTheseHeaders*>;
     static constexpr bool kAbsent = kGone || std::is_same_v<Declared, const UndeclaredInTheseHeaders*>;
-    static constexpr bool kAgrees = std::is_same_v<TheirsT<SlotType>, Declared>;
+    // A function the interpreter declares as never returning has that in
+    // its type for some compilers: such a function's pointer converts to the
+    // slot's, and function pointers convert to no other signature.
+    static constexpr bool kAgrees = std::is_same_v<TheirsT<SlotType>, Declared> ||
+                                    (kIsFunctionPointer<Declared> && kIsFunctionPointer<TheirsT<SlotType>> &&
+                                     std::is_convertible_v<Declared, TheirsT<SlotType>>);
     static_assert(!kGone || Optional, "a row whose symbol the interpreter no longer has must be Optional");
     static_assert(kNoSymbol || kAbsent || kAgrees || Listed(Slot.View()),
                   "the table's slot type is not the interpreter's declaration of the symbol it binds");
