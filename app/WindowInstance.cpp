@@ -134,8 +134,9 @@ WindowInstance::Outcome WindowInstance::Claim(bool askToShow, std::function<void
         return Outcome::First;
 
     // Two programs started at once take turns: the second finds the first
-    // listening.
-    const Turn turn(folder + QStringLiteral("/window.lock"));
+    // listening. (Not "window.lock", which earlier releases create and
+    // remove as a lock of their own, and would wait for if it stayed.)
+    const Turn turn(folder + QStringLiteral("/window.turn"));
 
     if (const int other = ConnectTo(*address); other >= 0) {
         if (askToShow && Send(other, kShow)) {
