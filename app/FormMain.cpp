@@ -92,6 +92,8 @@ TFormMain::TFormMain(ProgramContext& context, QWidget* parent) : QMainWindow(par
 }
 
 TFormMain::~TFormMain() {
+    // The editor goes first, as a window of its own would.
+    delete editor_.data();
     FormDestroy();
     DestroyComponents();
 }
@@ -102,6 +104,10 @@ void TFormMain::CreateComponents() {
 
     PythonEngine1 = new TPythonEngine(this);
     SetUpEngine(*PythonEngine1, context_.Services());
+    // The library is loaded and bound with the layout, so that a missing or
+    // unusable one ends the program before the window shows; the interpreter
+    // starts once the window is on its way to the screen (StartInterpreter).
+    PythonEngine1->InitializeOnLoad = false;
 
     PythonGUIInputOutput1 = new TPythonGUIInputOutput(this);
     PythonGUIInputOutput1->setObjectName(QStringLiteral("PythonGUIInputOutput1"));
@@ -116,16 +122,31 @@ void TFormMain::CreateComponents() {
 
 void TFormMain::LoadComponents() {
     // The layout has been loaded: the module's creation event, then the
-    // engine loads the interpreter library and starts the interpreter. A
-    // library that cannot be loaded ends the program there.
+    // engine loads and binds the interpreter library. A library that cannot
+    // be loaded or bound ends the program there.
     PythonModule1->Loaded();
-    try {
-        PythonEngine1->LayoutLoaded();
-    } catch (...) {
-        // The interpreter is up, but a step of its start failed (the error
-        // has been printed where it could be): say so and go on.
-        OrvexaApplication::ShowCurrentException(context_.Services().dialogs.get());
+    PythonEngine1->LayoutLoaded();
+}
+
+void TFormMain::StartInterpreter() {
+    if (interpreterStarted_ || destroyed_ || quit::Requested())
+        return;
+    interpreterStarted_ = true;
+    if (PythonEngine1->Runtime().IsBound()) {
+        try {
+            PythonEngine1->Initialize();
+        } catch (...) {
+            // The interpreter is up, but a step of its start failed (the
+            // error has been printed where it could be): say so and go on.
+            OrvexaApplication::ShowCurrentException(context_.Services().dialogs.get());
+        }
     }
+    InstallHook(this, context_.Services().keyCapture);
+}
+
+void TFormMain::FinishStartup() {
+    StartInterpreter();
+    CreateTray();
 }
 
 void TFormMain::DestroyComponents() {
@@ -217,8 +238,7 @@ void TFormMain::ConnectHandlers() {
     connect(MenuHelpAbout, &QAction::triggered, this, &TFormMain::MenuHelpAboutClick);
 }
 
-void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
-    editor_ = editor;
+void TFormMain::SetOutputWindow(TFormOutput* output) {
     output_ = output;
     if (output) {
         PythonGUIInputOutput1->SetOutput(output->RichEditOutput);
@@ -229,14 +249,29 @@ void TFormMain::SetPeers(TFormScriptEditor* editor, TFormOutput* output) {
         sessionTold_ = true;
         PythonGUIInputOutput1->Write(SessionNotice(context_.Services().session));
     }
-    if (editor) {
-        // A dialog of this window, modal to it only: the Output window stays
-        // usable while the editor is open (its test runs print there), this
-        // one does not.
-        editor->setWindowModality(Qt::WindowModal);
-        editor->SetHost(this);
-        editor->SetOutputWindow(output);
-    }
+    if (editor_)
+        editor_->SetOutputWindow(output);
+}
+
+TFormScriptEditor* TFormMain::ScriptEditor() {
+    if (editor_)
+        return editor_;
+    editor_ = new TFormScriptEditor(this);
+    editor_->SetDialogs(context_.Services().dialogs);
+    editor_->SetModuleMethods(OrvexModuleName(), OrvexMethodDocs());
+    // A dialog of this window, modal to it only: the Output window stays
+    // usable while the editor is open (its test runs print there), this one
+    // does not.
+    editor_->setWindowModality(Qt::WindowModal);
+    editor_->SetHost(this);
+    editor_->SetOutputWindow(output_);
+    return editor_;
+}
+
+void TFormMain::SyntaxErrorAt(const QString& file, int line) {
+    // Only the editor's own test run has its syntax errors marked.
+    if (editor_)
+        editor_->SyntaxErrorAt(file, line);
 }
 
 void TFormMain::SetAbout(TFormAbout* about) { about_ = about; }
@@ -265,11 +300,11 @@ void TFormMain::FormShow() {
     } catch (...) {
         failure = std::current_exception();
     }
-    InstallHook(this, context_.Services().keyCapture);
-    // The tray icon comes once the window is on its way to the screen:
-    // finding the desktop's tray takes round trips to the bus and the X
-    // server.
-    QTimer::singleShot(0, this, &TFormMain::CreateTray);
+    // What the window does not need to appear comes once it is on its way
+    // to the screen: the interpreter's start and the keyboard hook (Run
+    // starts them at once when it comes first), and the tray icon, whose
+    // finding takes round trips to the bus and the X server.
+    QTimer::singleShot(0, this, &TFormMain::FinishStartup);
     FirstShow = false;
     if (failure)
         std::rethrow_exception(failure);
@@ -474,6 +509,9 @@ void TFormMain::SetRunning(bool value) {
     // running code).
     if (value && (quit::Requested() || (executor_ && !executor_->MayStart())))
         return;
+    // Run before the start-up finished: the interpreter and the hook first.
+    if (value)
+        StartInterpreter();
     Running = value;
     SetControls();
     if (!value) {
@@ -508,12 +546,11 @@ void TFormMain::SetControls() {
 }
 
 void TFormMain::MenuFileEditClick() {
-    if (!editor_)
-        return;
+    TFormScriptEditor* editor = ScriptEditor();
     if (output_)
         output_->hide();
-    editor_->EditFileName = CurrentScript;
-    editor_->exec();
+    editor->EditFileName = CurrentScript;
+    editor->exec();
     ExitScriptEdit();
 }
 
@@ -523,10 +560,11 @@ void TFormMain::OpenEditorAt(const QString& file, int line, QDeadlineTimer deadl
     // Not while another window waits for an answer (a question, a script's
     // input box), not for a file that is gone, not while the program closes.
     const QWidget* modal = QApplication::activeModalWidget();
-    if (!editor_ || (modal && modal != editor_) || !QFileInfo::exists(file) || quit::Requested())
+    if ((modal && modal != editor_) || !QFileInfo::exists(file) || quit::Requested())
         return;
-    if (editor_->isVisible()) {
-        editor_->ShowScriptLine(file, line);
+    TFormScriptEditor* editor = ScriptEditor();
+    if (editor->isVisible()) {
+        editor->ShowScriptLine(file, line);
         return;
     }
     // The editor's modal loop must not run inside script code (these events
@@ -541,9 +579,9 @@ void TFormMain::OpenEditorAt(const QString& file, int line, QDeadlineTimer deadl
                                [this, file, line, deadline] { OpenEditorAt(file, line, deadline); });
         return;
     }
-    editor_->EditFileName = file;
-    editor_->ShowLineOnOpen(line);
-    editor_->exec();
+    editor->EditFileName = file;
+    editor->ShowLineOnOpen(line);
+    editor->exec();
     ExitScriptEdit();
 }
 

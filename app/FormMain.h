@@ -48,9 +48,15 @@ public:
     explicit TFormMain(ProgramContext& context, QWidget* parent = nullptr);
     ~TFormMain() override;
 
-    // The other two windows, created after this one; the editor is a dialog
-    // of this window.
-    void SetPeers(TFormScriptEditor* editor, TFormOutput* output);
+    // The Output window, created after this one.
+    void SetOutputWindow(TFormOutput* output);
+    // The script editor, a dialog of this window, made when it is first
+    // needed (its text control takes a while to make, and a start need not
+    // wait for it).
+    TFormScriptEditor* ScriptEditor();
+    // A syntax error printed in the Output window, with its place: marked in
+    // the editor when it is of the editor's test run.
+    void SyntaxErrorAt(const QString& file, int line);
     // The About box, made once at start-up.
     void SetAbout(TFormAbout* about);
     TrayIcon* Tray() const { return tray_; }
@@ -167,6 +173,12 @@ private:
     void ConnectHandlers();
     void CreateComponents();
     void LoadComponents();
+    // The interpreter's start and the keyboard hook, once: after the first
+    // show, or at the first Run if that comes earlier.
+    void StartInterpreter();
+    // The first show's work that waits for the window to be on its way to
+    // the screen: the interpreter, the hook, the tray icon.
+    void FinishStartup();
     void DestroyComponents();
     void CreateTray();
     // The tray's menu and picture follow the list and the state.
@@ -185,6 +197,7 @@ private:
     QPointer<TFormAbout> about_;
     LineExecutor* executor_ = nullptr;
     bool destroyed_ = false;
+    bool interpreterStarted_ = false;
     KeystrokeQueue* keystrokes_ = nullptr;
     // The stop hot key's name; empty when there is none.
     QString stopKey_;

@@ -4,8 +4,6 @@
 #include "app/about.h"
 #include "app/hllabel.h"
 #include "automation/ProgramContext.h"
-#include "automation/py.h"
-#include "editor/ScriptEdit.h"
 #include "extension/OutputTracebacks.h"
 #include "extension/output.h"
 
@@ -17,7 +15,6 @@ Windows& Windows::operator=(Windows&& other) noexcept {
     if (this != &other) {
         Reset();
         FormMain = std::move(other.FormMain);
-        FormScriptEditor = std::move(other.FormScriptEditor);
         FormOutput = std::move(other.FormOutput);
         FormAbout = std::move(other.FormAbout);
     }
@@ -30,7 +27,6 @@ void Windows::Reset() {
     // The main window goes last: its destruction shuts the interpreter down,
     // and the other windows may still be referred to until then.
     FormOutput.reset();
-    delete FormScriptEditor.data();
     FormMain.reset();
     FormAbout.reset();
 }
@@ -41,11 +37,8 @@ Windows CreateWindows(ProgramContext& context) {
     windows.FormAbout = std::make_unique<TFormAbout>();
     windows.FormAbout->HLLabel1->SetShell(context.Services().shell);
     windows.FormMain = std::make_unique<TFormMain>(context);
-    windows.FormScriptEditor = new TFormScriptEditor(windows.FormMain.get());
-    windows.FormScriptEditor->SetDialogs(context.Services().dialogs);
-    windows.FormScriptEditor->SetModuleMethods(OrvexModuleName(), OrvexMethodDocs());
     windows.FormOutput = std::make_unique<TFormOutput>();
-    windows.FormMain->SetPeers(windows.FormScriptEditor.get(), windows.FormOutput.get());
+    windows.FormMain->SetOutputWindow(windows.FormOutput.get());
     windows.FormMain->SetAbout(windows.FormAbout.get());
     // From a traceback's line to the script's line, and a syntax error of
     // the editor's test run to its line. The editor opens once the double
@@ -53,8 +46,7 @@ Windows CreateWindows(ProgramContext& context) {
     auto* tracebacks = new OutputTracebacks(windows.FormOutput->RichEditOutput);
     QObject::connect(tracebacks, &OutputTracebacks::LineActivated, windows.FormMain.get(), &TFormMain::EditScriptAt,
                      Qt::QueuedConnection);
-    QObject::connect(tracebacks, &OutputTracebacks::SyntaxErrorAt, windows.FormScriptEditor.get(),
-                     &TFormScriptEditor::SyntaxErrorAt);
+    QObject::connect(tracebacks, &OutputTracebacks::SyntaxErrorAt, windows.FormMain.get(), &TFormMain::SyntaxErrorAt);
     return windows;
 }
 

@@ -10,15 +10,14 @@ class ProgramContext;
 class TFormAbout;
 class TFormMain;
 class TFormOutput;
-class TFormScriptEditor;
 
 // The program's windows, created in start-up order. Destroying the set
 // destroys them in reverse order.
 struct Windows {
     std::unique_ptr<TFormAbout> FormAbout;
+    // Its script editor is a dialog it owns and makes when first needed
+    // (TFormMain::ScriptEditor).
     std::unique_ptr<TFormMain> FormMain;
-    // A dialog of the main window, which owns it.
-    QPointer<TFormScriptEditor> FormScriptEditor;
     std::unique_ptr<TFormOutput> FormOutput;
 
     Windows();
@@ -30,8 +29,8 @@ struct Windows {
     void Reset();
 };
 
-// Creates the windows in the order main window, script editor, Output window
-// and wires them together, with the program's context, which outlives
+// Creates the windows in the order main window, Output window (the script
+// editor comes when first needed) and wires them together, with the program's context, which outlives
 // them. The application object must exist.
 Windows CreateWindows(ProgramContext& context);
 

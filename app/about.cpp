@@ -69,7 +69,8 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(8, 12, 140, 119);
-    Image1->setPixmap(AboutPicture());
+    // The picture is drawn when the box first shows: drawing its name loads
+    // fonts, which the program's start need not wait for.
 
     LabelTitle = CenteredLabel(this, "LabelTitle", 191, 8, 100);
     QFont bold = LabelTitle->font();
@@ -115,6 +116,8 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
 }
 
 void TFormAbout::showEvent(QShowEvent* event) {
+    if (Image1->pixmap().isNull())
+        Image1->setPixmap(AboutPicture());
     FitTexts();
     QDialog::showEvent(event);
 }

@@ -19,6 +19,7 @@
 #include "engine/FatalReport.h"
 #include "platform/Services.h"
 #include "platform/desktop/DesktopServices.h"
+#include "ui/FontsAhead.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -64,6 +65,8 @@ void Print(const QString& text) {
 
 // The main window: the program as it always was.
 int WindowProgram(int argc, char** argv) {
+    // Found while the display is connected and the windows are made.
+    const ui::FontConfigurationAhead fontConfiguration;
     // 1. The program's context: the desktop's services, the bind globals
     //    and the player, until the program ends.
     //    Without a display the input and screen stay unset; the program
@@ -75,6 +78,7 @@ int WindowProgram(int argc, char** argv) {
     // 2. The application object, titled "Orvexa". It takes Qt's own options
     //    out of the arguments; the rest must be the program's.
     OrvexaApplication app(argc, argv);
+    const ui::FontDatabaseAhead fontDatabase;
     app.SetDialogs(context.Services().dialogs);
     // The program ends when the main window closes (or from the tray), not
     // when the last window shown goes: the main window may be in the tray.

@@ -1,7 +1,7 @@
 # `cpack` makes a Debian package of what `cmake --install` installs, for
 # /usr. Its dependencies are the shared libraries the program links (found
-# by dpkg-shlibdeps), plus what it loads at run time: the Python library
-# and Qt's SVG plugins (the icon).
+# by dpkg-shlibdeps), plus what it loads at run time: the Python library,
+# SDL (the first sound loads it) and Qt's SVG plugins (the icon).
 set(ORVEXA_DEB_PYTHON_PACKAGE "libpython3.11" CACHE STRING
   "The Debian package of the Python library the package depends on")
 
@@ -23,6 +23,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://orvexa.example.org")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "${ORVEXA_DEB_PYTHON_PACKAGE}, libqt6svg6")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "${ORVEXA_DEB_PYTHON_PACKAGE}, libsdl2-2.0-0, libqt6svg6")
 
 include(CPack)

@@ -67,7 +67,7 @@ void TPythonEngine::AfterLoad() {
     AdjustVersion();
     // After a failed binding (only possible without FatalAbort) nothing may
     // call the slots that stayed unbound.
-    if (py_.IsBound())
+    if (py_.IsBound() && InitializeOnLoad)
         Initialize();
 }
 

@@ -66,6 +66,11 @@ public:
 
     // Settings.
     bool AutoFinalize = true;
+    // The interpreter starts as soon as its library is loaded and bound.
+    // Off: loading and binding (and their fatal failures) stay where the
+    // layout is loaded, and the owner calls Initialize when it wants the
+    // interpreter (a window shows first, its interpreter right after).
+    bool InitializeOnLoad = true;
     bool RedirectIO = true;
     bool UseWindowsConsole = false;
     TNotifyEvent OnAfterInit;

@@ -101,7 +101,7 @@ void TPythonEngine::Initialize() {
     struct LockForSteps {
         PythonRuntime& py;
         bool fresh;
-        PyGILState_STATE state = 0;
+        PyGILState_STATE state = PyGILState_LOCKED;
         LockForSteps(PythonRuntime& runtime, bool freshStart) : py(runtime), fresh(freshStart) {
             if (!fresh)
                 state = py.PyGILState_Ensure();

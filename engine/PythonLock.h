@@ -25,7 +25,7 @@ public:
 private:
     const TPythonInterface& api_;
     bool held_ = false;
-    PyGILState_STATE state_ = 0;
+    PyGILState_STATE state_ = PyGILState_LOCKED;
 };
 
 // Gives the lock up for the time of a blocking wait of code called from the

@@ -83,7 +83,7 @@ inline constexpr int Py_file_input = 257;
 inline constexpr int Py_eval_input = 258;
 
 // The interpreter's lock states as PyGILState_Ensure returns them.
-using PyGILState_STATE = int;
+enum PyGILState_STATE { PyGILState_LOCKED, PyGILState_UNLOCKED };
 
 // The slot type of a 1.5 name that has no counterpart in the 3.x library:
 // such a slot stays null, and nothing can call it.

@@ -11,8 +11,8 @@ PACKAGES=(
   build-essential cmake pkg-config git ninja-build ccache
   qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev libgl-dev
   libx11-dev libxext-dev libxtst-dev libxi-dev libxrandr-dev libx11-xcb-dev libxkbcommon-x11-dev
-  libsdl2-dev libffi-dev
-  python3 libpython3.11
+  libsdl2-dev libffi-dev libfontconfig-dev
+  python3 libpython3.11 python3-dev
   googletest libgtest-dev
   weston xwayland dbus-daemon dbus-bin
   mutter xdg-desktop-portal xdg-desktop-portal-gnome wireplumber libxkbcommon-dev

@@ -5,11 +5,13 @@
 
 namespace orvexa::ui {
 
-void ApplyFormFont(QWidget* window) {
+QFont FormFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
-    window->setFont(font);
+    return font;
 }
+
+void ApplyFormFont(QWidget* window) { window->setFont(FormFont()); }
 
 }  // namespace orvexa::ui

@@ -1,6 +1,6 @@
 #include "platform/sdl/AudioDeviceCloser.h"
 
-#include <SDL.h>
+#include "platform/sdl/SdlLibrary.h"
 
 namespace orvexa::platform::sdl {
 
@@ -36,7 +36,8 @@ void AudioDeviceCloser::Run() {
         const std::uint32_t device = pending_.front();
         pending_.pop_front();
         lock.unlock();
-        SDL_CloseAudioDevice(device);
+        // Devices exist only once the library is loaded.
+        Sdl()->CloseAudioDevice(device);
         lock.lock();
     }
 }

@@ -1,10 +1,9 @@
 #include "platform/sdl/SdlWaveAudio.h"
 
 #include "platform/sdl/AudioDeviceCloser.h"
+#include "platform/sdl/SdlLibrary.h"
 
 #include <QFile>
-
-#include <SDL.h>
 
 namespace orvexa::platform::sdl {
 
@@ -13,8 +12,8 @@ namespace {
 // that a closing device drains quickly.
 constexpr Uint16 kBufferSamples = 1024;
 
-QString LastError() {
-    QString text = QString::fromUtf8(SDL_GetError());
+QString LastError(const SdlLibrary& sdl) {
+    QString text = QString::fromUtf8(sdl.GetError());
     if (text.isEmpty())
         text = QStringLiteral("The wave-audio device could not be opened");
     return text;
@@ -27,16 +26,20 @@ SdlWaveAudio::~SdlWaveAudio() {
     Close();
     closer_.reset();  // waits for the devices still closing
     if (initialised_)
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl_->QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 QString SdlWaveAudio::EnsureInitialised() {
     if (initialised_)
         return QString();
+    QString error;
+    sdl_ = Sdl(&error);
+    if (!sdl_)
+        return error;
     // A GUI process keeps its own signal handling.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return LastError();
+    sdl_->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (sdl_->InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return LastError(*sdl_);
     initialised_ = true;
     return QString();
 }
@@ -50,16 +53,16 @@ QString SdlWaveAudio::Open(const QString& fileName) {
     Uint8* samples = nullptr;
     Uint32 length = 0;
     const QByteArray path = QFile::encodeName(fileName);
-    if (SDL_LoadWAV(path.constData(), &wanted, &samples, &length) == nullptr) {
-        QString error = LastError();
+    if (sdl_->LoadWAV_RW(sdl_->RWFromFile(path.constData(), "rb"), 1, &wanted, &samples, &length) == nullptr) {
+        QString error = LastError(*sdl_);
         Close();
         return error;
     }
     const Format format{wanted.freq, wanted.format, wanted.channels};
     if (device_ != 0 && format == deviceFormat_) {
         // The sound held stops now; Play starts the new one.
-        SDL_PauseAudioDevice(device_, 1);
-        SDL_ClearQueuedAudio(device_);
+        sdl_->PauseAudioDevice(device_, 1);
+        sdl_->ClearQueuedAudio(device_);
         HoldSamples(samples, length);
         return QString();
     }
@@ -68,10 +71,10 @@ QString SdlWaveAudio::Open(const QString& fileName) {
     wanted.callback = nullptr;  // samples are queued
     wanted.userdata = nullptr;
     SDL_AudioSpec obtained{};
-    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    const SDL_AudioDeviceID device = sdl_->OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (device == 0) {
-        QString error = LastError();
-        SDL_FreeWAV(samples);
+        QString error = LastError(*sdl_);
+        sdl_->FreeWAV(samples);
         return error;
     }
     device_ = device;
@@ -81,7 +84,8 @@ QString SdlWaveAudio::Open(const QString& fileName) {
 }
 
 void SdlWaveAudio::HoldSamples(std::uint8_t* samples, std::uint32_t length) {
-    SDL_FreeWAV(samples_);
+    if (samples_)
+        sdl_->FreeWAV(samples_);
     samples_ = samples;
     length_ = length;
 }
@@ -89,18 +93,18 @@ void SdlWaveAudio::HoldSamples(std::uint8_t* samples, std::uint32_t length) {
 void SdlWaveAudio::Play() {
     if (device_ == 0)
         return;
-    SDL_PauseAudioDevice(device_, 1);
-    SDL_ClearQueuedAudio(device_);
-    SDL_QueueAudio(device_, samples_, length_);  // a failure here is not reported
-    SDL_PauseAudioDevice(device_, 0);
+    sdl_->PauseAudioDevice(device_, 1);
+    sdl_->ClearQueuedAudio(device_);
+    sdl_->QueueAudio(device_, samples_, length_);  // a failure here is not reported
+    sdl_->PauseAudioDevice(device_, 0);
 }
 
 void SdlWaveAudio::Close() {
     if (device_ == 0)
         return;
     // Stop now; the device itself is released by the closer.
-    SDL_PauseAudioDevice(device_, 1);
-    SDL_ClearQueuedAudio(device_);
+    sdl_->PauseAudioDevice(device_, 1);
+    sdl_->ClearQueuedAudio(device_);
     closer_->Close(device_);
     device_ = 0;
     deviceFormat_ = Format();

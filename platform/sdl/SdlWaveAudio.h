@@ -8,8 +8,10 @@
 namespace orvexa::platform::sdl {
 
 class AudioDeviceCloser;
+struct SdlLibrary;
 
-// The wave-audio device over SDL2's audio subsystem: the whole file is
+// The wave-audio device over SDL2's audio subsystem (SDL loaded with the
+// first sound, SdlLibrary): the whole file is
 // queued on an output device opened in the file's own format, and SDL
 // converts where the hardware needs it. One device serves file after file
 // of the same format: only its queue is replaced, so sounds played in quick
@@ -39,6 +41,8 @@ private:
         bool operator==(const Format&) const = default;
     };
 
+    // Loaded with the first sound.
+    const SdlLibrary* sdl_ = nullptr;
     bool initialised_ = false;
     std::uint32_t device_ = 0;
     Format deviceFormat_;

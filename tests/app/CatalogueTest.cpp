@@ -191,7 +191,7 @@ TEST_F(Catalogue, ADescriptionThatIsNotUtf8ReadsTheSameInTheListTheBoxAndTheEdit
     Start();
     ASSERT_EQ(Items(), QStringList{QStringLiteral("Caf\u00e9 cr\u00e8me")});
     EXPECT_EQ(Description(), QStringLiteral("D\u00e9j\u00e0 vu"));
-    const QStringList shown = EditorLines(*windows.FormScriptEditor, QStringLiteral("latin.orx"));
+    const QStringList shown = EditorLines(*main()->ScriptEditor(), QStringLiteral("latin.orx"));
     ASSERT_GE(shown.size(), 3);
     EXPECT_EQ(QStringLiteral("//SHORTDESC: ") + Items().at(0), shown.at(0));
     EXPECT_EQ(Description(), shown.at(2));
@@ -203,7 +203,7 @@ TEST_F(Catalogue, BindCodeThatIsNotUtf8ReadsTheSameInTheBindTableAndTheEditor) {
     ASSERT_EQ(main()->Binds->BindCount(), 1);
     const QStringList code = main()->Binds->GetBind(0)->CodeLines;
     EXPECT_EQ(code, QStringList{QStringLiteral("print('Gr\u00fc\u00df Gott')")});
-    const QStringList shown = EditorLines(*windows.FormScriptEditor, QStringLiteral("latin.orx"));
+    const QStringList shown = EditorLines(*main()->ScriptEditor(), QStringLiteral("latin.orx"));
     ASSERT_GE(shown.size(), 2);
     EXPECT_EQ(code, QStringList{shown.at(1)});
 }

@@ -42,7 +42,7 @@ TEST_F(FormMain, WindowHasItsCaptionsAndMenus) {
     }
     EXPECT_EQ(menu, (QStringList{"&File", "&Run", "&Edit", "&Delete", "&Exit", "&Windows", "&Output", "&Help",
                                  "&View Help", "&About"}));
-    EXPECT_FALSE(windows.FormScriptEditor->isVisible());
+    EXPECT_EQ(main()->findChild<TFormScriptEditor*>(), nullptr) << "the editor is made when first needed";
     EXPECT_FALSE(windows.FormOutput->isVisible());
 }
 
@@ -174,11 +174,11 @@ TEST_F(FormMain, ExitScriptEditReselectsTheEditorsFileIgnoringCase) {
     dir.Write(QStringLiteral("c.orx"), "//SHORTDESC: c\n");
     Start();
     for (const QString& name : {QStringLiteral("B.ORX"), QStringLiteral("c.orx")}) {
-        windows.FormScriptEditor->EditFileName = name;
+        main()->ScriptEditor()->EditFileName = name;
         main()->ExitScriptEdit();
         EXPECT_EQ(main()->CurrentScript.toLower(), name.toLower());
     }
-    windows.FormScriptEditor->EditFileName = QStringLiteral("new7.orx");
+    main()->ScriptEditor()->EditFileName = QStringLiteral("new7.orx");
     main()->ExitScriptEdit();
     EXPECT_EQ(main()->ComboBoxScript->currentIndex(), 0);
     EXPECT_EQ(main()->CurrentScript, main()->ScriptPaths.at(0));
@@ -190,10 +190,10 @@ TEST_F(FormMain, EditHandsTheSelectedFileToTheEditorAndHidesOutput) {
     windows.FormOutput->show();
     QString seen;
     bool outputHidden = false;
-    QTimer::singleShot(0, windows.FormScriptEditor.get(), [&] {
-        seen = windows.FormScriptEditor->EditFileName;
+    QTimer::singleShot(0, main()->ScriptEditor(), [&] {
+        seen = main()->ScriptEditor()->EditFileName;
         outputHidden = !windows.FormOutput->isVisible();
-        windows.FormScriptEditor->reject();
+        main()->ScriptEditor()->reject();
     });
     main()->MenuFileEditClick();
     EXPECT_EQ(seen, QStringLiteral("a.orx"));
@@ -207,7 +207,7 @@ TEST_F(FormMain, ATracebacksLineOpensTheEditorThereOnceTheScriptsCodeEnded) {
     windows = CreateWindows(Context());
     main()->SetExecutor(&engine);
     main()->show();
-    TFormScriptEditor* editor = windows.FormScriptEditor.get();
+    TFormScriptEditor* editor = main()->ScriptEditor();
     // What the editor shows when it opens; then it is closed.
     QString name;
     int caretLine = -1;
@@ -280,7 +280,7 @@ TEST_F(FormMain, TheOutputWindowStaysUsableWhileTheEditorIsOpenAndTheMainWindowD
     windows = CreateWindows(Context());
     main()->SetExecutor(&engine);
     main()->show();
-    TFormScriptEditor* editor = windows.FormScriptEditor.get();
+    TFormScriptEditor* editor = main()->ScriptEditor();
     TFormOutput* output = windows.FormOutput.get();
     bool cleared = false;
     bool mainIgnoredTheClick = false;
@@ -312,7 +312,7 @@ TEST_F(FormMain, TheWindowKeepsAUsableMinimumAndHasTheApplicationIcon) {
     EXPECT_GE(main()->ComboBoxScript->width(), 100);
     EXPECT_GT(main()->ButtonRun->x(), main()->ComboBoxScript->geometry().right()) << "Run covers the list";
     QList<QWidget*> all;
-    all << main() << windows.FormScriptEditor.get() << windows.FormOutput.get() << windows.FormAbout.get();
+    all << main() << main()->ScriptEditor() << windows.FormOutput.get() << windows.FormAbout.get();
     for (QWidget* window : all) {
         const QPixmap icon = window->windowIcon().pixmap(64, 64);
         ASSERT_FALSE(icon.isNull()) << window->objectName().toStdString();
@@ -396,8 +396,8 @@ TEST_F(FormMain, InAWaylandSessionTheOutputWindowSaysOnceWhatWorks) {
     EXPECT_TRUE(shown.startsWith(QStringLiteral("Orvexa runs in a Wayland session"))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("Does not work: GetRGB, GetColor, PixelSearch and ImageSearch")));
     EXPECT_FALSE(windows.FormOutput->isVisible()) << "said, not shown";
-    // Wired again (as the editor's peers are), it is not said twice.
-    main()->SetPeers(windows.FormScriptEditor.get(), windows.FormOutput.get());
+    // Wired again, it is not said twice.
+    main()->SetOutputWindow(windows.FormOutput.get());
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(windows.FormOutput->RichEditOutput->toPlainText(), shown);
 }

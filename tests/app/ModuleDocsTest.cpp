@@ -21,7 +21,7 @@ class ModuleDocs : public test::AppFixture {};
 
 TEST_F(ModuleDocs, TheEditorOffersEveryMethodOfTheTableWithItsArgumentsAndHelp) {
     Start();
-    TFormScriptEditor* editor = windows.FormScriptEditor.get();
+    TFormScriptEditor* editor = main()->ScriptEditor();
     editor->EditFileName = QString();
     editor->show();
     ScriptTextEdit* text = editor->RichEditScript;

@@ -115,7 +115,7 @@ protected:
         output->show();
         ExpectEveryTextWhole(output, "Output window");
 
-        TFormScriptEditor* editor = windows.FormScriptEditor.get();
+        TFormScriptEditor* editor = main()->ScriptEditor();
         editor->EditFileName = QStringLiteral("first.orx");
         editor->show();
         ExpectEveryTextWhole(editor, "editor");

@@ -1,5 +1,6 @@
 // The wave player on the SDL device with SDL's disk driver: each device
 // writes what it plays to the file SDL_DISKAUDIOFILE names when it opens.
+// SDL itself is loaded with the first sound. One process per case.
 #include "automation/WavePlayer.h"
 #include "core/Exception.h"
 #include "platform/WaveAudio.h"
@@ -16,6 +17,8 @@
 
 #include <algorithm>
 #include <optional>
+
+#include <dlfcn.h>
 
 using namespace orvexa;
 // The disk driver keeps writing silence after a sound, so output that has
@@ -49,6 +52,17 @@ std::optional<std::vector<std::int16_t>> Before(const QString& output, const std
 }
 
 }  // namespace
+
+TEST_F(WavePlayerOnSdl, SdlIsLoadedWithTheFirstSoundAndNotBefore) {
+    const auto loaded = [] { return dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_NOLOAD) != nullptr; };
+    ASSERT_TRUE(test::WriteWav("click.wav", test::Pattern(600, 3)));
+    OutputTo(dir.Path() + "/out.raw");
+    EXPECT_FALSE(loaded()) << "loaded by the start";
+    TWavePlayer player(wave);
+    EXPECT_FALSE(loaded()) << "loaded by the player's making";
+    player.PlayWav("click.wav");
+    EXPECT_TRUE(loaded());
+}
 
 TEST_F(WavePlayerOnSdl, ASecondFileStopsTheFirstAndPlaysOnTheSameDevice) {
     const auto first = test::Pattern(44100 * 3, 5);  // three seconds

@@ -1,6 +1,6 @@
 // One main window for a user on a display: a second start shows the first
-// one's window and ends with 0. Processes that arm the same key name are
-// told of each other.
+// one's window and ends with 0; one killed leaves nothing that stops the
+// next. Processes that arm the same key name are told of each other.
 #include "tests/e2e/FakeDesktopBus.h"
 #include "tests/e2e/OrvexaProcess.h"
 #include "tests/support/Layouts.h"
@@ -63,6 +63,24 @@ TEST(Instance, ASecondStartShowsTheFirstWindowAndEndsWithZero) {
     EXPECT_EQ(first.process().state(), QProcess::Running);
     first.process().terminate();
     EXPECT_EQ(first.WaitForExit(), 0);
+}
+
+TEST(Instance, AStartAfterTheFirstWasKilledShowsItsOwnWindow) {
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("first.orx"), "//SHORTDESC: First\n");
+    test::OrvexaProcess first(dir.Path());
+    ASSERT_FALSE(first.WaitForMainWindow().isEmpty()) << first.StandardError().toStdString();
+    // Killed, it leaves its socket behind.
+    first.Signal(SIGKILL);
+    first.WaitForExit();
+
+    test::OrvexaProcess second(dir.Path());
+    ASSERT_FALSE(second.WaitForMainWindow().isEmpty()) << second.StandardError().toStdString();
+    // ...and listens in its place.
+    test::OrvexaProcess third(dir.Path());
+    EXPECT_EQ(third.WaitForExit(), 0) << third.StandardError().toStdString();
+    second.Signal(SIGTERM);
+    EXPECT_EQ(second.WaitForExit(), 0) << second.StandardError().toStdString();
 }
 
 TEST(Instance, TwoRunsArmingTheSameKeyAreEachToldOfTheOther) {

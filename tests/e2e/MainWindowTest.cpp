@@ -1,6 +1,8 @@
 // The real program on a real X server: started in a directory holding two
 // scripts, it shows its main window; File > Exit, typed through the menu's
-// mnemonics, ends it normally.
+// mnemonics, ends it normally. Without an interpreter library it says so in
+// its two boxes and ends before its window shows.
+#include "engine/KnownVersions.h"
 #include "tests/e2e/OrvexaProcess.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
@@ -9,7 +11,9 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QThread>
 
 using namespace orvexa;
@@ -86,4 +90,51 @@ TEST(MainWindow, WindowTitlesAreExactlyTheirCaptionsAndTheClassIsOrvexa) {
     EXPECT_TRUE(QFile::exists(dir.Path() + QStringLiteral("/first.orx"))) << "No deleted the file";
     orvexa.process().terminate();
     EXPECT_EQ(orvexa.WaitForExit(), 0);
+}
+
+TEST(MainWindow, WithoutAnInterpreterBothBoxesShowAndTheWindowNever) {
+    // Every name a start tries holds a file the loader rejects.
+    QTemporaryDir libs;
+    ASSERT_TRUE(libs.isValid());
+    QStringList names{QStringLiteral("libpython3.11.so.1.0")};
+    for (const KnownVersion& known : KnownVersions())
+        names.append(QString::fromLatin1(known.DllName));
+    for (const QString& name : names) {
+        QFile file(libs.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("not a shared library\n").repeated(32));
+    }
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("first.orx"), "//SHORTDESC: First script\n");
+    QProcessEnvironment variables;
+    variables.insert(QStringLiteral("LD_LIBRARY_PATH"), libs.path());
+    test::OrvexaProcess orvexa(dir.Path(), {}, variables);
+
+    // The box that says why, then the one that says the program must quit,
+    // each closed with Return; the main window never shows.
+    QString previous;
+    for (const char* box : {"the reason", "the quit message"}) {
+        SCOPED_TRACE(box);
+        QString error;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 30000) {
+            const QStringList shown = orvexa.VisibleWindows(QStringLiteral("^Error$"));
+            if (!shown.isEmpty() && shown.constFirst() != previous) {
+                error = shown.constFirst();
+                break;
+            }
+            QThread::msleep(10);
+        }
+        ASSERT_FALSE(error.isEmpty()) << orvexa.StandardError().toStdString();
+        EXPECT_TRUE(orvexa.VisibleWindows(QStringLiteral("^Orvexa$")).isEmpty()) << "the main window showed";
+        orvexa.Keys(error, {QStringLiteral("Return")});
+        previous = error;
+    }
+    EXPECT_EQ(orvexa.WaitForExit(), 1);
+    const QString said = orvexa.StandardError();
+    EXPECT_TRUE(said.contains(
+        QRegularExpression(QStringLiteral("Error \\d+: Could not open Dll \"libpython3\\.11\\.so\\.1\\.0\"\n"
+                                          "Python could not be properly initialized\\. We must quit\\.\n"))))
+        << said.toStdString();
 }

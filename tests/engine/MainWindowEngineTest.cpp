@@ -1,11 +1,14 @@
-// The main window's engine component PythonEngine1: its settings, the MAIN
-// code of a script run through it, a second main window after the first,
-// and the destruction of the components in reverse creation order.
+// The main window's engine component PythonEngine1: its settings, its start
+// right after the window shows (or at a Run that comes first), the MAIN code
+// of a script run through it, a second main window after the first, and the
+// destruction of the components in reverse creation order.
 #include "extension/PythonGUIInputOutput.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/AppFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <QTest>
 
 using namespace orvexa;
 
@@ -16,19 +19,29 @@ protected:
     TPythonEngine* Engine() const {
         return main()->findChild<TPythonEngine*>(QStringLiteral("PythonEngine1"), Qt::FindDirectChildrenOnly);
     }
+    // The window is shown and the interpreter, which starts right after,
+    // is up.
+    void StartUp() {
+        Start();
+        ASSERT_NE(Engine(), nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return Engine()->IsInitialized(); }, 5000));
+    }
 };
 
 TEST_F(MainWindowEngine, PythonEngine1IsStartedWithTheMainWindowsSettings) {
     Start();
     TPythonEngine* engine = Engine();
     ASSERT_NE(engine, nullptr);
+    // Loaded and bound with the window, started once it is shown.
     EXPECT_EQ(engine->Runtime().DllName, QStringLiteral("libpython3.11.so.1.0"));
     EXPECT_EQ(engine->Runtime().RegVersion, QStringLiteral("3.11")) << "adjusted from the loaded library";
     EXPECT_EQ(engine->Runtime().APIVersion, 1013);
+    EXPECT_TRUE(engine->Runtime().IsBound());
+    EXPECT_FALSE(engine->IsInitialized()) << "the window waited for the interpreter";
+    ASSERT_TRUE(QTest::qWaitFor([engine] { return engine->IsInitialized(); }, 5000)) << "it never started";
     EXPECT_FALSE(engine->InitThreads());
     EXPECT_TRUE(engine->UseLastKnownVersion());
     EXPECT_FALSE(engine->UseWindowsConsole);
-    EXPECT_TRUE(engine->IsInitialized());
     EXPECT_EQ(&GetRunningEngine(), engine);
     auto* io = main()->findChild<TPythonGUIInputOutput*>(QStringLiteral("PythonGUIInputOutput1"));
     ASSERT_NE(io, nullptr);
@@ -39,9 +52,12 @@ TEST_F(MainWindowEngine, PythonEngine1IsStartedWithTheMainWindowsSettings) {
 TEST_F(MainWindowEngine, MainCodeRunsThroughTheEngineAndSurvivesSysExit) {
     dir.Write(QStringLiteral("s.orx"), "//BIND MAIN\nimport sys\nran_main = 40 + 2\nsys.exit(5)\nnot_reached = 1\n");
     Start();
-    main()->SetRunning(true);
     TPythonEngine* engine = Engine();
     ASSERT_NE(engine, nullptr);
+    // Run at once, before the interpreter's start after the show: it
+    // starts the interpreter first.
+    ASSERT_FALSE(engine->IsInitialized());
+    main()->SetRunning(true);
     EXPECT_EQ(test::Eval(*engine, "ran_main"), QStringLiteral("42"));
     EXPECT_EQ(test::Eval(*engine, "'not_reached' in globals()"), QStringLiteral("False"));
     EXPECT_TRUE(main()->Running);
@@ -52,10 +68,8 @@ TEST_F(MainWindowEngine, MainCodeRunsThroughTheEngineAndSurvivesSysExit) {
 TEST_F(MainWindowEngine, ASecondMainWindowAfterTheFirstStartsAFreshInterpreter) {
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
-        Start();
+        ASSERT_NO_FATAL_FAILURE(StartUp());
         TPythonEngine* engine = Engine();
-        ASSERT_NE(engine, nullptr);
-        ASSERT_TRUE(engine->IsInitialized());
         EXPECT_EQ(test::Eval(*engine, "'from_before' in globals()"), QStringLiteral("False"));
         engine->ExecuteLines({"from_before = True", "import orvex"});
         windows = Windows();
@@ -64,7 +78,7 @@ TEST_F(MainWindowEngine, ASecondMainWindowAfterTheFirstStartsAFreshInterpreter) 
 }
 
 TEST_F(MainWindowEngine, ComponentsGoInReverseCreationOrder) {
-    Start();
+    ASSERT_NO_FATAL_FAILURE(StartUp());
     QList<QObject*> created;
     for (QObject* child : main()->children()) {
         if (qobject_cast<TPythonEngine*>(child) || qobject_cast<EngineClient*>(child) || qobject_cast<EngineIO*>(child))
