@@ -43,6 +43,8 @@ protected:
         windows = CreateWindows(Context());
         main()->SetExecutor(&engine);
         main()->show();
+        // The hook is installed right after the show.
+        Deliver();
     }
     QStringList Ran() const {
         QStringList ran;
@@ -57,12 +59,13 @@ protected:
 };
 }  // namespace
 
-TEST_F(HookKeystroke, InstalledAtFirstShowOnceAndRemovedAtDestruction) {
+TEST_F(HookKeystroke, InstalledRightAfterTheFirstShowOnceAndRemovedAtDestruction) {
     StartWith(kScript);
     EXPECT_EQ(HookHandle.get(), capture.get());
     EXPECT_EQ(TargetWindow.load(), main());
     main()->hide();
     main()->show();
+    Deliver();
     EXPECT_EQ(capture->startCount, 1);
     windows = Windows();
     EXPECT_EQ(HookHandle, nullptr);
@@ -212,6 +215,7 @@ TEST_F(HookKeystroke, AListingFailureAtFirstShowStillInstallsTheHook) {
     windows = CreateWindows(Context());
     EXPECT_THROW(main()->FormShow(), Exception);
     EXPECT_FALSE(main()->FirstShow);
+    Deliver();
     EXPECT_EQ(HookHandle.get(), capture.get());
     EXPECT_EQ(TargetWindow.load(), main());
 }

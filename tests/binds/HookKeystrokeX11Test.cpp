@@ -96,6 +96,8 @@ TEST_F(HookKeystrokeX11, ControlShiftATypedWhileTheWindowIsBusyRunsItsBind) {
     windows = CreateWindows(Context());
     main()->SetExecutor(&engine);
     main()->show();
+    // The hook is installed right after the show.
+    QCoreApplication::processEvents();
     ASSERT_NE(HookHandle, nullptr) << "the RECORD capture did not start";
     main()->SetRunning(true);
 
