@@ -25,6 +25,7 @@ struct KeyModifiers;
 }
 
 class KeystrokeQueue;
+class TextBinds;
 class ProgramContext;
 class TBindary;
 class TPythonEngine;
@@ -186,6 +187,7 @@ private:
     LineExecutor* executor_ = nullptr;
     bool destroyed_ = false;
     KeystrokeQueue* keystrokes_ = nullptr;
+    TextBinds* textBinds_ = nullptr;
     // The stop hot key's name; empty when there is none.
     QString stopKey_;
     // The Output window was shown for an error of the current run.
