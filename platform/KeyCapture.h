@@ -132,7 +132,7 @@ public:
     // typing (no capture running, or a desktop that shows it no key
     // stream); nothing is reported then.
     using TypingCallback = std::function<void(const Typing&)>;
-    virtual bool SetTypingWatch(TypingCallback callback) {
+    virtual bool SetTypingWatch(const TypingCallback& callback) {
         (void)callback;
         return false;
     }

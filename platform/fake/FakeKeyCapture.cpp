@@ -36,8 +36,8 @@ std::vector<KeyCombination> FakeKeyCapture::SetTakenKeys(const std::vector<KeyCo
     return held;
 }
 
-bool FakeKeyCapture::SetTypingWatch(TypingCallback callback) {
-    typing_ = watchesTyping && started_ ? std::move(callback) : nullptr;
+bool FakeKeyCapture::SetTypingWatch(const TypingCallback& callback) {
+    typing_ = watchesTyping && started_ ? callback : nullptr;
     return static_cast<bool>(typing_);
 }
 

@@ -28,7 +28,7 @@ public:
     void SetWantedKeys(const QStringList& keyNames) override { wantedKeys = keyNames; }
     bool AsksTheDesktop() const override { return asksTheDesktop; }
     std::vector<KeyCombination> SetTakenKeys(const std::vector<KeyCombination>& combinations) override;
-    bool SetTypingWatch(TypingCallback callback) override;
+    bool SetTypingWatch(const TypingCallback& callback) override;
 
     // The key names last asked for.
     QStringList wantedKeys;

@@ -59,7 +59,7 @@ public:
     bool Start(Callback callback) override;
     void Stop() override;
     std::vector<KeyCombination> SetTakenKeys(const std::vector<KeyCombination>& combinations) override;
-    bool SetTypingWatch(TypingCallback callback) override;
+    bool SetTypingWatch(const TypingCallback& callback) override;
 
 private:
     enum class Phase { Waiting, Live, Failed };
@@ -191,10 +191,10 @@ bool X11KeyCapture::Start(Callback callback) {
     return false;
 }
 
-bool X11KeyCapture::SetTypingWatch(TypingCallback callback) {
+bool X11KeyCapture::SetTypingWatch(const TypingCallback& callback) {
     const bool watching = static_cast<bool>(callback);
     std::lock_guard lock(typingMutex_);
-    typing_ = std::move(callback);
+    typing_ = callback;
     return watching && thread_.joinable();
 }
 
