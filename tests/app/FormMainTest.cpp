@@ -499,12 +499,15 @@ TEST_F(FormMain, RunTellsEachKeyBindWhoseNameNoKeyHasTenAtMostInTheOutputWindow)
     EXPECT_EQ(windows.FormOutput->RichEditOutput->toPlainText().split(u'\n', Qt::SkipEmptyParts), expected);
 }
 
-TEST_F(FormMain, ATextBindErasesItsAbbreviationBeforeItRunsAndStopForgetsWhatWasTyped) {
+TEST_F(FormMain, ATextBindErasesItsAbbreviationBeforeItRunsStopForgetsWhatWasTypedAndRunSaysWhereItWorks) {
     auto capture = std::make_shared<platform::FakeKeyCapture>();
     auto input = std::make_shared<platform::FakeInputSynth>();
     services.keyCapture = capture;
     services.input = input;
     dir.Write(QStringLiteral("s.orx"), "//BIND TEXT sig\ntext\n");
+    // On Wayland an X11 program sees what is typed into X11 windows only.
+    services.session.kind = platform::DesktopSession::Kind::Wayland;
+    services.session.xwayland = true;
     test::FakeExecutor engine;
     std::size_t erasedBefore = 0;
     engine.onExecute = [&](const QStringList&) { erasedBefore = input->events.size(); };
@@ -512,6 +515,9 @@ TEST_F(FormMain, ATextBindErasesItsAbbreviationBeforeItRunsAndStopForgetsWhatWas
     main()->SetExecutor(&engine);
     main()->show();
     main()->SetRunning(true);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(windows.FormOutput->RichEditOutput->toPlainText().contains(
+        QStringLiteral("TEXT binds work only in X11 windows here")));
     capture->Type(U"si");
     QCoreApplication::sendPostedEvents();
     main()->SetRunning(false);
