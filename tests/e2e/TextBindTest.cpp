@@ -3,7 +3,7 @@
 // window manager: the abbreviation (with Shift, AltGr and a dead key on the
 // German layout) is erased and replaced by what the bind types, which
 // itself never runs the bind again; a click between the characters keeps
-// the rest from counting.
+// the rest from counting; the shipped signature example does what it says.
 #include "tests/e2e/OrvexaProcess.h"
 #include "tests/support/Layouts.h"
 #include "tests/support/TempDir.h"
@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 
 #include <X11/keysym.h>
@@ -175,4 +176,22 @@ TEST(TextBind, AClickBetweenTheCharactersKeepsTheAbbreviationFromFiring) {
     ASSERT_TRUE(typist.Type({XK_g, XK_exclam, XK_q, XK_q}));
     EXPECT_EQ(orvexa.WaitFor("sentinel"), QByteArray("armed\nsentinel\n"));
     EXPECT_EQ(receiver->WaitFor(QStringLiteral("Sig!")), QStringLiteral("Sig!"));
+}
+
+TEST(TextBind, TheShippedSignatureExampleReplacesItsAbbreviation) {
+    QFile example(QStringLiteral(ORVEXA_EXAMPLES_DIR "/signature.orx"));
+    ASSERT_TRUE(example.open(QIODevice::ReadOnly));
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("text.orx"), example.readAll());
+    const auto receiver = test::StartReceiver(QStringLiteral("xlib"));
+    ASSERT_TRUE(receiver->Failure().isEmpty()) << receiver->Failure().toStdString();
+    ASSERT_TRUE(test::SetLayout({QStringLiteral("us")}));
+    Orvexa orvexa(dir.Path());
+    ASSERT_TRUE(orvexa.WaitFor("Type ;sig in a text window").contains("Type ;sig"));
+    Typist typist;
+    ASSERT_TRUE(typist.Ok());
+    receiver->Focus();
+    ASSERT_TRUE(typist.Type({XK_H, XK_i, XK_space, XK_semicolon, XK_s, XK_i, XK_g}));
+    const QString expected = QStringLiteral("Hi Best regards,\nAnna Example\n");
+    EXPECT_EQ(receiver->WaitFor(expected), expected);
 }
