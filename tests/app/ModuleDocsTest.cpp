@@ -82,10 +82,11 @@ TEST(ShippedExamples, EveryKeyBindFiresAndCombinationsWithControlOrAltAreTakenAs
             const TBindObj* bind = binds.GetBind(i);
             // A KEY bind's combination also reaches the window the user types
             // in: where Control or Alt makes it a shortcut, it is a HOTKEY's.
-            if (bind->Event == QLatin1String("KEY"))
+            if (bind->Event == QLatin1String("KEY")) {
                 EXPECT_FALSE(bind->Argument.startsWith(QLatin1String("CONTROL-")) ||
                              bind->Argument.startsWith(QLatin1String("ALT-")))
                     << bind->Argument.toStdString();
+            }
             text = text || bind->Event == QLatin1String("TEXT");
         }
     }
