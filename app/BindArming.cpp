@@ -75,6 +75,12 @@ QStringList ArmedKeyNames(const TBindary& binds) {
         const QString name = KeyNameOf(combination);
         hotkeys.append(name.isEmpty() ? HotkeyName(combination) : name);
     }
+    // An abbreviation typed runs the TEXT binds of each process that arms it.
+    for (int i = 0; i < binds.BindCount(); ++i) {
+        const TBindObj* bind = binds.GetBind(i);
+        if (bind->Event == QLatin1String("TEXT") && !bind->Argument.isEmpty())
+            hotkeys.append(QStringLiteral("TEXT ") + bind->Argument);
+    }
     return UniqueNames(KeyBindNames(binds), hotkeys);
 }
 
@@ -101,7 +107,9 @@ std::vector<platform::KeyCombination> HotkeyCombinations(const TBindary& binds) 
 bool WantsKeys(const TBindary& binds) {
     for (int i = 0; i < binds.BindCount(); ++i) {
         const TBindObj* bind = binds.GetBind(i);
-        if ((bind->Event == QLatin1String("KEY") && !bind->Argument.isEmpty()) || bind->Hotkey)
+        if (((bind->Event == QLatin1String("KEY") || bind->Event == QLatin1String("TEXT")) &&
+             !bind->Argument.isEmpty()) ||
+            bind->Hotkey)
             return true;
     }
     return false;

@@ -39,7 +39,8 @@ void DisarmBinds(TBindary& binds);
 // The combinations of the table's HOTKEY binds, each once, in table order.
 std::vector<platform::KeyCombination> HotkeyCombinations(const TBindary& binds);
 
-// Whether a KEY or HOTKEY bind of the table can run: it wants the key capture.
+// Whether a KEY, HOTKEY or TEXT bind of the table can run: it wants the key
+// capture.
 bool WantsKeys(const TBindary& binds);
 
 // The key names of the table's KEY binds, each once, in table order.
@@ -47,7 +48,8 @@ QStringList KeyBindNames(const TBindary& binds);
 
 // The key names the table arms, as other processes are told of them: those
 // of the KEY binds, then the HOTKEY binds' combinations by their KEY name
-// (by their HOTKEY name where they have none), each once.
+// (by their HOTKEY name where they have none), then the TEXT binds'
+// abbreviations as "TEXT sig", each once.
 QStringList ArmedKeyNames(const TBindary& binds);
 
 // names, then those of more that are not among them, each once and in

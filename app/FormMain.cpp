@@ -10,6 +10,7 @@
 #include "app/ScriptInterpreter.h"
 #include "app/SessionNotice.h"
 #include "app/StopKey.h"
+#include "app/TextBinds.h"
 #include "app/TrayIcon.h"
 #include "app/about.h"
 #include "automation/ProgramContext.h"
@@ -74,6 +75,8 @@ TFormMain::TFormMain(ProgramContext& context, QWidget* parent) : QMainWindow(par
                 DispatchKeystroke(*Binds, message);
         },
         [this] { return !executor_ || executor_->MayStart(); }, this);
+    textBinds_ = new TextBinds(
+        context_, [this] { return !executor_ || executor_->MayStart(); }, this);
 
     CreateMenus();
     CreateWidgets();
@@ -518,6 +521,7 @@ void TFormMain::SetRunning(bool value) {
         // Stop ends the code that runs now, wherever it is, and the
         // script's threads; what was typed for its KEY binds is dropped.
         keystrokes_->Clear();
+        textBinds_->Disarm();
         if (executor_)
             executor_->StopCode();
     }
@@ -527,6 +531,7 @@ void TFormMain::SetRunning(bool value) {
     if (value) {
         errorShown_ = false;
         armedNames_->Set(strings::MainWindowProcess(CurrentScript), ArmedKeyNames(*Binds));
+        textBinds_->Arm(*Binds, [this](const QString& notice) { PythonGUIInputOutput1->Write(notice); });
         ArmBinds(Binds, context_, [this](const QString& notice) { PythonGUIInputOutput1->Write(notice); }, {stopKey_});
     } else {
         DisarmBinds(*Binds);

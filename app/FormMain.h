@@ -25,6 +25,7 @@ struct KeyModifiers;
 }
 
 class KeystrokeQueue;
+class TextBinds;
 class ProgramContext;
 class TBindary;
 class TPythonEngine;
@@ -199,6 +200,7 @@ private:
     bool destroyed_ = false;
     bool interpreterStarted_ = false;
     KeystrokeQueue* keystrokes_ = nullptr;
+    TextBinds* textBinds_ = nullptr;
     // The stop hot key's name; empty when there is none.
     QString stopKey_;
     // The Output window was shown for an error of the current run.

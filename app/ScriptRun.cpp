@@ -7,6 +7,7 @@
 #include "app/ScriptInterpreter.h"
 #include "app/SessionNotice.h"
 #include "app/StopKey.h"
+#include "app/TextBinds.h"
 #include "automation/ProgramContext.h"
 #include "automation/py.h"
 #include "binds/BindParser.h"
@@ -101,6 +102,8 @@ ScriptRun::ScriptRun(ProgramContext& context)
                 DispatchKeystroke(*binds_, message);
         },
         [this] { return !executor_ || executor_->MayStart(); }, this);
+    textBinds_ = new TextBinds(
+        context_, [this] { return !executor_ || executor_->MayStart(); }, this);
     armedNames_ = new ArmedNames(
         [](const QString& text) { WriteToStandardError(QStringLiteral("orvexa: ") + text.trimmed()); }, this);
     module_ = new TPythonModule(this);
@@ -161,6 +164,7 @@ int ScriptRun::Run(const QString& fileName) {
     armedNames_->Set(strings::RunProcess(fileName), ArmedKeyNames(*binds_));
     if (OnArmedChanged)
         OnArmedChanged(true);
+    textBinds_->Arm(*binds_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); });
     const bool mainSucceeded =
         ArmBinds(binds_, context_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); }, {stopKey_});
     // MAIN ended by the program's closing did not fail by itself.
@@ -174,6 +178,7 @@ int ScriptRun::Run(const QString& fileName) {
 void ScriptRun::Stop() {
     armed_ = false;
     keystrokes_->Clear();
+    textBinds_->Disarm();
     if (armedNames_)
         armedNames_->Set(QString(), {});
     if (binds_)
@@ -191,11 +196,13 @@ void ScriptRun::SetArmed(bool armed) {
         OnArmedChanged(armed);
     if (armed) {
         armedNames_->Set(strings::RunProcess(fileName_), ArmedKeyNames(*binds_));
+        textBinds_->Arm(*binds_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); });
         ArmBinds(binds_, context_, [](const QString& notice) { WriteToStandardError(notice.trimmed()); }, {stopKey_});
     } else {
         // As the main window's Stop: the code that runs now ends, and what
         // was typed for the KEY binds is dropped.
         keystrokes_->Clear();
+        textBinds_->Disarm();
         if (executor_)
             executor_->StopCode();
         DisarmBinds(*binds_);

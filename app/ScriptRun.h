@@ -9,6 +9,7 @@
 namespace orvexa {
 
 class KeystrokeQueue;
+class TextBinds;
 class ArmedNames;
 class LineExecutor;
 class ProgramContext;
@@ -82,6 +83,7 @@ private:
     std::unique_ptr<TBindary> binds_;
     bool armed_ = false;
     KeystrokeQueue* keystrokes_ = nullptr;
+    TextBinds* textBinds_ = nullptr;
     // The stop hot key's name; empty when there is none.
     QString stopKey_;
     bool keepRunning_ = false;

@@ -340,6 +340,17 @@ inline QString HotkeyTaken(const QString& hotkey) {
 inline QString MoreKeyNamesNeverMatch(qsizetype count) {
     return QStringLiteral("%1 more KEY binds have names that no key combination has").arg(count);
 }
+// TEXT binds where no key stream reaches the program, said at Run.
+inline QString TextBindsCannotFire() {
+    return QStringLiteral(
+        "TEXT binds do not work here: this desktop shows Orvexa no keys typed into other programs, so no "
+        "abbreviation is ever seen. KEY and HOTKEY binds may still work.");
+}
+inline QString TextBindsOnlyInX11Windows() {
+    return QStringLiteral(
+        "TEXT binds work only in X11 windows here: on Wayland, Orvexa sees the keys typed into X11 programs "
+        "(through XWayland), never those typed into Wayland programs.");
+}
 
 // The names of script files and the markers of their descriptions.
 inline QString ScriptPattern() { return QStringLiteral(".orx"); }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace orvexa::platform {
@@ -47,6 +48,29 @@ struct KeyEvent {
     static constexpr std::uint32_t kAltDownBit = 1u << 29;
     static constexpr std::uint32_t kPreviousStateBit = 1u << 30;
     static constexpr std::uint32_t kReleasedBit = 1u << 31;
+};
+
+// What one key press or mouse click of the user did to the text being typed,
+// as a typing watch reports it (KeyCapture::SetTypingWatch).
+struct Typing {
+    enum class Kind {
+        // A key press that typed `text`: the characters as the layout, its
+        // levels and its dead keys make them ("\b" for BackSpace, "\r" for
+        // Return); empty for a key that types nothing (an arrow, F5).
+        Typed,
+        // A modifier key, or a dead key waiting for the next: nothing typed
+        // yet, the text as it was.
+        Pending,
+        // A mouse button pressed (not the wheel): the caret may be elsewhere.
+        Click,
+    };
+    Kind kind = Kind::Typed;
+    std::u32string text;
+    // The modifiers held with the key (AltGr is none of them).
+    KeyModifiers modifiers;
+    // The window that had the keyboard focus at the press; a change of it
+    // means the text went elsewhere.
+    std::uint64_t focus = 0;
 };
 
 // A global key capture: reports every key event on the desktop, whichever
@@ -97,6 +121,20 @@ public:
     virtual std::vector<KeyCombination> SetTakenKeys(const std::vector<KeyCombination>& combinations) {
         (void)combinations;
         return {};
+    }
+
+    // While set, each key press and mouse click of the user is also reported
+    // as what it typed (callback called on a thread of the backend's own,
+    // and must return at once); the keys the program itself synthesizes are
+    // not. Unset (an empty callback) when no script with TEXT binds runs:
+    // once this returns, the callback is not called again and the capture
+    // holds nothing of what was typed. False when this capture cannot watch
+    // typing (no capture running, or a desktop that shows it no key
+    // stream); nothing is reported then.
+    using TypingCallback = std::function<void(const Typing&)>;
+    virtual bool SetTypingWatch(const TypingCallback& callback) {
+        (void)callback;
+        return false;
     }
 };
 

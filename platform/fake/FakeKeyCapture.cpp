@@ -36,6 +36,21 @@ std::vector<KeyCombination> FakeKeyCapture::SetTakenKeys(const std::vector<KeyCo
     return held;
 }
 
+bool FakeKeyCapture::SetTypingWatch(const TypingCallback& callback) {
+    typing_ = watchesTyping && started_ ? callback : nullptr;
+    return static_cast<bool>(typing_);
+}
+
+void FakeKeyCapture::Type(std::u32string_view text) {
+    for (const char32_t c : text) {
+        Typing typing;
+        typing.text = std::u32string(1, c);
+        typing.focus = 1;
+        if (typing_)
+            typing_(typing);
+    }
+}
+
 bool FakeKeyCapture::Start(Callback callback) {
     if (!available || started_)
         return false;
@@ -52,6 +67,7 @@ bool FakeKeyCapture::Start(Callback callback) {
 void FakeKeyCapture::Stop() {
     started_ = false;
     callback_ = nullptr;
+    typing_ = nullptr;
     table_.Clear();
 }
 

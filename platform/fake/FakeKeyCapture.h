@@ -28,6 +28,7 @@ public:
     void SetWantedKeys(const QStringList& keyNames) override { wantedKeys = keyNames; }
     bool AsksTheDesktop() const override { return asksTheDesktop; }
     std::vector<KeyCombination> SetTakenKeys(const std::vector<KeyCombination>& combinations) override;
+    bool SetTypingWatch(const TypingCallback& callback) override;
 
     // The key names last asked for.
     QStringList wantedKeys;
@@ -37,6 +38,11 @@ public:
     // for, they are returned and not taken.
     std::vector<KeyCombination> takenKeys;
     std::vector<KeyCombination> heldElsewhere;
+
+    // False plays a desktop that shows no key stream: typing is never watched.
+    bool watchesTyping = true;
+    // Reports each character of `text` typed, while the typing is watched.
+    void Type(std::u32string_view text);
 
     void Press(std::uint32_t virtualKey, int key = -1);
     void Release(std::uint32_t virtualKey, int key = -1);
@@ -58,6 +64,7 @@ private:
     void Step(std::uint32_t virtualKey, int key, bool pressed);
 
     Callback callback_;
+    TypingCallback typing_;
     bool started_ = false;
     KeyStateTable table_;
     // The pretend keyboard: the code of every key held, -1 for a key that is up.

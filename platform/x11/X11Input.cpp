@@ -1,6 +1,7 @@
 #include "platform/x11/X11Input.h"
 
 #include "platform/x11/KeyboardMap.h"
+#include "platform/x11/OwnInputClients.h"
 #include "platform/x11/VirtualKeys.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Screen.h"
@@ -78,6 +79,8 @@ X11Input::X11Input(std::shared_ptr<X11Connection> connection, std::shared_ptr<X1
       screen_(std::move(screen)),
       releaseWatch_(std::make_unique<XtestReleaseWatch>(connection_)) {
     Display* display = connection_->display();
+    // The key capture knows the keys sent here as the program's own.
+    AddOwnInputClient(display);
     int opcode = 0;
     int errorBase = 0;
     int major = XkbMajorVersion;
@@ -158,6 +161,7 @@ X11Input::~X11Input() {
     // Every key sent is with the server before the lent keys wait for their
     // program to read them (the spare keys go last).
     XSync(connection_->display(), False);
+    RemoveOwnInputClient(connection_->display());
 }
 
 void X11Input::ForgetGroupAnswers() {

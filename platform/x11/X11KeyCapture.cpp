@@ -13,6 +13,13 @@
 // on a fourth connection, KeyGrabs', on the GUI thread; RECORD reports their
 // presses as every other key's.
 //
+// For TEXT binds (SetTypingWatch) the capture also records mouse button
+// presses and the XTEST requests of every client: a key event that the
+// program's own input connection asked for (OwnInputClients) is its own
+// typing, and is not reported as the user's. The server makes the event of
+// an XTEST request while it handles the request, so the event follows the
+// request's record at once.
+//
 // The key-state table is seeded when recording has begun (the start-of-data
 // record), not before: an event that happens between the seed and its
 // record being read is applied after the seed, and since each event sets its
@@ -23,6 +30,8 @@
 #include "platform/KeyStateTable.h"
 #include "platform/x11/KeyGrabs.h"
 #include "platform/x11/KeyboardMap.h"
+#include "platform/x11/OwnInputClients.h"
+#include "platform/x11/TypingTranslator.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11ErrorTrap.h"
 
@@ -30,9 +39,12 @@
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 #include <X11/extensions/record.h>
+#include <X11/extensions/xtestproto.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -47,6 +59,7 @@ public:
     bool Start(Callback callback) override;
     void Stop() override;
     std::vector<KeyCombination> SetTakenKeys(const std::vector<KeyCombination>& combinations) override;
+    bool SetTypingWatch(const TypingCallback& callback) override;
 
 private:
     enum class Phase { Waiting, Live, Failed };
@@ -58,6 +71,11 @@ private:
     static void Intercept(XPointer self, XRecordInterceptData* data);
     void OnStartOfData();
     void OnKeyEvent(const unsigned char* wire);
+    void OnRequest(const XRecordInterceptData& data);
+    // Whether the key or button event is one the program's own input asked
+    // for (and forgets that request).
+    bool OwnEvent(int type, unsigned detail);
+    void ReportTyping(int type, unsigned detail, unsigned state, bool own, const KeyEvent& key);
     void FollowKeyboardMap();
     // The keyboard map, read again after the server reported a new one.
     const x11::KeyboardMap* Map();
@@ -75,6 +93,21 @@ private:
     Callback callback_;
     // Written by the capture thread only while it runs; cleared after it ends.
     KeyStateTable table_;
+    int xtestOpcode_ = -1;
+    // The key and button events the program's own XTEST requests asked for
+    // and not seen yet (capture thread), each with the number of events
+    // seen since: one a release of a key that is up never comes, and ages out.
+    struct OwnRequest {
+        int type;
+        unsigned detail;
+        int age;
+    };
+    std::deque<OwnRequest> ownRequests_;
+    // The typing watch (set on the GUI thread, called on the capture
+    // thread) and its translator (capture thread).
+    std::mutex typingMutex_;
+    TypingCallback typing_;
+    std::unique_ptr<x11::TypingTranslator> translator_;
 
     std::mutex mutex_;
     std::condition_variable phaseChanged_;
@@ -99,16 +132,32 @@ bool X11KeyCapture::OpenConnections() {
 }
 
 bool X11KeyCapture::CreateContext() {
-    XRecordRange* range = XRecordAllocRange();
-    if (!range)
+    XRecordRange* ranges[2] = {XRecordAllocRange(), nullptr};
+    int count = 1;
+    if (!ranges[0])
         return false;
-    range->device_events.first = KeyPress;
-    range->device_events.last = KeyRelease;
+    // Keys, and the button presses that end typing for TEXT binds.
+    ranges[0]->device_events.first = KeyPress;
+    ranges[0]->device_events.last = ButtonPress;
+    int event = 0;
+    int error = 0;
+    if (XQueryExtension(control_.get(), "XTEST", &xtestOpcode_, &event, &error) &&
+        (ranges[1] = XRecordAllocRange()) != nullptr) {
+        ranges[1]->ext_requests.ext_major.first = static_cast<unsigned char>(xtestOpcode_);
+        ranges[1]->ext_requests.ext_major.last = static_cast<unsigned char>(xtestOpcode_);
+        ranges[1]->ext_requests.ext_minor.first = X_XTestFakeInput;
+        ranges[1]->ext_requests.ext_minor.last = X_XTestFakeInput;
+        count = 2;
+    } else {
+        xtestOpcode_ = -1;
+    }
     XRecordClientSpec clients = XRecordAllClients;
     // A server that refuses recording fails the start.
     x11::X11ErrorTrap trap(control_.get());
-    context_ = XRecordCreateContext(control_.get(), 0, &clients, 1, &range, 1);
-    XFree(range);
+    context_ = XRecordCreateContext(control_.get(), 0, &clients, 1, ranges, count);
+    for (XRecordRange* range : ranges)
+        if (range)
+            XFree(range);
     if (trap.Failed())
         context_ = 0;
     return context_ != 0;
@@ -142,6 +191,13 @@ bool X11KeyCapture::Start(Callback callback) {
     return false;
 }
 
+bool X11KeyCapture::SetTypingWatch(const TypingCallback& callback) {
+    const bool watching = static_cast<bool>(callback);
+    std::lock_guard lock(typingMutex_);
+    typing_ = callback;
+    return watching && thread_.joinable();
+}
+
 std::vector<KeyCombination> X11KeyCapture::SetTakenKeys(const std::vector<KeyCombination>& combinations) {
     grabs_.reset();
     // Taken keys are reported by the capture; without it they would be lost.
@@ -170,6 +226,12 @@ void X11KeyCapture::Stop() {
     }
     context_ = 0;
     map_.reset();
+    translator_.reset();
+    ownRequests_.clear();
+    {
+        std::lock_guard lock(typingMutex_);
+        typing_ = nullptr;
+    }
     CloseConnections();
     callback_ = nullptr;
     table_.Clear();
@@ -203,6 +265,9 @@ void X11KeyCapture::Intercept(XPointer self, XRecordInterceptData* data) {
         if (data->data && data->data_len * 4 >= sizeof(xEvent))
             capture->OnKeyEvent(data->data);
         break;
+    case XRecordFromClient:
+        capture->OnRequest(*data);
+        break;
     default:
         break;
     }
@@ -232,6 +297,7 @@ void X11KeyCapture::FollowKeyboardMap() {
         if (event.type == MappingNotify)
             XRefreshKeyboardMapping(&event.xmapping);
         map_.reset();
+        translator_.reset();
     }
 }
 
@@ -241,19 +307,83 @@ const x11::KeyboardMap* X11KeyCapture::Map() {
     return map_.get();
 }
 
+void X11KeyCapture::OnRequest(const XRecordInterceptData& data) {
+    if (xtestOpcode_ < 0 || !data.data || data.data_len * 4 < sz_xXTestFakeInputReq ||
+        !x11::IsOwnInputClient(static_cast<std::uint32_t>(data.id_base)))
+        return;
+    xXTestFakeInputReq request;
+    std::memcpy(&request, data.data, sizeof request);
+    if (request.reqType != xtestOpcode_ || request.xtReqType != X_XTestFakeInput)
+        return;
+    const int type = request.type & 0x7F;
+    if (type == KeyPress || type == KeyRelease || type == ButtonPress)
+        ownRequests_.push_back({type, request.detail, 0});
+}
+
+bool X11KeyCapture::OwnEvent(int type, unsigned detail) {
+    // Each request makes its event before any other event is made, so a
+    // handful of events is plenty of time for it to show.
+    constexpr int kLongestWait = 8;
+    const auto mine = std::find_if(ownRequests_.begin(), ownRequests_.end(),
+                                   [&](const OwnRequest& r) { return r.type == type && r.detail == detail; });
+    const bool own = mine != ownRequests_.end();
+    if (own)
+        ownRequests_.erase(mine);
+    for (OwnRequest& request : ownRequests_)
+        ++request.age;
+    std::erase_if(ownRequests_, [](const OwnRequest& r) { return r.age > kLongestWait; });
+    return own;
+}
+
 void X11KeyCapture::OnKeyEvent(const unsigned char* wire) {
     xEvent event;
     std::memcpy(&event, wire, sizeof event);
     const int type = event.u.u.type & 0x7F;
-    if (type != KeyPress && type != KeyRelease)
+    if (type != KeyPress && type != KeyRelease && type != ButtonPress)
         return;
-    FollowKeyboardMap();
-    const unsigned keycode = event.u.u.detail;
+    const unsigned detail = event.u.u.detail;
     const unsigned state = event.u.keyButtonPointer.state;
-    const x11::KeyboardMap* map = Map();
-    const auto virtualKey = static_cast<std::uint32_t>(map ? map->VirtualKeyOf(keycode, state) : 0);
-    const KeyEvent key = table_.Apply(static_cast<int>(keycode), virtualKey, type == KeyPress);
-    callback_(key);
+    const bool own = !ownRequests_.empty() && OwnEvent(type, detail);
+    KeyEvent key;
+    if (type != ButtonPress) {
+        FollowKeyboardMap();
+        const x11::KeyboardMap* map = Map();
+        const auto virtualKey = static_cast<std::uint32_t>(map ? map->VirtualKeyOf(detail, state) : 0);
+        key = table_.Apply(static_cast<int>(detail), virtualKey, type == KeyPress);
+        callback_(key);
+    }
+    ReportTyping(type, detail, state, own, key);
+}
+
+void X11KeyCapture::ReportTyping(int type, unsigned detail, unsigned state, bool own, const KeyEvent& key) {
+    std::lock_guard lock(typingMutex_);
+    if (!typing_) {
+        translator_.reset();  // with any dead key it waited on
+        return;
+    }
+    // Releases, the program's own keys and the wheel leave the text as it is.
+    constexpr unsigned kFirstWheelButton = 4;
+    constexpr unsigned kLastWheelButton = 7;
+    if (type == KeyRelease || own || (type == ButtonPress && detail >= kFirstWheelButton && detail <= kLastWheelButton))
+        return;
+    Typing typing;
+    if (type == ButtonPress) {
+        typing.kind = Typing::Kind::Click;
+        if (translator_)
+            translator_->Forget();
+    } else {
+        if (!translator_)
+            translator_ = x11::TypingTranslator::Read(lookup_.get());
+        if (!translator_)
+            return;
+        typing = translator_->Press(detail, state);
+        typing.modifiers = key.modifiers;
+        Window focus = None;
+        int revert = 0;
+        XGetInputFocus(lookup_.get(), &focus, &revert);
+        typing.focus = focus;
+    }
+    typing_(typing);
 }
 
 }  // namespace

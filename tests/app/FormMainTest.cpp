@@ -9,6 +9,7 @@
 #include "editor/ScriptEdit.h"
 #include "editor/ScriptTextEdit.h"
 #include "extension/output.h"
+#include "platform/fake/FakeInputSynth.h"
 #include "platform/fake/FakeKeyCapture.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/EventWaits.h"
@@ -496,4 +497,46 @@ TEST_F(FormMain, RunTellsEachKeyBindWhoseNameNoKeyHasTenAtMostInTheOutputWindow)
                 .arg(i % 10));
     expected.append(QStringLiteral("2 more KEY binds have names that no key combination has"));
     EXPECT_EQ(windows.FormOutput->RichEditOutput->toPlainText().split(u'\n', Qt::SkipEmptyParts), expected);
+}
+
+TEST_F(FormMain, ATextBindErasesItsAbbreviationBeforeItRunsStopForgetsWhatWasTypedAndRunSaysWhereItWorks) {
+    auto capture = std::make_shared<platform::FakeKeyCapture>();
+    auto input = std::make_shared<platform::FakeInputSynth>();
+    services.keyCapture = capture;
+    services.input = input;
+    dir.Write(QStringLiteral("s.orx"), "//BIND TEXT sig\ntext\n");
+    // On Wayland an X11 program sees what is typed into X11 windows only.
+    services.session.kind = platform::DesktopSession::Kind::Wayland;
+    services.session.xwayland = true;
+    test::FakeExecutor engine;
+    std::size_t erasedBefore = 0;
+    engine.onExecute = [&](const QStringList&) { erasedBefore = input->events.size(); };
+    windows = CreateWindows(Context());
+    main()->SetExecutor(&engine);
+    main()->show();
+    main()->SetRunning(true);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(windows.FormOutput->RichEditOutput->toPlainText().contains(
+        QStringLiteral("TEXT binds work only in X11 windows here")));
+    capture->Type(U"si");
+    QCoreApplication::sendPostedEvents();
+    main()->SetRunning(false);
+    main()->SetRunning(true);
+    capture->Type(U"g");
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(engine.executed.empty()) << "Stop forgot the s and the i";
+    capture->Type(U"sig");
+    QCoreApplication::sendPostedEvents();
+    ASSERT_EQ(engine.executed, (std::vector<QStringList>{{"text"}}));
+    // One BackSpace a character, pressed and released, before the code ran.
+    EXPECT_EQ(erasedBefore, 6U);
+    EXPECT_EQ(input->events.size(), 6U);
+    main()->SetRunning(false);
+
+    // A desktop that shows no key stream: said at Run.
+    capture->watchesTyping = false;
+    main()->SetRunning(true);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(
+        windows.FormOutput->RichEditOutput->toPlainText().contains(QStringLiteral("TEXT binds do not work here")));
 }

@@ -1,13 +1,17 @@
 // The one table of the module's methods: the program's editor offers them
 // after "orvex." as the table gives them, and the help page's table of the
 // module lists the same methods, in its order, each row beginning with the
-// method's line of help.
+// method's line of help. The shipped examples bind keys that fire.
+#include "app/BindArming.h"
 #include "automation/py.h"
+#include "binds/BindParser.h"
+#include "binds/Bindary.h"
 #include "editor/MethodCompletion.h"
 #include "editor/ScriptEdit.h"
 #include "editor/ScriptTextEdit.h"
 #include "tests/support/AppFixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
@@ -63,4 +67,28 @@ TEST(HelpPage, ListsTheTablesMethodsInItsOrderEachRowBeginningWithItsHelp) {
     for (qsizetype i = 0; i < docs.size(); ++i)
         EXPECT_TRUE(helps.at(i).startsWith(docs.at(i).help))
             << docs.at(i).name.toStdString() << ": " << helps.at(i).toStdString();
+}
+
+TEST(ShippedExamples, EveryKeyBindFiresAndCombinationsWithControlOrAltAreTakenAsHotkeys) {
+    const QStringList examples = QDir(QStringLiteral(ORVEXA_EXAMPLES_DIR)).entryList({QStringLiteral("*.orx")});
+    ASSERT_FALSE(examples.isEmpty());
+    bool text = false;
+    for (const QString& example : examples) {
+        SCOPED_TRACE(example.toStdString());
+        TBindary binds(nullptr);
+        ParseBinds(binds, QStringLiteral(ORVEXA_EXAMPLES_DIR "/") + example);
+        EXPECT_EQ(KeyNameWarnings(binds).toStdString(), "");
+        for (int i = 0; i < binds.BindCount(); ++i) {
+            const TBindObj* bind = binds.GetBind(i);
+            // A KEY bind's combination also reaches the window the user types
+            // in: where Control or Alt makes it a shortcut, it is a HOTKEY's.
+            if (bind->Event == QLatin1String("KEY")) {
+                EXPECT_FALSE(bind->Argument.startsWith(QLatin1String("CONTROL-")) ||
+                             bind->Argument.startsWith(QLatin1String("ALT-")))
+                    << bind->Argument.toStdString();
+            }
+            text = text || bind->Event == QLatin1String("TEXT");
+        }
+    }
+    EXPECT_TRUE(text) << "no example of a TEXT bind";
 }

@@ -85,10 +85,12 @@ TEST(Instance, AStartAfterTheFirstWasKilledShowsItsOwnWindow) {
 
 TEST(Instance, TwoRunsArmingTheSameKeyAreEachToldOfTheOther) {
     // One arms the key by its KEY name, the other by its HOTKEY name (F9's
-    // KEY name is "x").
+    // KEY name is "x"); both arm the same TEXT abbreviation.
     test::WorkingDir dir;
-    dir.Write(QStringLiteral("keys.orx"), "//SHORTDESC: Keys\n//BIND KEY CONTROL-ALT-x\nx = 1\n");
-    dir.Write(QStringLiteral("hotkey.orx"), "//SHORTDESC: Hotkey\n//BIND HOTKEY Ctrl+Alt+F9\nx = 1\n");
+    dir.Write(QStringLiteral("keys.orx"),
+              "//SHORTDESC: Keys\n//BIND KEY CONTROL-ALT-x\nx = 1\n//BIND TEXT sig\nx = 2\n");
+    dir.Write(QStringLiteral("hotkey.orx"),
+              "//SHORTDESC: Hotkey\n//BIND HOTKEY Ctrl+Alt+F9\nx = 1\n//BIND TEXT sig\nx = 2\n");
     test::OrvexaProcess one(dir.Path(), {QStringLiteral("--run"), QStringLiteral("keys.orx")}, {});
     ErrorText oneSays(one);
     test::OrvexaProcess two(dir.Path(), {QStringLiteral("--run"), QStringLiteral("hotkey.orx")}, {});
@@ -97,7 +99,9 @@ TEST(Instance, TwoRunsArmingTheSameKeyAreEachToldOfTheOther) {
         return Eventually([&] {
             return says.Now().contains(QStringLiteral("CONTROL-ALT-x is also armed by another Orvexa, process %1 "
                                                       "(orvexa --run %2)")
-                                           .arg(Pid(other), QLatin1String(script)));
+                                           .arg(Pid(other), QLatin1String(script))) &&
+                   says.Now().contains(
+                       QStringLiteral("TEXT sig is also armed by another Orvexa, process %1 ").arg(Pid(other)));
         });
     };
     EXPECT_TRUE(names(oneSays, two, "hotkey.orx")) << oneSays.Now().toStdString();
@@ -106,9 +110,9 @@ TEST(Instance, TwoRunsArmingTheSameKeyAreEachToldOfTheOther) {
     two.Signal(SIGTERM);
     EXPECT_EQ(one.WaitForExit(), 0);
     EXPECT_EQ(two.WaitForExit(), 0);
-    // Told once each.
-    EXPECT_EQ(oneSays.Now().count(QStringLiteral("is also armed")) + one.StandardError().count("is also armed"), 1);
-    EXPECT_EQ(twoSays.Now().count(QStringLiteral("is also armed")) + two.StandardError().count("is also armed"), 1);
+    // Told once each of the key and of the abbreviation.
+    EXPECT_EQ(oneSays.Now().count(QStringLiteral("is also armed")) + one.StandardError().count("is also armed"), 2);
+    EXPECT_EQ(twoSays.Now().count(QStringLiteral("is also armed")) + two.StandardError().count("is also armed"), 2);
 }
 
 TEST(Instance, ARunArmingTheKeyOfTheWindowsScriptNamesTheWindow) {

@@ -1,7 +1,8 @@
 // The shipped example that types a letter in any language, run by the real
-// program: Ctrl+Shift+U pressed from outside, and held while the bind runs,
-// types exactly the letter into another program's window, on a US and on a
-// French layout, and leaves the keyboard map and the modifiers as they were.
+// program: its hot key, Ctrl+Alt+Shift+L, pressed from outside and held
+// while the bind runs, types exactly the letter into another program's
+// window, on a US and on a French layout, and the combination itself never
+// reaches that window; the keyboard map and the modifiers are as they were.
 #include "platform/VirtualKeyCodes.h"
 #include "tests/e2e/OrvexaProcess.h"
 #include "tests/support/Layouts.h"
@@ -52,19 +53,19 @@ TEST(TypingExample, TypesTheLetterIntoAnotherWindowOnUsAndFrenchWithTheBindsKeys
         const QString mapBefore = test::KeyboardMapText();
         platform::TextReceiver receiver;
         ASSERT_TRUE(receiver.Ok());
-        // The fingers stay on Ctrl and Shift while the bind types.
+        // The fingers stay on Ctrl, Alt and Shift while the bind types.
         Tool(QStringLiteral("xdotool"),
-             {QStringLiteral("keydown"), QStringLiteral("ctrl+shift"), QStringLiteral("key"), QStringLiteral("u")});
-        // The bind's keys reach the focused window too (the capture takes
-        // nothing away from it): "U" with Ctrl, then the letter.
-        EXPECT_TRUE(Eventually([&] { return receiver.Text() == QStringLiteral("U") + expected; }, 10000))
-            << receiver.Text().toStdString();
-        EXPECT_EQ(receiver.KeysWithControlOrAlt(), 1) << "Ctrl reached the typed text";
-        Tool(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("ctrl+shift")});
+             {QStringLiteral("keydown"), QStringLiteral("ctrl+alt+shift"), QStringLiteral("key"), QStringLiteral("l")});
+        // The combination is the bind's alone (a HOTKEY): only the letter
+        // arrives, none of it with Ctrl or Alt.
+        EXPECT_TRUE(Eventually([&] { return receiver.Text() == expected; }, 10000)) << receiver.Text().toStdString();
+        EXPECT_EQ(receiver.KeysWithControlOrAlt(), 0) << "Ctrl or Alt reached the window";
+        Tool(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("ctrl+alt+shift")});
         EXPECT_TRUE(Eventually([&] { return test::KeyboardMapText() == mapBefore; }))
             << "the keyboard map stays changed";
         probe.Sync();
-        EXPECT_FALSE(probe.IsKeyDown(vk::Control) || probe.IsKeyDown(vk::Shift)) << "a modifier stays down";
+        EXPECT_FALSE(probe.IsKeyDown(vk::Control) || probe.IsKeyDown(vk::Menu) || probe.IsKeyDown(vk::Shift))
+            << "a modifier stays down";
     }
     test::SetLayout({QStringLiteral("us")});
     orvexa.MenuExit(window);

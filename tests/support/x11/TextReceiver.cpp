@@ -83,6 +83,8 @@ QString TextReceiver::Decode(unsigned keycode, unsigned state) const {
     const xkb_keysym_t keysym = xkb_state_key_get_one_sym(state_, keycode);
     if (keysym == XKB_KEY_Return)
         return QStringLiteral("\n");
+    if (keysym == XKB_KEY_BackSpace)
+        return QStringLiteral("\b");
     const char32_t character = xkb_keysym_to_utf32(keysym);
     if (character >= 0x20 || character == U'\t')
         return QString::fromUcs4(&character, 1);
@@ -109,7 +111,11 @@ void TextReceiver::Read() {
             continue;
         const QString typed = Decode(event.xkey.keycode, event.xkey.state);
         std::lock_guard lock(mutex_);
-        text_ += typed;
+        // BackSpace takes back the last character, as in a text field.
+        if (typed == u'\b')
+            text_.chop(1);
+        else
+            text_ += typed;
         if (!typed.isEmpty() && (event.xkey.state & (ControlMask | Mod1Mask)))
             ++keysWithControlOrAlt_;
     }

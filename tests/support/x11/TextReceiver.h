@@ -18,7 +18,8 @@ namespace orvexa::platform {
 // text typed into it, by a thread that reads each event as it arrives (as a
 // program's event loop does). Keys are decoded as today's toolkits decode
 // them: with the server's keymap read by libxkbcommon, read again whenever
-// the server says that the keyboard or a key's mapping changed. For tests of
+// the server says that the keyboard or a key's mapping changed; BackSpace
+// takes back the last character, as in a text field. For tests of
 // typing: the receiving end of another program, on a connection of its own.
 class TextReceiver {
 public:
