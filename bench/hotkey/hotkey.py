@@ -191,12 +191,14 @@ def main():
             for _, press in kinds:
                 press()
 
+        load_before = os.getloadavg()[0]
         times = {name: [] for name, _ in kinds}
         for _ in range(PRESSES):
             for name, press in kinds:
                 times[name].append(press())
                 time.sleep(0.02)
 
+        print('load average (1 min) %.2f before the presses, %.2f after' % (load_before, os.getloadavg()[0]))
         for name, _ in kinds:
             values = times[name]
             print('%-22s presses %4d  median %8.1f us  p90 %8.1f us'
