@@ -42,6 +42,9 @@ bool ArmBinds(const std::unique_ptr<TBindary>& binds, ProgramContext& context,
     if (const QString warnings = KeyNameWarnings(*binds); !warnings.isEmpty() && tell)
         tell(warnings);
     context.BindGlobals().Clear();
+    // Each run compiles its binds' code anew, once.
+    if (LineExecutor* executor = binds->BindEngine())
+        executor->ForgetCompiledCode();
     const std::uint64_t stops = quit::Stops();
     const bool mainSucceeded = binds->DispatchEvent(QStringLiteral("MAIN"), QString());
     // Closing the program or stopping the script while MAIN ran starts

@@ -4,6 +4,7 @@
 #include "app/AutostartEntry.h"
 #include "app/BindArming.h"
 #include "app/HelpLauncher.h"
+#include "app/KeyNameWindow.h"
 #include "app/KeystrokeQueue.h"
 #include "app/OrvexaApplication.h"
 #include "app/ProgramSettings.h"
@@ -183,6 +184,7 @@ void TFormMain::CreateMenus() {
     MenuOptionsStartAtLogin->setChecked(AutostartEnabled());
     MenuHelp = menuBar()->addMenu(strings::MenuHelp());
     MenuHelpViewHelp = MenuHelp->addAction(strings::MenuHelpViewHelp());
+    MenuHelpKeyNames = MenuHelp->addAction(strings::MenuHelpKeyNames());
     MenuHelpAbout = MenuHelp->addAction(strings::MenuHelpAbout());
 }
 
@@ -239,6 +241,7 @@ void TFormMain::ConnectHandlers() {
     connect(MenuOptionsStartAtLogin, &QAction::triggered, this, &TFormMain::MenuOptionsStartAtLoginClick);
     connect(MenuHelpViewHelp, &QAction::triggered, this, &TFormMain::MenuHelpViewHelpClick);
     connect(MenuHelpAbout, &QAction::triggered, this, &TFormMain::MenuHelpAboutClick);
+    connect(MenuHelpKeyNames, &QAction::triggered, this, &TFormMain::MenuHelpKeyNamesClick);
 }
 
 void TFormMain::SetOutputWindow(TFormOutput* output) {
@@ -627,6 +630,14 @@ void TFormMain::MenuWindowsOutputClick() {
 }
 
 void TFormMain::MenuHelpViewHelpClick() { LaunchHelpFile(context_.Services(), strings::HelpFile()); }
+
+void TFormMain::MenuHelpKeyNamesClick() {
+    if (!keyNames_)
+        keyNames_ = new TKeyNameWindow(this);
+    keyNames_->show();
+    keyNames_->raise();
+    keyNames_->activateWindow();
+}
 
 void TFormMain::MenuHelpAboutClick() {
     if (!about_)

@@ -33,6 +33,7 @@ class TPythonGUIInputOutput;
 class TPythonModule;
 struct KeystrokeMessage;
 class TFormAbout;
+class TKeyNameWindow;
 class TFormOutput;
 class TFormScriptEditor;
 class LineExecutor;
@@ -116,6 +117,8 @@ public:
     QString Capture_Keystroke(std::uint32_t virtualKey, const platform::KeyModifiers& down) const;
     void MenuHelpViewHelpClick();
     void MenuHelpAboutClick();
+    // Shows the key-name window, made at the first showing.
+    void MenuHelpKeyNamesClick();
     void PythonModule1Initialization(QObject* sender);
 
     // The catalogue.
@@ -158,6 +161,7 @@ public:
     QMenu* MenuHelp = nullptr;
     QAction* MenuHelpViewHelp = nullptr;
     QAction* MenuHelpAbout = nullptr;
+    QAction* MenuHelpKeyNames = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -196,6 +200,7 @@ private:
     QPointer<TFormScriptEditor> editor_;
     QPointer<TFormOutput> output_;
     QPointer<TFormAbout> about_;
+    TKeyNameWindow* keyNames_ = nullptr;
     LineExecutor* executor_ = nullptr;
     bool destroyed_ = false;
     bool interpreterStarted_ = false;

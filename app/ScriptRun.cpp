@@ -49,6 +49,7 @@ public:
         if (!quit::Requested())
             Telling([&] { engine_.ExecuteLinesAt(lines, place); });
     }
+    void ForgetCompiledCode() override { engine_.ForgetCompiledCode(); }
     bool MayStart() const override { return engine_.MayStart(); }
     void StopCode() override { engine_.StopCode(); }
 

@@ -37,6 +37,11 @@ public:
         (void)place;
         ExecuteLines(lines);
     }
+    // An executor may keep what it made of the line lists it executed at
+    // their places (their compiled form) for the next execution of the same
+    // lines; a new run of a script begins here, and the next execution of
+    // each makes it anew.
+    virtual void ForgetCompiledCode() {}
 
     // Whether code may start now. False while code runs that must not have
     // other code nested inside it: the executor keeps the program's windows

@@ -20,6 +20,19 @@ inline QString MenuWindowsOutput() { return QStringLiteral("&Output"); }
 inline QString MenuHelp() { return QStringLiteral("&Help"); }
 inline QString MenuHelpViewHelp() { return QStringLiteral("&View Help"); }
 inline QString MenuHelpAbout() { return QStringLiteral("&About"); }
+inline QString MenuHelpKeyNames() { return QStringLiteral("&Key Names"); }
+
+// The key-name window.
+inline QString KeyNamesTitle() { return QStringLiteral("Key Names"); }
+inline QString KeyNamesHint() {
+    return QStringLiteral("Press a key combination: its KEY and HOTKEY names appear below, to copy into a script.");
+}
+inline QString KeyNamesPressed(const QString& combination) { return QStringLiteral("Pressed: %1").arg(combination); }
+inline QString KeyNamesKey() { return QStringLiteral("KEY:"); }
+inline QString KeyNamesHotkey() { return QStringLiteral("HOTKEY:"); }
+inline QString KeyNamesCopy() { return QStringLiteral("Copy"); }
+inline QString KeyNamesNoKeyName() { return QStringLiteral("no KEY name: use the HOTKEY name"); }
+inline QString KeyNamesNoHotkeyName() { return QStringLiteral("no HOTKEY name"); }
 
 // The main window's Options menu.
 inline QString MenuOptions() { return QStringLiteral("&Options"); }

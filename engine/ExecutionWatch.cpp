@@ -4,6 +4,12 @@
 #include "engine/PyRef.h"
 #include "engine/PythonInterface.h"
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -12,7 +18,33 @@
 namespace orvexa {
 
 struct ExecutionWatch::Shared {
-    Shared(TPythonInterface& a, Hooks h) : api(a), hooks(std::move(h)) {}
+    Shared(TPythonInterface& a, Hooks h)
+        : api(a),
+          hooks(std::move(h)),
+          wake(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+          tick(timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK)) {}
+    ~Shared() {
+        for (const int fd : {wake, tick})
+            if (fd >= 0)
+                close(fd);
+    }
+    Shared(const Shared&) = delete;
+    Shared& operator=(const Shared&) = delete;
+
+    // Wakes the thread for a request (the counts below, the end).
+    void Wake() const {
+        const std::uint64_t one = 1;
+        (void)!write(wake, &one, sizeof one);
+    }
+    // Starts the pump ticks an interval from now, or stops them. With the
+    // mutex held, so that a tick that found no execution never stops the
+    // ticks of one that has just begun.
+    void SetTicks(bool running) const {
+        const timespec interval{0, static_cast<long>(kPumpIntervalMs) * 1000000};
+        const itimerspec spec{running ? interval : timespec{}, running ? interval : timespec{}};
+        timerfd_settime(tick, 0, &spec, nullptr);
+    }
+
     TPythonInterface& api;
     const Hooks hooks;
     // The interpreter's identifier of the main thread.
@@ -24,6 +56,15 @@ struct ExecutionWatch::Shared {
     bool ending = false;
     bool executing = false;
     bool pumpQueued = false;
+    // When the execution under way began: its first pump is due an
+    // interval later.
+    std::chrono::steady_clock::time_point began;
+    // The thread sleeps until one of these is readable. Starting an
+    // execution arms the timer, a system call that wakes no one: code that
+    // ends within the interval (a key's bind, a timer's tick) never makes
+    // the thread run in its way.
+    const int wake;
+    const int tick;
     // Requests made and served, counted.
     std::uint64_t interruptsAsked = 0;
     std::uint64_t interruptsServed = 0;
@@ -107,17 +148,21 @@ void ExecutionWatch::Disarm() {
         shared_->armed = false;
         shared_->ending = true;
     }
+    shared_->Wake();
     shared_->changed.notify_all();
     if (thread_.joinable())
         thread_.join();
 }
 
 void ExecutionWatch::SetExecuting(bool executing) {
-    {
-        std::lock_guard lock(shared_->mutex);
-        shared_->executing = executing;
+    // An execution that ended is seen at its next tick, which stops the
+    // ticks: ending one wakes no one either.
+    std::lock_guard lock(shared_->mutex);
+    shared_->executing = executing;
+    if (executing) {
+        shared_->began = std::chrono::steady_clock::now();
+        shared_->SetTicks(true);
     }
-    shared_->changed.notify_all();
 }
 
 void ExecutionWatch::InterruptMainThread() {
@@ -125,7 +170,7 @@ void ExecutionWatch::InterruptMainThread() {
         std::lock_guard lock(shared_->mutex);
         ++shared_->interruptsAsked;
     }
-    shared_->changed.notify_all();
+    shared_->Wake();
 }
 
 void ExecutionWatch::StopOtherThreads() {
@@ -133,7 +178,7 @@ void ExecutionWatch::StopOtherThreads() {
         std::lock_guard lock(shared_->mutex);
         ++shared_->threadStopsAsked;
     }
-    shared_->changed.notify_all();
+    shared_->Wake();
 }
 
 void ExecutionWatch::AwaitThreadsStopped() {
@@ -146,23 +191,27 @@ void ExecutionWatch::Run() {
     Shared& shared = *shared_;
     TPythonInterface& api = shared.api;
     const auto interval = std::chrono::milliseconds(kPumpIntervalMs);
-    auto nextPump = std::chrono::steady_clock::now() + interval;
     std::unique_lock lock(shared.mutex);
     while (!shared.ending) {
-        const auto asked = [&shared] {
-            return shared.ending || shared.interruptsAsked != shared.interruptsServed ||
-                   shared.threadStopsAsked != shared.threadStopsServed;
-        };
-        if (shared.executing)
-            shared.changed.wait_until(lock, nextPump, asked);
-        else
-            shared.changed.wait(lock, [&] { return asked() || shared.executing; });
+        lock.unlock();
+        // Without its descriptors (none left to the process) the thread
+        // looks every interval instead.
+        pollfd fds[] = {{shared.wake, POLLIN, 0}, {shared.tick, POLLIN, 0}};
+        const bool described = shared.wake >= 0 && shared.tick >= 0;
+        if (poll(fds, 2, described ? -1 : kPumpIntervalMs) < 0 && errno != EINTR)
+            std::this_thread::sleep_for(interval);
+        std::uint64_t count = 0;
+        for (const pollfd& fd : fds)
+            if (fd.revents & POLLIN)
+                (void)!read(fd.fd, &count, sizeof count);
+        lock.lock();
         if (shared.ending)
             break;
-        const auto now = std::chrono::steady_clock::now();
-        const bool pump = shared.executing && now >= nextPump;
-        if (!shared.executing || pump)
-            nextPump = now + interval;
+        // A tick of an execution that has ended stops the ticks; one read
+        // just before a new execution re-armed them is too early for it.
+        if (!shared.executing)
+            shared.SetTicks(false);
+        const bool pump = shared.executing && std::chrono::steady_clock::now() >= shared.began + interval;
         const std::uint64_t interrupts = shared.interruptsAsked;
         const std::uint64_t threadStops = shared.threadStopsAsked;
         const bool interrupt = interrupts != shared.interruptsServed;

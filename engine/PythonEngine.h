@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 
 namespace orvexa::platform {
 class KeyStore;
@@ -120,7 +121,11 @@ public:
     // The lines are compiled at their lines in their file, under the file's
     // name: tracebacks and syntax errors name the file and the line, and
     // show the line as the file has it.
+    // Each line list is compiled once: its code is kept for the next
+    // executions of the same lines at the same places (the bind of a key
+    // pressed again) until ForgetCompiledCode.
     void ExecuteLinesAt(const QStringList& lines, const SourcePlace& place) override;
+    void ForgetCompiledCode() override;
     void ExecuteText(const QString& text);
     bool MayStart() const override { return pumpDepth_ == 0 && !stopping_; }
     void StopCode() override;
@@ -134,6 +139,11 @@ public:
     void RaisePendingError();
     // Raises the converted form of the last printed error.
     [[noreturn]] void RaiseError();
+
+    // A stream whose flush does nothing (it writes each text as it comes):
+    // when it is sys.stdout or sys.stderr, the flush after each execution
+    // passes it by instead of calling into it. With the interpreter's lock.
+    void SetStreamWithoutBuffer(PyObject* stream);
 
     PyObject* GlobalVars() const { return globalVars_.get(); }
     void SetGlobalVars(PyObject* value);
@@ -179,6 +189,14 @@ private:
     void RestoreInterpreterSleep();
     friend PyObject* MainThreadSleep(PyObject* self, PyObject* args);
     PyObject* SleepOnMainThread(PyObject* args);
+    // Run_CommandAsObject, the code compiled under the file's name; with
+    // keepCompiled, the code of the same text and file compiled before is
+    // taken from compiledCode_, and new code is kept there.
+    PyObject* RunCommand(const QString& text, int mode, const QString& fileName, bool keepCompiled);
+    // The code of text compiled as file fileName's, from compiledCode_ or
+    // compiled now and kept; null, with the compiler's error pending, when
+    // it does not compile. Borrowed.
+    PyObject* KeptCompiled(const QString& text, const QString& fileName, int mode);
     void SetDictionary(PyRef& held, PyObject* value, const char* property);
     // Gives the interpreter's line cache the lines of the file the place is
     // in, as they were read: a traceback shows the lines that ran, also
@@ -221,6 +239,11 @@ private:
     TPythonTraceback traceback_{py_};
     PyRef globalVars_;
     PyRef localVars_;
+    // The stream FlushLine passes by (held, so that no other object takes
+    // its address).
+    PyRef streamWithoutBuffer_;
+    // Code compiled by ExecuteLinesAt, by file name and text.
+    std::unordered_map<QString, PyRef> compiledCode_;
     // The file lines last given to the line cache.
     std::shared_ptr<const QStringList> rememberedLines_;
     // The interpreter's own time.sleep.

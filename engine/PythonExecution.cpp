@@ -42,7 +42,29 @@ void TPythonEngine::ExecuteLinesAt(const QStringList& lines, const SourcePlace& 
     PythonLock lock(py_);
     RequireInitialized();
     RememberSourceLines(place);
-    const PyRef result = py_.Steal(Run_CommandAsObject(text, Py_file_input, place.fileName));
+    const PyRef result = py_.Steal(RunCommand(text, Py_file_input, place.fileName, true));
+}
+
+void TPythonEngine::ForgetCompiledCode() {
+    if (compiledCode_.empty())
+        return;
+    // The code objects go back to the interpreter, which holds the lock for
+    // that; one still running keeps a reference of its own.
+    PythonLock lock(py_);
+    compiledCode_.clear();
+}
+
+PyObject* TPythonEngine::KeptCompiled(const QString& text, const QString& fileName, int mode) {
+    QString key = fileName;
+    key += QChar(0);
+    key += text;
+    if (const auto kept = compiledCode_.find(key); kept != compiledCode_.end())
+        return kept->second.get();
+    const QByteArray code = NormalizeCode(text).toUtf8();
+    PyRef compiled = py_.Steal(py_.Py_CompileString(code.constData(), QFile::encodeName(fileName).constData(), mode));
+    if (!compiled)
+        return nullptr;
+    return compiledCode_.emplace(std::move(key), std::move(compiled)).first->second.get();
 }
 
 void TPythonEngine::RememberSourceLines(const SourcePlace& place) {
@@ -174,6 +196,10 @@ QString TPythonEngine::NormalizeCode(const QString& text) {
 }
 
 PyObject* TPythonEngine::Run_CommandAsObject(const QString& text, int mode, const QString& fileName) {
+    return RunCommand(text, mode, fileName, false);
+}
+
+PyObject* TPythonEngine::RunCommand(const QString& text, int mode, const QString& fileName, bool keepCompiled) {
     RequireInitialized();
     // Nothing starts from inside the events processed for running code.
     if (pumpDepth_ > 0)
@@ -189,13 +215,19 @@ PyObject* TPythonEngine::Run_CommandAsObject(const QString& text, int mode, cons
     }
     PyObject* locals = localVars_ ? localVars_.get() : py_.PyModule_GetDict(main);
     PyObject* globals = globalVars_ ? globalVars_.get() : py_.PyModule_GetDict(main);
-    const QByteArray code = NormalizeCode(text).toUtf8();
     PyRef result;
     try {
         if (fileName.isEmpty()) {
+            const QByteArray code = NormalizeCode(text).toUtf8();
             result = py_.Steal(py_.PyRun_String(code.constData(), mode, globals, locals));
-        } else if (const PyRef compiled = py_.Steal(
-                       py_.Py_CompileString(code.constData(), QFile::encodeName(fileName).constData(), mode))) {
+        } else if (keepCompiled) {
+            // The kept code may be dropped while it runs (a new run started
+            // from inside it): it holds a reference of its own meanwhile.
+            const PyRef compiled = py_.Borrow(KeptCompiled(text, fileName, mode));
+            if (compiled)
+                result = py_.Steal(py_.PyEval_EvalCode(compiled.get(), globals, locals));
+        } else if (const PyRef compiled = py_.Steal(py_.Py_CompileString(
+                       NormalizeCode(text).toUtf8().constData(), QFile::encodeName(fileName).constData(), mode))) {
             result = py_.Steal(py_.PyEval_EvalCode(compiled.get(), globals, locals));
         }
         if (!result)
@@ -210,6 +242,8 @@ PyObject* TPythonEngine::Run_CommandAsObject(const QString& text, int mode, cons
     return result.release();
 }
 
+void TPythonEngine::SetStreamWithoutBuffer(PyObject* stream) { streamWithoutBuffer_ = py_.Borrow(stream); }
+
 void TPythonEngine::FlushLine() {
     const DepthScope reporting(reportingDepth_);
     PyObject* type = nullptr;
@@ -218,7 +252,8 @@ void TPythonEngine::FlushLine() {
     py_.PyErr_Fetch(&type, &value, &traceback);
     for (const char* name : {"stdout", "stderr"}) {
         PyObject* stream = py_.PySys_GetObject(name);
-        if (!stream || stream == py_._Py_NoneStruct || !py_.PyObject_HasAttrString(stream, "flush"))
+        if (!stream || stream == py_._Py_NoneStruct || stream == streamWithoutBuffer_.get() ||
+            !py_.PyObject_HasAttrString(stream, "flush"))
             continue;
         if (!py_.Steal(py_.PyObject_CallMethod(stream, "flush", nullptr)))
             py_.PyErr_Clear();

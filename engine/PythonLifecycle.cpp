@@ -227,6 +227,8 @@ void TPythonEngine::Finalize() {
             // The held dictionaries die with the interpreter.
             globalVars_.reset();
             localVars_.reset();
+            compiledCode_.clear();
+            streamWithoutBuffer_.reset();
             RestoreInterpreterSleep();
             PrepareForShutdown();
             py_.StopInterpreter();

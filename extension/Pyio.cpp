@@ -200,6 +200,12 @@ std::unique_ptr<TPythonModule> InstallPyio(TPythonEngine& engine, PyioStreams st
                          "CreateHits, DeleteHits)");
     module->Initialize();
     engine.ExecuteText(QString::fromLatin1(PyioRedirectScript(streams)));
+    if (streams == PyioStreams::All) {
+        // Its flush does nothing: each text goes to the IO component as it
+        // is written.
+        PythonLock lock(engine.Runtime());
+        engine.SetStreamWithoutBuffer(engine.Runtime().PySys_GetObject("stdout"));
+    }
     return module;
 }
 

@@ -1,15 +1,18 @@
 #!/usr/bin/python3
 """Hot-key latency on the X server named by DISPLAY: from a key press sent
-through XTEST to the callback, for a KEY bind of the real orvexa program and
-for pynput's global hot-key listener, on the same server in one run. The two
-listen at the same time, each for a combination of its own, and the presses
-alternate between them, so that both carry the same load.
+through XTEST to the callback, for a KEY and a HOTKEY bind of the real orvexa
+program, for pynput's global hot-key listener and for an idle Xlib client
+that grabs its combination (bench_hotkey_xlib_client), on the same server in
+one run. All listen at the same time, each for a combination of its own, and
+the presses alternate between them, so that all carry the same load.
 
-Orvexa's bind takes the time (CLOCK_MONOTONIC) on its first line and writes it
-to a file; pynput's callback takes it in this process. The press is sent after
-the time is taken, so a latency includes the XTEST request itself.
+Orvexa's binds take the time (CLOCK_MONOTONIC) on their first line and write
+it to a file; pynput's callback takes it in this process; the Xlib client
+takes it when it has read the KeyPress and writes it to its standard output.
+The press is sent after the time is taken, so a latency includes the XTEST
+request itself.
 
-Usage: hotkey.py ORVEXA_BINARY [presses]"""
+Usage: hotkey.py ORVEXA_BINARY XLIB_CLIENT [presses]"""
 import os
 import shutil
 import signal
@@ -24,7 +27,7 @@ from Xlib import X, XK, display
 from Xlib.ext import xtest
 from pynput import keyboard
 
-PRESSES = int(sys.argv[2]) if len(sys.argv) > 2 else 100
+PRESSES = int(sys.argv[3]) if len(sys.argv) > 3 else 100
 TIMEOUT = 10.0  # seconds for any one wait
 
 SCRIPT = """//SHORTDESC: Hot-key latency
@@ -34,6 +37,11 @@ open('ready.txt', 'w').write('ready\\n')
 import time
 stamp = time.monotonic_ns()
 with open('stamps.txt', 'a') as f:
+    f.write('%d\\n' % stamp)
+//BIND HOTKEY CTRL+SHIFT+H
+import time
+stamp = time.monotonic_ns()
+with open('hotkey-stamps.txt', 'a') as f:
     f.write('%d\\n' % stamp)
 """
 
@@ -56,7 +64,7 @@ class Keys:
     def __init__(self):
         self.x = display.Display()
         self.code = {name: self.x.keysym_to_keycode(XK.string_to_keysym(name))
-                     for name in ('Control_L', 'Shift_L', 'j', 'k')}
+                     for name in ('Control_L', 'Shift_L', 'h', 'j', 'k', 'l')}
 
     def send(self, name, kind):
         xtest.fake_input(self.x, kind, self.code[name])
@@ -97,6 +105,23 @@ def start_orvexa(binary, folder):
     return process
 
 
+class XlibClient:
+    """The idle Xlib client, its presses read from its output on a thread."""
+
+    def __init__(self, binary):
+        self.process = subprocess.Popen([binary, 'l'], stdout=subprocess.PIPE, text=True)
+        if self.process.stdout.readline().strip() != 'ready':
+            raise RuntimeError('the Xlib client did not start')
+        self.stamps = []
+        self.seen = threading.Event()
+        threading.Thread(target=self.read, daemon=True).start()
+
+    def read(self):
+        for line in self.process.stdout:
+            self.stamps.append(int(line))
+            self.seen.set()
+
+
 def stop(process):
     process.send_signal(signal.SIGTERM)
     try:
@@ -115,7 +140,9 @@ def main():
     binary = os.path.abspath(sys.argv[1])
     folder = tempfile.mkdtemp(prefix='orvexa-hotkey-')
     stamps = os.path.join(folder, 'stamps.txt')
+    hotkey_stamps = os.path.join(folder, 'hotkey-stamps.txt')
     orvexa = None
+    xlib = None
     listener = None
     try:
         fired = []
@@ -130,14 +157,27 @@ def main():
         listener.start()
         listener.wait()  # its RECORD context is enabled: presses from now on are heard
 
+        xlib = XlibClient(os.path.abspath(sys.argv[2]))
         orvexa = start_orvexa(binary, folder)
         keys = Keys()
 
-        def orvexa_press():
+        def orvexa_press(letter, path):
             """Microseconds from the press to the bind's first line."""
-            seen = len(lines(stamps))
-            start = keys.chord('j', lambda: wait_for(lambda: len(lines(stamps)) > seen, 'the KEY bind'))
-            return (int(lines(stamps)[-1]) - start) / 1000
+            seen = len(lines(path))
+            start = keys.chord(letter, lambda: wait_for(lambda: len(lines(path)) > seen, 'the bind of ' + letter))
+            return (int(lines(path)[-1]) - start) / 1000
+
+        def key_press():
+            return orvexa_press('j', stamps)
+
+        def hotkey_press():
+            return orvexa_press('h', hotkey_stamps)
+
+        def xlib_press():
+            """Microseconds from the press to the Xlib client's receipt."""
+            xlib.seen.clear()
+            start = keys.chord('l', lambda: wait_for(xlib.seen.is_set, 'the Xlib client'))
+            return (xlib.stamps[-1] - start) / 1000
 
         def pynput_press():
             """Microseconds from the press to the hot-key callback."""
@@ -145,26 +185,39 @@ def main():
             start = keys.chord('k', lambda: wait_for(fired_event.is_set, 'the pynput hot-key'))
             return (fired[-1] - start) / 1000
 
-        for _ in range(3):  # both warm, and both heard their key at all
-            orvexa_press()
-            pynput_press()
+        kinds = (('orvexa KEY bind', key_press), ('orvexa HOTKEY bind', hotkey_press),
+                 ('pynput GlobalHotKeys', pynput_press), ('idle Xlib client', xlib_press))
+        for _ in range(3):  # all warm, and all heard their key at all
+            for _, press in kinds:
+                press()
 
-        orvexa_us, pynput_us = [], []
+        load_before = os.getloadavg()[0]
+        times = {name: [] for name, _ in kinds}
         for _ in range(PRESSES):
-            orvexa_us.append(orvexa_press())
-            time.sleep(0.02)
-            pynput_us.append(pynput_press())
-            time.sleep(0.02)
+            for name, press in kinds:
+                times[name].append(press())
+                time.sleep(0.02)
 
-        for name, values in (('orvexa KEY bind', orvexa_us), ('pynput GlobalHotKeys', pynput_us)):
+        print('load average (1 min) %.2f before the presses, %.2f after' % (load_before, os.getloadavg()[0]))
+        for name, _ in kinds:
+            values = times[name]
             print('%-22s presses %4d  median %8.1f us  p90 %8.1f us'
                   % (name, len(values), percentile(values, 0.5), percentile(values, 0.9)))
-        print('median pynput / orvexa %.2f   p90 pynput / orvexa %.2f'
-              % (percentile(pynput_us, 0.5) / percentile(orvexa_us, 0.5),
-                 percentile(pynput_us, 0.9) / percentile(orvexa_us, 0.9)))
+        pynput_us, xlib_us = times['pynput GlobalHotKeys'], times['idle Xlib client']
+        for name in ('orvexa KEY bind', 'orvexa HOTKEY bind'):
+            ours = times[name]
+            print('%-22s median: pynput / orvexa %.2f, orvexa / Xlib %.2f   p90: pynput / orvexa %.2f, '
+                  'orvexa / Xlib %.2f'
+                  % (name, percentile(pynput_us, 0.5) / percentile(ours, 0.5),
+                     percentile(ours, 0.5) / percentile(xlib_us, 0.5),
+                     percentile(pynput_us, 0.9) / percentile(ours, 0.9),
+                     percentile(ours, 0.9) / percentile(xlib_us, 0.9)))
     finally:
         if orvexa:
             stop(orvexa)
+        if xlib:
+            xlib.process.kill()
+            xlib.process.wait()
         shutil.rmtree(folder, ignore_errors=True)
 
 

@@ -42,7 +42,7 @@ TEST_F(FormMain, WindowHasItsCaptionsAndMenus) {
             menu.append(a->text());
     }
     EXPECT_EQ(menu, (QStringList{"&File", "&Run", "&Edit", "&Delete", "&Exit", "&Windows", "&Output", "&Help",
-                                 "&View Help", "&About"}));
+                                 "&View Help", "&Key Names", "&About"}));
     EXPECT_EQ(main()->findChild<TFormScriptEditor*>(), nullptr) << "the editor is made when first needed";
     EXPECT_FALSE(windows.FormOutput->isVisible());
 }

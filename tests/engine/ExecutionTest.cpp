@@ -146,6 +146,71 @@ TEST_F(Execution, ErrorsOfCodeFromAFileNameTheFileAndItsLine) {
     EXPECT_TRUE(e.LineText.startsWith(QStringLiteral("if x"))) << e.LineText.toStdString();
 }
 
+// A bind pressed again runs the code compiled at its first press; a new run
+// compiles it anew. What runs is the same: names are looked up as the code
+// runs, and an error is reported at its file and line on every press.
+TEST_F(Execution, CodeAtItsPlacesIsCompiledOnceUntilForgottenAndBehavesAsCompiledEachTime) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("keys.orx"));
+    const QStringList fileLines{"//BIND KEY a", "codes.append(sys._getframe().f_code)",
+                                "# the sum",    "sums.append(total + 1)",
+                                "//BIND KEY b", "if total"};
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::WriteOnly));
+    written.write(fileLines.join(u'\n').toUtf8() + '\n');
+    written.close();
+    const SourcePlace bind{file, std::make_shared<const QStringList>(fileLines), {2, 4}};
+    const SourcePlace broken{file, bind.fileLines, {6}};
+    const auto press = [&] { return RunWork([&] { engine().ExecuteLinesAt({fileLines[1], fileLines[3]}, bind); }); };
+    ASSERT_EQ(Run({"import sys", "codes = []", "sums = []", "total = None", "del total"}), nullptr);
+
+    for (int i = 0; i < 2; ++i) {
+        test::CaptureStderr(engine());
+        const auto e = Caught<EPyNameError>(press());
+        EXPECT_EQ(e.ExceptionValue, QStringLiteral("name 'total' is not defined")) << i;
+        ASSERT_EQ(engine().Traceback().ItemCount(), 1) << i;
+        EXPECT_EQ(engine().Traceback().Item(0).FileName, file) << i;
+        EXPECT_EQ(engine().Traceback().Item(0).LineNo, 4) << i;
+        EXPECT_TRUE(test::CapturedStderr(engine()).contains(
+            QStringLiteral("File \"%1\", line 4, in <module>\n    sums.append(total + 1)").arg(file)))
+            << i << ": " << test::CapturedStderr(engine()).toStdString();
+
+        const auto syntax = Caught<EPySyntaxError>(RunWork([&] { engine().ExecuteLinesAt({fileLines[5]}, broken); }));
+        EXPECT_EQ(syntax.LineNumber, 6) << i;
+        EXPECT_EQ(syntax.FileName, file) << i;
+    }
+    for (const int total : {10, 20}) {
+        ASSERT_EQ(Run({QStringLiteral("total = %1").arg(total)}), nullptr);
+        EXPECT_EQ(press(), nullptr);
+    }
+    ASSERT_EQ(Run({"def total_plus(): return total + 1", "total = 30"}), nullptr);
+    EXPECT_EQ(press(), nullptr);
+    EXPECT_EQ(Eval(engine(), "sums"), QStringLiteral("[11, 21, 31]"));
+    EXPECT_EQ(Eval(engine(), "len(codes), all(code is codes[0] for code in codes)"), QStringLiteral("(5, True)"));
+
+    engine().ForgetCompiledCode();
+    EXPECT_EQ(press(), nullptr);
+    EXPECT_EQ(Eval(engine(), "codes[-1] is not codes[0], codes[-1].co_filename == codes[0].co_filename"),
+              QStringLiteral("(True, True)"));
+}
+
+// Text printed without a line end still reaches a stream that keeps it until
+// flushed (a process's standard output) by the end of the execution.
+TEST_F(Execution, EachExecutionFlushesBufferedStreams) {
+    ASSERT_EQ(Run({"class _Held:", "    def __init__(self): self.held, self.shown = '', ''",
+                   "    def write(self, text): self.held += text; return len(text)",
+                   "    def flush(self): self.shown, self.held = self.shown + self.held, ''",
+                   "_saved_stdout, sys.stdout = sys.stdout, _Held()"}),
+              nullptr);
+    QTemporaryDir dir;
+    const SourcePlace place{dir.filePath(QStringLiteral("out.orx")), nullptr, {1}};
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(RunWork([&] { engine().ExecuteLinesAt({"print('x', end='')"}, place); }), nullptr);
+    const QString shown = Eval(engine(), "sys.stdout.shown");
+    ASSERT_EQ(Run({"sys.stdout = _saved_stdout"}), nullptr);
+    EXPECT_EQ(shown, QStringLiteral("xx"));
+}
+
 TEST_F(Execution, IndentationErrorIsASyntaxErrorWithItsOwnName) {
     const auto e = Caught<EPySyntaxError>(Run({"x = 1", "  y = 2"}));
     EXPECT_EQ(e.ExceptionName, QStringLiteral("IndentationError"));
