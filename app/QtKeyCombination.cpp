@@ -1,5 +1,6 @@
 #include "app/QtKeyCombination.h"
 
+#include "platform/KeyTable.h"
 #include "platform/VirtualKeyCodes.h"
 
 #include <QHash>
@@ -31,11 +32,6 @@ const QHash<int, std::uint32_t>& KeypadKeys() {
     return keys;
 }
 
-// The symbols Shift types on the digit keys of the US layout, 1 to 0.
-constexpr int kShiftedDigits[] = {Qt::Key_Exclam,    Qt::Key_At,          Qt::Key_NumberSign, Qt::Key_Dollar,
-                                  Qt::Key_Percent,   Qt::Key_AsciiCircum, Qt::Key_Ampersand,  Qt::Key_Asterisk,
-                                  Qt::Key_ParenLeft, Qt::Key_ParenRight};
-
 std::optional<std::uint32_t> VirtualKeyOf(int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers.testFlag(Qt::KeypadModifier)) {
         if (key >= Qt::Key_0 && key <= Qt::Key_9)
@@ -49,10 +45,14 @@ std::optional<std::uint32_t> VirtualKeyOf(int key, Qt::KeyboardModifiers modifie
         return vk::F1 + static_cast<std::uint32_t>(key - Qt::Key_F1);
     if (const auto found = NamedKeys().constFind(key); found != NamedKeys().cend())
         return *found;
-    if (modifiers.testFlag(Qt::ShiftModifier))
-        for (int digit = 0; digit < 10; ++digit)
-            if (kShiftedDigits[digit] == key)
-                return static_cast<std::uint32_t>('0' + (digit + 1) % 10);
+    // Qt names the symbol Shift typed ("!"); the digit key that types it
+    // with Shift on the United States layout is the combination's key.
+    if (modifiers.testFlag(Qt::ShiftModifier) && key > 0 && key < 0x7F) {
+        const std::uint16_t scan = platform::keys::UsVkKeyScan(static_cast<char32_t>(key));
+        const auto code = static_cast<std::uint32_t>(scan & 0xFF);
+        if ((scan & 0x100) != 0 && code >= '0' && code <= '9')
+            return code;
+    }
     return std::nullopt;
 }
 
