@@ -41,8 +41,8 @@ struct ExecutionWatch::Shared {
     // ticks of one that has just begun.
     void SetTicks(bool running) const {
         const timespec interval{0, static_cast<long>(kPumpIntervalMs) * 1000000};
-        const itimerspec spec{running ? interval : timespec{}, running ? interval : timespec{}};
-        timerfd_settime(tick, 0, &spec, nullptr);
+        const itimerspec period{running ? interval : timespec{}, running ? interval : timespec{}};
+        timerfd_settime(tick, 0, &period, nullptr);
     }
 
     TPythonInterface& api;

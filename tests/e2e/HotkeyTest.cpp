@@ -14,10 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QThread>
 
 #include <csignal>
 #include <functional>
@@ -34,17 +32,11 @@ QStringList Lines(const QString& path) {
     return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
-// Polls `done` until it holds or ten seconds have passed; its last answer.
-bool WaitUntil(const std::function<bool()>& done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < 10000)
-        QThread::msleep(10);
-    return done();
-}
+// The e2e waits: ten seconds, the program being another process.
+constexpr int kWaitMs = 10000;
 
 bool Logged(const QString& log, const char* line, qsizetype count) {
-    return WaitUntil([&] { return Lines(log).count(QLatin1String(line)) >= count; });
+    return test::Eventually([&] { return Lines(log).count(QLatin1String(line)) >= count; }, kWaitMs);
 }
 
 void Xdotool(const QStringList& args) { test::RunTool(QStringLiteral("xdotool"), args); }
@@ -58,7 +50,7 @@ void PressControlShiftS() {
 void Key(const char* key) { Xdotool({QStringLiteral("key"), QLatin1String(key)}); }
 
 bool WaitForWindows(test::OrvexaProcess& orvexa, qsizetype count) {
-    return WaitUntil([&] { return orvexa.VisibleWindows().size() == count; });
+    return test::Eventually([&] { return orvexa.VisibleWindows().size() == count; }, kWaitMs);
 }
 
 }  // namespace
@@ -86,7 +78,8 @@ TEST(Hotkey, TheCombinationRunsTheBindAndReachesTheFocusedWindowOnlyAfterStop) {
         PressControlShiftS();
         Key("x");
         EXPECT_TRUE(Logged(log, "hot", 1));
-        EXPECT_TRUE(WaitUntil([&] { return focused.Text() == QStringLiteral("x"); })) << focused.Text().toStdString();
+        EXPECT_TRUE(test::Eventually([&] { return focused.Text() == QStringLiteral("x"); }, kWaitMs))
+            << focused.Text().toStdString();
         EXPECT_EQ(focused.KeysWithControlOrAlt(), 0);
 
         Key("Num_Lock");
@@ -94,7 +87,8 @@ TEST(Hotkey, TheCombinationRunsTheBindAndReachesTheFocusedWindowOnlyAfterStop) {
         PressControlShiftS();
         Key("x");
         EXPECT_TRUE(Logged(log, "hot", 2));
-        EXPECT_TRUE(WaitUntil([&] { return focused.Text() == QStringLiteral("xX"); })) << focused.Text().toStdString();
+        EXPECT_TRUE(test::Eventually([&] { return focused.Text() == QStringLiteral("xX"); }, kWaitMs))
+            << focused.Text().toStdString();
         EXPECT_EQ(focused.KeysWithControlOrAlt(), 0);
         Key("Num_Lock");
         Key("Caps_Lock");
@@ -111,7 +105,8 @@ TEST(Hotkey, TheCombinationRunsTheBindAndReachesTheFocusedWindowOnlyAfterStop) {
     ASSERT_TRUE(focused.Ok());
     PressControlShiftS();
     Key("x");
-    EXPECT_TRUE(WaitUntil([&] { return focused.Text() == QStringLiteral("Sx"); })) << focused.Text().toStdString();
+    EXPECT_TRUE(test::Eventually([&] { return focused.Text() == QStringLiteral("Sx"); }, kWaitMs))
+        << focused.Text().toStdString();
     EXPECT_EQ(focused.KeysWithControlOrAlt(), 1);
     EXPECT_EQ(Lines(log).count(QStringLiteral("hot")), 2) << "stopped, the bind runs no more";
 
@@ -133,24 +128,28 @@ TEST(Hotkey, ACombinationAnotherProgramHoldsIsSaidAndWatchedInstead) {
             qEnvironmentVariable("ORVEXA_BINARY"),
             {QStringLiteral("--run"), process == &first ? QStringLiteral("first.orx") : QStringLiteral("second.orx")});
         // The first holds the combination before the second asks for it.
-        ASSERT_TRUE(WaitUntil([&] {
-            process->waitForReadyRead(50);
-            return process->peek(64).startsWith("armed\n");
-        }));
+        ASSERT_TRUE(test::Eventually(
+            [&] {
+                process->waitForReadyRead(50);
+                return process->peek(64).startsWith("armed\n");
+            },
+            kWaitMs));
     }
     EXPECT_TRUE(second.readAllStandardError().contains("CTRL+SHIFT+S is taken by another program\n"));
     EXPECT_FALSE(first.readAllStandardError().contains("taken"));
     PressControlShiftS();
     QByteArray firstOut;
     QByteArray secondOut;
-    EXPECT_TRUE(WaitUntil([&] {
-        first.waitForReadyRead(20);
-        second.waitForReadyRead(20);
-        firstOut += first.readAllStandardOutput();
-        secondOut += second.readAllStandardOutput();
-        return firstOut.contains("first\n") && secondOut.contains("second\n");
-    })) << firstOut.constData()
-        << secondOut.constData();
+    EXPECT_TRUE(test::Eventually(
+        [&] {
+            first.waitForReadyRead(20);
+            second.waitForReadyRead(20);
+            firstOut += first.readAllStandardOutput();
+            secondOut += second.readAllStandardOutput();
+            return firstOut.contains("first\n") && secondOut.contains("second\n");
+        },
+        kWaitMs))
+        << firstOut.constData() << secondOut.constData();
     for (QProcess* process : {&first, &second}) {
         ::kill(static_cast<pid_t>(process->processId()), SIGTERM);
         EXPECT_TRUE(process->waitForFinished(10000));
@@ -182,11 +181,13 @@ TEST(Hotkey, AKeyThatIsAnotherKeyInSomeLayoutGroupIsOnlyWatched) {
     orvexa.start(qEnvironmentVariable("ORVEXA_BINARY"), {QStringLiteral("--run"), QStringLiteral("layout.orx")});
     QByteArray out;
     const auto printed = [&](const QByteArray& text) {
-        return WaitUntil([&] {
-            orvexa.waitForReadyRead(20);
-            out += orvexa.readAllStandardOutput();
-            return out.contains(text);
-        });
+        return test::Eventually(
+            [&] {
+                orvexa.waitForReadyRead(20);
+                out += orvexa.readAllStandardOutput();
+                return out.contains(text);
+            },
+            kWaitMs);
     };
     ASSERT_TRUE(printed("armed\n"));
 
@@ -218,7 +219,8 @@ TEST(Hotkey, AKeyThatIsAnotherKeyInSomeLayoutGroupIsOnlyWatched) {
     tap(vk::NumLock);
     tap('X');
     EXPECT_TRUE(printed("s\npad\n")) << out.constData();
-    EXPECT_TRUE(WaitUntil([&] { return focused.Text() == QStringLiteral("Yx"); })) << focused.Text().toStdString();
+    EXPECT_TRUE(test::Eventually([&] { return focused.Text() == QStringLiteral("Yx"); }, kWaitMs))
+        << focused.Text().toStdString();
     EXPECT_EQ(focused.KeysWithControlOrAlt(), 1);
     ::kill(static_cast<pid_t>(orvexa.processId()), SIGTERM);
     EXPECT_TRUE(orvexa.waitForFinished(10000));
@@ -234,10 +236,12 @@ TEST(Hotkey, WhatTheBindTypesWhileTheCombinationIsStillHeldReachesTheFocusedWind
     QProcess orvexa;
     orvexa.setWorkingDirectory(dir.Path());
     orvexa.start(qEnvironmentVariable("ORVEXA_BINARY"), {QStringLiteral("--run"), QStringLiteral("type.orx")});
-    ASSERT_TRUE(WaitUntil([&] {
-        orvexa.waitForReadyRead(20);
-        return orvexa.peek(64).startsWith("armed\n");
-    }));
+    ASSERT_TRUE(test::Eventually(
+        [&] {
+            orvexa.waitForReadyRead(20);
+            return orvexa.peek(64).startsWith("armed\n");
+        },
+        kWaitMs));
     // S stays down until the text is there: a grab's key holds the keyboard
     // until its release.
     platform::KeyInjector keys;
@@ -246,7 +250,8 @@ TEST(Hotkey, WhatTheBindTypesWhileTheCombinationIsStillHeldReachesTheFocusedWind
     keys.Key(vk::Shift, true);
     keys.Key('S', true);
     keys.Sync();
-    EXPECT_TRUE(WaitUntil([&] { return focused.Text() == QStringLiteral("hi"); })) << focused.Text().toStdString();
+    EXPECT_TRUE(test::Eventually([&] { return focused.Text() == QStringLiteral("hi"); }, kWaitMs))
+        << focused.Text().toStdString();
     keys.Key('S', false);
     keys.Key(vk::Shift, false);
     keys.Key(vk::Control, false);

@@ -17,7 +17,7 @@
 #include <QFile>
 #include <QProcess>
 
-#include <X11/keysym.h>
+#include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <vector>
 
@@ -46,15 +46,15 @@ constexpr char kScript[] =
 // the third).
 class Typist {
 public:
-    bool Ok() { return keys_.Ok() && Find(XK_Shift_L).keycode != 0; }
+    bool Ok() { return keys_.Ok() && Find(XKB_KEY_Shift_L).keycode != 0; }
 
     bool Type(const std::vector<unsigned long>& keysyms) {
         for (const unsigned long keysym : keysyms) {
             const Place place = Find(keysym);
             if (place.keycode == 0)
                 return false;
-            const unsigned modifier = place.level == 1   ? Find(XK_Shift_L).keycode
-                                      : place.level == 2 ? Find(XK_ISO_Level3_Shift).keycode
+            const unsigned modifier = place.level == 1   ? Find(XKB_KEY_Shift_L).keycode
+                                      : place.level == 2 ? Find(XKB_KEY_ISO_Level3_Shift).keycode
                                                          : 0;
             if (modifier)
                 keys_.Keycode(modifier, true);
@@ -138,20 +138,20 @@ TEST_P(TextBinds, TheAbbreviationTypedOnUsAndGermanLayoutsIsReplacedByWhatTheBin
     receiver->Focus();
 
     // "a" stays: the abbreviation alone is erased.
-    ASSERT_TRUE(typist.Type({XK_a, XK_S, XK_i, XK_g, XK_exclam}));
+    ASSERT_TRUE(typist.Type({XKB_KEY_a, XKB_KEY_S, XKB_KEY_i, XKB_KEY_g, XKB_KEY_exclam}));
     EXPECT_EQ(receiver->WaitFor(QStringLiteral("aBest regards, Sig!")), QStringLiteral("aBest regards, Sig!"));
-    ASSERT_TRUE(typist.Type({XK_q, XK_q}));
+    ASSERT_TRUE(typist.Type({XKB_KEY_q, XKB_KEY_q}));
     EXPECT_EQ(orvexa.WaitFor("sentinel"), QByteArray("armed\nus\nsentinel\n"));
 
     receiver->Clear();
     ASSERT_TRUE(test::SetLayout({QStringLiteral("de")}));
     receiver->Focus();
     // g, then dead acute and e for the accented e, then AltGr+Q for @.
-    ASSERT_TRUE(typist.Type({XK_x, XK_g, XK_dead_acute, XK_e, XK_at}));
+    ASSERT_TRUE(typist.Type({XKB_KEY_x, XKB_KEY_g, XKB_KEY_dead_acute, XKB_KEY_e, XKB_KEY_at}));
     // A program that composes no dead keys (the Xlib client) received "e",
     // one character all the same.
     EXPECT_EQ(receiver->WaitFor(QStringLiteral("xGr\u00FC\u00DFe")), QStringLiteral("xGr\u00FC\u00DFe"));
-    ASSERT_TRUE(typist.Type({XK_q, XK_q}));
+    ASSERT_TRUE(typist.Type({XKB_KEY_q, XKB_KEY_q}));
     EXPECT_EQ(orvexa.WaitFor("sentinel", 2), QByteArray("armed\nus\nsentinel\nde\nsentinel\n"));
 }
 
@@ -171,9 +171,9 @@ TEST(TextBind, AClickBetweenTheCharactersKeepsTheAbbreviationFromFiring) {
     Typist typist;
     ASSERT_TRUE(typist.Ok());
     receiver->Focus();
-    ASSERT_TRUE(typist.Type({XK_S, XK_i}));
+    ASSERT_TRUE(typist.Type({XKB_KEY_S, XKB_KEY_i}));
     test::RunTool(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")});
-    ASSERT_TRUE(typist.Type({XK_g, XK_exclam, XK_q, XK_q}));
+    ASSERT_TRUE(typist.Type({XKB_KEY_g, XKB_KEY_exclam, XKB_KEY_q, XKB_KEY_q}));
     EXPECT_EQ(orvexa.WaitFor("sentinel"), QByteArray("armed\nsentinel\n"));
     EXPECT_EQ(receiver->WaitFor(QStringLiteral("Sig!")), QStringLiteral("Sig!"));
 }
@@ -191,7 +191,7 @@ TEST(TextBind, TheShippedSignatureExampleReplacesItsAbbreviation) {
     Typist typist;
     ASSERT_TRUE(typist.Ok());
     receiver->Focus();
-    ASSERT_TRUE(typist.Type({XK_H, XK_i, XK_space, XK_semicolon, XK_s, XK_i, XK_g}));
+    ASSERT_TRUE(typist.Type({XKB_KEY_H, XKB_KEY_i, XKB_KEY_space, XKB_KEY_semicolon, XKB_KEY_s, XKB_KEY_i, XKB_KEY_g}));
     const QString expected = QStringLiteral("Hi Best regards,\nAnna Example\n");
     EXPECT_EQ(receiver->WaitFor(expected), expected);
 }
