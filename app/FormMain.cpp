@@ -14,6 +14,7 @@
 #include "app/TextBinds.h"
 #include "app/TrayIcon.h"
 #include "app/about.h"
+#include "app/hllabel.h"
 #include "automation/ProgramContext.h"
 #include "automation/py.h"
 #include "binds/Bindary.h"
@@ -280,7 +281,13 @@ void TFormMain::SyntaxErrorAt(const QString& file, int line) {
         editor_->SyntaxErrorAt(file, line);
 }
 
-void TFormMain::SetAbout(TFormAbout* about) { about_ = about; }
+TFormAbout* TFormMain::About() {
+    if (!about_) {
+        about_ = std::make_unique<TFormAbout>();
+        about_->HLLabel1->SetShell(context_.Services().shell);
+    }
+    return about_.get();
+}
 
 void TFormMain::FormCreate() { FirstShow = true; }
 
@@ -640,14 +647,13 @@ void TFormMain::MenuHelpKeyNamesClick() {
 }
 
 void TFormMain::MenuHelpAboutClick() {
-    if (!about_)
-        return;
-    about_->LabelTitle->setText(strings::AboutTitle());
-    about_->LabelVersion->setText(strings::AboutVersion());
-    about_->LabelProducedBy1->setText(strings::AboutProducer());
-    about_->LabelProducedBy3->setText(strings::AboutPoweredBy());
-    about_->LabelProducedBy4->setText(strings::AboutPythonInvitation());
-    about_->exec();
+    TFormAbout* about = About();
+    about->LabelTitle->setText(strings::AboutTitle());
+    about->LabelVersion->setText(strings::AboutVersion());
+    about->LabelProducedBy1->setText(strings::AboutProducer());
+    about->LabelProducedBy3->setText(strings::AboutPoweredBy());
+    about->LabelProducedBy4->setText(strings::AboutPythonInvitation());
+    about->exec();
 }
 
 }  // namespace orvexa

@@ -59,8 +59,9 @@ public:
     // A syntax error printed in the Output window, with its place: marked in
     // the editor when it is of the editor's test run.
     void SyntaxErrorAt(const QString& file, int line);
-    // The About box, made once at start-up.
-    void SetAbout(TFormAbout* about);
+    // The About box, a window of its own made when it is first shown and
+    // kept for every later showing.
+    TFormAbout* About();
     TrayIcon* Tray() const { return tray_; }
     // What executes bind code: the interpreter engine, unless a test says
     // otherwise before the first show.
@@ -199,7 +200,7 @@ private:
     bool sessionTold_ = false;
     QPointer<TFormScriptEditor> editor_;
     QPointer<TFormOutput> output_;
-    QPointer<TFormAbout> about_;
+    std::unique_ptr<TFormAbout> about_;
     TKeyNameWindow* keyNames_ = nullptr;
     LineExecutor* executor_ = nullptr;
     bool destroyed_ = false;

@@ -1,8 +1,6 @@
 #include "app/Startup.h"
 
 #include "app/FormMain.h"
-#include "app/about.h"
-#include "app/hllabel.h"
 #include "automation/ProgramContext.h"
 #include "extension/OutputTracebacks.h"
 #include "extension/output.h"
@@ -16,7 +14,6 @@ Windows& Windows::operator=(Windows&& other) noexcept {
         Reset();
         FormMain = std::move(other.FormMain);
         FormOutput = std::move(other.FormOutput);
-        FormAbout = std::move(other.FormAbout);
     }
     return *this;
 }
@@ -28,18 +25,13 @@ void Windows::Reset() {
     // and the other windows may still be referred to until then.
     FormOutput.reset();
     FormMain.reset();
-    FormAbout.reset();
 }
 
 Windows CreateWindows(ProgramContext& context) {
     Windows windows;
-    // The About box is a process-wide object, made before the windows.
-    windows.FormAbout = std::make_unique<TFormAbout>();
-    windows.FormAbout->HLLabel1->SetShell(context.Services().shell);
     windows.FormMain = std::make_unique<TFormMain>(context);
     windows.FormOutput = std::make_unique<TFormOutput>();
     windows.FormMain->SetOutputWindow(windows.FormOutput.get());
-    windows.FormMain->SetAbout(windows.FormAbout.get());
     // From a traceback's line to the script's line, and a syntax error of
     // the editor's test run to its line. The editor opens once the double
     // click is handled, not in a modal loop inside its handler.

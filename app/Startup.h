@@ -7,16 +7,14 @@
 namespace orvexa {
 
 class ProgramContext;
-class TFormAbout;
 class TFormMain;
 class TFormOutput;
 
 // The program's windows, created in start-up order. Destroying the set
-// destroys them in reverse order.
+// destroys them in reverse order. The main window makes the About box
+// (TFormMain::About) and its script editor (TFormMain::ScriptEditor) when
+// they are first needed.
 struct Windows {
-    std::unique_ptr<TFormAbout> FormAbout;
-    // Its script editor is a dialog it owns and makes when first needed
-    // (TFormMain::ScriptEditor).
     std::unique_ptr<TFormMain> FormMain;
     std::unique_ptr<TFormOutput> FormOutput;
 

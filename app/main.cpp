@@ -66,7 +66,7 @@ void Print(const QString& text) {
 // The main window: the program as it always was.
 int WindowProgram(int argc, char** argv) {
     // Found while the display is connected and the windows are made.
-    const ui::FontConfigurationAhead fontConfiguration;
+    ui::FontConfigurationAhead fontConfiguration;
     // 1. The program's context: the desktop's services, the bind globals
     //    and the player, until the program ends.
     //    Without a display the input and screen stay unset; the program
@@ -78,7 +78,7 @@ int WindowProgram(int argc, char** argv) {
     // 2. The application object, titled "Orvexa". It takes Qt's own options
     //    out of the arguments; the rest must be the program's.
     OrvexaApplication app(argc, argv);
-    const ui::FontDatabaseAhead fontDatabase;
+    const ui::FontDatabaseAhead fontDatabase(fontConfiguration);
     app.SetDialogs(context.Services().dialogs);
     // The program ends when the main window closes (or from the tray), not
     // when the last window shown goes: the main window may be in the tray.
@@ -107,7 +107,9 @@ int WindowProgram(int argc, char** argv) {
     if (line.scriptsFolder)
         EnterScriptsFolder();
 
-    // 4. The windows: main window, script editor, Output window.
+    // 4. The windows: main window, script editor, Output window. Their
+    //    first use of fonts waits for the configuration being read ahead.
+    fontConfiguration.WaitUntilRead();
     Windows windows = CreateWindows(context);
     formMain = windows.FormMain.get();
 

@@ -4,23 +4,48 @@
 
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QStringList>
+#include <QGuiApplication>
 
 #include <fontconfig/fontconfig.h>
 
 namespace orvexa::ui {
 
-FontConfigurationAhead::FontConfigurationAhead() : thread_([] { FcInit(); }) {}
+FontConfigurationAhead::FontConfigurationAhead() {
+    std::promise<void> read;
+    read_ = read.get_future().share();
+    thread_ = std::thread([read = std::move(read), goOn = goOn_.get_future()]() mutable {
+        FcInit();
+        read.set_value();
+        if (!goOn.get())
+            return;
+        // The font database may be used from any thread.
+        QFontDatabase::families();
+        QFontInfo(FormFont()).family();
+        QFontInfo(QGuiApplication::font()).family();
+    });
+}
 
-FontConfigurationAhead::~FontConfigurationAhead() { thread_.join(); }
+FontConfigurationAhead::~FontConfigurationAhead() {
+    GoOn(false);
+    Join();
+}
 
-// The font database may be used from any thread.
-FontDatabaseAhead::FontDatabaseAhead()
-    : thread_([] {
-          QFontDatabase::families();
-          QFontInfo(FormFont()).family();
-      }) {}
+void FontConfigurationAhead::WaitUntilRead() const { read_.wait(); }
 
-FontDatabaseAhead::~FontDatabaseAhead() { thread_.join(); }
+void FontConfigurationAhead::GoOn(bool database) {
+    if (told_)
+        return;
+    told_ = true;
+    goOn_.set_value(database);
+}
+
+void FontConfigurationAhead::Join() {
+    if (thread_.joinable())
+        thread_.join();
+}
+
+FontDatabaseAhead::FontDatabaseAhead(FontConfigurationAhead& fonts) : fonts_(fonts) { fonts_.GoOn(true); }
+
+FontDatabaseAhead::~FontDatabaseAhead() { fonts_.Join(); }
 
 }  // namespace orvexa::ui

@@ -2,7 +2,8 @@
 """Start-up on the X server named by DISPLAY: the time from starting a
 program (just before exec) to the map of its first top-level window, and the
 program's resident memory (VmRSS) a second after, for orvexa, for a minimal
-Qt Widgets window and, when given, for a baseline orvexa binary (a build of
+Qt Widgets window, for the same window showing a line of text (a toolkit
+that shows text reads the desktop's fonts first) and, when given, for a baseline orvexa binary (a build of
 main, say), alternating, in one run.
 
 The waiter is a connection of its own that listens for MapNotify on the root
@@ -104,7 +105,8 @@ def main():
         with open(os.path.join(folder, 'hello.orx'), 'w') as f:
             f.write("//SHORTDESC: Hello\n//BIND MAIN\nprint('hello')\n")
         waiter = MapWaiter()
-        programs = [('orvexa', [orvexa], 'Orvexa'), ('minimal Qt Widgets window', [minimal], 'Minimal Qt window')]
+        programs = [('orvexa', [orvexa], 'Orvexa'), ('minimal Qt Widgets window', [minimal], 'Minimal Qt window'),
+                    ('the same with a text', [minimal, '--text'], 'Minimal Qt window')]
         if baseline:
             programs.append(('baseline orvexa', [baseline], 'Orvexa'))
         results = {name: ([], []) for name, _, _ in programs}

@@ -105,7 +105,7 @@ TEST_F(Help, KeyNamesShowsTheNamesOfEachCombinationPressed) {
 
 TEST_F(Help, AboutShowsItsTextsEveryTime) {
     Start();
-    TFormAbout* about = windows.FormAbout.get();
+    TFormAbout* about = main()->About();
     for (int round = 0; round < 2; ++round) {
         QStringList shown;
         QTimer::singleShot(0, about, [&] {

@@ -313,7 +313,7 @@ TEST_F(FormMain, TheWindowKeepsAUsableMinimumAndHasTheApplicationIcon) {
     EXPECT_GE(main()->ComboBoxScript->width(), 100);
     EXPECT_GT(main()->ButtonRun->x(), main()->ComboBoxScript->geometry().right()) << "Run covers the list";
     QList<QWidget*> all;
-    all << main() << main()->ScriptEditor() << windows.FormOutput.get() << windows.FormAbout.get();
+    all << main() << main()->ScriptEditor() << windows.FormOutput.get() << main()->About();
     for (QWidget* window : all) {
         const QPixmap icon = window->windowIcon().pixmap(64, 64);
         ASSERT_FALSE(icon.isNull()) << window->objectName().toStdString();

@@ -133,7 +133,7 @@ protected:
         editor->hide();
 
         // The About box with the texts the Help menu sets.
-        TFormAbout* about = windows.FormAbout.get();
+        TFormAbout* about = main()->About();
         QTimer::singleShot(0, about, [&] {
             ExpectEveryTextWhole(about, "About box");
             about->Button1->click();

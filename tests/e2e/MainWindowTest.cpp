@@ -9,12 +9,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <csignal>
+#include <cstring>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using namespace orvexa;
 
@@ -137,4 +144,54 @@ TEST(MainWindow, WithoutAnInterpreterBothBoxesShowAndTheWindowNever) {
         QRegularExpression(QStringLiteral("Error \\d+: Could not open Dll \"libpython3\\.11\\.so\\.1\\.0\"\n"
                                           "Python could not be properly initialized\\. We must quit\\.\n"))))
         << said.toStdString();
+}
+
+// fontconfig does not wait for a configuration another thread is reading: a
+// second reader reads it all again, beside the first, and a start that reads
+// fonts ahead on a thread of its own must keep its other threads from it. The
+// configuration here reads slowly (many files to include), so that a second
+// reader would come while the first still reads; each reading opens the
+// configuration's first file once.
+TEST(MainWindow, ReadsTheDesktopsFontConfigurationOnce) {
+    test::WorkingDir dir;
+    dir.Write(QStringLiteral("first.orx"), "//SHORTDESC: First script\n");
+    QTemporaryDir fonts;
+    ASSERT_TRUE(fonts.isValid());
+    ASSERT_TRUE(QDir(fonts.path()).mkdir(QStringLiteral("many")));
+    for (int i = 0; i < 1000; ++i) {
+        QFile part(fonts.filePath(QStringLiteral("many/%1.conf").arg(i, 4, 10, QLatin1Char('0'))));
+        ASSERT_TRUE(part.open(QIODevice::WriteOnly));
+        part.write("<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
+    }
+    const QString first = fonts.filePath(QStringLiteral("fonts.conf"));
+    QFile configuration(first);
+    ASSERT_TRUE(configuration.open(QIODevice::WriteOnly));
+    configuration.write(QStringLiteral("<?xml version=\"1.0\"?>\n<fontconfig>\n"
+                                       "  <include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>\n"
+                                       "  <include>%1</include>\n</fontconfig>\n")
+                            .arg(fonts.filePath(QStringLiteral("many")))
+                            .toUtf8());
+    configuration.close();
+
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    // Closes are watched too: the kernel makes one of two like events in a row.
+    ASSERT_GE(inotify_add_watch(watch, QFile::encodeName(first).constData(), IN_OPEN | IN_CLOSE), 0);
+    QProcessEnvironment variables;
+    variables.insert(QStringLiteral("FONTCONFIG_FILE"), first);
+    test::OrvexaProcess orvexa(dir.Path(), {}, variables);
+    // The window shows once its texts were measured, with fonts found.
+    ASSERT_FALSE(orvexa.WaitForMainWindow().isEmpty()) << orvexa.StandardError().toStdString();
+    int opened = 0;
+    alignas(inotify_event) char events[4096];
+    for (ssize_t got; (got = read(watch, events, sizeof events)) > 0;)
+        for (ssize_t at = 0; at < got; at += static_cast<ssize_t>(sizeof(inotify_event))) {
+            inotify_event event{};
+            std::memcpy(&event, events + at, sizeof event);
+            opened += (event.mask & IN_OPEN) != 0 ? 1 : 0;
+        }
+    close(watch);
+    EXPECT_EQ(opened, 1);
+    orvexa.Signal(SIGTERM);
+    EXPECT_EQ(orvexa.WaitForExit(), 0) << orvexa.StandardError().toStdString();
 }
