@@ -68,8 +68,9 @@ struct Typing {
     std::u32string text;
     // The modifiers held with the key (AltGr is none of them).
     KeyModifiers modifiers;
-    // The window that had the keyboard focus at the press; a change of it
-    // means the text went elsewhere.
+    // The top-level window that held the keyboard focus at the press (the
+    // focus may lie on a window inside it); a change of it means the text
+    // went elsewhere.
     std::uint64_t focus = 0;
 };
 

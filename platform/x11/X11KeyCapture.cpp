@@ -76,6 +76,9 @@ private:
     // for (and forgets that request).
     bool OwnEvent(int type, unsigned detail);
     void ReportTyping(int type, unsigned detail, unsigned state, bool own, const KeyEvent& key);
+    // The top-level window that holds the keyboard focus now (lookup
+    // connection).
+    unsigned long FocusedTopLevel();
     void FollowKeyboardMap();
     // The keyboard map, read again after the server reported a new one.
     const x11::KeyboardMap* Map();
@@ -378,12 +381,37 @@ void X11KeyCapture::ReportTyping(int type, unsigned detail, unsigned state, bool
             return;
         typing = translator_->Press(detail, state);
         typing.modifiers = key.modifiers;
-        Window focus = None;
-        int revert = 0;
-        XGetInputFocus(lookup_.get(), &focus, &revert);
-        typing.focus = focus;
+        typing.focus = FocusedTopLevel();
     }
     typing_(typing);
+}
+
+unsigned long X11KeyCapture::FocusedTopLevel() {
+    Display* display = lookup_.get();
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    // A toolkit may give the focus to a window inside its top-level one: GTK
+    // does, a moment after the window manager focused the top-level one,
+    // which may be while the user types. The text goes to the same window
+    // all the same. The top-level window is the child of the root that
+    // holds the focus window (the window manager's frame, where there is one).
+    Window window = focus;
+    const x11::X11ErrorTrap trap(display);  // the windows may go away meanwhile
+    while (window != None && window != PointerRoot) {
+        Window root = None;
+        Window parent = None;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display, window, &root, &parent, &children, &count))
+            return focus;
+        if (children)
+            XFree(children);
+        if (parent == None || parent == root)
+            break;
+        window = parent;
+    }
+    return window;
 }
 
 }  // namespace

@@ -94,6 +94,8 @@ public:
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         process_.setProcessEnvironment(env);
         process_.setWorkingDirectory(dir);
+        // What the program says of itself goes to the test's log.
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start(qEnvironmentVariable("ORVEXA_BINARY"), {QStringLiteral("--run"), QStringLiteral("text.orx")});
     }
     ~Orvexa() {

@@ -2,9 +2,11 @@
 // through XTEST from a connection of their own arrive with their
 // virtual-key codes and the modifiers that were down at each press.
 #include "platform/VirtualKeyCodes.h"
+#include "platform/x11/X11Display.h"
 #include "platform/x11/X11KeyCapture.h"
 #include "tests/platform/KeyCollector.h"
 #include "tests/support/x11/KeyInjector.h"
+#include "tests/support/x11/WindowRequests.h"
 
 #include <gtest/gtest.h>
 
@@ -199,6 +201,49 @@ TEST_F(X11KeyCaptureTest, FollowsAKeyboardMapChangeWhileRunning) {
     ASSERT_EQ(events.size(), 4u);
     EXPECT_EQ(events[0].virtualKey, std::uint32_t('A'));
     EXPECT_EQ(events[2].virtualKey, std::uint32_t('Q'));
+}
+
+// GTK gives the keyboard focus to a window inside its top-level one when the
+// window manager hands the top-level the focus, a moment later: the text
+// goes to the same window all the same, and only another top-level window
+// is another window.
+TEST_F(X11KeyCaptureTest, TypingIsReportedForTheTopLevelWindowThatHoldsTheFocus) {
+    x11::X11Display windows = x11::X11Display::Open();
+    ASSERT_TRUE(windows);
+    Display* display = windows.get();
+    const unsigned long topLevel = x11::CreateWindow(display);
+    const unsigned long inside = x11::CreateChildWindow(display, topLevel);
+    const unsigned long other = x11::CreateWindow(display);
+    for (const unsigned long window : {inside, topLevel, other})
+        x11::MapWindow(display, window);
+    x11::Sync(display);
+
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<std::uint64_t> focus;
+    ASSERT_TRUE(capture->Start(seen.Callback()));
+    ASSERT_TRUE(capture->SetTypingWatch([&](const Typing& typing) {
+        {
+            std::lock_guard lock(mutex);
+            focus.push_back(typing.focus);
+        }
+        arrived.notify_all();
+    }));
+    // One key with the focus on each window, once the last was reported.
+    for (const unsigned long window : {topLevel, inside, other}) {
+        x11::SetFocus(display, window);
+        std::unique_lock lock(mutex);
+        const std::size_t before = focus.size();
+        Tap('A');
+        keys.Sync();
+        arrived.wait_for(lock, std::chrono::seconds(5), [&] { return focus.size() > before; });
+    }
+    capture->SetTypingWatch(nullptr);
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(focus.size(), 3u);
+    EXPECT_EQ(focus[0], topLevel);
+    EXPECT_EQ(focus[1], topLevel);
+    EXPECT_EQ(focus[2], other);
 }
 
 TEST(X11KeyCaptureUnavailable, NoServerOrNoRecordExtensionMeansNoCapture) {

@@ -12,6 +12,10 @@ unsigned long CreateWindow(Display* display) {
     return XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 8, 8, 0, 0, 0);
 }
 
+unsigned long CreateChildWindow(Display* display, unsigned long parent) {
+    return XCreateSimpleWindow(display, parent, 0, 0, 4, 4, 0, 0, 0);
+}
+
 void DestroyWindow(Display* display, unsigned long window) { XDestroyWindow(display, window); }
 
 void MapWindow(Display* display, unsigned long window) { XMapWindow(display, window); }
@@ -24,6 +28,11 @@ bool WindowExists(Display* display, unsigned long window) {
 }
 
 void Sync(Display* display) { XSync(display, False); }
+
+void SetFocus(Display* display, unsigned long window) {
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    XSync(display, False);
+}
 
 void RequestClose(Display* display, unsigned long window) {
     XEvent event{};

@@ -11,6 +11,9 @@ namespace orvexa::platform::x11 {
 
 // Creates a window of the root, unmapped; 0 without a display.
 unsigned long CreateWindow(Display* display);
+// Creates a window inside `parent`, unmapped, as toolkits make the window
+// that takes the keyboard focus for their top-level one (GTK's).
+unsigned long CreateChildWindow(Display* display, unsigned long parent);
 void DestroyWindow(Display* display, unsigned long window);
 // Fails with BadWindow when the window does not exist.
 void MapWindow(Display* display, unsigned long window);
@@ -21,6 +24,10 @@ bool WindowExists(Display* display, unsigned long window);
 
 // Returns once the server has handled every request sent so far.
 void Sync(Display* display);
+
+// Gives the window (on the screen) the keyboard focus, and returns once the
+// server has.
+void SetFocus(Display* display, unsigned long window);
 
 // Asks a top-level window to close as its close box does: the
 // WM_DELETE_WINDOW message a window manager sends it.
