@@ -1,5 +1,6 @@
 #include "platform/x11/FocusPing.h"
 
+#include "platform/x11/WindowTree.h"
 #include "platform/x11/X11ErrorTrap.h"
 
 #include <X11/Xatom.h>
@@ -77,14 +78,9 @@ unsigned long FocusPing::PingableFocus() {
             return IsOwnWindow(display, window, pidAtom_) ? None : window;
         if (hasProtocols)
             return None;
-        Window root = None;
         Window parent = None;
-        Window* children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(display, window, &root, &parent, &children, &count))
+        if (!QueryTree(display, window, &parent))
             return None;
-        if (children)
-            XFree(children);
         window = parent;
     }
     return None;

@@ -32,6 +32,7 @@
 #include "platform/x11/KeyboardMap.h"
 #include "platform/x11/OwnInputClients.h"
 #include "platform/x11/TypingTranslator.h"
+#include "platform/x11/WindowTree.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11ErrorTrap.h"
 
@@ -391,27 +392,15 @@ unsigned long X11KeyCapture::FocusedTopLevel() {
     Window focus = None;
     int revert = 0;
     XGetInputFocus(display, &focus, &revert);
+    if (focus == None || focus == PointerRoot)
+        return focus;
     // A toolkit may give the focus to a window inside its top-level one: GTK
     // does, a moment after the window manager focused the top-level one,
     // which may be while the user types. The text goes to the same window
-    // all the same. The top-level window is the child of the root that
-    // holds the focus window (the window manager's frame, where there is one).
-    Window window = focus;
+    // all the same.
     const x11::X11ErrorTrap trap(display);  // the windows may go away meanwhile
-    while (window != None && window != PointerRoot) {
-        Window root = None;
-        Window parent = None;
-        Window* children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(display, window, &root, &parent, &children, &count))
-            return focus;
-        if (children)
-            XFree(children);
-        if (parent == None || parent == root)
-            break;
-        window = parent;
-    }
-    return window;
+    const unsigned long topLevel = x11::TopLevelOf(display, focus);
+    return topLevel != 0 ? topLevel : focus;
 }
 
 }  // namespace

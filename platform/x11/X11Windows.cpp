@@ -1,5 +1,6 @@
 #include "platform/x11/X11Windows.h"
 
+#include "platform/x11/WindowTree.h"
 #include "platform/x11/X11ErrorTrap.h"
 
 #include <X11/Xatom.h>
@@ -81,20 +82,6 @@ private:
     unsigned char* data_ = nullptr;
 };
 
-// The parent and children of a window; false when it is gone.
-bool QueryTree(Display* display, Window window, Window* parent, std::vector<Window>* children) {
-    Window root = 0;
-    Window* list = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, window, &root, parent, &list, &count))
-        return false;
-    if (children != nullptr)
-        children->assign(list, list + count);
-    if (list != nullptr)
-        XFree(list);
-    return true;
-}
-
 QString TrimmedOfNuls(QString text) {
     while (text.endsWith(QChar(0)))
         text.chop(1);
@@ -173,18 +160,6 @@ public:
             }
         }
         return top;
-    }
-
-    // The child of the root that holds the window (itself, or its frame).
-    Window TopLevelOf(Window window) {
-        for (;;) {
-            Window parent = 0;
-            if (!QueryTree(display_, window, &parent, nullptr) || parent == 0)
-                return 0;
-            if (parent == root_)
-                return window;
-            window = parent;
-        }
     }
 
     // Shown on the screen as a window of its own: mapped with all its
@@ -298,7 +273,7 @@ public:
             return false;
         const bool throughManager = Supports(atoms_.activeWindow);
         const Window current = throughManager ? Focused() : 0;
-        const Window top = throughManager ? window : TopLevelOf(window);
+        const Window top = throughManager ? window : TopLevelOf(display_, window);
         if (top == 0)
             return false;
         X11ErrorTrap requests(display_);
